@@ -1,0 +1,76 @@
+#include "AppState.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace tervo {
+
+AppState::AppState(MsClock &c, Prompts &p, QString folder)
+    : clock(c), prompts(p), m_folder(std::move(folder))
+{
+}
+
+QString AppState::settingsPath() const
+{
+    return QDir(m_folder).filePath(QString::fromLatin1(kSettingsFileName));
+}
+
+bool AppState::ReadSettings()
+{
+    SettingsLoaded = false;
+    settings.RPMvsVoltageFile.clear();
+    QFile f(settingsPath());
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    parseSettingsText(text, settings);
+    if (settings.DABoard > 0) {
+        QString path = settings.RPMvsVoltageFile;
+        // A relative calibration path is taken beside the settings file.
+        if (!path.isEmpty() && QFileInfo(path).isRelative())
+            path = QDir(m_folder).filePath(path);
+        if (!ReadRpmTable(path, RpmTable)) {
+            prompts.message(QString::fromLatin1(kRpmFileMessage));
+            settings.DABoard = 0;
+        }
+    }
+    SettingsLoaded = true;
+    return true;
+}
+
+FileWriteResult AppState::WriteSettings()
+{
+    QDir().mkpath(m_folder);
+    FileWriteResult r = writeFileAtomically(settingsPath(), settingsText(settings));
+    if (!r.ok)
+        prompts.message(r.error);
+    return r;
+}
+
+void AppState::loadMainWindowState()
+{
+    for (int t = 0; t < kUserTracks; ++t)
+        store.ClearTrack(t);
+    store.CurrentTrack = 0;
+    store.markSaved();
+    if (!ReadSettings()) {
+        ApplyDefaultSettings(settings);
+        store.kl.zero();
+    }
+}
+
+QString defaultSettingsFolder()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QFileInfo info(programFolder);
+    if (!programFolder.isEmpty() && info.isDir() && info.isWritable())
+        return programFolder;
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
+
+} // namespace tervo

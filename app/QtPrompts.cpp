@@ -1,0 +1,53 @@
+#include "QtPrompts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace tervo {
+
+namespace {
+QString titleOr(const QString &t) { return t.isEmpty() ? QStringLiteral("TERVO") : t; }
+} // namespace
+
+void QtPrompts::message(const QString &text, const QString &title)
+{
+    QMessageBox::information(m_parent, titleOr(title), text);
+}
+
+bool QtPrompts::askYesNo(const QString &text, const QString &title)
+{
+    return QMessageBox::question(m_parent, titleOr(title), text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<QString> QtPrompts::input(const QString &prompt, const QString &title,
+                                        const QString &defaultText)
+{
+    bool ok = false;
+    QString t = QInputDialog::getText(m_parent, titleOr(title), prompt, QLineEdit::Normal,
+                                      defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return t;
+}
+
+QString QtPrompts::openFileName(const QString &caption, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(m_parent, caption, QString(), filter);
+}
+
+QString QtPrompts::saveFileName(const QString &caption, const QString &filter)
+{
+    // The program applies its own ".tvd" rule and asks no overwrite question of its own.
+    return QFileDialog::getSaveFileName(m_parent, caption, QString(), filter);
+}
+
+QString QtClipboard::text() const { return QApplication::clipboard()->text(); }
+void QtClipboard::setText(const QString &text) { QApplication::clipboard()->setText(text); }
+void QtClipboard::setImage(const QImage &image) { QApplication::clipboard()->setImage(image); }
+void QtClipboard::clear() { QApplication::clipboard()->clear(); }
+
+} // namespace tervo

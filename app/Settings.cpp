@@ -1,0 +1,337 @@
+#include "Settings.h"
+
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace tervo {
+
+namespace {
+
+template <typename Owner>
+using Field = std::variant<std::int16_t Owner::*, std::int32_t Owner::*, double Owner::*,
+                           QString Owner::*>;
+
+template <typename Owner> struct Key {
+    const char *name;
+    Field<Owner> field;
+    std::optional<double> numberDefault;
+    const char *textDefault = nullptr;
+};
+
+using K = Key<Settings>;
+using C = Key<CVSet>;
+constexpr std::nullopt_t none = std::nullopt;
+
+const std::vector<C> &cvKeys()
+{
+    static const std::vector<C> keys{
+        {"CVTitle", &CVSet::CVTitle, none, "Initial Setting"},
+        {"CVXScale", &CVSet::CVXScale, 1},
+        {"CVYScale", &CVSet::CVYScale, 0.001},
+        {"CVV0", &CVSet::CVV0, 0.6},
+        {"CVV1", &CVSet::CVV1, 1.2},
+        {"CVV2", &CVSet::CVV2, -0.2},
+        {"CVScanrate", &CVSet::CVScanrate, 50},
+        {"CVCyclenum", &CVSet::CVCyclenum, 2},
+        {"CVSamplingRate", &CVSet::CVSamplingRate, 100},
+        {"CVAccum", &CVSet::CVAccum, 100},
+        {"CVRef", &CVSet::CVRef, none},
+        {"CVRetainTime", &CVSet::CVRetainTime, 10},
+        {"CVRPM", &CVSet::CVRPM, none},
+    };
+    return keys;
+}
+
+// The keys after the CV sets, in the order they are written. MMAdch and MMScale are lists and
+// stand between RPjV and MMMaxTime.
+const std::vector<K> &keysBeforeLists()
+{
+    static const std::vector<K> keys{
+        {"DiskXScale", &Settings::DiskXScale, 1},
+        {"DiskYScale", &Settings::DiskYScale, 0.001},
+        {"RingXScale", &Settings::RingXScale, 1},
+        {"RingYScale", &Settings::RingYScale, 1e-05},
+        {"RPMScale", &Settings::RPMScale, 1000},
+        {"RDEV0", &Settings::RDEV0, 0.8},
+        {"RDEV1", &Settings::RDEV1, -0.2},
+        {"RDEV2", &Settings::RDEV2, 0.8},
+        {"RDEScanrate", &Settings::RDEScanrate, 50},
+        {"RDECycleNum", &Settings::RDECycleNum, 1},
+        {"RDESamplingRate", &Settings::RDESamplingRate, 2},
+        {"RDEAccum", &Settings::RDEAccum, 500},
+        {"RDERef", &Settings::RDERef, none},
+        {"RDERetainTime", &Settings::RDERetainTime, 10},
+        {"RDERPM", &Settings::RDERPM, none},
+        {"PSXScale", &Settings::PSXScale, 1},
+        {"PSYScale", &Settings::PSYScale, 0.001},
+        {"PSRPMScale", &Settings::PSRPMScale, 1000},
+        {"PSMaxTime", &Settings::PSMaxTime, 100},
+        {"PSCoulomb", &Settings::PSCoulomb, 0.1},
+        {"PSInitSamplingRate", &Settings::PSInitSamplingRate, 10},
+        {"PSSamplinDivision", &Settings::PSSamplinDivision, 1.2},
+        {"PSAccum", &Settings::PSAccum, 500},
+        {"PSV0", &Settings::PSV0, 0.8},
+        {"PSV1", &Settings::PSV1, 0.1},
+        {"PSRetainTime", &Settings::PSRetainTime, 10},
+        {"PSRPM", &Settings::PSRPM, none},
+        {"PSGraphOn", &Settings::PSGraphOn, 1},
+        {"RPjXScale", &Settings::RPjXScale, 1},
+        {"RPjYScale", &Settings::RPjYScale, 0.001},
+        {"RPjRPMScale", &Settings::RPjRPMScale, 1000},
+        {"RPjDiskPotential", &Settings::RPjDiskPotential, -0.1},
+        {"RPjRPMLimit", &Settings::RPjRPMLimit, 1500},
+        {"RPjSamplingRate", &Settings::RPjSamplingRate, 10},
+        {"RPjAccum", &Settings::RPjAccum, 250},
+        {"RPjStartRPM", &Settings::RPjStartRPM, 200},
+        {"RPjEndRPM", &Settings::RPjEndRPM, 1200},
+        {"RPjSpeed", &Settings::RPjSpeed, 10},
+        {"RPjRetainTime", &Settings::RPjRetainTime, 15},
+        {"RPjV", &Settings::RPjV, -0.2},
+    };
+    return keys;
+}
+
+const std::vector<K> &keysAfterLists()
+{
+    static const std::vector<K> keys{
+        {"MMMaxTime", &Settings::MMMaxTime, 600},
+        {"MMSamplingRate", &Settings::MMSamplingRate, 1},
+        {"MMAccum", &Settings::MMAccum, 20},
+        {"SSVDiskXScale", &Settings::SSVDiskXScale, 1},
+        {"SSVDiskYScale", &Settings::SSVDiskYScale, 0.001},
+        {"SSVRingXScale", &Settings::SSVRingXScale, 1},
+        {"SSVRingYScale", &Settings::SSVRingYScale, 1e-05},
+        {"SSVRPMScale", &Settings::SSVRPMScale, 1000},
+        {"SSVV1st", &Settings::SSVV1st, 1},
+        {"SSVV2nd", &Settings::SSVV2nd, -0.2},
+        {"SSVVoltStep", &Settings::SSVVoltStep, 0.005},
+        {"SSVStepTime", &Settings::SSVStepTime, 30},
+        {"SSVAccelerateMode", &Settings::SSVAccelerateMode, 1},
+        {"SSVCurrentTolerance", &Settings::SSVCurrentTolerance, 0.5},
+        {"SSVSkipMode", &Settings::SSVSkipMode, 1},
+        {"SSVAppliedCurrent", &Settings::SSVAppliedCurrent, 5},
+        {"SSVSamplingRate", &Settings::SSVSamplingRate, 2},
+        {"SSVAccum", &Settings::SSVAccum, 500},
+        {"SSVRef", &Settings::SSVRef, none},
+        {"SSVRPM", &Settings::SSVRPM, none},
+        {"SSVSegment", &Settings::SSVSegment, 2},
+        {"SSVMinTime", &Settings::SSVMinTime, 1},
+        {"SSVRecordNextTrack", &Settings::SSVRecordNextTrack, 1},
+        {"FFTFxmax", &Settings::FFTFxmax, 25},
+        {"FFTFymax", &Settings::FFTFymax, 2},
+        {"KLne", &Settings::KLne, 4},
+        {"KLVuse", &Settings::KLVuse, -0.1},
+        {"KLVrange", &Settings::KLVrange, -0.02},
+        {"KLElectrodeArea", &Settings::KLElectrodeArea, 0.28274},
+        {"KLViscosity", &Settings::KLViscosity, 0.01},
+        {"KLDm", &Settings::KLDm, 2e-05},
+        {"KLConc", &Settings::KLConc, 1.5e-06},
+        {"KLMethod", &Settings::KLMethod, 0},
+        {"KLVariable", &Settings::KLVariable, 0},
+        {"O2CE", &Settings::O2CE, 0.4},
+        {"O2VStep", &Settings::O2VStep, 0.1},
+        {"O2Vrange", &Settings::O2Vrange, 0.02},
+        {"TaEred", &Settings::TaEred, 1},
+        {"TaArea", &Settings::TaArea, 1},
+        {"SoundFileName", &Settings::SoundFileName, none,
+         "A:\\Windows\\MEDIA\\The Microsoft Sound.wav"},
+        {"PrevGraphDrawSetting", &Settings::PrevGraphDrawSetting, 0},
+        {"ADBoard", &Settings::ADBoard, 0},
+        {"DeviceName", &Settings::DeviceName, none, "AIO00"},
+        {"CardNumber", &Settings::CardNumber, none},
+        {"DynamicRange", &Settings::DynamicRange, 0},
+        {"GPIBControl", &Settings::GPIBControl, 0},
+        {"GPIBAddress", &Settings::GPIBAddress, 7},
+        {"FGKind", &Settings::FGKind, 0},
+        {"DABoard", &Settings::DABoard, none},
+        {"RPMvsVoltageFile", &Settings::RPMvsVoltageFile, none},
+        {"PowerControl", &Settings::PowerControl, 0},
+    };
+    return keys;
+}
+
+template <typename Owner> void applyDefault(Owner &o, const Key<Owner> &k)
+{
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_cvref_t<decltype(o.*member)>;
+            if constexpr (std::is_same_v<T, QString>) {
+                if (k.textDefault)
+                    o.*member = QString::fromUtf8(k.textDefault);
+            } else if (k.numberDefault) {
+                o.*member = static_cast<T>(*k.numberDefault);
+            }
+        },
+        k.field);
+}
+
+template <typename Owner> void appendValue(std::string &out, const Owner &o, const Key<Owner> &k)
+{
+    out.append(k.name).push_back('=');
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_cvref_t<decltype(o.*member)>;
+            if constexpr (std::is_same_v<T, QString>) {
+                QByteArray utf8 = (o.*member).toUtf8();
+                for (char &c : utf8)
+                    if (c == '\r' || c == '\n')
+                        c = ' ';
+                out.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+            } else {
+                appendGeneralSigned(out, static_cast<double>(o.*member));
+                out.push_back(' ');
+            }
+        },
+        k.field);
+    out.append("\r\n");
+}
+
+template <typename Owner> void assignValue(Owner &o, const Key<Owner> &k, std::string_view v)
+{
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_cvref_t<decltype(o.*member)>;
+            if constexpr (std::is_same_v<T, QString>)
+                o.*member = QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
+            else if constexpr (std::is_same_v<T, std::int16_t>)
+                o.*member = roundHalfEven16(parseDecimal(v));
+            else if constexpr (std::is_same_v<T, std::int32_t>)
+                o.*member = roundHalfEven(parseDecimal(v));
+            else
+                o.*member = parseDecimal(v);
+        },
+        k.field);
+}
+
+template <typename Owner>
+bool assignKey(Owner &o, const std::vector<Key<Owner>> &keys, std::string_view key,
+               std::string_view v)
+{
+    for (const Key<Owner> &k : keys) {
+        if (key == k.name) {
+            assignValue(o, k, v);
+            return true;
+        }
+    }
+    return false;
+}
+
+template <typename T, typename Conv>
+std::vector<T> readList(std::string_view v, Conv conv)
+{
+    while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
+        v.remove_prefix(1);
+    while (!v.empty() && (v.back() == ' ' || v.back() == '\t'))
+        v.remove_suffix(1);
+    std::vector<T> values;
+    std::size_t start = 0;
+    while (values.size() < static_cast<std::size_t>(kMMListCapacity)) {
+        std::size_t sp = v.find(' ', start);
+        values.push_back(
+            conv(parseDecimal(v.substr(start, sp == std::string_view::npos ? sp : sp - start))));
+        if (sp == std::string_view::npos)
+            break;
+        start = sp + 1;
+    }
+    return values;
+}
+
+template <typename T> void appendList(std::string &out, const char *key, const std::vector<T> &v)
+{
+    out.append(key);
+    for (T x : v) {
+        out.push_back(' ');
+        appendGeneral(out, static_cast<double>(x));
+    }
+    out.append("\r\n");
+}
+
+} // namespace
+
+void ApplyDefaultSettings(Settings &s)
+{
+    s.CVNum = 0;
+    for (CVSet &set : s.CV)
+        for (const C &k : cvKeys())
+            applyDefault(set, k);
+    for (const K &k : keysBeforeLists())
+        applyDefault(s, k);
+    for (const K &k : keysAfterLists())
+        applyDefault(s, k);
+    s.MMAdch.resize(std::max<std::size_t>(s.MMAdch.size(), kMMEntries));
+    s.MMScale.resize(std::max<std::size_t>(s.MMScale.size(), kMMEntries));
+    for (int k = 0; k < kMMEntries; ++k) {
+        s.MMAdch[static_cast<std::size_t>(k)] = static_cast<std::int16_t>(k);
+        s.MMScale[static_cast<std::size_t>(k)] = k % 2 == 0 ? 1.0 : 0.005;
+    }
+}
+
+QByteArray settingsText(const Settings &s)
+{
+    std::string out;
+    out.reserve(8192);
+    out.append("CVNum=");
+    appendGeneralSigned(out, s.CVNum);
+    out.append(" \r\n");
+    for (int set = 0; set < kCVSets; ++set) {
+        out.append("CVSetNum=");
+        appendGeneralSigned(out, set);
+        out.append(" \r\n");
+        for (const C &k : cvKeys())
+            appendValue(out, s.CV[static_cast<std::size_t>(set)], k);
+    }
+    for (const K &k : keysBeforeLists())
+        appendValue(out, s, k);
+    appendList(out, "MMAdch=", s.MMAdch);
+    appendList(out, "MMScale=", s.MMScale);
+    for (const K &k : keysAfterLists())
+        appendValue(out, s, k);
+    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+void parseSettingsText(const QByteArray &text, Settings &s)
+{
+    std::string_view all(text.constData(), static_cast<std::size_t>(text.size()));
+    int cvSet = 0;
+    std::size_t pos = 0;
+    while (pos < all.size()) {
+        std::size_t nl = all.find('\n', pos);
+        std::string_view line = all.substr(pos, nl == std::string_view::npos ? nl : nl - pos);
+        pos = nl == std::string_view::npos ? all.size() : nl + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line == "Table")
+            break;
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos || eq == 0)
+            continue;
+        const std::string_view key = line.substr(0, eq);
+        const std::string_view v = line.substr(eq + 1);
+        if (key == "CVNum") {
+            s.CVNum = std::clamp(roundHalfEven(parseDecimal(v)), 0, kCVSets - 1);
+        } else if (key == "CVSetNum") {
+            cvSet = roundHalfEven(parseDecimal(v));
+        } else if (key.starts_with("CV")) {
+            if (cvSet >= 0 && cvSet < kCVSets)
+                assignKey(s.CV[static_cast<std::size_t>(cvSet)], cvKeys(), key, v);
+        } else if (key == "MMAdch") {
+            s.MMAdch = readList<std::int16_t>(v, [](double x) {
+                return static_cast<std::int16_t>(std::clamp<int>(roundHalfEven16(x), 0, kMMInputs - 1));
+            });
+        } else if (key == "MMScale") {
+            s.MMScale = readList<double>(v, [](double x) { return x; });
+        } else if (!assignKey(s, keysBeforeLists(), key, v)) {
+            assignKey(s, keysAfterLists(), key, v);
+        }
+    }
+    s.MMAdch.resize(kMMListCapacity, 0);
+    s.MMScale.resize(kMMListCapacity, 0.0);
+}
+
+} // namespace tervo

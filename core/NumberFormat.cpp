@@ -1,0 +1,376 @@
+#include "NumberFormat.h"
+
+#include <QLocale>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace tervo {
+
+namespace {
+
+// Fifteen significant decimal digits of |x| (x finite, non-zero): digits[0..14] and the decimal
+// exponent of digits[0].
+struct Digits15 {
+    char d[15];
+    int exp10;
+};
+
+Digits15 digits15(double ax)
+{
+    Digits15 r{};
+    char buf[40];
+    auto res = std::to_chars(buf, buf + sizeof buf, ax, std::chars_format::scientific, 14);
+    *res.ptr = '\0';
+    // Layout: d.dddddddddddddde[+-]XX
+    r.d[0] = buf[0];
+    std::memcpy(r.d + 1, buf + 2, 14);
+    r.exp10 = std::atoi(buf + 17);
+    return r;
+}
+
+constexpr std::array<double, 23> kPow10 = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Rounds a digit string (most significant first) to keep digits, half away from zero. Returns
+// true when the rounding carried out of the first digit (the result is then "1" followed by
+// zeros, one digit longer in magnitude).
+bool roundDigits(std::string &digits, std::size_t keep)
+{
+    if (keep >= digits.size())
+        return false;
+    bool up = digits[keep] >= '5';
+    digits.resize(keep);
+    if (!up)
+        return false;
+    for (std::size_t i = keep; i-- > 0;) {
+        if (digits[i] == '9') {
+            digits[i] = '0';
+        } else {
+            ++digits[i];
+            return false;
+        }
+    }
+    digits.insert(digits.begin(), '1');
+    digits.pop_back();
+    return true;
+}
+
+void appendUInt(std::string &out, unsigned long long v, int minWidth)
+{
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, v);
+    int len = static_cast<int>(res.ptr - buf);
+    for (int i = len; i < minWidth; ++i)
+        out.push_back('0');
+    out.append(buf, res.ptr);
+}
+
+// Writes integer and fraction digit strings with the pattern's rules for leading and trailing
+// zeros. intPart has no leading zeros (may be empty for zero).
+void emitMantissa(std::string &out, std::string_view intPart, std::string frac,
+                  const NumberPattern &p, char sep)
+{
+    for (int i = static_cast<int>(intPart.size()); i < p.intZeros; ++i)
+        out.push_back('0');
+    out.append(intPart);
+    while (static_cast<int>(frac.size()) > p.fracMin && !frac.empty() && frac.back() == '0')
+        frac.pop_back();
+    if (p.hasPoint)
+        out.push_back(sep);
+    out.append(frac);
+}
+
+void emitExponent(std::string &out, int e, const NumberPattern &p)
+{
+    out.push_back(p.expLetter);
+    if (e < 0)
+        out.push_back('-');
+    else if (p.expSignAlways)
+        out.push_back('+');
+    appendUInt(out, static_cast<unsigned long long>(e < 0 ? -e : e), p.expMinWidth);
+}
+
+bool nearTie(double v)
+{
+    double frac = v - std::floor(v);
+    return std::fabs(frac - 0.5) < std::max(1e-6, v * 1e-14);
+}
+
+void fixedExact(std::string &out, double ax, const NumberPattern &p, char sep)
+{
+    std::string intPart, frac;
+    if (ax != 0.0) {
+        Digits15 d = digits15(ax);
+        std::string digits(d.d, 15);
+        int exp10 = d.exp10;
+        long keep = static_cast<long>(exp10) + 1 + p.fracMax;
+        if (keep < 0) {
+            digits.clear();
+        } else if (keep == 0) {
+            // Only the rounding digit is left: it rounds to one unit of the last place or to 0.
+            bool up = digits[0] >= '5';
+            digits = up ? "1" : "";
+            exp10 = up ? -p.fracMax : exp10;
+        } else if (keep < 15) {
+            if (roundDigits(digits, static_cast<std::size_t>(keep)))
+                ++exp10;
+        }
+        // Place the digits: digit k has weight 10^(exp10-k).
+        if (!digits.empty()) {
+            int intCount = exp10 + 1;
+            if (intCount > 0) {
+                for (int k = 0; k < intCount; ++k)
+                    intPart.push_back(k < static_cast<int>(digits.size()) ? digits[k] : '0');
+            }
+            for (int f = 1; f <= p.fracMax; ++f) {
+                int k = exp10 + f; // index of the digit with weight 10^-f
+                frac.push_back(k >= 0 && k < static_cast<int>(digits.size()) ? digits[k] : '0');
+            }
+            std::size_t nz = intPart.find_first_not_of('0');
+            intPart = nz == std::string::npos ? std::string() : intPart.substr(nz);
+        }
+    }
+    if (frac.empty())
+        frac.assign(static_cast<std::size_t>(p.fracMax), '0');
+    emitMantissa(out, intPart, std::move(frac), p, sep);
+}
+
+void fixedFormat(std::string &out, double ax, const NumberPattern &p, char sep)
+{
+    if (p.fracMax <= 15) {
+        double v = ax * kPow10[static_cast<std::size_t>(p.fracMax)];
+        if (v < 1e9 && !nearTie(v)) {
+            auto r = static_cast<unsigned long long>(std::floor(v + 0.5));
+            auto scale = static_cast<unsigned long long>(kPow10[static_cast<std::size_t>(p.fracMax)]);
+            unsigned long long ip = r / scale, fp = r % scale;
+            std::string intPart;
+            if (ip != 0) {
+                char buf[24];
+                auto res = std::to_chars(buf, buf + sizeof buf, ip);
+                intPart.assign(buf, res.ptr);
+            }
+            std::string frac;
+            if (p.fracMax > 0) {
+                frac.assign(static_cast<std::size_t>(p.fracMax), '0');
+                for (int i = p.fracMax - 1; i >= 0 && fp; --i, fp /= 10)
+                    frac[static_cast<std::size_t>(i)] = static_cast<char>('0' + fp % 10);
+            }
+            emitMantissa(out, intPart, std::move(frac), p, sep);
+            return;
+        }
+    }
+    fixedExact(out, ax, p, sep);
+}
+
+void scientificFormat(std::string &out, double ax, const NumberPattern &p, char sep)
+{
+    const int intDigits = p.intDigits;
+    const int sig = std::max(1, intDigits + p.fracMax);
+    std::string digits;
+    int exp10 = 0; // decimal exponent of the first significant digit
+    if (ax == 0.0) {
+        digits.assign(static_cast<std::size_t>(sig), '0');
+    } else {
+        bool done = false;
+        if (sig <= 15) {
+            int e = static_cast<int>(std::floor(std::log10(ax)));
+            int k = sig - 1 - e;
+            if (k >= -22 && k <= 22) {
+                double m = k >= 0 ? ax * kPow10[static_cast<std::size_t>(k)]
+                                  : ax / kPow10[static_cast<std::size_t>(-k)];
+                double lo = kPow10[static_cast<std::size_t>(sig - 1)];
+                double hi = kPow10[static_cast<std::size_t>(sig)];
+                if (m >= lo * (1 - 1e-12) && m < hi && !nearTie(m)) {
+                    auto r = static_cast<unsigned long long>(std::floor(m + 0.5));
+                    if (r < static_cast<unsigned long long>(lo)) {
+                        // log10 landed one too high just below a power of ten.
+                    } else {
+                        if (r >= static_cast<unsigned long long>(hi)) {
+                            r /= 10;
+                            ++e;
+                        }
+                        char buf[24];
+                        auto res = std::to_chars(buf, buf + sizeof buf, r);
+                        digits.assign(buf, res.ptr);
+                        exp10 = e;
+                        done = static_cast<int>(digits.size()) == sig;
+                    }
+                }
+            }
+        }
+        if (!done) {
+            Digits15 d = digits15(ax);
+            digits.assign(d.d, 15);
+            exp10 = d.exp10;
+            if (sig < 15) {
+                if (roundDigits(digits, static_cast<std::size_t>(sig)))
+                    ++exp10;
+            } else {
+                digits.resize(static_cast<std::size_t>(sig), '0');
+            }
+        }
+    }
+    std::string_view intPart(digits.data(), static_cast<std::size_t>(std::min<int>(intDigits, sig)));
+    std::string frac = digits.substr(intPart.size());
+    int e = ax == 0.0 ? 0 : exp10 - (intDigits - 1);
+    std::size_t nz = intPart.find_first_not_of('0');
+    intPart = nz == std::string_view::npos ? std::string_view() : intPart.substr(nz);
+    emitMantissa(out, intPart, std::move(frac), p, sep);
+    emitExponent(out, e, p);
+}
+
+bool allZeroDigits(std::string_view s)
+{
+    for (char c : s)
+        if (c >= '1' && c <= '9')
+            return false;
+    return true;
+}
+
+} // namespace
+
+NumberPattern NumberPattern::compile(std::string_view pattern)
+{
+    NumberPattern p;
+    std::size_t i = 0;
+    const std::size_t n = pattern.size();
+    int hashesBeforeZero = 0;
+    for (; i < n && (pattern[i] == '0' || pattern[i] == '#'); ++i) {
+        ++p.intDigits;
+        if (pattern[i] == '0')
+            ++p.intZeros;
+        else if (p.intZeros == 0)
+            ++hashesBeforeZero;
+    }
+    if (i < n && pattern[i] == '.') {
+        p.hasPoint = true;
+        ++i;
+        for (; i < n && (pattern[i] == '0' || pattern[i] == '#'); ++i) {
+            ++p.fracMax;
+            if (pattern[i] == '0')
+                p.fracMin = p.fracMax;
+        }
+    }
+    if (i < n && (pattern[i] == 'e' || pattern[i] == 'E')) {
+        if (i + 1 >= n || (pattern[i + 1] != '+' && pattern[i + 1] != '-'))
+            return p;
+        p.scientific = true;
+        p.expLetter = pattern[i];
+        p.expSignAlways = pattern[i + 1] == '+';
+        i += 2;
+        int zeros = 0;
+        for (; i < n && (pattern[i] == '0' || pattern[i] == '#'); ++i)
+            if (pattern[i] == '0')
+                ++zeros;
+        p.expMinWidth = std::max(1, zeros);
+    }
+    (void)hashesBeforeZero;
+    p.valid = i == n && (p.intDigits > 0 || p.fracMax > 0);
+    return p;
+}
+
+void appendPattern(std::string &out, double x, const NumberPattern &p, char decimalSep)
+{
+    if (!std::isfinite(x)) {
+        out.append(std::isnan(x) ? "NaN" : (x < 0 ? "-Inf" : "Inf"));
+        return;
+    }
+    const std::size_t start = out.size();
+    const bool negative = x < 0;
+    if (negative)
+        out.push_back('-');
+    const std::size_t digitsStart = out.size();
+    if (p.scientific)
+        scientificFormat(out, std::fabs(x), p, decimalSep);
+    else
+        fixedFormat(out, std::fabs(x), p, decimalSep);
+    // A negative value that rounds to zero shows no sign.
+    if (negative) {
+        std::string_view body(out.data() + digitsStart, out.size() - digitsStart);
+        std::size_t expAt = p.scientific ? body.find(p.expLetter) : std::string_view::npos;
+        if (allZeroDigits(body.substr(0, expAt)))
+            out.erase(start, 1);
+    }
+}
+
+QString formatPattern(double x, std::string_view pattern, QChar decimalSep)
+{
+    std::string out;
+    appendPattern(out, x, NumberPattern::compile(pattern), static_cast<char>(decimalSep.unicode()));
+    return QString::fromLatin1(out);
+}
+
+void appendGeneral(std::string &out, double x)
+{
+    if (!std::isfinite(x)) {
+        out.append(std::isnan(x) ? "NaN" : (x < 0 ? "-Inf" : "Inf"));
+        return;
+    }
+    if (x == 0.0) {
+        out.push_back('0');
+        return;
+    }
+    if (x < 0)
+        out.push_back('-');
+    Digits15 d = digits15(std::fabs(x));
+    int len = 15;
+    while (len > 1 && d.d[len - 1] == '0')
+        --len;
+    const int e = d.exp10;
+    if (e < -4 || e >= 15) {
+        out.push_back(d.d[0]);
+        if (len > 1) {
+            out.push_back('.');
+            out.append(d.d + 1, static_cast<std::size_t>(len - 1));
+        }
+        out.push_back('E');
+        out.push_back(e < 0 ? '-' : '+');
+        appendUInt(out, static_cast<unsigned long long>(e < 0 ? -e : e), 2);
+        return;
+    }
+    if (e < 0) {
+        out.push_back('.');
+        out.append(static_cast<std::size_t>(-e - 1), '0');
+        out.append(d.d, static_cast<std::size_t>(len));
+        return;
+    }
+    const int intCount = e + 1;
+    for (int k = 0; k < intCount; ++k)
+        out.push_back(k < len ? d.d[k] : '0');
+    if (len > intCount) {
+        out.push_back('.');
+        out.append(d.d + intCount, static_cast<std::size_t>(len - intCount));
+    }
+}
+
+QString formatGeneral(double x)
+{
+    std::string out;
+    appendGeneral(out, x);
+    return QString::fromLatin1(out);
+}
+
+void appendGeneralSigned(std::string &out, double x)
+{
+    if (!(x < 0) && !std::isnan(x))
+        out.push_back(' ');
+    appendGeneral(out, x);
+}
+
+QString formatGeneralSigned(double x)
+{
+    std::string out;
+    appendGeneralSigned(out, x);
+    return QString::fromLatin1(out);
+}
+
+QChar localeDecimalSeparator()
+{
+    const QString dp = QLocale().decimalPoint();
+    return dp.size() == 1 ? dp.at(0) : QChar('.');
+}
+
+} // namespace tervo

@@ -1,0 +1,163 @@
+#include "NumberParse.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace tervo {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string toLatin1(QStringView text)
+{
+    std::string s;
+    s.reserve(static_cast<std::size_t>(text.size()));
+    for (QChar c : text)
+        s.push_back(c.unicode() < 128 ? static_cast<char>(c.unicode()) : '\x7f');
+    return s;
+}
+
+double fromChars(const char *first, const char *last)
+{
+    double v = 0.0;
+    auto res = std::from_chars(first, last, v);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Too large reads as infinity, too small as zero, as strtod does.
+        std::string tmp(first, last);
+        return std::strtod(tmp.c_str(), nullptr);
+    }
+    return v;
+}
+
+} // namespace
+
+std::size_t numericPrefixLength(std::string_view t)
+{
+    std::size_t i = 0;
+    const std::size_t n = t.size();
+    if (i < n && (t[i] == '+' || t[i] == '-'))
+        ++i;
+    std::size_t mantissaDigits = 0;
+    while (i < n && isDigit(t[i])) {
+        ++i;
+        ++mantissaDigits;
+    }
+    if (i < n && t[i] == '.') {
+        ++i;
+        while (i < n && isDigit(t[i])) {
+            ++i;
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0)
+        return 0;
+    if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < n && (t[j] == '+' || t[j] == '-'))
+            ++j;
+        if (j < n && isDigit(t[j])) {
+            while (j < n && isDigit(t[j]))
+                ++j;
+            i = j;
+        }
+    }
+    return i;
+}
+
+double parseDecimal(std::string_view text)
+{
+    std::size_t s = 0;
+    while (s < text.size() && (text[s] == ' ' || text[s] == '\t'))
+        ++s;
+    std::string_view t = text.substr(s);
+    const std::size_t len = numericPrefixLength(t);
+    if (len == 0)
+        return 0.0;
+    const char *first = t.data();
+    const char *last = t.data() + len;
+    bool negative = false;
+    if (*first == '+' || *first == '-') {
+        negative = *first == '-';
+        ++first;
+    }
+    double v = fromChars(first, last);
+    return negative ? -v : v;
+}
+
+double parseDecimal(QStringView text) { return parseDecimal(std::string_view(toLatin1(text))); }
+
+bool parseDataNumber(std::string_view text, double &value)
+{
+    std::size_t b = 0, e = text.size();
+    while (b < e && (text[b] == ' ' || text[b] == '\t' || text[b] == '\r' || text[b] == '\n'))
+        ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r' ||
+                     text[e - 1] == '\n'))
+        --e;
+    if (b == e)
+        return false;
+    char buf[64];
+    const std::size_t len = e - b;
+    if (len >= sizeof buf)
+        return false;
+    std::size_t n = 0;
+    bool negative = false;
+    std::size_t i = b;
+    if (text[i] == '+' || text[i] == '-') {
+        negative = text[i] == '-';
+        ++i;
+    }
+    for (; i < e; ++i) {
+        char c = text[i];
+        buf[n++] = c == ',' ? '.' : c;
+    }
+    if (n == 0 || numericPrefixLength(std::string_view(buf, n)) != n || buf[0] == '+' ||
+        buf[0] == '-')
+        return false;
+    double v = fromChars(buf, buf + n);
+    value = negative ? -v : v;
+    return true;
+}
+
+bool parseDataNumber(QStringView text, double &value)
+{
+    return parseDataNumber(std::string_view(toLatin1(text)), value);
+}
+
+double roundHalfEvenDouble(double x)
+{
+    if (!std::isfinite(x))
+        return x;
+    double r = std::round(x); // halves away from zero
+    if (std::fabs(x - std::trunc(x)) == 0.5)
+        r = 2.0 * std::round(x / 2.0);
+    return r;
+}
+
+std::int32_t roundHalfEven(double x)
+{
+    if (std::isnan(x))
+        return 0;
+    double r = roundHalfEvenDouble(x);
+    if (r >= 2147483647.0)
+        return std::numeric_limits<std::int32_t>::max();
+    if (r <= -2147483648.0)
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(r);
+}
+
+std::int16_t roundHalfEven16(double x)
+{
+    std::int32_t r = roundHalfEven(x);
+    if (r > 32767)
+        return 32767;
+    if (r < -32768)
+        return -32768;
+    return static_cast<std::int16_t>(r);
+}
+
+} // namespace tervo

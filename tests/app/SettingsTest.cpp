@@ -1,0 +1,135 @@
+#include "app/AppState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tervo;
+
+namespace {
+void writeText(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+} // namespace
+
+TEST(Settings, FirstStartAppliesDefaults)
+{
+    QTemporaryDir dir;
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    AppState state(clock, prompts, dir.path());
+    state.loadMainWindowState();
+    EXPECT_FALSE(state.SettingsLoaded);
+    for (const CVSet &set : state.settings.CV) {
+        EXPECT_EQ(set.CVTitle, "Initial Setting");
+        EXPECT_EQ(set.CVV0, 0.6);
+        EXPECT_EQ(set.CVV1, 1.2);
+        EXPECT_EQ(set.CVV2, -0.2);
+        EXPECT_EQ(set.CVScanrate, 50);
+        EXPECT_EQ(set.CVCyclenum, 2);
+    }
+    EXPECT_EQ(state.settings.GPIBAddress, 7);
+    EXPECT_EQ(state.settings.DeviceName, "AIO00");
+    EXPECT_EQ(state.settings.MMAdch.size(), 20u);
+    EXPECT_EQ(state.settings.MMAdch[19], 19);
+    EXPECT_EQ(state.settings.MMScale[1], 0.005);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST(Settings, WrittenFileReadsBackToTheSameValues)
+{
+    QTemporaryDir dir;
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    AppState a(clock, prompts, dir.path());
+    a.loadMainWindowState();
+    a.settings.CV[3].CVTitle = QStringLiteral("Pt 50 mV/s");
+    a.settings.CV[3].CVRPM = 1600;
+    a.settings.CVNum = 3;
+    a.settings.RPjV = -0.25;
+    a.settings.MMAdch[4] = 63;
+    a.settings.SoundFileName = QStringLiteral("/usr/share/sounds/done.wav");
+    ASSERT_TRUE(a.WriteSettings().ok);
+
+    QFile f(a.settingsPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    EXPECT_TRUE(text.startsWith("CVNum= 3 \r\nCVSetNum= 0 \r\nCVTitle=Initial Setting\r\n"
+                                "CVXScale= 1 \r\nCVYScale= .001 \r\nCVV0= .6 \r\n"));
+    EXPECT_TRUE(text.contains("RingYScale= 1E-05 \r\n"));
+    EXPECT_TRUE(text.contains("RPjV=-.25 \r\nMMAdch= 0 1 2 3 63 5"));
+    EXPECT_TRUE(text.contains("MMScale= 1 .005 1 .005"));
+    EXPECT_TRUE(text.endsWith("PowerControl= 0 \r\n"));
+    EXPECT_EQ(text.count("CVSetNum="), 6);
+
+    AppState b(clock, prompts, dir.path());
+    b.loadMainWindowState();
+    EXPECT_TRUE(b.SettingsLoaded);
+    EXPECT_EQ(b.settings.CVNum, 3);
+    EXPECT_EQ(b.settings.CV[3].CVTitle, "Pt 50 mV/s");
+    EXPECT_EQ(b.settings.CV[3].CVRPM, 1600);
+    EXPECT_EQ(b.settings.RPjV, -0.25);
+    EXPECT_EQ(b.settings.MMAdch.size(), 21u);
+    EXPECT_EQ(b.settings.MMAdch[4], 63);
+    EXPECT_EQ(b.settings.SoundFileName, "/usr/share/sounds/done.wav");
+    EXPECT_EQ(settingsText(b.settings).left(200), settingsText(a.settings).left(200));
+}
+
+TEST(Settings, PartialAndHostileFiles)
+{
+    QTemporaryDir dir;
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    AppState s(clock, prompts, dir.path());
+    writeText(s.settingsPath(), "CVNum= 9 \r\nCVSetNum= 1 \r\nCVV0= .3 \r\nCVSetNum= 7 \r\n"
+                                "CVV0= .9 \r\nCVSetNum= 2 \r\nCVTitle=two=2\r\n"
+                                "MMAdch= 5 -3 99 " +
+                                    QByteArray(" 1", 40) +
+                                    "\r\nGPIBAddress= 2.5 \r\nTable\r\nFGKind= 3 \r\n");
+    s.loadMainWindowState();
+    EXPECT_TRUE(s.SettingsLoaded);
+    EXPECT_EQ(s.settings.CVNum, 5);                // clamped into the six sets
+    EXPECT_EQ(s.settings.CV[1].CVV0, 0.3);
+    EXPECT_EQ(s.settings.CV[2].CVTitle, "two=2");
+    for (const CVSet &set : s.settings.CV)
+        EXPECT_NE(set.CVV0, 0.9);                  // set 7 is ignored
+    EXPECT_EQ(s.settings.CV[0].CVScanrate, 0);     // a readable file gets no defaults
+    EXPECT_EQ(s.settings.DeviceName, "");
+    EXPECT_EQ(s.settings.GPIBAddress, 2);          // halves to even
+    EXPECT_EQ(s.settings.FGKind, 0);               // after "Table" nothing is read
+    ASSERT_EQ(s.settings.MMAdch.size(), 21u);
+    EXPECT_EQ(s.settings.MMAdch[0], 5);
+    EXPECT_EQ(s.settings.MMAdch[1], 0);
+    EXPECT_EQ(s.settings.MMAdch[2], 63);
+}
+
+TEST(Settings, CalibrationFileAtStartUp)
+{
+    QTemporaryDir dir;
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    writeText(dir.filePath("rpm.txt"), "0\t0.0\r\nabc\r\n1000\t2.0\r\n3000\t4.5\r\n");
+    writeText(dir.filePath("one.txt"), "100\t0.2\r\n");
+    writeText(dir.filePath("unordered.txt"), "100\t0.2\r\n100\t0.4\r\n");
+
+    AppState s(clock, prompts, dir.path());
+    writeText(s.settingsPath(), "DABoard= 1 \r\nRPMvsVoltageFile=" + dir.filePath("rpm.txt").toUtf8() + "\r\n");
+    s.loadMainWindowState();
+    EXPECT_EQ(s.settings.DABoard, 1);
+    ASSERT_EQ(s.RpmTable.size(), 3u);
+    EXPECT_EQ(s.RpmTable[2].rpm, 3000);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+
+    for (const char *bad : {"one.txt", "unordered.txt", "missing.txt"}) {
+        prompts.messages.clear();
+        writeText(s.settingsPath(), QByteArray("DABoard= 1 \r\nRPMvsVoltageFile=") + bad + "\r\n");
+        s.loadMainWindowState();
+        EXPECT_EQ(s.settings.DABoard, 0) << bad;
+        ASSERT_EQ(prompts.messages.size(), 1) << bad;
+        EXPECT_EQ(prompts.messages[0], QString::fromLatin1(kRpmFileMessage));
+    }
+}

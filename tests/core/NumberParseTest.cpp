@@ -1,0 +1,82 @@
+#include "core/Colors.h"
+#include "core/Clock.h"
+#include "core/NumberParse.h"
+
+#include <gtest/gtest.h>
+
+using namespace tervo;
+
+TEST(DecimalParse, LongestNumericPrefix)
+{
+    EXPECT_DOUBLE_EQ(parseDecimal(" .05 "), 0.05);
+    EXPECT_DOUBLE_EQ(parseDecimal("\t -1.5E-05xyz"), -1.5e-5);
+    EXPECT_DOUBLE_EQ(parseDecimal("12abc"), 12);
+    EXPECT_DOUBLE_EQ(parseDecimal("abc"), 0);
+    EXPECT_DOUBLE_EQ(parseDecimal(""), 0);
+    EXPECT_DOUBLE_EQ(parseDecimal("-"), 0);
+    EXPECT_DOUBLE_EQ(parseDecimal("."), 0);
+    EXPECT_DOUBLE_EQ(parseDecimal("1e"), 1);
+    EXPECT_DOUBLE_EQ(parseDecimal("1e+"), 1);
+    EXPECT_DOUBLE_EQ(parseDecimal("2.5e3"), 2500);
+    EXPECT_DOUBLE_EQ(parseDecimal("+7"), 7);
+    EXPECT_DOUBLE_EQ(parseDecimal("1,5"), 1);
+    EXPECT_DOUBLE_EQ(parseDecimal("5."), 5);
+    EXPECT_DOUBLE_EQ(parseDecimal(QStringLiteral(" 0.6 ")), 0.6);
+    EXPECT_TRUE(std::isinf(parseDecimal("1e999")));
+}
+
+TEST(DataNumber, EitherSeparatorWholeField)
+{
+    double v = 0;
+    EXPECT_TRUE(parseDataNumber("0.1234", v));
+    EXPECT_DOUBLE_EQ(v, 0.1234);
+    EXPECT_TRUE(parseDataNumber("-0,1234", v));
+    EXPECT_DOUBLE_EQ(v, -0.1234);
+    EXPECT_TRUE(parseDataNumber(" 1.5e-3 ", v));
+    EXPECT_DOUBLE_EQ(v, 1.5e-3);
+    EXPECT_TRUE(parseDataNumber("-3.1e+0", v));
+    EXPECT_DOUBLE_EQ(v, -3.1);
+    EXPECT_FALSE(parseDataNumber("", v));
+    EXPECT_FALSE(parseDataNumber("abc", v));
+    EXPECT_FALSE(parseDataNumber("1.2.3", v));
+    EXPECT_FALSE(parseDataNumber("12x", v));
+    EXPECT_FALSE(parseDataNumber("--1", v));
+}
+
+TEST(Rounding, HalvesToEven)
+{
+    EXPECT_EQ(roundHalfEven(0.5), 0);
+    EXPECT_EQ(roundHalfEven(1.5), 2);
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+    EXPECT_EQ(roundHalfEven(-3.5), -4);
+    EXPECT_EQ(roundHalfEven(2.4999), 2);
+    EXPECT_EQ(roundHalfEven(7.0000001), 7);
+    EXPECT_EQ(roundHalfEven(1e20), 2147483647);
+    EXPECT_EQ(roundHalfEven(-1e20), -2147483647 - 1);
+    EXPECT_EQ(roundHalfEven(std::nan("")), 0);
+    EXPECT_EQ(roundHalfEven16(40000), 32767);
+    EXPECT_DOUBLE_EQ(roundHalfEvenDouble(12.5), 12);
+}
+
+TEST(Colors, HueLightnessSaturation)
+{
+    EXPECT_EQ(hlsToRgb(0, 16, 0), qRgb(128, 128, 128));
+    // Hue 64 is green's peak for the middle channel window, red falls to m1.
+    const QRgb green = hlsToRgb(64, 16, 31);
+    EXPECT_EQ(qGreen(green), 255); // m2 = 31.5 rounds to 32
+    EXPECT_EQ(qRed(green), 0);
+    // 16 + 31 saturation yields m2 = 31.5, rounded to 32: clamped to 255, not wrapped.
+    const QRgb c = hlsToRgb(48, 16, 31);
+    EXPECT_LE(qRed(c), 255);
+    EXPECT_EQ(qRed(hlsToRgb(0 - 64, 16, 31)), 0);
+}
+
+TEST(Clock, FakeClockAndWrapAround)
+{
+    FakeMsClock clock(0xFFFFFF00u);
+    const std::uint32_t start = clock.tickCount();
+    clock.advance(0x200);
+    EXPECT_LT(clock.tickCount(), start);
+    EXPECT_EQ(elapsedMs(start, clock.tickCount()), 0x200u);
+}

@@ -1,0 +1,279 @@
+#include "tracks/TrackFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace tervo;
+
+namespace {
+
+QString data(const char *name) { return QStringLiteral(TERVO_TEST_DATA "/tracks/") + name; }
+
+std::unique_ptr<TrackStore> emptyStore()
+{
+    auto s = std::make_unique<TrackStore>();
+    for (int t = 0; t < kTrackSlots; ++t)
+        s->ClearTrack(t);
+    return s;
+}
+
+void fill(TrackStore &s, int track, int mode, int points)
+{
+    s[track].Mode = mode;
+    s[track].pnum = points;
+    s[track].Title = QStringLiteral("track %1").arg(track);
+    for (int i = 0; i < points; ++i) {
+        s.data(0, track, i) = 0.1 * i - 0.2;
+        s.data(1, track, i) = -1.23456789e-5 * (i + 1);
+        s.data(2, track, i) = 2.5e-7 * i;
+    }
+}
+
+QString writeTemp(const QTemporaryDir &dir, const TrackStore &s, const char *name = "t.tvd")
+{
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(writeTrackFile(s, path, '.').ok);
+    return path;
+}
+
+} // namespace
+
+TEST(TrackStore, ClearKeepsMeasurementContext)
+{
+    auto s = emptyStore();
+    TrackHeader &h = (*s)[3];
+    h.Mode = ModeRDE;
+    h.Weight = 0.1;
+    h.pH = 13;
+    h.ref = 2;
+    h.DiskYscale = 1e-3;
+    h.RingYscale = 1e-5;
+    h.TimeRecording = 1;
+    h.V1st = 0.8;
+    h.V2nd = -0.2;
+    h.V3rd = 0.8;
+    h.ne = 4;
+    h.pnum = 10;
+    s->data(0, 3, 0) = 1.0;
+    s->ClearTrack(3);
+    EXPECT_EQ(h.Mode, 0);
+    EXPECT_EQ(h.pnum, 0);
+    EXPECT_EQ(h.ne, 1.0);
+    EXPECT_EQ(h.Weight, 0.1);
+    EXPECT_EQ(h.pH, 13);
+    EXPECT_EQ(h.ref, 2);
+    EXPECT_EQ(h.DiskYscale, 1e-3);
+    EXPECT_EQ(h.RingYscale, 1e-5);
+    EXPECT_EQ(h.TimeRecording, 1);
+    EXPECT_EQ(h.V3rd, 0.8);
+    EXPECT_TRUE(s->isVacant(3));
+    EXPECT_EQ(s->data(0, 3, 0), 1.0); // points are left alone
+    EXPECT_EQ(wrapTrack(-1), 20);
+    EXPECT_EQ(wrapTrack(21), 0);
+}
+
+TEST(TrackFileWriter, VacantStoreAndLayout)
+{
+    QTemporaryDir dir;
+    auto s = emptyStore();
+    const QByteArray empty = trackFileText(*s, '.');
+    EXPECT_EQ(empty.count("\r\n"), 8);
+    EXPECT_TRUE(empty.startsWith("TERVO File\r\nKLUseFlag= 0 0 0"));
+
+    s->kl.KLUseFlag[0] = s->kl.KLUseFlag[1] = 1;
+    s->kl.KLSubVal[2] = -1.5e-6;
+    fill(*s, 0, ModeCV, 2);
+    (*s)[0].Scanrate = 0.05;
+    const QByteArray text = trackFileText(*s, '.');
+    EXPECT_TRUE(text.contains("KLUseFlag= 1 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n"));
+    EXPECT_TRUE(text.contains("KLSubVal= 0 0 -1.5E-06 0"));
+    EXPECT_TRUE(text.contains("DataNum= 0 \r\nMode= 1 \r\nTitle=track 0\r\n"));
+    EXPECT_TRUE(text.contains("Scanrate= .05 \r\n"));
+    EXPECT_TRUE(text.contains("ne= 0 \r\n") || text.contains("ne= 1 \r\n"));
+    EXPECT_TRUE(text.contains("pH= 0 \r\nTable\r\n-0.2000\t-1.2346e-5\r\n-0.1000\t-2.4691e-5\r\n"));
+    EXPECT_TRUE(text.endsWith("-2.4691e-5\r\n"));
+}
+
+TEST(TrackFileRoundTrip, ColumnsModesAndRounding)
+{
+    QTemporaryDir dir;
+    auto s = emptyStore();
+    fill(*s, 0, ModeCV, 5);
+    fill(*s, 5, ModeRDE, 4);
+    fill(*s, 7, ModeRPMvsJ, 3);
+    (*s)[7].TimeRecording = 0;
+    fill(*s, 8, ModeRPMvsJ, 3);
+    (*s)[8].TimeRecording = 1;
+    (*s)[5].Title = QStringLiteral("a=b=c  µ");
+    s->kl.KLSubVal[5] = -2.5e-6;
+    s->data(0, 0, 1) = 0.123456; // four decimals only
+    const QString path = writeTemp(dir, *s);
+
+    const QByteArray text = [&] {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    EXPECT_TRUE(text.contains("Table\r\n-0.2000\t-1.2346e-5\r\n"));        // CV: 2 values
+    EXPECT_TRUE(text.contains("Table\r\n-0.2000\t-1.2346e-5\t0.0e+0\r\n")); // RDE: 3 values
+
+    auto r = emptyStore();
+    for (int t = 0; t < kUserTracks; ++t)
+        fill(*r, t, ModeCV, 1); // stale content must go
+    r->data(2, 7, 1) = 42;
+    const TrackFileReadResult res = loadTrackFile(*r, path);
+    ASSERT_TRUE(res.ok()) << res.message(path).toStdString();
+    EXPECT_EQ((*r)[5].Title, QStringLiteral("a=b=c  µ"));
+    EXPECT_EQ((*r)[5].Mode, ModeRDE);
+    EXPECT_EQ((*r)[5].pnum, 4);
+    for (int t : {1, 2, 3, 4, 6, 9, 20})
+        EXPECT_TRUE(r->isVacant(t)) << t;
+    EXPECT_DOUBLE_EQ(r->data(0, 0, 1), 0.1235);
+    EXPECT_DOUBLE_EQ(r->data(1, 0, 1), -2.4691e-5);
+    EXPECT_DOUBLE_EQ(r->data(2, 5, 3), 7.5e-7);
+    EXPECT_EQ(r->data(2, 7, 1), 42);        // third column not loaded without time
+    EXPECT_DOUBLE_EQ(r->data(2, 8, 1), 2.5e-7);
+    EXPECT_DOUBLE_EQ(r->kl.KLSubVal[5], -2.5e-6);
+    EXPECT_EQ(r->CurrentFileTitle, QStringLiteral("t.tvd"));
+    EXPECT_EQ(r->FileLoadCount, 1);
+    EXPECT_FALSE(r->hasUnsavedChanges());
+}
+
+TEST(TrackFileRoundTrip, MultiTimeColumnSharedAfterLoad)
+{
+    QTemporaryDir dir;
+    auto s = emptyStore();
+    for (int t = 0; t < 10; ++t)
+        fill(*s, t, ModeMulti, 3);
+    for (int i = 0; i < 3; ++i)
+        s->data(2, 0, i) = 10.0 * i;
+    const QString path = writeTemp(dir, *s);
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray text = f.readAll();
+    // Only track 0 carries three values per line.
+    EXPECT_TRUE(text.contains("Table\r\n-0.2000\t-1.2346e-5\t0.0e+0\r\n"));
+    EXPECT_EQ(text.count("\t0.0e+0\r\n"), 1);
+
+    auto r = emptyStore();
+    ASSERT_TRUE(loadTrackFile(*r, path).ok());
+    for (int t = 0; t < 10; ++t)
+        EXPECT_DOUBLE_EQ(r->data(2, t, 2), 20.0) << t;
+}
+
+TEST(TrackFileReader, HandWrittenFilesAndBrokenOnes)
+{
+    auto s = emptyStore();
+    fill(*s, 3, ModeCV, 2);
+    const QString before = (*s)[3].Title;
+    auto r = loadTrackFile(*s, data("not-a-track-file.tvd"));
+    EXPECT_EQ(r.status, TrackFileReadResult::NotTrackFile);
+    EXPECT_EQ(r.message("x"), "This file type is not recognized.");
+    EXPECT_EQ((*s)[3].Title, before); // store unchanged
+
+    r = loadTrackFile(*s, data("missing.tvd"));
+    EXPECT_EQ(r.status, TrackFileReadResult::CannotOpen);
+
+    // Comma decimals, LF-only lines, no leading zeros, values with exponents.
+    r = loadTrackFile(*s, data("comma-decimals.tvd"));
+    ASSERT_TRUE(r.ok()) << r.message("x").toStdString();
+    EXPECT_EQ((*s)[0].Mode, ModeCV);
+    EXPECT_EQ((*s)[0].pnum, 2);
+    EXPECT_DOUBLE_EQ(s->data(0, 0, 1), 0.25);
+    EXPECT_DOUBLE_EQ(s->data(1, 0, 1), -1.5e-6);
+    EXPECT_DOUBLE_EQ((*s)[0].Scanrate, 50);
+
+    r = loadTrackFile(*s, data("broken-number.tvd"));
+    EXPECT_EQ(r.status, TrackFileReadResult::StoppedEarly);
+    EXPECT_EQ(r.line, 16);
+    EXPECT_EQ((*s)[0].pnum, 2); // the points before the broken line are kept
+    EXPECT_DOUBLE_EQ(s->data(1, 0, 1), 2e-6);
+    EXPECT_TRUE(s->isVacant(1)); // nothing after it was read
+    EXPECT_EQ(s->CurrentFileTitle, QStringLiteral("comma-decimals.tvd"));
+
+    r = loadTrackFile(*s, data("short-line.tvd"));
+    EXPECT_EQ(r.status, TrackFileReadResult::StoppedEarly);
+    EXPECT_EQ(r.line, 14);
+    EXPECT_EQ((*s)[2].pnum, 1);
+
+    r = loadTrackFile(*s, data("truncated.tvd"));
+    EXPECT_EQ(r.status, TrackFileReadResult::StoppedEarly);
+    EXPECT_EQ((*s)[0].pnum, 2);
+    EXPECT_TRUE(r.reason.contains("2 of the 5 points"));
+}
+
+TEST(TrackFileReader, OutOfRangeNumbersNeverWriteOutsideTheStore)
+{
+    auto s = emptyStore();
+    const auto r = loadTrackFile(*s, data("out-of-range.tvd"));
+    ASSERT_TRUE(r.ok()) << r.message("x").toStdString();
+    // DataNum 99 and -1 blocks are skipped with their data lines; track 4 follows intact.
+    EXPECT_EQ((*s)[4].Mode, ModeCV);
+    EXPECT_EQ((*s)[4].pnum, 1);
+    EXPECT_DOUBLE_EQ(s->data(0, 4, 0), 0.5);
+    // A KL line with more than 21 values is cut; one with fewer is padded with zeros.
+    EXPECT_EQ(s->kl.KLNStart.size(), 21u);
+    EXPECT_EQ(s->kl.KLNStart[20], 21);
+    EXPECT_EQ(s->kl.KLUseFlag.size(), 21u);
+    EXPECT_EQ(s->kl.KLUseFlag[0], 1);
+    EXPECT_EQ(s->kl.KLUseFlag[1], 0);
+    // Surplus values on a data line are ignored; pnum beyond capacity is clamped.
+    EXPECT_EQ((*s)[6].pnum, 20001);
+}
+
+TEST(TrackFileSingleTrack, HeadersAndOneTrack)
+{
+    QTemporaryDir dir;
+    auto s = emptyStore();
+    fill(*s, 2, ModeRDE, 3);
+    fill(*s, 9, ModePS, 2);
+    (*s)[9].RPM = 1600;
+    const QString path = writeTemp(dir, *s);
+
+    EXPECT_TRUE(IsTrackFile(path));
+    EXPECT_FALSE(IsTrackFile(data("not-a-track-file.tvd")));
+    EXPECT_FALSE(IsTrackFile(data("missing.tvd")));
+
+    std::array<TrackHeader, kTrackSlots> table{};
+    ASSERT_TRUE(ReadTrackHeaders(path, table));
+    EXPECT_EQ(table[2].Mode, ModeRDE);
+    EXPECT_EQ(table[9].RPM, 1600);
+    EXPECT_EQ(table[9].pnum, 2);
+    EXPECT_EQ(table[0].Mode, 0);
+
+    auto r = emptyStore();
+    (*r)[21].pH = 7; // the destination is not cleared first
+    ASSERT_TRUE(ReadTrackFromFile(path, 2, *r, 21));
+    EXPECT_EQ((*r)[21].Mode, ModeRDE);
+    EXPECT_EQ((*r)[21].pnum, 3);
+    EXPECT_EQ((*r)[21].pH, 0); // written by the file
+    EXPECT_DOUBLE_EQ(r->data(2, 21, 2), 5e-7);
+    EXPECT_FALSE(ReadTrackFromFile(path, 4, *r, 22));
+}
+
+TEST(TrackFileWriter, SaveNamingAndFailedWriteKeepsOldFile)
+{
+    EXPECT_EQ(trackFileNameForSave("run"), "run.tvd");
+    EXPECT_EQ(trackFileNameForSave("run.tvd"), "run.tvd");
+    EXPECT_EQ(trackFileNameForSave("RUN.TVD"), "RUN.TVD.tvd");
+
+    QTemporaryDir dir;
+    auto s = emptyStore();
+    fill(*s, 0, ModeCV, 3);
+    const QString path = writeTemp(dir, *s);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    fill(*s, 1, ModeCV, 3);
+    const FileWriteResult w = writeTrackFile(*s, path, '.');
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!w.ok) { // root may write anywhere; then there is nothing to check here
+        EXPECT_TRUE(w.error.contains("t.tvd"));
+        auto r = emptyStore();
+        ASSERT_TRUE(loadTrackFile(*r, path).ok());
+        EXPECT_TRUE(r->isVacant(1));
+    }
+    const FileWriteResult bad = writeTrackFile(*s, dir.filePath("no/such/folder/x.tvd"), '.');
+    EXPECT_FALSE(bad.ok);
+    EXPECT_TRUE(bad.error.contains("x.tvd"));
+}
