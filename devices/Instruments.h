@@ -1,0 +1,114 @@
+#pragma once
+
+#include "devices/PowerController.h"
+#include "devices/RpmTable.h"
+#include "devices/VendorLibraries.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tervo {
+
+struct Settings;
+
+inline constexpr std::uint16_t kPortBoardBase = 0x1D0; // 464: data / control, 465: status
+inline constexpr std::uint16_t kPortDigitalOut = 0x40; // 64
+inline constexpr std::uint16_t kCardTypePci9112 = 22;
+inline constexpr int kAnalogInputs = 64;
+inline constexpr int kRangeCodeFirst = 3;
+inline constexpr int kRangeCodeLast = 5;
+// Polls of the port board's ready bit before a conversion is given up: a few milliseconds of
+// bus reads on a real board, and no hang when the board is missing.
+inline constexpr int kPortReadyPolls = 5000;
+inline constexpr std::int32_t kGpibTimeout = 10000;
+
+// The instruments of one run of the program: analog input, analog output, digital output, the
+// GPIB route with the function generator, the rotator and the power outputs. It holds every piece
+// of device state the windows share and reads the board choices from the settings at each call,
+// so a changed setting takes effect at the next open.
+class Instruments {
+public:
+    Instruments(Settings &settings, std::vector<RpmRow> &rpmTable, const VendorLibraries &libs);
+    Instruments(const Instruments &) = delete;
+    Instruments &operator=(const Instruments &) = delete;
+
+    // ADDevice
+    std::int32_t ADOpen();
+    double ADRead(std::uint8_t channel);
+    void ADClose();
+    // True once a port-board conversion never signalled ready; reads then return 0 V until the
+    // next ADOpen. The measurement windows show their board message when they see it.
+    bool adBoardFaulty() const { return m_adFaulty; }
+
+    // DADevice
+    std::int16_t DAOpen();
+    void DAWrite(std::int16_t channel, double &volts);
+    void DAClose();
+
+    // DODevice
+    void DOWrite(std::uint8_t value);
+    // Opening the digital output: registers the card for the ADLINK port, asks for the I/O port
+    // otherwise. 0 = ready.
+    std::int32_t DOOpen();
+
+    // GPIB
+    std::int32_t GPIBInit();
+    void GPIBSend(std::int32_t address, const QByteArray &command);
+    // SubFunc
+    std::int32_t GPIBBoardInit(QString &message);
+
+    // FunctionGenerator
+    void FGProgramSweep(std::int32_t channel, const std::array<double, 3> &v, double rate,
+                        std::int32_t hold);
+    void FGProgramStep(std::int32_t channel, const std::array<double, 2> &v, std::int32_t hold1,
+                       std::int32_t hold2);
+    void FGStart();
+    void FGStop();
+
+    // RpmControl
+    void RpmSet(std::int32_t &rpm);
+    void RpmNudge(double step);
+
+    // The power window's state; created and opened at its first use.
+    PowerController &power();
+
+    Settings &settings() { return m_settings; }
+    const Settings &settings() const { return m_settings; }
+    std::vector<RpmRow> &rpmTable() { return m_rpmTable; }
+    const VendorLibraries &libraries() const { return m_libs; }
+
+    std::int32_t CardHandle = -1;
+    double RotatorVoltage = 0;
+    QString GPIBLastMessage;
+    std::array<std::int32_t, kAnalogInputs> RangeCode{};
+    std::array<double, kRangeCodeLast + 1> FullScale{};
+    std::int32_t adOpenStatus() const { return m_adStatus; }
+
+private:
+    bool registerCard();
+    double readPortBoard(std::uint8_t channel);
+
+    Settings &m_settings;
+    std::vector<RpmRow> &m_rpmTable;
+    VendorLibraries m_libs;
+
+    std::int32_t m_adStatus = 0;
+    bool m_adFaulty = false;
+    bool m_portBoardGranted = false;
+    bool m_portOutGranted = false;
+
+    std::int16_t m_aioId = 0;
+    std::uint16_t m_aioData = 0;
+    std::uint16_t m_aioChannel = 0;
+    AioTransfer m_aioTransfer;
+
+    std::array<std::int32_t, 3> m_gpibAddresses{2, 0, 0};
+    std::int32_t m_gpibTimeout = 0;
+    std::array<std::int32_t, 4> m_boardStatus{};
+
+    PowerController m_power;
+};
+
+} // namespace tervo
