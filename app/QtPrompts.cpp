@@ -9,7 +9,10 @@
 namespace tervo {
 
 namespace {
-QString titleOr(const QString &t) { return t.isEmpty() ? QStringLiteral("TERVO") : t; }
+QString titleOr(const QString &t)
+{
+    return t.isEmpty() ? QStringLiteral("TERVO") : t;
+}
 } // namespace
 
 void QtPrompts::message(const QString &text, const QString &title)
@@ -21,6 +24,12 @@ bool QtPrompts::askYesNo(const QString &text, const QString &title)
 {
     return QMessageBox::question(m_parent, titleOr(title), text,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtPrompts::askOkCancel(const QString &text, const QString &title)
+{
+    return QMessageBox::question(m_parent, titleOr(title), text,
+                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 std::optional<QString> QtPrompts::input(const QString &prompt, const QString &title,
@@ -45,9 +54,21 @@ QString QtPrompts::saveFileName(const QString &caption, const QString &filter)
     return QFileDialog::getSaveFileName(m_parent, caption, QString(), filter);
 }
 
-QString QtClipboard::text() const { return QApplication::clipboard()->text(); }
-void QtClipboard::setText(const QString &text) { QApplication::clipboard()->setText(text); }
-void QtClipboard::setImage(const QImage &image) { QApplication::clipboard()->setImage(image); }
-void QtClipboard::clear() { QApplication::clipboard()->clear(); }
+QString QtClipboard::text() const
+{
+    return QApplication::clipboard()->text();
+}
+void QtClipboard::setText(const QString &text)
+{
+    QApplication::clipboard()->setText(text);
+}
+void QtClipboard::setImage(const QImage &image)
+{
+    QApplication::clipboard()->setImage(image);
+}
+void QtClipboard::clear()
+{
+    QApplication::clipboard()->clear();
+}
 
 } // namespace tervo

@@ -13,6 +13,7 @@ public:
     void setParent(QWidget *parent) { m_parent = parent; }
     void message(const QString &text, const QString &title = QString()) override;
     bool askYesNo(const QString &text, const QString &title = QString()) override;
+    bool askOkCancel(const QString &text, const QString &title = QString()) override;
     std::optional<QString> input(const QString &prompt, const QString &title,
                                  const QString &defaultText) override;
     QString openFileName(const QString &caption, const QString &filter) override;

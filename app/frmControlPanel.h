@@ -1,34 +1,84 @@
 #pragma once
 
-#include "AppState.h"
+#include "ControlPanelController.h"
+#include "SettingsController.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QHash>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QTableWidget>
+#include <QToolButton>
+#include <functional>
+#include <memory>
 
 namespace tervo {
 
-// The operator's home window: shows the track store and opens every other window.
+class frmSettings;
+
+// The operator's home window: one track at a time, edits in place, and the menus that open
+// every other window. All state and logic live in the controller it is given.
 class frmControlPanel : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmControlPanel(AppState &state, QWidget *parent = nullptr);
+    frmControlPanel(ControlPanelController &controller, QWidget *parent = nullptr);
+    ~frmControlPanel() override;
 
-    // Shows the current track.
-    void ShowDataInfo();
-    // Loads a track file given by path (command line, drop, recent list).
-    bool openPath(const QString &path);
+    // Shows a track (the operation the other windows call after changing one).
+    void ShowDataInfo(int DatNum);
+    // Places and sizes the window; nothing happens while it is minimised.
+    void SetSize(int pTop, int pLeft, int pWidth, int pHeight);
+
+    // The composition root attaches the windows that other subsystems build: the entry named
+    // by its caption is enabled and runs opener when chosen. False for an unknown caption.
+    bool setWindowOpener(const QString &caption, std::function<void()> opener);
+    QAction *menuEntry(const QString &caption) const { return m_entries.value(caption); }
+
+    // The preview: canvas goes into the host area and draw is run for every track shown.
+    void setPreview(QWidget *canvas, std::function<void(int track)> draw);
+    QWidget *previewHost() const { return PrevGraph; }
+
+    QLineEdit *txtDatNum = nullptr;
+    QToolButton *UpDown1Up = nullptr;
+    QToolButton *UpDown1Down = nullptr;
+    QLabel *lblTrackTitle = nullptr;
+    QTableWidget *InformationSheet = nullptr;
+    QLineEdit *txtEditField = nullptr;
+    QComboBox *cbxReference = nullptr;
+    QFrame *PrevGraph = nullptr;
+
+signals:
+    // Before the settings are written at close: the place to close the boards.
+    void aboutToClose();
+    // After the settings were written; the program ends.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
-    void openFile();
-    void saveFileAs();
-    void step(int delta);
-    void updateCaption();
+    void buildControls();
+    void buildMenus();
+    QAction *addEntry(QMenu *menu, const QString &caption, std::function<void()> run = {});
+    void refresh();
+    void rebuildRecentMenu();
+    void showSettings();
 
-    AppState &m_state;
-    QLabel *m_info = nullptr;
+    ControlPanelController &m_controller;
+    QHash<QString, QAction *> m_entries;
+    QHash<QAction *, QMetaObject::Connection> m_runs;
+    QMenu *m_recentMenu = nullptr;
+    int m_editRow = -1;
+    std::function<void(int)> m_drawPreview;
+    std::unique_ptr<SettingsController> m_settingsController;
+    QPointer<frmSettings> m_settingsWindow;
 };
 
 } // namespace tervo

@@ -1,10 +1,14 @@
 #include "AppState.h"
+#include "ControlPanelController.h"
 #include "QtPrompts.h"
+#include "RecentFiles.h"
 #include "frmControlPanel.h"
+#include "frmProgressWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QSettings>
 
 using namespace tervo;
 
@@ -38,11 +42,20 @@ int main(int argc, char *argv[])
     QtPrompts prompts;
     AppState state(clock, prompts, folder);
 
-    frmControlPanel main(state);
+    QtClipboard clipboard;
+    frmProgressWindow progress;
+    // The recent-files list belongs to the user, not to "Parameters.txt".
+    QSettings userSettings;
+    RecentFiles recent(&userSettings);
+    ControlPanelController controller(state, clipboard, progress, recent);
+
+    frmControlPanel main(controller);
     prompts.setParent(&main);
+    QObject::connect(&main, &frmControlPanel::closed, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
     main.show();
     state.store.FileLoadCount = 0;
     if (!parser.positionalArguments().isEmpty())
-        main.openPath(parser.positionalArguments().constFirst());
+        controller.openPath(parser.positionalArguments().constFirst());
     return app.exec();
 }

@@ -17,6 +17,11 @@ public:
     virtual void message(const QString &text, const QString &title = QString()) = 0;
     // A Yes/No question; true for Yes.
     virtual bool askYesNo(const QString &text, const QString &title = QString()) = 0;
+    // An OK/Cancel confirmation; true for OK. Scripted prompts answer it like a Yes/No question.
+    virtual bool askOkCancel(const QString &text, const QString &title = QString())
+    {
+        return askYesNo(text, title);
+    }
     // An input box; nothing when cancelled.
     virtual std::optional<QString> input(const QString &prompt, const QString &title,
                                          const QString &defaultText) = 0;
@@ -35,10 +40,7 @@ public:
     std::deque<QString> inputAnswers; // a null QString cancels the box
     std::deque<QString> fileAnswers;
 
-    void message(const QString &text, const QString & = QString()) override
-    {
-        messages << text;
-    }
+    void message(const QString &text, const QString & = QString()) override { messages << text; }
     bool askYesNo(const QString &text, const QString & = QString()) override
     {
         questions << text;

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Settings.h"
+#include "core/Prompts.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tervo {
+
+inline constexpr char kRestartMessage[] = "TERVOを再起動後有効になります";
+
+// The logic of the settings dialog: every choice is written to its settings variable at once.
+class SettingsController {
+public:
+    static constexpr int kMaxGPIBAddress = 7;
+
+    SettingsController(Settings &settings, Prompts &prompts);
+
+    static const QStringList &adDeviceCaptions();
+    static const QStringList &fgControlCaptions();
+    static const QStringList &motorCaptions();
+    static const QStringList &powerControlCaptions();
+    static const QStringList &drawMethodCaptions();
+
+    const Settings &settings() const { return m_settings; }
+
+    // A different AD device takes effect only after a restart, which the operator is told.
+    void chooseADDevice(int index);
+    void setDeviceName(const QString &text);
+    void setCardNumber(const QString &text);
+    void setDynamicRange(bool on);
+    void chooseFGControl(int index);
+    void addressUp();
+    void addressDown();
+    QString addressText() const;
+    void chooseMotor(int index);
+    // Asks for the calibration file; true when one was chosen.
+    bool chooseRpmFile();
+    void choosePowerControl(int index);
+    void chooseDrawMethod(int index);
+    void setSoundFile(const QString &path);
+
+private:
+    Settings &m_settings;
+    Prompts &m_prompts;
+};
+
+} // namespace tervo

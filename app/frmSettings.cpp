@@ -1,0 +1,204 @@
+#include "frmSettings.h"
+
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace tervo {
+
+namespace {
+
+// A framed group of option buttons whose ids are their indexes.
+QGroupBox *optionFrame(QWidget *parent, const QString &caption, const QStringList &choices,
+                       QButtonGroup *&group, const QString &name)
+{
+    auto *box = new QGroupBox(caption, parent);
+    auto *layout = new QVBoxLayout(box);
+    group = new QButtonGroup(box);
+    group->setObjectName(name);
+    for (int i = 0; i < choices.size(); ++i) {
+        auto *b = new QRadioButton(choices.at(i), box);
+        b->setObjectName(name + QString::number(i));
+        group->addButton(b, i);
+        layout->addWidget(b);
+    }
+    return box;
+}
+
+void check(QButtonGroup *group, int id)
+{
+    const QSignalBlocker block(group);
+    if (QAbstractButton *b = group->button(id)) {
+        b->setChecked(true);
+    } else {
+        // A value outside the choices checks none of them.
+        group->setExclusive(false);
+        for (QAbstractButton *other : group->buttons())
+            other->setChecked(false);
+        group->setExclusive(true);
+    }
+}
+
+QToolButton *arrow(QWidget *parent, Qt::ArrowType type, const QString &name)
+{
+    auto *b = new QToolButton(parent);
+    b->setArrowType(type);
+    b->setObjectName(name);
+    b->setFixedSize(18, 12);
+    return b;
+}
+
+} // namespace
+
+frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_controller(controller)
+{
+    setObjectName(QStringLiteral("frmSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+    auto *grid = new QGridLayout(this);
+
+    // Analog input board.
+    auto *ad =
+        optionFrame(this, QStringLiteral("AD Device"), SettingsController::adDeviceCaptions(),
+                    opnDevice, QStringLiteral("opnDevice"));
+    auto *adForm = new QFormLayout;
+    txtDevice = new QLineEdit(ad);
+    txtDevice->setObjectName(QStringLiteral("txtDevice"));
+    txtCardNumber = new QLineEdit(ad);
+    txtCardNumber->setObjectName(QStringLiteral("txtCardNumber"));
+    adForm->addRow(QStringLiteral("Deice Name:"), txtDevice);
+    adForm->addRow(QStringLiteral("Card Number:"), txtCardNumber);
+    chkDynamicRange = new QCheckBox(QStringLiteral("Dynamic Range"), ad);
+    chkDynamicRange->setObjectName(QStringLiteral("chkDynamicRange"));
+    static_cast<QVBoxLayout *>(ad->layout())->addLayout(adForm);
+    ad->layout()->addWidget(chkDynamicRange);
+    grid->addWidget(ad, 0, 0);
+
+    // Function generator link.
+    auto *fg = optionFrame(this, QStringLiteral("Function Generator"),
+                           SettingsController::fgControlCaptions(), opnFGControl,
+                           QStringLiteral("opnFGControl"));
+    auto *addrRow = new QHBoxLayout;
+    addrRow->addWidget(new QLabel(QStringLiteral("Address"), fg));
+    txtGPIBAddr = new QLineEdit(fg);
+    txtGPIBAddr->setObjectName(QStringLiteral("txtGPIBAddr"));
+    txtGPIBAddr->setReadOnly(true);
+    txtGPIBAddr->setMaximumWidth(48);
+    addrRow->addWidget(txtGPIBAddr);
+    auto *arrows = new QVBoxLayout;
+    arrows->setSpacing(0);
+    updAddrUp = arrow(fg, Qt::UpArrow, QStringLiteral("updAddrUp"));
+    updAddrDown = arrow(fg, Qt::DownArrow, QStringLiteral("updAddrDown"));
+    arrows->addWidget(updAddrUp);
+    arrows->addWidget(updAddrDown);
+    addrRow->addLayout(arrows);
+    addrRow->addStretch();
+    static_cast<QVBoxLayout *>(fg->layout())->addLayout(addrRow);
+    grid->addWidget(fg, 0, 1);
+
+    // Rotator output and its calibration file.
+    auto *motor =
+        optionFrame(this, QStringLiteral("Motor Speed"), SettingsController::motorCaptions(),
+                    opnMotor, QStringLiteral("opnMotor"));
+    auto *rpmBox = new QGroupBox(QStringLiteral("RPM vs. Voltage File"), motor);
+    auto *rpmRow = new QHBoxLayout(rpmBox);
+    txtRPMvsVoltageFile = new QLineEdit(rpmBox);
+    txtRPMvsVoltageFile->setObjectName(QStringLiteral("txtRPMvsVoltageFile"));
+    txtRPMvsVoltageFile->setReadOnly(true);
+    cmdRPMvsVoltOpen = new QPushButton(QStringLiteral("Open"), rpmBox);
+    cmdRPMvsVoltOpen->setObjectName(QStringLiteral("cmdRPMvsVoltOpen"));
+    rpmRow->addWidget(txtRPMvsVoltageFile, 1);
+    rpmRow->addWidget(cmdRPMvsVoltOpen);
+    motor->layout()->addWidget(rpmBox);
+    grid->addWidget(motor, 1, 0);
+
+    auto *power = optionFrame(this, QStringLiteral("Power Control"),
+                              SettingsController::powerControlCaptions(), opnPowerControl,
+                              QStringLiteral("opnPowerControl"));
+    grid->addWidget(power, 1, 1);
+
+    auto *draw =
+        optionFrame(this, QStringLiteral("Prev. Graph"), SettingsController::drawMethodCaptions(),
+                    opnDrawMethod, QStringLiteral("opnDrawMethod"));
+    grid->addWidget(draw, 2, 0);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(QStringLiteral("Sound File:"), this));
+    txtSoundFileName = new QLineEdit(this);
+    txtSoundFileName->setObjectName(QStringLiteral("txtSoundFileName"));
+    bottom->addWidget(txtSoundFileName, 1);
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    auto *soundAndOk = new QVBoxLayout;
+    soundAndOk->addLayout(bottom);
+    soundAndOk->addStretch();
+    auto *okRow = new QHBoxLayout;
+    okRow->addStretch();
+    okRow->addWidget(cmdOK);
+    soundAndOk->addLayout(okRow);
+    grid->addLayout(soundAndOk, 2, 1);
+
+    connect(opnDevice, &QButtonGroup::idClicked, this,
+            [this](int id) { m_controller.chooseADDevice(id); });
+    connect(txtDevice, &QLineEdit::textEdited, this,
+            [this](const QString &t) { m_controller.setDeviceName(t); });
+    connect(txtCardNumber, &QLineEdit::textEdited, this,
+            [this](const QString &t) { m_controller.setCardNumber(t); });
+    connect(chkDynamicRange, &QCheckBox::clicked, this,
+            [this](bool on) { m_controller.setDynamicRange(on); });
+    connect(opnFGControl, &QButtonGroup::idClicked, this,
+            [this](int id) { m_controller.chooseFGControl(id); });
+    connect(updAddrUp, &QToolButton::clicked, this, [this] {
+        m_controller.addressUp();
+        txtGPIBAddr->setText(m_controller.addressText());
+    });
+    connect(updAddrDown, &QToolButton::clicked, this, [this] {
+        m_controller.addressDown();
+        txtGPIBAddr->setText(m_controller.addressText());
+    });
+    connect(opnMotor, &QButtonGroup::idClicked, this,
+            [this](int id) { m_controller.chooseMotor(id); });
+    connect(cmdRPMvsVoltOpen, &QPushButton::clicked, this, [this] {
+        if (m_controller.chooseRpmFile())
+            txtRPMvsVoltageFile->setText(m_controller.settings().RPMvsVoltageFile);
+    });
+    connect(opnPowerControl, &QButtonGroup::idClicked, this,
+            [this](int id) { m_controller.choosePowerControl(id); });
+    connect(opnDrawMethod, &QButtonGroup::idClicked, this,
+            [this](int id) { m_controller.chooseDrawMethod(id); });
+    connect(txtSoundFileName, &QLineEdit::textEdited, this,
+            [this](const QString &t) { m_controller.setSoundFile(t); });
+    connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
+
+    loadControls();
+}
+
+void frmSettings::loadControls()
+{
+    const Settings &s = m_controller.settings();
+    txtSoundFileName->setText(s.SoundFileName);
+    check(opnDrawMethod, s.PrevGraphDrawSetting);
+    check(opnDevice, s.ADBoard);
+    txtDevice->setText(s.DeviceName);
+    check(opnFGControl, s.GPIBControl);
+    txtGPIBAddr->setText(m_controller.addressText());
+    check(opnMotor, s.DABoard);
+    txtRPMvsVoltageFile->setText(s.RPMvsVoltageFile);
+    check(opnPowerControl, s.PowerControl);
+    chkDynamicRange->setChecked(s.DynamicRange != 0);
+}
+
+void frmSettings::showEvent(QShowEvent *event)
+{
+    // Settings may have changed since the window was last open.
+    loadControls();
+    QWidget::showEvent(event);
+}
+
+} // namespace tervo

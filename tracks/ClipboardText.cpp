@@ -1,0 +1,179 @@
+#include "ClipboardText.h"
+
+#include "Tables.h"
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <string>
+
+namespace tervo {
+
+namespace {
+
+int sign(double v)
+{
+    return (v > 0) - (v < 0);
+}
+
+// Applies a "label TAB value" line; false when the label is not one the paste knows.
+bool applyLabel(TrackHeader &h, const QString &label, const QString &value)
+{
+    if (label == QLatin1String("Mode")) {
+        h.Mode = modeFromText(value);
+        return true;
+    }
+    if (label == QLatin1String("Title")) {
+        h.Title = value;
+        return true;
+    }
+    if (label == QLatin1String("MeasTime")) {
+        h.MeasTime = value;
+        return true;
+    }
+    double *field = nullptr;
+    if (label == QLatin1String("Scanrate"))
+        field = &h.Scanrate;
+    else if (label == QLatin1String("V1st"))
+        field = &h.V1st;
+    else if (label == QLatin1String("V2nd"))
+        field = &h.V2nd;
+    else if (label == QLatin1String("V3rd"))
+        field = &h.V3rd;
+    // "RingXValue=" and "Weight/mg" are what Copy All writes, so its text pastes back whole.
+    else if (label == QLatin1String("RingXValue") || label == QLatin1String("RingXValue="))
+        field = &h.RingXValue;
+    else if (label == QLatin1String("RPM"))
+        field = &h.RPM;
+    else if (label == QLatin1String("Conc/molcm-3"))
+        field = &h.Conc;
+    else if (label == QLatin1String("Area/cm2"))
+        field = &h.Area;
+    else if (label == QLatin1String("Weight /mg") || label == QLatin1String("Weight/mg"))
+        field = &h.Weight;
+    else if (label == QLatin1String("ne"))
+        field = &h.ne;
+    else if (label == QLatin1String("pH"))
+        field = &h.pH;
+    if (!field)
+        return false;
+    *field = parseDecimal(QStringView(value));
+    return true;
+}
+
+} // namespace
+
+int modeFromText(const QString &value)
+{
+    for (int k = kModeCount - 1; k > 0; --k)
+        if (value.contains(ModeNames().at(k)))
+            return k;
+    return ModeNone;
+}
+
+void findProgrammePotentials(TrackStore &store, int track)
+{
+    TrackHeader &h = store[track];
+    const double *x = store.data.column(0, track);
+    const int n = std::clamp(h.pnum, 0, kMaxPoints);
+    int previous = 0;
+    int found = 0;
+    for (int i = 1; i < n && found < 3; ++i) {
+        const int s = sign(x[i] - x[i - 1]);
+        if (s != previous)
+            h.V(found++) = x[i - 1];
+        previous = s;
+    }
+}
+
+PasteResult pasteTrackText(TrackStore &store, int track, const QString &text)
+{
+    PasteResult r;
+    if (text.isEmpty())
+        return r;
+    r.changed = true;
+    TrackHeader &h = store[track];
+    h.V1st = h.V2nd = h.V3rd = 0;
+    h.pnum = 0;
+
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    const QStringList lines = text.split(lineBreak);
+    for (qsizetype li = 0; li < lines.size(); ++li) {
+        const QStringList fields = lines.at(li).split(QLatin1Char('\t'));
+        if (fields.size() < 2)
+            continue;
+        if (applyLabel(h, fields.at(0), fields.at(1)))
+            continue;
+        double first = 0;
+        if (!parseDataNumber(QStringView(fields.at(0)), first))
+            continue;
+        if (h.pnum >= kMaxPoints) {
+            r.truncated = true;
+            break;
+        }
+        double values[kColumns] = {first, 0, 0};
+        bool ok = true;
+        const int count = static_cast<int>(std::min<qsizetype>(fields.size(), kColumns));
+        for (int c = 1; c < count && ok; ++c)
+            ok = parseDataNumber(QStringView(fields.at(c)), values[c]);
+        if (!ok) {
+            r.stoppedAtLine = static_cast<int>(li) + 1;
+            break;
+        }
+        for (int c = 0; c < kColumns; ++c)
+            store.data(c, track, h.pnum) = values[c];
+        ++h.pnum;
+    }
+    r.points = h.pnum;
+    store.markChanged();
+    if (h.Mode == ModeNone)
+        return r;
+
+    double xmin = 10, ymin = 10, xmax = -10, ymax = -10;
+    const double *x = store.data.column(0, track);
+    const double *y = store.data.column(1, track);
+    for (int i = 0; i < h.pnum; ++i) {
+        xmin = std::min(xmin, x[i]);
+        xmax = std::max(xmax, x[i]);
+        ymin = std::min(ymin, y[i]);
+        ymax = std::max(ymax, y[i]);
+    }
+    h.Vxmin = xmin;
+    h.Vymin = ymin;
+    h.Vxmax = xmax;
+    h.Vymax = ymax;
+    if (h.V2nd == 0 && h.V3rd == 0)
+        findProgrammePotentials(store, track);
+    return r;
+}
+
+QString multiTableText(const TrackStore &store, int currentTrack, MultiTable table,
+                       const ProgressFn &progress)
+{
+    const TrackHeader &h0 = store[0];
+    QString head = QStringLiteral("Filename\t") + store.CurrentFileTitle + QStringLiteral("\r\n") +
+                   QStringLiteral("MeasTime\t") + store[currentTrack].MeasTime +
+                   QStringLiteral("\r\n");
+    for (int c = 0; c < 10; ++c)
+        head += QLatin1Char('\t') + store[c].Title;
+    head += QStringLiteral("\r\n");
+
+    const int n = std::clamp(h0.pnum, 0, kMaxPoints);
+    const int firstColumn = table == MultiTable::CurrentVsTime ? 2 : 0;
+    std::string out;
+    out.reserve(static_cast<std::size_t>(n) * 200);
+    for (int i = 0; i < n; ++i) {
+        if (progress)
+            progress(i);
+        appendGeneral(out, store.data(firstColumn, 0, i));
+        for (int c = 0; c < 10; ++c) {
+            out.push_back('\t');
+            appendGeneral(out, store.data(1, c, i));
+        }
+        out.append("\r\n");
+    }
+    return head + QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+} // namespace tervo
