@@ -41,6 +41,9 @@ private:
 };
 
 // Milliseconds from start to now across a wrap of the 32-bit counter.
-inline std::uint32_t elapsedMs(std::uint32_t start, std::uint32_t now) { return now - start; }
+inline std::uint32_t elapsedMs(std::uint32_t start, std::uint32_t now)
+{
+    return now - start;
+}
 
 } // namespace tervo

@@ -4,6 +4,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace tervo {
@@ -33,6 +35,49 @@ Digits15 digits15(double ax)
 constexpr std::array<double, 23> kPow10 = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// 10^k for k in -325..308, each the correctly rounded double.
+struct Pow10Table {
+    double v[634];
+    Pow10Table()
+    {
+        char buf[16];
+        for (int k = -325; k <= 308; ++k) {
+            std::snprintf(buf, sizeof buf, "1e%d", k);
+            v[k + 325] = std::strtod(buf, nullptr);
+        }
+    }
+    double operator()(int k) const { return v[k + 325]; }
+};
+const Pow10Table &pow10()
+{
+    static const Pow10Table table;
+    return table;
+}
+
+// Decimal exponent of the first significant digit of ax (finite, > 0).
+int decimalExponent(double ax)
+{
+    int b = 0;
+    std::frexp(ax, &b);
+    int e = static_cast<int>(std::floor((b - 1) * 0.30102999566398120));
+    const Pow10Table &p = pow10();
+    if (e + 1 <= 308 && ax >= p(e + 1))
+        ++e;
+    else if (e >= -325 && ax < p(e))
+        --e;
+    return e;
+}
+
+// Writes value's decimal digits, exactly `width` of them (leading zeros), at p.
+char *putDigits(char *p, unsigned long long value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return p + width;
+}
 
 // Rounds a digit string (most significant first) to keep digits, half away from zero. Returns
 // true when the rounding carried out of the first digit (the result is then "1" followed by
@@ -141,32 +186,91 @@ void fixedExact(std::string &out, double ax, const NumberPattern &p, char sep)
 void fixedFormat(std::string &out, double ax, const NumberPattern &p, char sep)
 {
     if (p.fracMax <= 15) {
-        double v = ax * kPow10[static_cast<std::size_t>(p.fracMax)];
-        if (v < 1e9 && !nearTie(v)) {
-            auto r = static_cast<unsigned long long>(std::floor(v + 0.5));
-            auto scale = static_cast<unsigned long long>(kPow10[static_cast<std::size_t>(p.fracMax)]);
-            unsigned long long ip = r / scale, fp = r % scale;
-            std::string intPart;
-            if (ip != 0) {
-                char buf[24];
-                auto res = std::to_chars(buf, buf + sizeof buf, ip);
-                intPart.assign(buf, res.ptr);
+        const double scale = kPow10[static_cast<std::size_t>(p.fracMax)];
+        const double v = ax * scale;
+        if (v < 1e15 && !nearTie(v)) {
+            const auto r = static_cast<unsigned long long>(std::floor(v + 0.5));
+            const auto iscale = static_cast<unsigned long long>(scale);
+            const unsigned long long ip = r / iscale;
+            unsigned long long fp = r % iscale;
+            char buf[64];
+            char *q = buf;
+            int intLen = 0;
+            for (unsigned long long t = ip; t; t /= 10)
+                ++intLen;
+            q = putDigits(q, ip, std::max(intLen, p.intZeros));
+            if (p.hasPoint)
+                *q++ = sep;
+            int fracLen = p.fracMax;
+            while (fracLen > p.fracMin && fp % 10 == 0) {
+                fp /= 10;
+                --fracLen;
             }
-            std::string frac;
-            if (p.fracMax > 0) {
-                frac.assign(static_cast<std::size_t>(p.fracMax), '0');
-                for (int i = p.fracMax - 1; i >= 0 && fp; --i, fp /= 10)
-                    frac[static_cast<std::size_t>(i)] = static_cast<char>('0' + fp % 10);
-            }
-            emitMantissa(out, intPart, std::move(frac), p, sep);
+            q = putDigits(q, fp, fracLen);
+            out.append(buf, q);
             return;
         }
     }
     fixedExact(out, ax, p, sep);
 }
 
+// Fast exponent form for up to 15 significant digits; false when the exact route must decide.
+bool scientificFast(std::string &out, double ax, const NumberPattern &p, char sep)
+{
+    const int sig = p.intDigits + p.fracMax;
+    if (sig < 1 || sig > 15 || p.intDigits < 1 || ax == 0.0)
+        return false;
+    int e = decimalExponent(ax);
+    const int k = sig - 1 - e;
+    if (k < -308 || k > 308)
+        return false;
+    const double m =
+        k <= 22 && k >= 0
+            ? ax * kPow10[static_cast<std::size_t>(k)]
+            : (k < 0 && k >= -22 ? ax / kPow10[static_cast<std::size_t>(-k)] : ax * pow10()(k));
+    const double lo = kPow10[static_cast<std::size_t>(sig - 1)];
+    const double hi = kPow10[static_cast<std::size_t>(sig)];
+    if (!(m >= lo && m < hi) || nearTie(m))
+        return false;
+    auto r = static_cast<unsigned long long>(std::floor(m + 0.5));
+    if (r >= static_cast<unsigned long long>(hi)) {
+        r /= 10;
+        ++e;
+    }
+    char buf[64];
+    char *q = buf;
+    char digits[16];
+    putDigits(digits, r, sig);
+    // Integer digits: leading zeros cannot occur (the first digit is significant).
+    for (int i = p.intDigits; i < p.intZeros; ++i)
+        *q++ = '0';
+    for (int i = 0; i < p.intDigits; ++i)
+        *q++ = digits[i];
+    if (p.hasPoint)
+        *q++ = sep;
+    int fracLen = p.fracMax;
+    while (fracLen > p.fracMin && digits[p.intDigits + fracLen - 1] == '0')
+        --fracLen;
+    for (int i = 0; i < fracLen; ++i)
+        *q++ = digits[p.intDigits + i];
+    int ex = e - (p.intDigits - 1);
+    *q++ = p.expLetter;
+    if (ex < 0) {
+        *q++ = '-';
+        ex = -ex;
+    } else if (p.expSignAlways) {
+        *q++ = '+';
+    }
+    int exLen = ex >= 100 ? 3 : (ex >= 10 ? 2 : 1);
+    q = putDigits(q, static_cast<unsigned long long>(ex), std::max(exLen, p.expMinWidth));
+    out.append(buf, q);
+    return true;
+}
+
 void scientificFormat(std::string &out, double ax, const NumberPattern &p, char sep)
 {
+    if (scientificFast(out, ax, p, sep))
+        return;
     const int intDigits = p.intDigits;
     const int sig = std::max(1, intDigits + p.fracMax);
     std::string digits;
@@ -213,7 +317,8 @@ void scientificFormat(std::string &out, double ax, const NumberPattern &p, char 
             }
         }
     }
-    std::string_view intPart(digits.data(), static_cast<std::size_t>(std::min<int>(intDigits, sig)));
+    std::string_view intPart(digits.data(),
+                             static_cast<std::size_t>(std::min<int>(intDigits, sig)));
     std::string frac = digits.substr(intPart.size());
     int e = ax == 0.0 ? 0 : exp10 - (intDigits - 1);
     std::size_t nz = intPart.find_first_not_of('0');

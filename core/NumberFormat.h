@@ -13,11 +13,11 @@ namespace tervo {
 // point; "e+"/"E+" an exponent whose sign is always shown, "e-"/"E-" one whose sign is shown
 // only when negative, the digits after it give the exponent's minimum width.
 struct NumberPattern {
-    int intZeros = 0;    // minimum count of integer digits
-    int intDigits = 0;   // integer placeholders of any kind (mantissa width in exponent form)
+    int intZeros = 0;  // minimum count of integer digits
+    int intDigits = 0; // integer placeholders of any kind (mantissa width in exponent form)
     bool hasPoint = false;
-    int fracMin = 0;     // fraction digits always shown
-    int fracMax = 0;     // fraction digits shown at most
+    int fracMin = 0; // fraction digits always shown
+    int fracMax = 0; // fraction digits shown at most
     bool scientific = false;
     char expLetter = 'e';
     bool expSignAlways = true;

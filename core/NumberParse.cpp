@@ -10,7 +10,10 @@ namespace tervo {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 std::string toLatin1(QStringView text)
 {
@@ -88,7 +91,10 @@ double parseDecimal(std::string_view text)
     return negative ? -v : v;
 }
 
-double parseDecimal(QStringView text) { return parseDecimal(std::string_view(toLatin1(text))); }
+double parseDecimal(QStringView text)
+{
+    return parseDecimal(std::string_view(toLatin1(text)));
+}
 
 bool parseDataNumber(std::string_view text, double &value)
 {

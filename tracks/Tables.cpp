@@ -7,8 +7,7 @@ namespace tervo {
 
 const QStringList &ModeNames()
 {
-    static const QStringList names{"None", "CV",    "RDE", "PS",
-                                   "RPMvs.j", "Multi", "SSV", "SSVAll"};
+    static const QStringList names{"None", "CV", "RDE", "PS", "RPMvs.j", "Multi", "SSV", "SSVAll"};
     return names;
 }
 

@@ -10,7 +10,7 @@ namespace tervo {
 const QStringList &ModeNames();
 const QStringList &ModeCaptions();
 const QStringList &UnitNames();
-const QStringList &UnitFactors();   // as text, parsed with the decimal-number rule when used
+const QStringList &UnitFactors(); // as text, parsed with the decimal-number rule when used
 const QStringList &RefNames();
 const std::array<double, 5> &RefPotentials();
 const std::array<QRgb, 10> &TrackColors();

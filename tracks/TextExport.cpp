@@ -29,7 +29,8 @@ QString heading(bool logarithm, int normalisation, const QString &logLabel,
         else if (normalisation == 2)
             h += QStringLiteral("Amg-1)");
     } else {
-        h = plainLabel + (unit >= 0 && unit < UnitNames().size() ? UnitNames().at(unit) : QString());
+        h = plainLabel +
+            (unit >= 0 && unit < UnitNames().size() ? UnitNames().at(unit) : QString());
         if (normalisation == 1)
             h += QStringLiteral("cm-2");
         else if (normalisation == 2)
@@ -100,13 +101,12 @@ QString TrackDataText(const TrackStore &store, int track, const DataTextOptions 
     default:
         break;
     }
-    head += QLatin1Char('\t') +
-            heading(o.logarithm, o.normalisation, QStringLiteral("log10(idisk"),
-                    QStringLiteral("Disk/"), o.diskUnit);
+    head += QLatin1Char('\t') + heading(o.logarithm, o.normalisation, QStringLiteral("log10(idisk"),
+                                        QStringLiteral("Disk/"), o.diskUnit);
     if (ringColumn) {
-        head += QLatin1Char('\t') + heading(o.logarithm, o.normalisation,
-                                            QStringLiteral("log10(iring"),
-                                            QStringLiteral("Ring/"), o.ringUnit);
+        head +=
+            QLatin1Char('\t') + heading(o.logarithm, o.normalisation, QStringLiteral("log10(iring"),
+                                        QStringLiteral("Ring/"), o.ringUnit);
         if (o.h2o)
             head += QStringLiteral("\t%H2O");
         columns = 3;

@@ -9,13 +9,14 @@ namespace tervo {
 
 // Options of the data block; the defaults are those of "Copy All as Text Data".
 struct DataTextOptions {
-    int diskUnit = 1;        // index into UnitNames/UnitFactors
+    int diskUnit = 1; // index into UnitNames/UnitFactors
     int ringUnit = 1;
-    int normalisation = 0;   // 0 none, 1 per area, 2 per weight (headings only; values come converted)
-    bool h2o = false;        // append %H2O for RDE and SSV tracks
+    int normalisation =
+        0;            // 0 none, 1 per area, 2 per weight (headings only; values come converted)
+    bool h2o = false; // append %H2O for RDE and SSV tracks
     bool logarithm = false;
     bool absolute = false;
-    int filter = 0;          // 0 all, 1 disk current <= 0 only, 2 disk current >= 0 only
+    int filter = 0; // 0 all, 1 disk current <= 0 only, 2 disk current >= 0 only
     double collectionEfficiency = 0.4;
 };
 

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace tervo {
 
@@ -55,9 +57,15 @@ bool splitKey(std::string_view line, std::string_view &key, std::string_view &va
     return true;
 }
 
-QString text(std::string_view v) { return QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())); }
+QString text(std::string_view v)
+{
+    return QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
+}
 
-std::int32_t toInt(std::string_view v) { return roundHalfEven(parseDecimal(v)); }
+std::int32_t toInt(std::string_view v)
+{
+    return roundHalfEven(parseDecimal(v));
+}
 
 // Applies one header key; unknown keys are ignored.
 void applyHeaderKey(TrackHeader &h, std::string_view key, std::string_view v)
@@ -67,16 +75,26 @@ void applyHeaderKey(TrackHeader &h, std::string_view key, std::string_view v)
         double TrackHeader::*field;
     };
     static const DoubleKey doubles[] = {
-        {"Scanrate", &TrackHeader::Scanrate},     {"V1st", &TrackHeader::V1st},
-        {"V2nd", &TrackHeader::V2nd},             {"V3rd", &TrackHeader::V3rd},
-        {"Vxmax", &TrackHeader::Vxmax},           {"Vymax", &TrackHeader::Vymax},
-        {"Vxmin", &TrackHeader::Vxmin},           {"Vymin", &TrackHeader::Vymin},
-        {"MaxTime", &TrackHeader::MaxTime},       {"RingXValue", &TrackHeader::RingXValue},
-        {"RPM", &TrackHeader::RPM},               {"Conc", &TrackHeader::Conc},
-        {"Area", &TrackHeader::Area},             {"Weight", &TrackHeader::Weight},
-        {"ne", &TrackHeader::ne},                 {"DiskYscale", &TrackHeader::DiskYscale},
-        {"RingYscale", &TrackHeader::RingYscale}, {"pH", &TrackHeader::pH},
-        {"StepTime", &TrackHeader::StepTime},     {"VoltStep", &TrackHeader::VoltStep},
+        {"Scanrate", &TrackHeader::Scanrate},
+        {"V1st", &TrackHeader::V1st},
+        {"V2nd", &TrackHeader::V2nd},
+        {"V3rd", &TrackHeader::V3rd},
+        {"Vxmax", &TrackHeader::Vxmax},
+        {"Vymax", &TrackHeader::Vymax},
+        {"Vxmin", &TrackHeader::Vxmin},
+        {"Vymin", &TrackHeader::Vymin},
+        {"MaxTime", &TrackHeader::MaxTime},
+        {"RingXValue", &TrackHeader::RingXValue},
+        {"RPM", &TrackHeader::RPM},
+        {"Conc", &TrackHeader::Conc},
+        {"Area", &TrackHeader::Area},
+        {"Weight", &TrackHeader::Weight},
+        {"ne", &TrackHeader::ne},
+        {"DiskYscale", &TrackHeader::DiskYscale},
+        {"RingYscale", &TrackHeader::RingYscale},
+        {"pH", &TrackHeader::pH},
+        {"StepTime", &TrackHeader::StepTime},
+        {"VoltStep", &TrackHeader::VoltStep},
     };
     if (key == "Mode") {
         h.Mode = toInt(v);
@@ -154,8 +172,8 @@ bool parseDataLine(std::string_view line, int count, double *values)
         if (start > line.size())
             return false;
         std::size_t tab = line.find('\t', start);
-        std::string_view field =
-            line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
+        std::string_view field = line.substr(
+            start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
         if (!parseDataNumber(field, values[c]))
             return false;
         start = tab == std::string_view::npos ? line.size() + 1 : tab + 1;
@@ -183,7 +201,9 @@ template <typename T> void appendList(std::string &out, const char *key, const s
     out.append(key);
     for (int t = 0; t < kUserTracks; ++t) {
         out.push_back(' ');
-        appendGeneral(out, t < static_cast<int>(v.size()) ? static_cast<double>(v[static_cast<std::size_t>(t)]) : 0.0);
+        appendGeneral(out, t < static_cast<int>(v.size())
+                               ? static_cast<double>(v[static_cast<std::size_t>(t)])
+                               : 0.0);
     }
     out.append("\r\n");
 }
@@ -205,6 +225,55 @@ void appendTextLine(std::string &out, const char *key, const QString &value)
             c = ' ';
     out.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
     out.append("\r\n");
+}
+
+void appendTrackBlock(std::string &out, const TrackStore &store, int t, char decimalSep)
+{
+    static const NumberPattern potential = NumberPattern::compile("0.0000");
+    static const NumberPattern current = NumberPattern::compile("0.0###e+0");
+    const TrackHeader &h = store[t];
+    const int pnum = std::clamp(h.pnum, 0, kMaxPoints);
+    out.reserve(1024 + static_cast<std::size_t>(pnum) * 40);
+    appendNumberLine(out, "DataNum=", t);
+    appendNumberLine(out, "Mode=", h.Mode);
+    appendTextLine(out, "Title=", h.Title);
+    appendTextLine(out, "MeasTime=", h.MeasTime);
+    appendNumberLine(out, "Scanrate=", h.Scanrate);
+    appendNumberLine(out, "V1st=", h.V1st);
+    appendNumberLine(out, "V2nd=", h.V2nd);
+    appendNumberLine(out, "V3rd=", h.V3rd);
+    appendNumberLine(out, "Vxmax=", h.Vxmax);
+    appendNumberLine(out, "Vymax=", h.Vymax);
+    appendNumberLine(out, "Vxmin=", h.Vxmin);
+    appendNumberLine(out, "Vymin=", h.Vymin);
+    appendNumberLine(out, "MaxTime=", h.MaxTime);
+    appendNumberLine(out, "RingXValue=", h.RingXValue);
+    appendNumberLine(out, "RPM=", h.RPM);
+    appendNumberLine(out, "pnum=", pnum);
+    appendNumberLine(out, "Conc=", h.Conc);
+    appendNumberLine(out, "Area=", h.Area);
+    appendNumberLine(out, "Weight=", h.Weight);
+    appendNumberLine(out, "ref=", h.ref);
+    appendNumberLine(out, "ne=", h.ne);
+    appendNumberLine(out, "DiskYscale=", h.DiskYscale);
+    appendNumberLine(out, "RingYscale=", h.RingYscale);
+    appendNumberLine(out, "TimeRecording=", h.TimeRecording);
+    appendNumberLine(out, "pH=", h.pH);
+    out.append("Table\r\n");
+    const int columns = fileColumnCount(h, t, store[0]);
+    const double *c0 = store.data.column(0, t);
+    const double *c1 = store.data.column(1, t);
+    const double *c2 = store.data.column(2, t);
+    for (int i = 0; i < pnum; ++i) {
+        appendPattern(out, c0[i], potential, decimalSep);
+        out.push_back('\t');
+        appendPattern(out, c1[i], current, decimalSep);
+        if (columns == 3) {
+            out.push_back('\t');
+            appendPattern(out, c2[i], current, decimalSep);
+        }
+        out.append("\r\n");
+    }
 }
 
 } // namespace
@@ -235,7 +304,8 @@ QByteArray trackFileText(const TrackStore &store, char decimalSep)
     std::size_t estimate = 4096;
     for (int t = 0; t < kUserTracks; ++t)
         if (!store.isVacant(t))
-            estimate += 1024 + static_cast<std::size_t>(std::clamp(store[t].pnum, 0, kMaxPoints)) * 48;
+            estimate +=
+                1024 + static_cast<std::size_t>(std::clamp(store[t].pnum, 0, kMaxPoints)) * 48;
     out.reserve(estimate);
 
     out.append(kTrackFileSignature).append("\r\n");
@@ -248,54 +318,30 @@ QByteArray trackFileText(const TrackStore &store, char decimalSep)
     appendList(out, "KLBaseNEnd=", kl.KLBaseNEnd);
     appendList(out, "KLSubVal=", kl.KLSubVal);
 
-    static const NumberPattern potential = NumberPattern::compile("0.0000");
-    static const NumberPattern current = NumberPattern::compile("0.0###e+0");
+    std::vector<int> occupied;
+    std::size_t totalPoints = 0;
     for (int t = 0; t < kUserTracks; ++t) {
-        const TrackHeader &h = store[t];
-        if (h.Mode <= 0)
-            continue;
-        const int pnum = std::clamp(h.pnum, 0, kMaxPoints);
-        appendNumberLine(out, "DataNum=", t);
-        appendNumberLine(out, "Mode=", h.Mode);
-        appendTextLine(out, "Title=", h.Title);
-        appendTextLine(out, "MeasTime=", h.MeasTime);
-        appendNumberLine(out, "Scanrate=", h.Scanrate);
-        appendNumberLine(out, "V1st=", h.V1st);
-        appendNumberLine(out, "V2nd=", h.V2nd);
-        appendNumberLine(out, "V3rd=", h.V3rd);
-        appendNumberLine(out, "Vxmax=", h.Vxmax);
-        appendNumberLine(out, "Vymax=", h.Vymax);
-        appendNumberLine(out, "Vxmin=", h.Vxmin);
-        appendNumberLine(out, "Vymin=", h.Vymin);
-        appendNumberLine(out, "MaxTime=", h.MaxTime);
-        appendNumberLine(out, "RingXValue=", h.RingXValue);
-        appendNumberLine(out, "RPM=", h.RPM);
-        appendNumberLine(out, "pnum=", pnum);
-        appendNumberLine(out, "Conc=", h.Conc);
-        appendNumberLine(out, "Area=", h.Area);
-        appendNumberLine(out, "Weight=", h.Weight);
-        appendNumberLine(out, "ref=", h.ref);
-        appendNumberLine(out, "ne=", h.ne);
-        appendNumberLine(out, "DiskYscale=", h.DiskYscale);
-        appendNumberLine(out, "RingYscale=", h.RingYscale);
-        appendNumberLine(out, "TimeRecording=", h.TimeRecording);
-        appendNumberLine(out, "pH=", h.pH);
-        out.append("Table\r\n");
-        const int columns = fileColumnCount(h, t, store[0]);
-        const double *c0 = store.data.column(0, t);
-        const double *c1 = store.data.column(1, t);
-        const double *c2 = store.data.column(2, t);
-        for (int i = 0; i < pnum; ++i) {
-            appendPattern(out, c0[i], potential, decimalSep);
-            out.push_back('\t');
-            appendPattern(out, c1[i], current, decimalSep);
-            if (columns == 3) {
-                out.push_back('\t');
-                appendPattern(out, c2[i], current, decimalSep);
-            }
-            out.append("\r\n");
+        if (store[t].Mode > 0) {
+            occupied.push_back(t);
+            totalPoints += static_cast<std::size_t>(std::clamp(store[t].pnum, 0, kMaxPoints));
         }
     }
+    // Formatting dominates a large save; the blocks are independent, so a second thread takes
+    // every other one.
+    std::vector<std::string> blocks(occupied.size());
+    auto formatRange = [&](std::size_t first, std::size_t step) {
+        for (std::size_t i = first; i < occupied.size(); i += step)
+            appendTrackBlock(blocks[i], store, occupied[i], decimalSep);
+    };
+    if (totalPoints > 40000 && occupied.size() > 1 && std::thread::hardware_concurrency() > 1) {
+        std::thread helper(formatRange, 1, 2);
+        formatRange(0, 2);
+        helper.join();
+    } else {
+        formatRange(0, 1);
+    }
+    for (const std::string &b : blocks)
+        out.append(b);
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
@@ -321,8 +367,7 @@ FileWriteResult writeTrackFile(const TrackStore &store, const QString &path, cha
 
 QString trackFileNameForSave(const QString &chosen)
 {
-    return chosen.endsWith(QLatin1String(".tvd"), Qt::CaseSensitive) ? chosen
-                                                                       : chosen + ".tvd";
+    return chosen.endsWith(QLatin1String(".tvd"), Qt::CaseSensitive) ? chosen : chosen + ".tvd";
 }
 
 TrackFileReadResult loadTrackFile(TrackStore &store, const QString &path)

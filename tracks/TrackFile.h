@@ -13,8 +13,8 @@ inline constexpr char kTrackFileSignature[] = "TERVO File";
 struct TrackFileReadResult {
     enum Status { Ok, CannotOpen, NotTrackFile, StoppedEarly };
     Status status = Ok;
-    int line = 0;     // 1-based line where reading stopped
-    QString reason;   // why it stopped, for the operator
+    int line = 0;   // 1-based line where reading stopped
+    QString reason; // why it stopped, for the operator
 
     bool ok() const { return status == Ok; }
     // One sentence for a message box.

@@ -6,8 +6,14 @@
 namespace tervo {
 
 namespace {
-template <typename T> void fit(std::vector<T> &v) { v.resize(kUserTracks, T{}); }
-template <typename T> void clear(std::vector<T> &v) { std::fill(v.begin(), v.end(), T{}); }
+template <typename T> void fit(std::vector<T> &v)
+{
+    v.resize(kUserTracks, T{});
+}
+template <typename T> void clear(std::vector<T> &v)
+{
+    std::fill(v.begin(), v.end(), T{});
+}
 } // namespace
 
 void KLSettings::redimension()

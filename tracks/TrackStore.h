@@ -7,8 +7,8 @@
 
 namespace tervo {
 
-constexpr int kUserTracks = 21;  // tracks 0..20
-constexpr int kTrackSlots = 23;  // slots 21 and 22 are scratch slots
+constexpr int kUserTracks = 21; // tracks 0..20
+constexpr int kTrackSlots = 23; // slots 21 and 22 are scratch slots
 constexpr int kMaxPoints = 20001;
 constexpr int kColumns = 3;
 

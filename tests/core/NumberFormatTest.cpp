@@ -5,7 +5,10 @@
 using namespace tervo;
 
 namespace {
-QString f(double x, const char *pattern) { return formatPattern(x, pattern); }
+QString f(double x, const char *pattern)
+{
+    return formatPattern(x, pattern);
+}
 } // namespace
 
 TEST(GeneralFormat, SignSpaceLeadingZeroAndExponent)

@@ -1,6 +1,6 @@
-#include "core/Colors.h"
-#include "core/Clock.h"
 #include "core/NumberParse.h"
+#include "core/Clock.h"
+#include "core/Colors.h"
 
 #include <gtest/gtest.h>
 

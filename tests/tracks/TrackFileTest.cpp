@@ -9,7 +9,10 @@ using namespace tervo;
 
 namespace {
 
-QString data(const char *name) { return QStringLiteral(TERVO_TEST_DATA "/tracks/") + name; }
+QString data(const char *name)
+{
+    return QStringLiteral(TERVO_TEST_DATA "/tracks/") + name;
+}
 
 std::unique_ptr<TrackStore> emptyStore()
 {
@@ -116,7 +119,7 @@ TEST(TrackFileRoundTrip, ColumnsModesAndRounding)
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }();
-    EXPECT_TRUE(text.contains("Table\r\n-0.2000\t-1.2346e-5\r\n"));        // CV: 2 values
+    EXPECT_TRUE(text.contains("Table\r\n-0.2000\t-1.2346e-5\r\n"));         // CV: 2 values
     EXPECT_TRUE(text.contains("Table\r\n-0.2000\t-1.2346e-5\t0.0e+0\r\n")); // RDE: 3 values
 
     auto r = emptyStore();
@@ -133,7 +136,7 @@ TEST(TrackFileRoundTrip, ColumnsModesAndRounding)
     EXPECT_DOUBLE_EQ(r->data(0, 0, 1), 0.1235);
     EXPECT_DOUBLE_EQ(r->data(1, 0, 1), -2.4691e-5);
     EXPECT_DOUBLE_EQ(r->data(2, 5, 3), 7.5e-7);
-    EXPECT_EQ(r->data(2, 7, 1), 42);        // third column not loaded without time
+    EXPECT_EQ(r->data(2, 7, 1), 42); // third column not loaded without time
     EXPECT_DOUBLE_EQ(r->data(2, 8, 1), 2.5e-7);
     EXPECT_DOUBLE_EQ(r->kl.KLSubVal[5], -2.5e-6);
     EXPECT_EQ(r->CurrentFileTitle, QStringLiteral("t.tvd"));

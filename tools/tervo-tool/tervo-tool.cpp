@@ -28,6 +28,15 @@ const char kUsage[] =
     "                         where reading stopped and why, and exit 1.\n"
     "  --help                 Show this text.\n";
 
+// A TAB or line break inside a title would shift the columns of the listing.
+QString field(QString text)
+{
+    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
 void writeOut(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
@@ -85,8 +94,8 @@ int main(int argc, char *argv[])
                 continue;
             writeOut(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
                          .arg(t)
-                         .arg(modeName(h.Mode), h.Title, formatGeneral(h.RPM),
-                              formatGeneral(h.Scanrate), h.MeasTime)
+                         .arg(modeName(h.Mode), field(h.Title), formatGeneral(h.RPM),
+                              formatGeneral(h.Scanrate), field(h.MeasTime))
                          .arg(h.pnum));
         }
         return complete ? 0 : 1;
