@@ -14,8 +14,8 @@ namespace tervo {
 namespace {
 
 template <typename Owner>
-using Field = std::variant<std::int16_t Owner::*, std::int32_t Owner::*, double Owner::*,
-                           QString Owner::*>;
+using Field =
+    std::variant<std::int16_t Owner::*, std::int32_t Owner::*, double Owner::*, QString Owner::*>;
 
 template <typename Owner> struct Key {
     const char *name;
@@ -222,8 +222,7 @@ bool assignKey(Owner &o, const std::vector<Key<Owner>> &keys, std::string_view k
     return false;
 }
 
-template <typename T, typename Conv>
-std::vector<T> readList(std::string_view v, Conv conv)
+template <typename T, typename Conv> std::vector<T> readList(std::string_view v, Conv conv)
 {
     while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
         v.remove_prefix(1);
@@ -322,7 +321,8 @@ void parseSettingsText(const QByteArray &text, Settings &s)
                 assignKey(s.CV[static_cast<std::size_t>(cvSet)], cvKeys(), key, v);
         } else if (key == "MMAdch") {
             s.MMAdch = readList<std::int16_t>(v, [](double x) {
-                return static_cast<std::int16_t>(std::clamp<int>(roundHalfEven16(x), 0, kMMInputs - 1));
+                return static_cast<std::int16_t>(
+                    std::clamp<int>(roundHalfEven16(x), 0, kMMInputs - 1));
             });
         } else if (key == "MMScale") {
             s.MMScale = readList<double>(v, [](double x) { return x; });

@@ -26,8 +26,8 @@ struct CVSet {
 };
 
 constexpr int kCVSets = 6;
-constexpr int kMMEntries = 20;       // entries 0..19 at start-up
-constexpr int kMMListCapacity = 21;  // entries 0..20 after the settings file is read
+constexpr int kMMEntries = 20;      // entries 0..19 at start-up
+constexpr int kMMListCapacity = 21; // entries 0..20 after the settings file is read
 constexpr int kMMInputs = 64;
 
 // Every key of "Parameters.txt", one variable per key.

@@ -92,15 +92,15 @@ TEST(Settings, PartialAndHostileFiles)
                                     "\r\nGPIBAddress= 2.5 \r\nTable\r\nFGKind= 3 \r\n");
     s.loadMainWindowState();
     EXPECT_TRUE(s.SettingsLoaded);
-    EXPECT_EQ(s.settings.CVNum, 5);                // clamped into the six sets
+    EXPECT_EQ(s.settings.CVNum, 5); // clamped into the six sets
     EXPECT_EQ(s.settings.CV[1].CVV0, 0.3);
     EXPECT_EQ(s.settings.CV[2].CVTitle, "two=2");
     for (const CVSet &set : s.settings.CV)
-        EXPECT_NE(set.CVV0, 0.9);                  // set 7 is ignored
-    EXPECT_EQ(s.settings.CV[0].CVScanrate, 0);     // a readable file gets no defaults
+        EXPECT_NE(set.CVV0, 0.9);              // set 7 is ignored
+    EXPECT_EQ(s.settings.CV[0].CVScanrate, 0); // a readable file gets no defaults
     EXPECT_EQ(s.settings.DeviceName, "");
-    EXPECT_EQ(s.settings.GPIBAddress, 2);          // halves to even
-    EXPECT_EQ(s.settings.FGKind, 0);               // after "Table" nothing is read
+    EXPECT_EQ(s.settings.GPIBAddress, 2); // halves to even
+    EXPECT_EQ(s.settings.FGKind, 0);      // after "Table" nothing is read
     ASSERT_EQ(s.settings.MMAdch.size(), 21u);
     EXPECT_EQ(s.settings.MMAdch[0], 5);
     EXPECT_EQ(s.settings.MMAdch[1], 0);
@@ -117,7 +117,8 @@ TEST(Settings, CalibrationFileAtStartUp)
     writeText(dir.filePath("unordered.txt"), "100\t0.2\r\n100\t0.4\r\n");
 
     AppState s(clock, prompts, dir.path());
-    writeText(s.settingsPath(), "DABoard= 1 \r\nRPMvsVoltageFile=" + dir.filePath("rpm.txt").toUtf8() + "\r\n");
+    writeText(s.settingsPath(),
+              "DABoard= 1 \r\nRPMvsVoltageFile=" + dir.filePath("rpm.txt").toUtf8() + "\r\n");
     s.loadMainWindowState();
     EXPECT_EQ(s.settings.DABoard, 1);
     ASSERT_EQ(s.RpmTable.size(), 3u);
