@@ -16,6 +16,7 @@
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tervo {
 
@@ -129,29 +130,38 @@ void frmControlPanel::buildControls()
     InformationSheet->verticalHeader()->hide();
     InformationSheet->setEditTriggers(QAbstractItemView::NoEditTriggers);
     InformationSheet->setSelectionMode(QAbstractItemView::SingleSelection);
-    InformationSheet->setColumnWidth(0, 110);
-    InformationSheet->setColumnWidth(1, 130);
     InformationSheet->verticalHeader()->setDefaultSectionSize(
         InformationSheet->fontMetrics().height() + 6);
+    InformationSheet->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    InformationSheet->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    int headingWidth = 0;
     for (int r = 0; r < ControlPanelController::kSheetRows; ++r) {
-        auto *heading = new QTableWidgetItem(ControlPanelController::rowHeading(r));
+        const QString text = ControlPanelController::rowHeading(r);
+        headingWidth =
+            std::max(headingWidth, InformationSheet->fontMetrics().horizontalAdvance(text));
+        auto *heading = new QTableWidgetItem(text);
         heading->setFlags(Qt::ItemIsEnabled);
         heading->setBackground(palette().window());
         InformationSheet->setItem(r, 0, heading);
         InformationSheet->setItem(r, 1, new QTableWidgetItem);
     }
-    const int sheetWidth = 110 + 130 + 2 * InformationSheet->frameWidth();
-    InformationSheet->setFixedWidth(sheetWidth);
-    InformationSheet->setMinimumHeight(
-        ControlPanelController::kSheetRows *
-            InformationSheet->verticalHeader()->defaultSectionSize() +
-        2 * InformationSheet->frameWidth());
+    const int headingColumn = std::max(110, headingWidth + 16);
+    const int valueColumn = 150;
+    InformationSheet->setColumnWidth(0, headingColumn);
+    InformationSheet->setColumnWidth(1, valueColumn);
+    const int frame = 2 * InformationSheet->frameWidth();
+    const int sheetWidth = headingColumn + valueColumn + frame;
+    InformationSheet->setFixedSize(
+        sheetWidth, ControlPanelController::kSheetRows *
+                            InformationSheet->verticalHeader()->defaultSectionSize() +
+                        frame);
     txtEditField = new QLineEdit(central);
     txtEditField->setObjectName(QStringLiteral("txtEditField"));
     txtEditField->setFixedWidth(sheetWidth);
     txtEditField->setPlaceholderText(QStringLiteral("Click a row, edit, press Enter"));
-    left->addWidget(InformationSheet, 1);
+    left->addWidget(InformationSheet);
     left->addWidget(txtEditField);
+    left->addStretch(1);
     body->addLayout(left);
 
     PrevGraph = new QFrame(central);

@@ -1,7 +1,6 @@
 #include "frmSettings.h"
 
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,7 +59,13 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
-    auto *grid = new QGridLayout(this);
+    auto *outer = new QVBoxLayout(this);
+    auto *columns = new QHBoxLayout;
+    auto *leftColumn = new QVBoxLayout;
+    auto *rightColumn = new QVBoxLayout;
+    columns->addLayout(leftColumn, 1);
+    columns->addLayout(rightColumn, 1);
+    outer->addLayout(columns);
 
     // Analog input board.
     auto *ad =
@@ -77,7 +82,7 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
     chkDynamicRange->setObjectName(QStringLiteral("chkDynamicRange"));
     static_cast<QVBoxLayout *>(ad->layout())->addLayout(adForm);
     ad->layout()->addWidget(chkDynamicRange);
-    grid->addWidget(ad, 0, 0);
+    leftColumn->addWidget(ad);
 
     // Function generator link.
     auto *fg = optionFrame(this, QStringLiteral("Function Generator"),
@@ -99,7 +104,7 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
     addrRow->addLayout(arrows);
     addrRow->addStretch();
     static_cast<QVBoxLayout *>(fg->layout())->addLayout(addrRow);
-    grid->addWidget(fg, 0, 1);
+    rightColumn->addWidget(fg);
 
     // Rotator output and its calibration file.
     auto *motor =
@@ -115,34 +120,35 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
     rpmRow->addWidget(txtRPMvsVoltageFile, 1);
     rpmRow->addWidget(cmdRPMvsVoltOpen);
     motor->layout()->addWidget(rpmBox);
-    grid->addWidget(motor, 1, 0);
+    leftColumn->addWidget(motor);
 
     auto *power = optionFrame(this, QStringLiteral("Power Control"),
                               SettingsController::powerControlCaptions(), opnPowerControl,
                               QStringLiteral("opnPowerControl"));
-    grid->addWidget(power, 1, 1);
+    rightColumn->addWidget(power);
 
     auto *draw =
         optionFrame(this, QStringLiteral("Prev. Graph"), SettingsController::drawMethodCaptions(),
                     opnDrawMethod, QStringLiteral("opnDrawMethod"));
-    grid->addWidget(draw, 2, 0);
+    rightColumn->addWidget(draw);
 
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(new QLabel(QStringLiteral("Sound File:"), this));
+    leftColumn->addStretch(1);
+    rightColumn->addStretch(1);
+
+    auto *sound = new QHBoxLayout;
+    sound->addWidget(new QLabel(QStringLiteral("Sound File:"), this));
     txtSoundFileName = new QLineEdit(this);
     txtSoundFileName->setObjectName(QStringLiteral("txtSoundFileName"));
-    bottom->addWidget(txtSoundFileName, 1);
+    sound->addWidget(txtSoundFileName, 1);
+    outer->addLayout(sound);
+    auto *okRow = new QHBoxLayout;
+    okRow->addStretch();
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    auto *soundAndOk = new QVBoxLayout;
-    soundAndOk->addLayout(bottom);
-    soundAndOk->addStretch();
-    auto *okRow = new QHBoxLayout;
-    okRow->addStretch();
+    cmdOK->setMinimumWidth(90);
     okRow->addWidget(cmdOK);
-    soundAndOk->addLayout(okRow);
-    grid->addLayout(soundAndOk, 2, 1);
+    outer->addLayout(okRow);
 
     connect(opnDevice, &QButtonGroup::idClicked, this,
             [this](int id) { m_controller.chooseADDevice(id); });

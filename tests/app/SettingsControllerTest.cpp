@@ -1,0 +1,73 @@
+#include "app/SettingsController.h"
+
+#include <gtest/gtest.h>
+
+using namespace tervo;
+
+TEST(SettingsDialog, GPIBAddressArrowsStopAtTheEnds)
+{
+    Settings s;
+    ScriptedPrompts p;
+    SettingsController c(s, p);
+    s.GPIBAddress = 6;
+    c.addressUp();
+    EXPECT_EQ(s.GPIBAddress, 7);
+    c.addressUp();
+    EXPECT_EQ(s.GPIBAddress, 7);
+    EXPECT_EQ(c.addressText(), QStringLiteral(" 7"));
+    s.GPIBAddress = 1;
+    c.addressDown();
+    c.addressDown();
+    EXPECT_EQ(s.GPIBAddress, 0);
+    EXPECT_EQ(c.addressText(), QStringLiteral(" 0"));
+    // A value out of range from the file comes back into range with the first step.
+    s.GPIBAddress = 12;
+    c.addressUp();
+    EXPECT_EQ(s.GPIBAddress, 7);
+}
+
+TEST(SettingsDialog, ADDeviceChangeTellsAboutTheRestart)
+{
+    Settings s;
+    ScriptedPrompts p;
+    SettingsController c(s, p);
+    s.ADBoard = 1;
+    c.chooseADDevice(1);
+    EXPECT_TRUE(p.messages.isEmpty());
+    c.chooseADDevice(2);
+    EXPECT_EQ(s.ADBoard, 2);
+    EXPECT_EQ(p.messages, QStringList{QString::fromUtf8("TERVOを再起動後有効になります")});
+}
+
+TEST(SettingsDialog, ControlsWriteTheirSettingsAtOnce)
+{
+    Settings s;
+    ScriptedPrompts p;
+    SettingsController c(s, p);
+    c.setCardNumber(QStringLiteral("2.5"));
+    EXPECT_EQ(s.CardNumber, 2);
+    c.setCardNumber(QStringLiteral("card"));
+    EXPECT_EQ(s.CardNumber, 0);
+    c.setDeviceName(QStringLiteral("AIO01"));
+    EXPECT_EQ(s.DeviceName, QStringLiteral("AIO01"));
+    c.setDynamicRange(true);
+    EXPECT_EQ(s.DynamicRange, 1);
+    c.chooseFGControl(2);
+    c.chooseMotor(1);
+    c.choosePowerControl(2);
+    c.chooseDrawMethod(1);
+    c.setSoundFile(QStringLiteral("/tmp/done.wav"));
+    EXPECT_EQ(s.GPIBControl, 2);
+    EXPECT_EQ(s.DABoard, 1);
+    EXPECT_EQ(s.PowerControl, 2);
+    EXPECT_EQ(s.PrevGraphDrawSetting, 1);
+    EXPECT_EQ(s.SoundFileName, QStringLiteral("/tmp/done.wav"));
+
+    s.RPMvsVoltageFile = QStringLiteral("old.txt");
+    EXPECT_FALSE(c.chooseRpmFile());
+    EXPECT_EQ(s.RPMvsVoltageFile, QStringLiteral("old.txt"));
+    p.fileAnswers = {QStringLiteral("/data/rpm.txt")};
+    EXPECT_TRUE(c.chooseRpmFile());
+    EXPECT_EQ(s.RPMvsVoltageFile, QStringLiteral("/data/rpm.txt"));
+    EXPECT_TRUE(p.messages.isEmpty());
+}

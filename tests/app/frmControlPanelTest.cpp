@@ -1,0 +1,264 @@
+#include "app/frmControlPanel.h"
+#include "app/frmSettings.h"
+#include "tracks/TrackFile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QLocale>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace tervo;
+
+namespace {
+
+class QtApplication : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "app_window_tests";
+        static char *argv[] = {name, nullptr};
+        QLocale::setDefault(QLocale::c());
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+[[maybe_unused]] const auto *const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtApplication);
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        state = std::make_unique<AppState>(clock, prompts, dir.path());
+        controller = std::make_unique<ControlPanelController>(*state, clipboard, progress, recent);
+        window = std::make_unique<frmControlPanel>(*controller);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void TearDown() override { window.reset(); }
+
+    // A file with a CV track 0 and an RDE track 1.
+    QString writeSample(const QString &name)
+    {
+        auto s = std::make_unique<TrackStore>();
+        for (int t = 0; t < kTrackSlots; ++t)
+            s->ClearTrack(t);
+        for (int t = 0; t < 2; ++t) {
+            (*s)[t].Mode = t == 0 ? ModeCV : ModeRDE;
+            (*s)[t].Title = QStringLiteral("sample %1").arg(t);
+            (*s)[t].pnum = 2;
+            s->data(0, t, 1) = 0.5;
+        }
+        const QString p = QDir(dir.path()).filePath(name);
+        EXPECT_TRUE(writeTrackFile(*s, p, '.').ok);
+        return p;
+    }
+
+    // Radio buttons take clicks on their indicator and label, not on the empty space beside.
+    static void clickOption(QAbstractButton *b)
+    {
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+    }
+
+    void clickRow(int row)
+    {
+        QTableWidget *sheet = window->InformationSheet;
+        const QRect r = sheet->visualItemRect(sheet->item(row, 1));
+        QTest::mouseClick(sheet->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    MemoryClipboard clipboard;
+    NullProgress progress;
+    RecentFiles recent;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<ControlPanelController> controller;
+    std::unique_ptr<frmControlPanel> window;
+};
+
+} // namespace
+
+TEST_F(MainWindow, OpenStepEditTitleSaveAs)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("TERVO Ver 1.06"));
+    EXPECT_EQ(window->cbxReference->count(), 5);
+    EXPECT_EQ(window->InformationSheet->item(8, 0)->text(), QStringLiteral("Point Num."));
+
+    prompts.fileAnswers = {writeSample(QStringLiteral("sample.tvd"))};
+    window->menuEntry(QStringLiteral("Open"))->trigger();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("TERVO --sample.tvd"));
+    EXPECT_EQ(window->txtDatNum->text(), QStringLiteral("0"));
+    EXPECT_EQ(window->lblTrackTitle->text(), QStringLiteral("sample 0"));
+
+    QTest::mouseClick(window->UpDown1Up, Qt::LeftButton);
+    EXPECT_EQ(window->txtDatNum->text(), QStringLiteral("1"));
+    EXPECT_EQ(window->InformationSheet->item(0, 1)->text(), QStringLiteral("RDE"));
+    QTest::mouseClick(window->UpDown1Down, Qt::LeftButton);
+    QTest::mouseClick(window->UpDown1Down, Qt::LeftButton);
+    EXPECT_EQ(window->txtDatNum->text(), QStringLiteral("20"));
+    EXPECT_TRUE(window->InformationSheet->item(0, 1)->text().isEmpty());
+    QTest::mouseClick(window->UpDown1Up, Qt::LeftButton);
+    QTest::mouseClick(window->UpDown1Up, Qt::LeftButton);
+
+    clickRow(1);
+    EXPECT_EQ(window->txtEditField->text(), QStringLiteral("sample 1"));
+    window->txtEditField->clear();
+    QTest::keyClicks(window->txtEditField, QStringLiteral("ORR 1600 rpm"));
+    QTest::keyClick(window->txtEditField, Qt::Key_Return);
+    EXPECT_EQ(window->lblTrackTitle->text(), QStringLiteral("ORR 1600 rpm"));
+    EXPECT_EQ(window->InformationSheet->item(1, 1)->text(), QStringLiteral("ORR 1600 rpm"));
+
+    // Typing in the track box does not change the track.
+    QTest::keyClicks(window->txtDatNum, QStringLiteral("5"));
+    EXPECT_EQ(controller->currentTrack(), 1);
+
+    const QString saved = QDir(dir.path()).filePath(QStringLiteral("edited"));
+    prompts.fileAnswers = {saved};
+    window->menuEntry(QStringLiteral("Save as"))->trigger();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("TERVO --edited.tvd"));
+    std::array<TrackHeader, kTrackSlots> headers;
+    ASSERT_TRUE(ReadTrackHeaders(saved + QStringLiteral(".tvd"), headers));
+    EXPECT_EQ(headers[1].Title, QStringLiteral("ORR 1600 rpm"));
+    EXPECT_EQ(headers[0].Title, QStringLiteral("sample 0"));
+}
+
+TEST_F(MainWindow, ReferenceListAndPageKeys)
+{
+    prompts.fileAnswers = {writeSample(QStringLiteral("sample.tvd"))};
+    window->menuEntry(QStringLiteral("Open"))->trigger();
+    // No to the conversion question: only the entry changes.
+    window->cbxReference->activated(2);
+    EXPECT_EQ(state->store[0].ref, 2);
+    EXPECT_EQ(window->cbxReference->currentIndex(), 2);
+
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_PageDown);
+    EXPECT_EQ(window->txtDatNum->text(), QStringLiteral("1"));
+    QTest::keyClick(window.get(), Qt::Key_PageUp);
+    QTest::keyClick(window.get(), Qt::Key_PageUp);
+    EXPECT_EQ(window->txtDatNum->text(), QStringLiteral("20"));
+    EXPECT_EQ(window->cbxReference->currentIndex(), 0);
+}
+
+TEST_F(MainWindow, EntriesOfOtherWindowsWaitForAnOpener)
+{
+    for (const char *caption : {"Cyclic Voltammogram", "Koutecky-Levich Analysis", "Macro",
+                                "Import Track", "Edit a Track", "Smoothing", "Adjust RPM"}) {
+        QAction *a = window->menuEntry(QString::fromLatin1(caption));
+        ASSERT_NE(a, nullptr) << caption;
+        EXPECT_FALSE(a->isEnabled()) << caption;
+    }
+    for (const char *caption : {"Open", "Save as", "Quit", "Copy All as Text Data",
+                                "Paste from Clipboard", "Delete Track", "Settings"})
+        EXPECT_TRUE(window->menuEntry(QString::fromLatin1(caption))->isEnabled()) << caption;
+
+    int opened = 0;
+    EXPECT_TRUE(window->setWindowOpener(QStringLiteral("Cyclic Voltammogram"), [&] { ++opened; }));
+    EXPECT_FALSE(window->setWindowOpener(QStringLiteral("No such entry"), [&] { ++opened; }));
+    QAction *cv = window->menuEntry(QStringLiteral("Cyclic Voltammogram"));
+    EXPECT_TRUE(cv->isEnabled());
+    cv->trigger();
+    // A second opener replaces the first.
+    window->setWindowOpener(QStringLiteral("Cyclic Voltammogram"), [&] { opened += 10; });
+    cv->trigger();
+    EXPECT_EQ(opened, 11);
+}
+
+TEST_F(MainWindow, DroppedTrackFileOpens)
+{
+    const QString file = writeSample(QStringLiteral("dropped.tvd"));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("TERVO --dropped.tvd"));
+
+    QMimeData text;
+    text.setUrls({QUrl::fromLocalFile(QDir(dir.path()).filePath(QStringLiteral("notes.txt")))});
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    refused.setAccepted(false);
+    QApplication::sendEvent(window.get(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+}
+
+TEST_F(MainWindow, SettingsWindowWritesSettingsAndCloseSavesThem)
+{
+    window->menuEntry(QStringLiteral("Settings"))->trigger();
+    auto *settings = window->findChild<frmSettings *>();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->windowTitle(), QStringLiteral("Settings"));
+    EXPECT_EQ(settings->txtGPIBAddr->text(), QStringLiteral(" 7"));
+    QTest::mouseClick(settings->updAddrUp, Qt::LeftButton);
+    EXPECT_EQ(state->settings.GPIBAddress, 7);
+    QTest::mouseClick(settings->updAddrDown, Qt::LeftButton);
+    EXPECT_EQ(settings->txtGPIBAddr->text(), QStringLiteral(" 6"));
+
+    clickOption(settings->opnDevice->button(0));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    clickOption(settings->opnDevice->button(2));
+    EXPECT_EQ(state->settings.ADBoard, 2);
+    EXPECT_EQ(prompts.messages.size(), 1);
+    clickOption(settings->opnDrawMethod->button(1));
+    EXPECT_EQ(state->settings.PrevGraphDrawSetting, 1);
+    settings->txtDevice->clear();
+    QTest::keyClicks(settings->txtDevice, QStringLiteral("AIO03"));
+    EXPECT_EQ(state->settings.DeviceName, QStringLiteral("AIO03"));
+
+    // The same window comes back the second time.
+    window->menuEntry(QStringLiteral("Settings"))->trigger();
+    EXPECT_EQ(window->findChildren<frmSettings *>().size(), 1);
+
+    bool closing = false;
+    QObject::connect(window.get(), &frmControlPanel::aboutToClose, [&] { closing = true; });
+    window->close();
+    EXPECT_TRUE(closing);
+    AppState reread(clock, prompts, dir.path());
+    ASSERT_TRUE(reread.ReadSettings());
+    EXPECT_EQ(reread.settings.GPIBAddress, 6);
+    EXPECT_EQ(reread.settings.DeviceName, QStringLiteral("AIO03"));
+}
+
+TEST_F(MainWindow, RendersSheetAndPreviewArea)
+{
+    prompts.fileAnswers = {writeSample(QStringLiteral("sample.tvd"))};
+    window->menuEntry(QStringLiteral("Open"))->trigger();
+    const QImage shot = window->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    // The sheet shows every row without scrolling, and the preview host fills the rest.
+    EXPECT_FALSE(window->InformationSheet->verticalScrollBar()->isVisible());
+    const QRect host = window->PrevGraph->geometry();
+    EXPECT_GT(host.width(), window->InformationSheet->width());
+    const QPoint centre = window->PrevGraph->mapTo(window.get(), host.center() - host.topLeft());
+    EXPECT_EQ(shot.pixelColor(centre), QColor(Qt::white));
+
+    window->menuEntry(QStringLiteral("Settings"))->trigger();
+    auto *settings = window->findChild<frmSettings *>();
+    ASSERT_NE(settings, nullptr);
+    const QImage settingsShot = settings->grab().toImage();
+    ASSERT_FALSE(settingsShot.isNull());
+    // Set TERVO_SCREENSHOT_DIR to look at the windows.
+    const QString out = qEnvironmentVariable("TERVO_SCREENSHOT_DIR");
+    if (!out.isEmpty()) {
+        shot.save(QDir(out).filePath(QStringLiteral("frmControlPanel.png")));
+        settingsShot.save(QDir(out).filePath(QStringLiteral("frmSettings.png")));
+    }
+}
