@@ -1,0 +1,132 @@
+#include "canvas/RasterSurface.h"
+
+#include <gtest/gtest.h>
+
+using namespace kurvex;
+
+namespace {
+
+QRgb at(RasterSurface &s, int x, int y)
+{
+    return s.image().pixel(x, y) & 0xffffff;
+}
+
+int countColor(const QImage &img, QRgb c)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += (img.pixel(x, y) & 0xffffff) == (c & 0xffffff);
+    return n;
+}
+
+} // namespace
+
+TEST(RasterSurface, ExclusiveOrDrawingTwiceRestoresTheImage)
+{
+    RasterSurface s;
+    s.resize(120, 80);
+    s.fillBox(10, 10, 60, 40, 0x3366cc);
+    s.line(0, 0, 119, 79, 0xff0000);
+    const QImage before = s.image().copy();
+
+    s.setDrawMode(XorPen);
+    s.setForeColor(0x00ff00);
+    s.setFillStyle(FillSolid);
+    s.setFillColor(0x123456);
+    s.circle(50, 35, 20);
+    s.line(5, 70, 110, 5, 0xabcdef);
+    s.pset(3, 3, 0xffffff);
+    EXPECT_NE(s.image(), before);
+    s.circle(50, 35, 20);
+    s.line(5, 70, 110, 5, 0xabcdef);
+    s.pset(3, 3, 0xffffff);
+    EXPECT_EQ(s.image(), before);
+}
+
+TEST(RasterSurface, CircleUsesTheForegroundColourAndTheFillStyle)
+{
+    RasterSurface s;
+    s.resize(100, 100);
+    s.setForeColor(0x0000ff);
+    s.circle(50, 50, 10);
+    EXPECT_EQ(at(s, 60, 50), 0x0000ffu);
+    EXPECT_EQ(at(s, 50, 50), 0xffffffu); // transparent inside by default
+    s.setFillStyle(FillSolid);
+    s.setFillColor(0x00ff00);
+    s.circle(50, 50, 10);
+    EXPECT_EQ(at(s, 50, 50), 0x00ff00u);
+    EXPECT_EQ(at(s, 40, 50), 0x0000ffu);
+}
+
+TEST(RasterSurface, DenseScreensGetDevicePixelsAndLogicalCoordinates)
+{
+    RasterSurface s;
+    s.resize(100, 50, 2.0);
+    EXPECT_EQ(s.width(), 100);
+    EXPECT_EQ(s.image().size(), QSize(200, 100));
+    s.pset(10, 10, 0xff0000);
+    const QImage &img = s.image();
+    for (int dy = 0; dy < 2; ++dy)
+        for (int dx = 0; dx < 2; ++dx)
+            EXPECT_EQ(img.pixel(20 + dx, 20 + dy) & 0xffffff, 0xff0000u);
+    EXPECT_EQ(countColor(img, 0xff0000), 4);
+}
+
+TEST(RasterSurface, ResizingKeepsTheImageAndIgnoresEmptySizes)
+{
+    RasterSurface s;
+    s.resize(50, 40);
+    s.pset(45, 35, 0x00ff00);
+    s.resize(80, 0);
+    EXPECT_EQ(s.width(), 80);
+    EXPECT_EQ(s.height(), 40);
+    EXPECT_EQ(at(s, 45, 35), 0x00ff00u);
+    EXPECT_EQ(at(s, 79, 39), 0xffffffu);
+}
+
+TEST(RasterSurface, WildCoordinatesAreClippedOrDropped)
+{
+    RasterSurface s;
+    s.resize(100, 60);
+    s.line(-1e15, 30, 1e15, 30, 0xff0000);
+    EXPECT_EQ(at(s, 50, 30), 0xff0000u);
+    EXPECT_EQ(at(s, 0, 30), 0xff0000u);
+    const QImage before = s.image().copy();
+    s.line(std::numeric_limits<double>::quiet_NaN(), 0, 10, 10, 0);
+    s.circle(1e12, 10, 5);
+    s.circle(10, 10, 1e300);
+    s.pset(-1, 5, 0);
+    s.pset(1e18, 5, 0);
+    s.text(1e300, 0, QStringLiteral("x"));
+    EXPECT_EQ(s.image(), before);
+    // A huge box still fills the surface.
+    s.fillBox(-1e12, -1e12, 1e12, 1e12, 0x0000ff);
+    EXPECT_EQ(countColor(s.image(), 0x0000ff), 100 * 60);
+}
+
+TEST(RasterSurface, BoxAndFillIncludeBothCorners)
+{
+    RasterSurface s;
+    s.resize(40, 40);
+    s.fillBox(12, 12, 10, 10, 0xff0000);
+    EXPECT_EQ(countColor(s.image(), 0xff0000), 9);
+    s.clear();
+    s.box(10, 10, 20, 15, 0x00ff00);
+    EXPECT_EQ(at(s, 10, 10), 0x00ff00u);
+    EXPECT_EQ(at(s, 20, 15), 0x00ff00u);
+    EXPECT_EQ(at(s, 15, 12), 0xffffffu);
+}
+
+TEST(RasterSurface, NopModeDrawsNothing)
+{
+    RasterSurface s;
+    s.resize(30, 30);
+    const QImage before = s.image().copy();
+    s.setDrawMode(Nop);
+    s.line(0, 0, 29, 29, 0);
+    s.fillBox(0, 0, 29, 29, 0);
+    EXPECT_EQ(s.image(), before);
+    s.setDrawMode(999); // unknown modes copy
+    EXPECT_EQ(s.drawMode(), CopyPen);
+}
