@@ -7,7 +7,7 @@ namespace tervo::sim {
 
 namespace {
 
-constexpr std::size_t kCacheSize = 4;
+constexpr std::size_t kCacheSize = 6;
 // Beyond exp(-46) ~ 1e-20 of the surface weight the flow holds the solution at bulk.
 constexpr double kFlowCutoff = 46.0;
 constexpr std::size_t kMinActive = 4;
@@ -73,6 +73,8 @@ DiffusionLine::DiffusionLine(double diffusion, double bulk, const GridSpec &grid
 void DiffusionLine::reset()
 {
     m_c.assign(m_x.size(), m_bulk);
+    m_previous = m_c;
+    m_previousStep = 0;
 }
 
 void DiffusionLine::setBulk(double bulk)
@@ -158,17 +160,26 @@ int DiffusionLine::factorisation(double dt, double flow)
 
 void DiffusionLine::prepare(double dt, double flowCoefficient)
 {
-    m_fac = factorisation(dt, std::max(flowCoefficient, 0.0));
+    // (3 c[n+1] - 4 c[n] + c[n-1]) / (2 dt) = L c[n+1] is the first-order system with step
+    // 2 dt / 3 and old profile (4 c[n] - c[n-1]) / 3; it needs two equal steps in a row.
+    const bool second = m_previousStep == dt;
+    m_step = dt;
+    m_dt = second ? dt * (2.0 / 3.0) : dt;
+    m_fac = factorisation(m_dt, std::max(flowCoefficient, 0.0));
     const Factorisation &f = m_cache[m_fac];
-    m_dt = dt;
     const std::size_t m = f.active;
     // Nodes the flow has taken over are fresh solution.
-    for (std::size_t i = m; i < m_c.size(); ++i)
+    for (std::size_t i = m; i < m_c.size(); ++i) {
         m_c[i] = m_bulk;
-    double g = m_w[m - 1] * m_c[m - 1] + f.bulkCoupling * m_bulk;
+        m_previous[i] = m_bulk;
+    }
+    const auto old = [&](std::size_t i) {
+        return second ? (4 * m_c[i] - m_previous[i]) * (1.0 / 3.0) : m_c[i];
+    };
+    double g = m_w[m - 1] * old(m - 1) + f.bulkCoupling * m_bulk;
     m_g[m - 1] = g;
     for (std::size_t i = m - 1; i-- > 0;) {
-        g = m_w[i] * m_c[i] - f.mult[i] * g;
+        g = m_w[i] * old(i) - f.mult[i] * g;
         m_g[i] = g;
     }
 }
@@ -179,12 +190,16 @@ void DiffusionLine::complete(double q)
         return;
     const Factorisation &f = m_cache[m_fac];
     const std::size_t m = f.active;
+    std::swap(m_previous, m_c);
+    for (std::size_t i = m; i < m_c.size(); ++i)
+        m_c[i] = m_previous[i];
     double c = (m_g[0] + m_dt * q) * f.invE[0];
     m_c[0] = c;
     for (std::size_t i = 1; i < m; ++i) {
         c = (m_g[i] - f.lower[i] * c) * f.invE[i];
         m_c[i] = c;
     }
+    m_previousStep = m_step;
 }
 
 } // namespace tervo::sim

@@ -21,7 +21,8 @@ struct GridSpec {
 
 // One dissolved species along the axis normal to the electrode, with diffusion and, at a rotating
 // disk, the Levich axial flow v = -a x^2 towards the surface. Each step is implicit (backward
-// Euler), so any step length is stable. Fluxes between nodes use the integrating factor of the
+// Euler for the first step after a change of step length, second-order backward differences
+// after that), so any step length is stable. Fluxes between nodes use the integrating factor of the
 // flow, which makes the discrete steady state exact at the nodes: the limiting current at a
 // rotating disk does not depend on the grid.
 //
@@ -44,6 +45,7 @@ public:
     void prepare(double dt, double flowCoefficient);
     double g() const { return m_g.empty() ? 0 : m_g[0]; }
     double e0() const { return m_fac >= 0 ? m_cache[m_fac].e[0] : 1; }
+    // The effective step length of the elimination: dt, or 2 dt / 3 in a second-order step.
     double stepLength() const { return m_dt; }
     double surfaceFor(double q) const { return (g() + m_dt * q) / e0(); }
     void complete(double q);
@@ -76,6 +78,9 @@ private:
     std::vector<double> m_w; // control-volume widths
     std::vector<double> m_c;
     std::vector<double> m_g;
+    std::vector<double> m_previous; // profile one step back, for the second-order steps
+    double m_previousStep = 0;      // length of the last completed step, 0: none
+    double m_step = 0;              // length of the prepared step
     double m_dt = 0;
     // A few recent factorisations, since the rig alternates between a handful of step lengths
     // and rotation rates.

@@ -73,6 +73,18 @@ inline Sample hold(CellModel &cell, double e, double duration, double dt, double
     return s;
 }
 
+// Disk current where the sweep first crosses potential e, interpolated between samples.
+inline double currentAt(const std::vector<Sample> &s, double e)
+{
+    for (std::size_t k = 1; k < s.size(); ++k) {
+        if ((s[k - 1].e - e) * (s[k].e - e) <= 0 && s[k].e != s[k - 1].e) {
+            const double u = (e - s[k - 1].e) / (s[k].e - s[k - 1].e);
+            return s[k - 1].disk + u * (s[k].disk - s[k - 1].disk);
+        }
+    }
+    return 0;
+}
+
 // Extremum of the disk current between samples [from, to), refined by a parabola through the
 // three samples around it: (potential, current).
 inline std::pair<double, double> peak(const std::vector<Sample> &s, std::size_t from,
