@@ -8,6 +8,7 @@
 #include "tracks/TrackStore.h"
 
 #include <QString>
+#include <array>
 #include <vector>
 
 namespace tervo {
@@ -23,6 +24,9 @@ public:
     bool SettingsLoaded = false;
     std::vector<RpmRow> RpmTable;
     bool MeasurementRunning = false;
+    // The points of the run in progress; only one measurement runs at a time.
+    std::vector<std::array<double, 3>> AcquisitionBuffer =
+        std::vector<std::array<double, 3>>(kMaxPoints, std::array<double, 3>{});
 
     MsClock &clock;
     Prompts &prompts;

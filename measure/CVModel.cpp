@@ -1,0 +1,335 @@
+#include "CVModel.h"
+
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+#include "plot/Palette.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tervo {
+
+namespace {
+constexpr double kEmpty = -9999;
+} // namespace
+
+CVModel::CVModel(MeasureContext &context, QObject *parent)
+    : MeasurementModel(context, parent),
+      m_monitor(kMonitorLimit + 1, std::array<double, 2>{kEmpty, kEmpty})
+{
+    loadSet();
+}
+
+void CVModel::loadSet()
+{
+    m_settings.CVNum = std::clamp(m_settings.CVNum, 0, kCVSets - 1);
+    const CVSet &s = m_settings.currentCV();
+    fields.xScale = s.CVXScale;
+    fields.yScale = s.CVYScale;
+    fields.v = {s.CVV0, s.CVV1, s.CVV2};
+    fields.scanRate = s.CVScanrate;
+    fields.cycles = s.CVCyclenum;
+    fields.samplingRate = s.CVSamplingRate;
+    fields.accum = s.CVAccum;
+    fields.ref = s.CVRef;
+    fields.retainTime = s.CVRetainTime;
+    fields.setTitle = s.CVTitle;
+    rpmField = QString::number(s.CVRPM);
+    emit changed();
+}
+
+void CVModel::accumulationEdited(double value)
+{
+    fields.accum = value < 1 ? 1 : value;
+}
+
+void CVModel::samplingRateEdited(double value)
+{
+    if (value > 1000)
+        value = 1000;
+    else if (!(value > 0))
+        value = 0.1;
+    fields.samplingRate = value;
+    updateTimerInterval();
+}
+
+void CVModel::scanRateEdited(double value)
+{
+    fields.scanRate = value > 0 ? value : 0.01;
+}
+
+void CVModel::cyclesEdited(double value)
+{
+    fields.cycles = value < 1 ? 1 : value;
+}
+
+void CVModel::setTitleEdited(const QString &title)
+{
+    fields.setTitle = title;
+    m_settings.currentCV().CVTitle = title;
+}
+
+void CVModel::potentialEdited(int index, double value)
+{
+    fields.v[static_cast<std::size_t>(index)] = value;
+    CVSet &s = m_settings.currentCV();
+    (index == 0 ? s.CVV0 : index == 1 ? s.CVV1 : s.CVV2) = value;
+}
+
+void CVModel::stepSet(int delta)
+{
+    int n = (m_settings.CVNum + delta) % kCVSets;
+    m_settings.CVNum = n < 0 ? n + kCVSets : n;
+    loadSet();
+}
+
+void CVModel::SettingNum(QString &text)
+{
+    const int n = roundHalfEven(parseDecimal(text));
+    const int clamped = std::clamp(n, 0, kCVSets - 1);
+    if (clamped != n)
+        text = QString::number(clamped);
+    m_settings.CVNum = clamped;
+    loadSet();
+}
+
+void CVModel::DiskScale(double &scale)
+{
+    if (scale <= 0)
+        scale = 1e-05;
+    fields.yScale = scale;
+}
+
+void CVModel::SetVoltage(double v1, double v2, double v3)
+{
+    potentialEdited(0, v1);
+    potentialEdited(1, v2);
+    potentialEdited(2, v3);
+}
+
+void CVModel::RetainTime(std::int32_t &seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    fields.retainTime = seconds;
+}
+
+void CVModel::scanrate(double &rate)
+{
+    if (rate < 0)
+        rate = 0.001;
+    fields.scanRate = rate;
+}
+
+void CVModel::Repeat(std::int32_t &cycles)
+{
+    if (cycles < 1)
+        cycles = 1;
+    fields.cycles = cycles;
+}
+
+void CVModel::SamplingRate(double rate)
+{
+    samplingRateEdited(rate);
+}
+
+void CVModel::Accumlation(std::int32_t count)
+{
+    accumulationEdited(count);
+}
+
+std::uint32_t CVModel::runLengthMs(const std::array<double, 3> &v, double scanRate, int cycles)
+{
+    double path = std::fabs(v[1] - v[0]) + std::fabs(v[2] - v[1]);
+    if (cycles != 1)
+        path += std::fabs(v[1] - v[2]) * (2.0 * cycles - 2.0);
+    path += std::fabs(v[0] - v[2]);
+    const double ms = roundHalfEvenDouble(path * 1000.0 / (scanRate * 0.001));
+    if (!(ms > 0))
+        return 0;
+    return ms >= 4294967295.0 ? 4294967295u : static_cast<std::uint32_t>(ms);
+}
+
+std::uint32_t CVModel::beginRun()
+{
+    CVSet &s = m_settings.currentCV();
+    s.CVXScale = fields.xScale;
+    s.CVYScale = fields.yScale;
+    s.CVV0 = fields.v[0];
+    s.CVV1 = fields.v[1];
+    s.CVV2 = fields.v[2];
+    s.CVScanrate = fields.scanRate;
+    s.CVCyclenum = roundHalfEven(fields.cycles);
+    s.CVSamplingRate = fields.samplingRate;
+    s.CVAccum = fields.accum;
+    s.CVRef = fields.ref;
+    s.CVRetainTime = roundHalfEven(fields.retainTime);
+    s.CVRPM = roundHalfEven(parseDecimal(rpmField));
+    m_path = 0;
+    m_measuredRate = 0;
+    m_lastRemaining = -1;
+    return fields.method == 0 ? runLengthMs(fields.v, s.CVScanrate, s.CVCyclenum) : 0;
+}
+
+PlotRange CVModel::initialRange() const
+{
+    const double xs = fields.xScale, ys = fields.yScale;
+    if (fields.method == 0) {
+        const auto [lo, hi] = std::minmax({fields.v[0], fields.v[1], fields.v[2]});
+        return {lo * xs, -0.01 * ys, hi * xs, 0.01 * ys};
+    }
+    return {-0.1 * xs, -0.01 * ys, 0.1 * xs, 0.01 * ys};
+}
+
+void CVModel::prepareResultGraph()
+{
+    Graph &g = m_context.resultGraph;
+    g.SetTitle(QStringLiteral("Cyclic Voltammogram"));
+    g.SetXFormat(QStringLiteral("0.0"));
+    g.SetYFormat(QStringLiteral("0.00e+0"));
+}
+
+void CVModel::onFullRedraw()
+{
+    m_context.resultGraph.SetXFormat(QStringLiteral("0.00"));
+    m_context.resultGraph.SetYFormat(QStringLiteral("0.0e+0"));
+}
+
+void CVModel::programGenerator()
+{
+    const CVSet &s = m_settings.currentCV();
+    m_instruments.FGProgramSweep(1, {s.CVV0, s.CVV1, s.CVV2}, s.CVScanrate, s.CVRetainTime);
+}
+
+std::int32_t CVModel::rotationRate() const
+{
+    return m_settings.currentCV().CVRPM;
+}
+
+double CVModel::measureReference()
+{
+    const int count = roundHalfEven(fields.accum);
+    double sum = 0;
+    for (int i = 0; i < count; ++i)
+        sum += m_instruments.ADRead(0) * fields.xScale;
+    return quantise(sum / fields.accum);
+}
+
+void CVModel::takeSample(std::array<double, 3> &r)
+{
+    double v = m_instruments.ADRead(0) * fields.xScale;
+    double i = m_instruments.ADRead(1) * fields.yScale;
+    const int more = roundHalfEven(fields.accum - 1);
+    for (int k = 0; k < more; ++k) {
+        v += m_instruments.ADRead(0) * fields.xScale;
+        i += m_instruments.ADRead(1) * fields.yScale;
+    }
+    r = {v / fields.accum, i / fields.accum, 0};
+}
+
+bool CVModel::sweepHasStarted(const std::array<double, 3> &r) const
+{
+    return quantise(r[0]) != referencePotential();
+}
+
+void CVModel::onRecordingStarted()
+{
+    m_path = 0;
+    m_lastRemaining = -1;
+}
+
+void CVModel::afterSample()
+{
+    const int n = pointCount();
+    const std::uint32_t elapsed = elapsedMs(startTick(), nowTick());
+    if (n > 0 && elapsed > 0) {
+        m_path += std::fabs(record(n)[0] - record(n - 1)[0]);
+        m_measuredRate = m_path / elapsed * 1000000.0;
+    }
+}
+
+void CVModel::showRemaining(std::uint32_t elapsed)
+{
+    const std::int32_t remaining =
+        roundHalfEven((static_cast<double>(runLength()) - elapsed) / 1000.0);
+    if (remaining == m_lastRemaining)
+        return;
+    m_lastRemaining = remaining;
+    setRemainingText(QString::number(remaining) + QStringLiteral("s remain Scan Rate:") +
+                     formatPattern(m_measuredRate, "###0.#"));
+}
+
+void CVModel::beforeStore()
+{
+    redrawResult(kLightRed);
+}
+
+void CVModel::storeFields(TrackHeader &h)
+{
+    const CVSet &s = m_settings.currentCV();
+    h.Scanrate = s.CVScanrate;
+    h.V1st = s.CVV0;
+    h.V2nd = s.CVV1;
+    h.V3rd = s.CVV2;
+    h.ref = s.CVRef;
+    h.DiskYscale = s.CVYScale;
+    h.RingYscale = 0;
+    KLSettings &kl = m_context.app.store.kl;
+    kl.KLNStart[static_cast<std::size_t>(targetTrack())] = 0;
+    kl.KLNEnd[static_cast<std::size_t>(targetTrack())] = pointCount();
+}
+
+void CVModel::resetMonitor()
+{
+    std::fill(m_monitor.begin(), m_monitor.end(), std::array<double, 2>{kEmpty, kEmpty});
+    m_monitorIndex = 0;
+    m_monitorRangeEmpty = true;
+    Graph &g = m_context.monitorGraph;
+    g.SetTitle(QStringLiteral("Voltage Monitor /V"));
+    g.SetXFormat(QStringLiteral("0.00"));
+    g.SetYFormat(QStringLiteral("0.0e+0"));
+    g.Cls();
+}
+
+void CVModel::monitorStep()
+{
+    const int count = roundHalfEven(fields.accum);
+    double v = 0, i = 0;
+    for (int k = 0; k < count; ++k) {
+        v += m_instruments.ADRead(0);
+        i += m_instruments.ADRead(1);
+    }
+    v /= fields.accum;
+    i /= fields.accum;
+    m_monitor[static_cast<std::size_t>(m_monitorIndex)] = {v, i};
+
+    Graph &g = m_context.monitorGraph;
+    bool grew = false;
+    if (m_monitorRangeEmpty) {
+        // A single reading has no extent; start from a small box around it.
+        m_monitorRange = {v - 0.05, i - 0.05, v + 0.05, i + 0.05};
+        m_monitorRangeEmpty = false;
+        grew = true;
+    } else if (v < m_monitorRange.xmin || v > m_monitorRange.xmax || i < m_monitorRange.ymin ||
+               i > m_monitorRange.ymax) {
+        m_monitorRange = {std::min(m_monitorRange.xmin, v), std::min(m_monitorRange.ymin, i),
+                          std::max(m_monitorRange.xmax, v), std::max(m_monitorRange.ymax, i)};
+        grew = true;
+    }
+    if (grew) {
+        m_monitorRange = WidenRange(m_monitorRange, 10);
+        const PlotRange &r = m_monitorRange;
+        g.View(r.xmin, r.ymax, r.xmax, r.ymin);
+        g.Axis(NiceStep(r.xmin, r.xmax), NiceStep(r.ymin, r.ymax), 0, QStringLiteral("/V"));
+        for (const auto &p : m_monitor)
+            if (p[0] != kEmpty)
+                g.VPset(p[0], p[1], paletteColor(kLightRed));
+    } else {
+        g.VPset(v, i, paletteColor(kLightRed));
+    }
+    setMonitorText(formatPattern(v, "0.000000") + QStringLiteral("V"));
+    if (++m_monitorIndex > kMonitorLimit)
+        m_monitorIndex = 0;
+}
+
+} // namespace tervo

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "MeasurementModel.h"
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace tervo {
+
+// The cyclic-voltammetry window's logic: six remembered parameter sets, the run length from the
+// three potentials, the scan rate and the cycle count, the start by potential change without a
+// function generator, and the measured scan rate during the run.
+class CVModel : public MeasurementModel {
+    Q_OBJECT
+public:
+    static constexpr int kMonitorLimit = 4000;
+
+    explicit CVModel(MeasureContext &context, QObject *parent = nullptr);
+
+    // Fields of the window (what the operator edits).
+    struct Fields {
+        double xScale = 1;
+        double yScale = 1e-3;
+        std::array<double, 3> v{0, 0, -0.2};
+        double scanRate = 50;
+        double cycles = 2;
+        double samplingRate = 100;
+        double accum = 100;
+        int ref = 0;
+        double retainTime = 10;
+        double rpmPerVolt = 1000;
+        QString setTitle;
+        int method = 0; // 0 "by cycle num.", 1 "button"
+    };
+    Fields fields;
+
+    // Field validation as when a field is left.
+    void accumulationEdited(double value);
+    void samplingRateEdited(double value);
+    void scanRateEdited(double value);
+    void cyclesEdited(double value);
+    // The set title and the potentials go into the current set as they are edited.
+    void setTitleEdited(const QString &title);
+    void potentialEdited(int index, double value);
+    // The set up-down: wraps 0..5 and loads the set.
+    void stepSet(int delta);
+    int currentSet() const { return m_settings.CVNum; }
+
+    // Public operations of the window.
+    void SettingNum(QString &text);
+    void DiskScale(double &scale);
+    void SetVoltage(double v1, double v2, double v3);
+    void RetainTime(std::int32_t &seconds);
+    void scanrate(double &rate);
+    void Repeat(std::int32_t &cycles);
+    void SamplingRate(double rate);
+    void Accumlation(std::int32_t count);
+    void StartMeasurement() { start(); }
+
+    // The planned run length in ms of the "by cycle num." method.
+    static std::uint32_t runLengthMs(const std::array<double, 3> &v, double scanRate, int cycles);
+
+    double measuredScanRate() const { return m_measuredRate; }
+    // Monitor ring (potential, current in raw board volts); empty entries hold -9999.
+    const std::vector<std::array<double, 2>> &monitorRing() const { return m_monitor; }
+
+protected:
+    int modeCode() const override { return ModeCV; }
+    double samplingRate() const override { return fields.samplingRate; }
+    std::uint32_t beginRun() override;
+    PlotRange initialRange() const override;
+    void prepareResultGraph() override;
+    void programGenerator() override;
+    std::int32_t rotationRate() const override;
+    double measureReference() override;
+    void takeSample(std::array<double, 3> &record) override;
+    bool sweepHasStarted(const std::array<double, 3> &record) const override;
+    double retainTimeSeconds() const override { return fields.retainTime; }
+    void onRecordingStarted() override;
+    bool drawsLive() const override { return fields.samplingRate < 20; }
+    void afterSample() override;
+    bool endsByItself() const override { return fields.method == 0; }
+    void showRemaining(std::uint32_t elapsed) override;
+    void beforeStore() override;
+    void onFullRedraw() override;
+    void storeFields(TrackHeader &h) override;
+    void monitorStep() override;
+    void resetMonitor() override;
+
+private:
+    void loadSet();
+    static double quantise(double v) { return std::floor(v * 400) / 400; }
+
+    double m_path = 0;
+    double m_measuredRate = 0;
+    std::int32_t m_lastRemaining = -1;
+    std::vector<std::array<double, 2>> m_monitor;
+    int m_monitorIndex = 0;
+    PlotRange m_monitorRange;
+    bool m_monitorRangeEmpty = true;
+};
+
+} // namespace tervo

@@ -1,0 +1,353 @@
+#include "MeasurementModel.h"
+
+#include "core/DateText.h"
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+#include "plot/Palette.h"
+#include "tracks/Tables.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tervo {
+
+int timerIntervalFor(double samplingRate)
+{
+    if (!(samplingRate > 0))
+        return 10000;
+    return std::max(1, roundHalfEven(1000.0 / samplingRate));
+}
+
+MeasurementModel::MeasurementModel(MeasureContext &context, QObject *parent)
+    : QObject(parent), m_context(context), m_settings(context.app.settings),
+      m_instruments(context.instruments)
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
+}
+
+MeasurementModel::~MeasurementModel() = default;
+
+bool MeasurementModel::open()
+{
+    showTargetTrack();
+    resetMonitor();
+    if (m_instruments.ADOpen() != 0) {
+        m_context.app.prompts.message(adBoardMessage());
+        return false;
+    }
+    if (m_settings.GPIBControl > 0 && m_instruments.GPIBInit() != 0) {
+        m_context.app.prompts.message(gpibMessage());
+        return false;
+    }
+    if (m_settings.DABoard > 0 && m_instruments.DAOpen() != 0) {
+        m_context.app.prompts.message(daBoardMessage());
+        return false;
+    }
+    m_opened = true;
+    m_state = Monitor;
+    setTimerEnabled(true);
+    emit changed();
+    return true;
+}
+
+void MeasurementModel::setTimerDriven(bool driven)
+{
+    m_timerDriven = driven;
+    if (!driven)
+        m_timer.stop();
+    else if (m_timerEnabled)
+        m_timer.start(timerIntervalMs());
+}
+
+int MeasurementModel::timerIntervalMs() const
+{
+    return timerIntervalFor(samplingRate());
+}
+
+void MeasurementModel::updateTimerInterval()
+{
+    if (m_timerEnabled && m_timerDriven)
+        m_timer.start(timerIntervalMs());
+}
+
+void MeasurementModel::setTimerEnabled(bool enabled)
+{
+    m_timerEnabled = enabled;
+    if (!m_timerDriven)
+        return;
+    if (enabled)
+        m_timer.start(timerIntervalMs());
+    else
+        m_timer.stop();
+}
+
+void MeasurementModel::tick()
+{
+    if (!m_timerEnabled)
+        return;
+    setTimerEnabled(false);
+    if (m_state == Monitor)
+        monitorStep();
+    else
+        measuringStep();
+    // A tick may have closed the window (a board failure) or ended the program's interest.
+    if (m_opened)
+        setTimerEnabled(true);
+    emit changed();
+}
+
+bool MeasurementModel::generatorControlled() const
+{
+    return m_settings.GPIBControl > 0;
+}
+
+void MeasurementModel::start()
+{
+    if (m_context.app.MeasurementRunning) {
+        m_context.app.prompts.message(QStringLiteral("Please terminate other mesurement!"));
+        return;
+    }
+    m_context.app.MeasurementRunning = true;
+    m_stopRequested = false;
+    m_endedByRunLength = false;
+    const bool wasEnabled = m_timerEnabled;
+    setTimerEnabled(false);
+    m_n = 0;
+    m_runLength = beginRun();
+    m_range = initialRange();
+    prepareResultGraph();
+    Graph &g = m_context.resultGraph;
+    const PlotRange w = WidenRange(m_range, 10);
+    g.View(w.xmin, w.ymax, w.xmax, w.ymin);
+    g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, QStringLiteral("/V"));
+    g.Show();
+    m_graphSize = {g.getSize().width, g.getSize().height};
+    if (generatorControlled()) {
+        programGenerator();
+        m_instruments.FGStart();
+    }
+    std::int32_t rpm = rotationRate();
+    m_instruments.RpmSet(rpm);
+    m_recording = false;
+    m_startTick = m_context.app.clock.tickCount();
+    m_reference = measureReference();
+    m_state = Measuring;
+    m_remainingText.clear();
+    if (wasEnabled || m_opened)
+        setTimerEnabled(true);
+    emit changed();
+}
+
+void MeasurementModel::stop()
+{
+    if (m_state != Measuring)
+        return;
+    m_stopRequested = true;
+    m_runLength = elapsedMs(m_startTick, m_context.app.clock.tickCount());
+    emit changed();
+}
+
+void MeasurementModel::closeWindow()
+{
+    if (m_state == Measuring) {
+        // Closing mid-run is Stop followed by the finishing tick: nothing recorded is lost and
+        // the instruments and the one-run flag are released.
+        stop();
+        m_nowTick = m_context.app.clock.tickCount();
+        finishRun();
+    }
+    m_opened = false;
+    setTimerEnabled(false);
+}
+
+void MeasurementModel::measuringStep()
+{
+    m_nowTick = m_context.app.clock.tickCount();
+    if (m_stopRequested) {
+        finishRun();
+        return;
+    }
+    std::array<double, 3> &r = record(m_n);
+    takeSample(r);
+    if (!m_recording) {
+        const bool begins = generatorControlled()
+                                ? elapsedMs(m_startTick, m_nowTick) > retainTimeSeconds() * 1000.0
+                                : sweepHasStarted(r);
+        if (begins) {
+            m_recording = true;
+            m_startTick = m_context.app.clock.tickCount();
+            onRecordingStarted();
+        }
+    }
+    if (!m_recording)
+        return;
+    if (drawsLive())
+        extendLiveRange(r);
+    else
+        m_range = {std::min(m_range.xmin, r[0]), std::min(m_range.ymin, r[1]),
+                   std::max(m_range.xmax, r[0]), std::max(m_range.ymax, r[1])};
+    afterSample();
+    ++m_n;
+    if (m_n >= kMaxPoints) {
+        m_stopRequested = true;
+        m_context.app.prompts.message(QStringLiteral("Buffer overflow!"));
+        return;
+    }
+    const std::uint32_t elapsed = elapsedMs(m_startTick, m_nowTick);
+    if (endsByItself()) {
+        if (m_runLength < elapsed) {
+            m_stopRequested = true;
+            m_endedByRunLength = true;
+            m_context.sound.play(m_settings.SoundFileName);
+        } else {
+            showRemaining(elapsed);
+        }
+    } else {
+        m_runLength = elapsed;
+    }
+}
+
+void MeasurementModel::showRemaining(std::uint32_t elapsed)
+{
+    const double remaining = (static_cast<double>(m_runLength) - elapsed) / 1000.0;
+    m_remainingText = QString::number(roundHalfEven(remaining));
+}
+
+void MeasurementModel::extendLiveRange(const std::array<double, 3> &r)
+{
+    PlotRange before = m_range;
+    m_range.xmin = std::min(m_range.xmin, r[0]);
+    m_range.xmax = std::max(m_range.xmax, r[0]);
+    m_range.ymin = std::min(m_range.ymin, r[1]);
+    m_range.ymax = std::max(m_range.ymax, r[1]);
+    Graph &g = m_context.resultGraph;
+    const std::pair<int, int> size{g.getSize().width, g.getSize().height};
+    const bool grew = before.xmin != m_range.xmin || before.xmax != m_range.xmax ||
+                      before.ymin != m_range.ymin || before.ymax != m_range.ymax;
+    if (grew || size != m_graphSize) {
+        m_graphSize = size;
+        // The range itself grows by the margin, so the next points rarely force a redraw.
+        m_range = WidenRange(m_range, 10);
+        redrawResult(kLightRed);
+        drawResultPoint(m_n, kLightRed);
+    } else {
+        drawResultPoint(m_n, kLightRed);
+    }
+}
+
+void MeasurementModel::drawResultPoint(int index, int colour)
+{
+    const std::array<double, 3> &r = record(index);
+    m_context.resultGraph.VPset(r[0], r[1], paletteColor(colour));
+}
+
+void MeasurementModel::redrawResult(int colour)
+{
+    onFullRedraw();
+    Graph &g = m_context.resultGraph;
+    g.View(m_range.xmin, m_range.ymax, m_range.xmax, m_range.ymin);
+    g.Axis(NiceStep(m_range.xmin, m_range.xmax), NiceStep(m_range.ymin, m_range.ymax), 0,
+           QStringLiteral("/V"));
+    for (int i = 0; i < m_n; ++i)
+        drawResultPoint(i, colour);
+}
+
+void MeasurementModel::finishRun()
+{
+    if (generatorControlled())
+        m_instruments.FGStop();
+    std::int32_t zero = 0;
+    m_instruments.RpmSet(zero);
+    if (m_recording) {
+        beforeStore();
+        storeRun();
+        std::int32_t next = wrapTrack(m_targetTrack + 1);
+        SelTrack(next);
+    }
+    m_state = Monitor;
+    m_stopRequested = false;
+    m_recording = false;
+    m_context.app.MeasurementRunning = false;
+    emit changed();
+}
+
+void MeasurementModel::storeRun()
+{
+    TrackStore &store = m_context.app.store;
+    const int t = m_targetTrack;
+    TrackHeader &h = store[t];
+    h.Mode = modeCode();
+    h.Title = titleField;
+    h.MeasTime = generalDateText(m_context.now());
+    h.Vxmin = m_range.xmin;
+    h.Vymin = m_range.ymin;
+    h.Vxmax = m_range.xmax;
+    h.Vymax = m_range.ymax;
+    h.RPM = parseDecimal(rpmField);
+    h.MaxTime = m_runLength;
+    h.pnum = m_n;
+    storeFields(h);
+    for (int c = 0; c < kColumns; ++c) {
+        double *column = store.data.column(c, t);
+        for (int p = 0; p < m_n; ++p)
+            column[p] = record(p)[static_cast<std::size_t>(c)];
+    }
+    store.markChanged();
+    emit stored(t);
+    m_context.showTrack(t);
+}
+
+void MeasurementModel::SelTrack(std::int32_t &track)
+{
+    track = std::clamp(track, 0, kUserTracks - 1);
+    m_targetTrack = track;
+    showTargetTrack();
+}
+
+void MeasurementModel::stepTargetTrack(int delta)
+{
+    m_targetTrack = wrapTrack(m_targetTrack + delta);
+    showTargetTrack();
+}
+
+void MeasurementModel::showTargetTrack()
+{
+    const TrackHeader &h = m_context.app.store[m_targetTrack];
+    if (h.Mode != ModeNone) {
+        titleField = h.Title;
+        rpmField = formatGeneral(h.RPM);
+    } else {
+        titleField.clear();
+        rpmField.clear();
+    }
+    emit changed();
+}
+
+QString MeasurementModel::targetModeCaption() const
+{
+    return modeCaption(m_context.app.store[m_targetTrack].Mode);
+}
+
+void MeasurementModel::rpm(QString &text)
+{
+    const double v = parseDecimal(text);
+    if (v < 0)
+        text = QStringLiteral("0");
+    else if (v > 10000)
+        text = QStringLiteral("10000");
+    rpmField = text;
+}
+
+void MeasurementModel::clearMonitor()
+{
+    const bool was = m_timerEnabled;
+    setTimerEnabled(false);
+    resetMonitor();
+    if (was)
+        setTimerEnabled(true);
+    emit changed();
+}
+
+} // namespace tervo

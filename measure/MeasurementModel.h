@@ -1,0 +1,163 @@
+#pragma once
+
+#include "MeasureContext.h"
+#include "plot/PlotRanges.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tervo {
+
+// The pattern every measurement window follows: a sampling timer from opening to closing, a
+// monitor state that shows the present potential and current, and a measuring state in which
+// each tick takes one averaged sample, waits for the start condition, appends and draws the
+// point and tests the end conditions; finishing stops the instruments and stores the run in the
+// target track. A window supplies what differs through the hooks below.
+class MeasurementModel : public QObject {
+    Q_OBJECT
+public:
+    enum State { Monitor = 1, Measuring = 2 };
+
+    explicit MeasurementModel(MeasureContext &context, QObject *parent = nullptr);
+    ~MeasurementModel() override;
+
+    // Opens the boards in order; on a failure the window's message is shown and false returned
+    // (the window then closes). On success the monitor timer runs.
+    bool open();
+    // One timer tick: the monitor or the measuring step. The timer is off while it works.
+    void tick();
+    // The Start button; refused while another run is in progress anywhere.
+    void start();
+    // The Stop button: the run finishes at the next tick.
+    void stop();
+    // The window is closing: a run in progress is finished and stored now, the timer stops.
+    void closeWindow();
+    // "Clear V mon.": empties the monitor ring and its range.
+    void clearMonitor();
+
+    // The timer drives tick() when running; tests call tick() themselves instead.
+    void setTimerDriven(bool driven);
+    int timerIntervalMs() const;
+    bool timerEnabled() const { return m_timerEnabled; }
+
+    int state() const { return m_state; }
+    bool isRecording() const { return m_recording; }
+    bool stopRequested() const { return m_stopRequested; }
+    int pointCount() const { return m_n; }
+    std::uint32_t runLength() const { return m_runLength; }
+    int targetTrack() const { return m_targetTrack; }
+    const PlotRange &plotRange() const { return m_range; }
+    QString remainingText() const { return m_remainingText; }
+    QString monitorText() const { return m_monitorText; }
+    bool startEnabled() const { return m_state == Monitor; }
+
+    // The target track: clamped to 0..20 (the caller's variable receives it) and shown.
+    void SelTrack(std::int32_t &track);
+    // The track up-down: wraps 0..20.
+    void stepTargetTrack(int delta);
+    // Fields that showing the target track fills: title and rotation rate of an occupied track.
+    QString titleField;
+    QString rpmField;
+    QString targetModeCaption() const;
+
+    // Shared public operations of the measurement windows.
+    void Title(const QString &text) { titleField = text; }
+    void rpm(QString &text);
+
+signals:
+    // Labels, fields or state changed: the view refreshes.
+    void changed();
+    // The run was stored in this track.
+    void stored(int track);
+
+protected:
+    // ---- What each window supplies
+    virtual int modeCode() const = 0;
+    virtual QString adBoardMessage() const { return QStringLiteral("AD Board Trouble!"); }
+    virtual QString gpibMessage() const { return QStringLiteral("GPIB Trouble!"); }
+    virtual QString daBoardMessage() const { return QStringLiteral("DA Board Trouble!"); }
+    virtual double samplingRate() const = 0;
+    // Copies the fields into the settings and returns the planned run length in ms.
+    virtual std::uint32_t beginRun() = 0;
+    virtual PlotRange initialRange() const = 0;
+    // Title and formats of the result graph before the run.
+    virtual void prepareResultGraph() = 0;
+    virtual void programGenerator() = 0;
+    virtual std::int32_t rotationRate() const = 0;
+    virtual double measureReference() = 0;
+    virtual void takeSample(std::array<double, 3> &record) = 0;
+    // Without a function generator: the sample's quantised potential left the reference.
+    virtual bool sweepHasStarted(const std::array<double, 3> &record) const = 0;
+    virtual double retainTimeSeconds() const = 0;
+    virtual void onRecordingStarted() {}
+    virtual bool drawsLive() const = 0;
+    // After the point was appended (n not yet advanced).
+    virtual void afterSample() {}
+    // Method 0 runs end by themselves at the run length; method 1 by the button.
+    virtual bool endsByItself() const = 0;
+    virtual void showRemaining(std::uint32_t elapsed);
+    // Before storing: the full redraw of the result graph.
+    virtual void beforeStore() {}
+    // Formats of a full redraw of the result graph.
+    virtual void onFullRedraw() {}
+    virtual void storeFields(TrackHeader &h) = 0;
+    // Monitor channels (raw volts) for the monitor step, and its display.
+    virtual void monitorStep() = 0;
+    virtual void resetMonitor() {}
+    virtual int referenceIndex() const { return 0; }
+
+    // ---- Helpers for the windows
+    void drawResultPoint(int index, int colour);
+    void redrawResult(int colour);
+    void setRemainingText(const QString &text) { m_remainingText = text; }
+    void setMonitorText(const QString &text) { m_monitorText = text; }
+    bool generatorControlled() const;
+    double referencePotential() const { return m_reference; }
+    std::uint32_t nowTick() const { return m_nowTick; }
+    std::uint32_t startTick() const { return m_startTick; }
+    std::array<double, 3> &record(int i)
+    {
+        return m_context.app.AcquisitionBuffer[static_cast<std::size_t>(i)];
+    }
+    void updateTimerInterval();
+
+    MeasureContext &m_context;
+    Settings &m_settings;
+    Instruments &m_instruments;
+
+private:
+    void measuringStep();
+    void finishRun();
+    void storeRun();
+    void extendLiveRange(const std::array<double, 3> &r);
+    void setTimerEnabled(bool enabled);
+    void showTargetTrack();
+
+    QTimer m_timer;
+    bool m_timerDriven = true;
+    bool m_timerEnabled = false;
+    bool m_opened = false;
+    int m_state = Monitor;
+    bool m_stopRequested = false;
+    bool m_recording = false;
+    bool m_endedByRunLength = false;
+    std::uint32_t m_startTick = 0;
+    std::uint32_t m_nowTick = 0;
+    std::uint32_t m_runLength = 0;
+    int m_n = 0;
+    double m_reference = 0;
+    int m_targetTrack = 0;
+    PlotRange m_range;
+    std::pair<int, int> m_graphSize{0, 0};
+    QString m_remainingText;
+    QString m_monitorText;
+};
+
+// 1000 / rate in whole ms, halves to the even neighbour (at least 1 ms).
+int timerIntervalFor(double samplingRate);
+
+} // namespace tervo
