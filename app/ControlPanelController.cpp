@@ -21,27 +21,27 @@ const char *const kHeadings[ControlPanelController::kSheetRows] = {
 const QString kCrLf = QStringLiteral("\r\n");
 
 // The numeric field a sheet row edits, or nothing for the rows that hold text or no field.
-double *numericField(TrackHeader &h, int row)
+double TrackHeader::*numericField(int row)
 {
     switch (row) {
     case ControlPanelController::RowScanrate:
-        return &h.Scanrate;
+        return &TrackHeader::Scanrate;
     case ControlPanelController::RowV1st:
-        return &h.V1st;
+        return &TrackHeader::V1st;
     case ControlPanelController::RowV2nd:
-        return &h.V2nd;
+        return &TrackHeader::V2nd;
     case ControlPanelController::RowV3rd:
-        return &h.V3rd;
+        return &TrackHeader::V3rd;
     case ControlPanelController::RowRPM:
-        return &h.RPM;
+        return &TrackHeader::RPM;
     case ControlPanelController::RowConc:
-        return &h.Conc;
+        return &TrackHeader::Conc;
     case ControlPanelController::RowDiskYScale:
-        return &h.DiskYscale;
+        return &TrackHeader::DiskYscale;
     case ControlPanelController::RowRingYScale:
-        return &h.RingYscale;
+        return &TrackHeader::RingYscale;
     case ControlPanelController::RowPH:
-        return &h.pH;
+        return &TrackHeader::pH;
     default:
         return nullptr;
     }
@@ -87,8 +87,8 @@ QString ControlPanelController::rowValue(int row) const
     default:
         break;
     }
-    if (const double *v = numericField(const_cast<TrackHeader &>(h), row))
-        return formatGeneralSigned(*v);
+    if (const auto field = numericField(row))
+        return formatGeneralSigned(h.*field);
     return QString();
 }
 
@@ -143,7 +143,7 @@ void ControlPanelController::commitEdit(int row, const QString &text)
             rescale(h.RingYscale, entered, 2,
                     QStringLiteral("Do you want to multiply ring current by"), false);
         else
-            *numericField(h, row) = entered;
+            h.*numericField(row) = entered;
     }
     m_state.store.markChanged();
     emit trackShown(currentTrack());
@@ -158,7 +158,7 @@ void ControlPanelController::rescale(double &scale, double entered, int column,
     if (old == 0)
         return;
     const double factor = entered / old;
-    if (!m_state.prompts.askYesNo(question + formatGeneral(factor) + QStringLiteral("?")))
+    if (!m_state.prompts.askYesNo(question + formatGeneralSigned(factor) + QStringLiteral("?")))
         return;
     const int t = currentTrack();
     TrackHeader &h = m_state.store[t];
@@ -190,7 +190,7 @@ void ControlPanelController::chooseReference(int index)
     if (h.ref == kRefRHE || index == kRefRHE) {
         const std::optional<QString> pH =
             m_state.prompts.input(QStringLiteral("Please input pH of the solution."),
-                                  QStringLiteral("pH of the solution"), formatGeneral(h.pH));
+                                  QStringLiteral("pH of the solution"), formatGeneralSigned(h.pH));
         // Cancelling the pH box cancels the conversion rather than converting at pH 0.
         if (!pH) {
             emit trackShown(t);

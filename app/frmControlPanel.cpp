@@ -320,6 +320,13 @@ void frmControlPanel::ShowDataInfo(int DatNum)
 void frmControlPanel::refresh()
 {
     const int t = m_controller.currentTrack();
+    if (t != m_shownTrack) {
+        // A value picked on one track is never stored into another.
+        m_shownTrack = t;
+        m_editRow = -1;
+        txtEditField->clear();
+        InformationSheet->clearSelection();
+    }
     txtDatNum->setText(QString::number(t));
     lblTrackTitle->setText(m_controller.trackTitle());
     // Filled without a repaint per cell.

@@ -76,6 +76,7 @@ private:
     QHash<QAction *, QMetaObject::Connection> m_runs;
     QMenu *m_recentMenu = nullptr;
     int m_editRow = -1;
+    int m_shownTrack = -1;
     std::function<void(int)> m_drawPreview;
     std::unique_ptr<SettingsController> m_settingsController;
     QPointer<frmSettings> m_settingsWindow;

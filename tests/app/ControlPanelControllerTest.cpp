@@ -160,7 +160,7 @@ TEST_F(ControlPanel, DiskRescaleYesMultipliesCurrentsAndRange)
     prompts.yesNoAnswers = {true};
     controller->commitEdit(ControlPanelController::RowDiskYScale, QStringLiteral("0.01"));
     ASSERT_EQ(prompts.questions.size(), 1);
-    EXPECT_EQ(prompts.questions[0], QStringLiteral("Do you want to multiply disk current by10?"));
+    EXPECT_EQ(prompts.questions[0], QStringLiteral("Do you want to multiply disk current by 10?"));
     EXPECT_DOUBLE_EQ(store()[0].DiskYscale, 0.01);
     EXPECT_NEAR(store().data(1, 0, 0), 1e-5, 1e-18);
     EXPECT_NEAR(store().data(1, 0, 1), -2.5e-6, 1e-18);
@@ -177,7 +177,7 @@ TEST_F(ControlPanel, RingRescaleNoStoresScaleOnly)
     prompts.yesNoAnswers = {false};
     controller->commitEdit(ControlPanelController::RowRingYScale, QStringLiteral("1e-4"));
     ASSERT_EQ(prompts.questions.size(), 1);
-    EXPECT_EQ(prompts.questions[0], QStringLiteral("Do you want to multiply ring current by10?"));
+    EXPECT_EQ(prompts.questions[0], QStringLiteral("Do you want to multiply ring current by 10?"));
     EXPECT_DOUBLE_EQ(store()[0].RingYscale, 1e-4);
     EXPECT_DOUBLE_EQ(store().data(2, 0, 0), 1e-8);
 

@@ -123,6 +123,15 @@ TEST_F(MainWindow, OpenStepEditTitleSaveAs)
     EXPECT_EQ(window->lblTrackTitle->text(), QStringLiteral("ORR 1600 rpm"));
     EXPECT_EQ(window->InformationSheet->item(1, 1)->text(), QStringLiteral("ORR 1600 rpm"));
 
+    // A value picked on one track is not stored into the next one.
+    clickRow(1);
+    QTest::mouseClick(window->UpDown1Up, Qt::LeftButton);
+    EXPECT_TRUE(window->txtEditField->text().isEmpty());
+    QTest::keyClicks(window->txtEditField, QStringLiteral("stray"));
+    QTest::keyClick(window->txtEditField, Qt::Key_Return);
+    EXPECT_TRUE(state->store[2].Title.isEmpty());
+    QTest::mouseClick(window->UpDown1Down, Qt::LeftButton);
+
     // Typing in the track box does not change the track.
     QTest::keyClicks(window->txtDatNum, QStringLiteral("5"));
     EXPECT_EQ(controller->currentTrack(), 1);
