@@ -83,8 +83,7 @@ TEST(RotatingDisk, SlowKineticsObeyKouteckyLevich)
         EXPECT_NEAR((intercept + slope * x[k]) / y[k], 1.0, 0.001) << "point " << k;
     EXPECT_NEAR(1 / intercept / ik, 1.0, 0.02);
     // The Levich slope, with the small share of the back reaction still present at -150 mV.
-    const double levichSlope =
-        (1 + kb / kf) * std::sqrt(omegaOf(1)) / levich(p, 1);
+    const double levichSlope = (1 + kb / kf) * std::sqrt(omegaOf(1)) / levich(p, 1);
     EXPECT_NEAR(slope / levichSlope, 1.0, 0.01);
 }
 
