@@ -176,6 +176,13 @@ bool SimFunctionGenerator::running(int channel) const
     return m_channels[std::size_t(channel - 1)].player.running();
 }
 
+bool SimFunctionGenerator::programmed(int channel) const
+{
+    if (channel < 1 || channel > kChannels)
+        return false;
+    return m_channels[std::size_t(channel - 1)].programmed;
+}
+
 const WaveProgramme &SimFunctionGenerator::programme(int channel) const
 {
     return m_channels[std::size_t(std::clamp(channel, 1, kChannels) - 1)].programme;

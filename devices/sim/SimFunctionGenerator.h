@@ -22,6 +22,8 @@ public:
     // The potential of an output channel (1-based) in volts.
     double potential(int channel = 1) const;
     bool running(int channel = 1) const;
+    // True once a programme has been entered for the channel (and not cleared by "SR0").
+    bool programmed(int channel = 1) const;
     const WaveProgramme &programme(int channel = 1) const;
 
     QStringList faults;

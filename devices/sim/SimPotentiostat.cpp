@@ -38,7 +38,8 @@ void SimPotentiostat::advance(double dt)
 
 double SimPotentiostat::appliedPotential() const
 {
-    return externalInput ? m_generator.potential(1) : m_player.potential();
+    return externalInput && m_generator.programmed(1) ? m_generator.potential(1)
+                                                      : m_player.potential();
 }
 
 } // namespace tervo::sim

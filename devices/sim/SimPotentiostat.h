@@ -13,6 +13,8 @@ class SimPotentiostat {
 public:
     explicit SimPotentiostat(const SimFunctionGenerator &generator);
 
+    // With the external input connected, the generator drives the cell once it holds a
+    // programme; until then, and with the input off, the front-panel sweep does.
     bool externalInput = true;
     double potentialGain = 1.0; // V of potential per V of monitor output
     double currentGain = 0.001; // A of current per V of monitor output

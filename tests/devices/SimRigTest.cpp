@@ -2,6 +2,7 @@
 #include "app/Settings.h"
 #include "devices/Instruments.h"
 #include "devices/sim/DummyCell.h"
+#include "devices/sim/InstrumentRoutes.h"
 
 #include <gtest/gtest.h>
 
@@ -132,20 +133,47 @@ TEST(SimGenerator, MalformedCommandsAreFaultsAndChangeNothing)
 
 TEST(SimPotentiostat, OwnSweepStartedByHand)
 {
-    Bench b;
-    b.rig.potentiostat().externalInput = false;
-    b.rig.potentiostat().setSweep(0.1, 0.6, 0.1, 50);
-    b.runSeconds(10);
-    EXPECT_DOUBLE_EQ(b.potential(), 0.1);
-    b.rig.potentiostat().startSweep();
-    b.runSeconds(5);
-    EXPECT_NEAR(b.potential(), 0.35, 1e-9);
-    b.runSeconds(10); // 0.6 at 10 s, back down to 0.35 at 15 s
-    EXPECT_NEAR(b.potential(), 0.35, 1e-9);
-    b.runSeconds(5);
-    EXPECT_NEAR(b.potential(), 0.1, 1e-9);
-    b.runSeconds(2);
-    EXPECT_NEAR(b.potential(), 0.2, 1e-9); // and again
+    // With no programme in the generator the front-panel sweep drives the cell, whether the
+    // external input is connected or not.
+    for (bool external : {false, true}) {
+        Bench b;
+        b.rig.potentiostat().externalInput = external;
+        b.rig.potentiostat().setSweep(0.1, 0.6, 0.1, 50);
+        b.runSeconds(10);
+        EXPECT_DOUBLE_EQ(b.potential(), 0.1);
+        b.rig.potentiostat().startSweep();
+        b.runSeconds(5);
+        EXPECT_NEAR(b.potential(), 0.35, 1e-9);
+        b.runSeconds(10); // 0.6 at 10 s, back down to 0.35 at 15 s
+        EXPECT_NEAR(b.potential(), 0.35, 1e-9);
+        b.runSeconds(5);
+        EXPECT_NEAR(b.potential(), 0.1, 1e-9);
+        b.runSeconds(2);
+        EXPECT_NEAR(b.potential(), 0.2, 1e-9); // and again
+    }
+}
+
+TEST(Routes, SimulatedAndHardware)
+{
+    FakeMsClock clock;
+    auto simulated = InstrumentRoutes::simulated(clock);
+    ASSERT_NE(simulated->rig(), nullptr);
+    EXPECT_EQ(simulated->libraries().dask, &simulated->rig()->dask());
+
+    auto hardware = InstrumentRoutes::hardware(QString());
+    EXPECT_EQ(hardware->rig(), nullptr);
+    Settings settings;
+    std::vector<RpmRow> table;
+    Instruments inst(settings, table, hardware->libraries());
+    // No card, no analog I/O device and no GPIB board on this machine: every open fails.
+    settings.ADBoard = 2;
+    EXPECT_NE(inst.ADOpen(), 0);
+    settings.ADBoard = 1;
+    EXPECT_NE(inst.ADOpen(), 0);
+    settings.DABoard = 1;
+    EXPECT_NE(inst.DAOpen(), 0);
+    settings.GPIBControl = 2;
+    EXPECT_EQ(inst.GPIBInit(), 1);
 }
 
 TEST(SimPotentiostat, DummyCellCurrentOnTheMonitorWithItsGains)
