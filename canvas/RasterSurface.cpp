@@ -98,6 +98,7 @@ void RasterSurface::resize(int width, int height, qreal devicePixelRatio)
     if (!m_image.isNull() && w == m_width && h == m_height && dpr == m_dpr)
         return;
     flush();
+    m_lastLine.valid = false;
     QImage next(static_cast<int>(std::ceil(w * dpr)), static_cast<int>(std::ceil(h * dpr)),
                 QImage::Format_RGB32);
     next.setDevicePixelRatio(dpr);
@@ -114,6 +115,7 @@ void RasterSurface::resize(int width, int height, qreal devicePixelRatio)
 
 void RasterSurface::clear()
 {
+    m_lastLine.valid = false;
     flush();
     m_image.fill(kSurfaceBackground);
 }
@@ -182,6 +184,15 @@ void RasterSurface::line(double x1, double y1, double x2, double y2, QRgb color)
         if (!clipSegment(x1, y1, x2, y2, -m, -m, m_width + m, m_height + m))
             return;
     }
+    const bool idempotent = m_drawMode == CopyPen || m_drawMode == NotCopyPen ||
+                            m_drawMode == MergePen || m_drawMode == MaskPen ||
+                            m_drawMode == MaskNotPen || m_drawMode == MergeNotPen ||
+                            m_drawMode == Blackness || m_drawMode == Whiteness;
+    if (idempotent && m_lastLine.valid && m_lastLine.x1 == x1 && m_lastLine.y1 == y1 &&
+        m_lastLine.x2 == x2 && m_lastLine.y2 == y2 && m_lastLine.color == color &&
+        m_lastLine.width == m_drawWidth && m_lastLine.mode == m_drawMode)
+        return;
+    m_lastLine = {x1, y1, x2, y2, color, m_drawWidth, m_drawMode, true};
     usePen(color);
     if (x1 == x2 && y1 == y2) {
         // A line of no length still marks its pixel, as a one-point curve should show.
@@ -193,6 +204,7 @@ void RasterSurface::line(double x1, double y1, double x2, double y2, QRgb color)
 
 void RasterSurface::pset(double x, double y, QRgb color)
 {
+    m_lastLine.valid = false;
     if (m_drawMode == Nop || !finite(x, y))
         return;
     x = std::floor(x);
@@ -206,6 +218,7 @@ void RasterSurface::pset(double x, double y, QRgb color)
 
 void RasterSurface::circle(double cx, double cy, double radius)
 {
+    m_lastLine.valid = false;
     if (m_drawMode == Nop || !finite(cx, cy) || !std::isfinite(radius))
         return;
     radius = std::fabs(radius);
@@ -224,6 +237,7 @@ void RasterSurface::circle(double cx, double cy, double radius)
 
 void RasterSurface::box(double x1, double y1, double x2, double y2, QRgb color)
 {
+    m_lastLine.valid = false;
     if (m_drawMode == Nop || !finite(x1, y1) || !finite(x2, y2))
         return;
     const double m = m_drawWidth + 2;
@@ -239,6 +253,7 @@ void RasterSurface::box(double x1, double y1, double x2, double y2, QRgb color)
 
 void RasterSurface::fillBox(double x1, double y1, double x2, double y2, QRgb color)
 {
+    m_lastLine.valid = false;
     if (m_drawMode == Nop || !finite(x1, y1) || !finite(x2, y2))
         return;
     const double l = std::max(std::floor(std::min(x1, x2)), -1.0);
@@ -255,6 +270,7 @@ void RasterSurface::fillBox(double x1, double y1, double x2, double y2, QRgb col
 
 void RasterSurface::text(double left, double top, const QString &s)
 {
+    m_lastLine.valid = false;
     if (s.isEmpty() || !finite(left, top))
         return;
     if (std::fabs(left) > kSafeCoordinate || std::fabs(top) > kSafeCoordinate)

@@ -118,6 +118,14 @@ private:
     QRgb m_penColor = 0;
     int m_penWidth = -1;
     int m_painterMode = -1;
+    // The last line drawn: a curve of many points per pixel repeats it, and in a mode that does
+    // not depend on the screen repeating it changes nothing.
+    struct LastLine {
+        double x1, y1, x2, y2;
+        QRgb color;
+        int width, mode;
+        bool valid = false;
+    } m_lastLine;
 };
 
 } // namespace kurvex

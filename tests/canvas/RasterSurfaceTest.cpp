@@ -130,3 +130,18 @@ TEST(RasterSurface, NopModeDrawsNothing)
     s.setDrawMode(999); // unknown modes copy
     EXPECT_EQ(s.drawMode(), CopyPen);
 }
+
+TEST(RasterSurface, RepeatedLinesAreRedrawnAfterOtherDrawingAndCancelUnderXor)
+{
+    RasterSurface s;
+    s.resize(60, 60);
+    s.line(5, 30, 55, 30, 0xff0000);
+    s.fillBox(0, 0, 59, 59, 0x00ff00);
+    s.line(5, 30, 55, 30, 0xff0000);
+    EXPECT_EQ(at(s, 30, 30), 0xff0000u);
+    const QImage before = s.image().copy();
+    s.setDrawMode(XorPen);
+    s.line(5, 10, 55, 50, 0x0000ff);
+    s.line(5, 10, 55, 50, 0x0000ff);
+    EXPECT_EQ(s.image(), before);
+}
