@@ -74,13 +74,29 @@ void MeasurementModel::updateTimerInterval()
 
 void MeasurementModel::setTimerEnabled(bool enabled)
 {
+    const bool wasEnabled = m_timerEnabled;
     m_timerEnabled = enabled;
     if (!m_timerDriven)
         return;
-    if (enabled)
-        m_timer.start(timerIntervalMs());
-    else
+    if (!enabled) {
         m_timer.stop();
+        return;
+    }
+    // Ticks never overlap, but the next one is due one interval after the previous one was due,
+    // not after this one's work ended, so the sampling rate holds. A tick that fell more than an
+    // interval behind starts a fresh schedule instead of firing a burst.
+    const int interval = timerIntervalMs();
+    const std::uint32_t now = m_context.app.clock.tickCount();
+    if (!wasEnabled && m_inTick) {
+        m_due += static_cast<std::uint32_t>(interval);
+        const auto late = static_cast<std::int32_t>(now - m_due);
+        if (late > interval)
+            m_due = now + static_cast<std::uint32_t>(interval);
+    } else {
+        m_due = now + static_cast<std::uint32_t>(interval);
+    }
+    const auto wait = static_cast<std::int32_t>(m_due - now);
+    m_timer.start(std::max(0, wait));
 }
 
 void MeasurementModel::tick()
@@ -88,6 +104,7 @@ void MeasurementModel::tick()
     if (!m_timerEnabled)
         return;
     setTimerEnabled(false);
+    m_inTick = true;
     if (m_state == Monitor)
         monitorStep();
     else
@@ -95,6 +112,7 @@ void MeasurementModel::tick()
     // A tick may have closed the window (a board failure) or ended the program's interest.
     if (m_opened)
         setTimerEnabled(true);
+    m_inTick = false;
     emit changed();
 }
 

@@ -140,6 +140,8 @@ private:
     QTimer m_timer;
     bool m_timerDriven = true;
     bool m_timerEnabled = false;
+    bool m_inTick = false;
+    std::uint32_t m_due = 0; // clock tick at which the timer's next tick is due
     bool m_opened = false;
     int m_state = Monitor;
     bool m_stopRequested = false;
