@@ -42,12 +42,54 @@ TEST_P(ReversibleCv, PeakCurrentAndSeparation)
     EXPECT_LE(separation, 0.061);
     // The half-wave potential of a couple with equal diffusion coefficients is the formal one.
     EXPECT_NEAR(0.5 * (ea + ec), p.formalPotential, 0.002);
-    std::printf("v=%g dt=%g ip/RS=%.5f dEp=%.2f mV\n", c.scanRate, c.dt, -ic / expected,
-                separation * 1000);
 }
 
 INSTANTIATE_TEST_SUITE_P(ScanRates, ReversibleCv,
                          ::testing::Values(CvCase{0.1, 0.001}, CvCase{0.1, 0.01},
-                                           CvCase{0.02, 0.01}, CvCase{1.0, 0.001}));
+                                           CvCase{0.02, 0.01}, CvCase{1.0, 0.001}),
+                         [](const ::testing::TestParamInfo<CvCase> &caseInfo) {
+                             return "mV" +
+                                    std::to_string(std::lround(caseInfo.param.scanRate * 1000)) +
+                                    "_ms" + std::to_string(std::lround(caseInfo.param.dt * 1000));
+                         });
+
+TEST(QuasiReversibleCv, PeakSeparationFollowsNicholson)
+{
+    // Nicholson's working curve: separation against psi = k0 / sqrt(pi D F v / RT), alpha 0.5.
+    const struct {
+        double psi;
+        double separation;
+    } table[] = {{1.0, 0.084}, {0.5, 0.105}, {0.25, 0.141}};
+    const double v = 0.1;
+    for (const auto &row : table) {
+        CellParameters p = idealCouple();
+        p.rateConstant = row.psi * std::sqrt(M_PI * p.diffusion * faradayOverRT() * v);
+        RedoxCoupleCell cell(p);
+        const auto s = sweep(cell, {0.6, -0.2, 0.6}, v, 0.002);
+        const std::size_t turn = s.size() / 2;
+        const double separation =
+            peak(s, turn, s.size(), true).first - peak(s, 0, turn, false).first;
+        EXPECT_NEAR(separation, row.separation, 0.003) << "psi " << row.psi;
+    }
+}
+
+TEST(IrreversibleCv, PeakCurrentAndPotential)
+{
+    // Totally irreversible reduction: ip = 0.4958 F A C sqrt(alpha F v D / RT) and
+    // Ep = E0 - RT / (alpha F) (0.780 + ln(sqrt(D alpha F v / RT) / k0)).
+    CellParameters p = idealCouple();
+    p.rateConstant = 1e-6;
+    const double v = 0.1, f = faradayOverRT(), a = p.transferCoefficient;
+    RedoxCoupleCell cell(p);
+    const auto s = sweep(cell, {0.6, -0.6}, v, 0.002);
+    const auto [ep, ip] = peak(s, 0, s.size(), false);
+    const double expectedI =
+        0.4958 * kFaraday * p.area * p.concentration * 1e-6 * std::sqrt(a * f * v * p.diffusion);
+    const double expectedE =
+        p.formalPotential -
+        (0.780 + std::log(std::sqrt(p.diffusion * a * f * v) / p.rateConstant)) / (a * f);
+    EXPECT_NEAR(-ip / expectedI, 1.0, 0.01);
+    EXPECT_NEAR(ep, expectedE, 0.002);
+}
 
 } // namespace
