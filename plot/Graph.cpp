@@ -274,8 +274,11 @@ void Graph::windowResized(int widthPixels, int heightPixels, qreal devicePixelRa
 {
     if (widthPixels <= 0 || heightPixels <= 0)
         return;
-    m_width = widthPixels * kTwipsPerPixel;
-    m_height = heightPixels * kTwipsPerPixel + kCaptionRoom;
+    // A size the window merely confirms keeps the units it was set in.
+    if (widthPixels != m_width / kTwipsPerPixel)
+        m_width = widthPixels * kTwipsPerPixel;
+    if (heightPixels != (m_height - kCaptionRoom) / kTwipsPerPixel)
+        m_height = heightPixels * kTwipsPerPixel + kCaptionRoom;
     resizeSurfaceToWindow(devicePixelRatio);
     changed();
 }

@@ -29,7 +29,7 @@ int FindTurningPoint(const TrackStore &store, int track, int i, double v);
 std::vector<int> CycleBoundaries(const TrackStore &store, int track);
 
 // The read-out of one point for the analysis windows ("E:0.1000V   I:1.0000e-6A"); empty for
-// modes without one and for a point outside the track.
+// modes without one and for a point index outside the point store.
 QString CursorText(const TrackStore &store, int track, int point);
 
 // pnum of a track, kept within the point store.

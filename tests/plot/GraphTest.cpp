@@ -71,7 +71,11 @@ TEST_F(GraphFixture, SizeAndPositionRoundTripInScreenUnits)
     graph.SetPosition(40000, -50000); // beyond 16 bits: reported at the limits, not wrapped
     EXPECT_EQ(graph.getPosition().top, 32767);
     EXPECT_EQ(graph.getPosition().left, -32768);
-    // The operator's resize comes back in the same units.
+    // A window that only confirms its size leaves the units as set; a real resize comes back
+    // in the same units.
+    graph.windowResized(5000 / 15, 4000 / 15, 1.0);
+    EXPECT_EQ(graph.getSize().width, 5000);
+    EXPECT_EQ(graph.getSize().height, 4000);
     graph.windowResized(300, 200, 1.0);
     EXPECT_EQ(graph.getSize().width, 4500);
     EXPECT_EQ(graph.getSize().height, 3000);

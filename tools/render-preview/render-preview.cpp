@@ -1,9 +1,15 @@
 // Renders the preview of a synthetic three-cycle cyclic voltammogram, or of a track from a track
 // file, to a PNG without a display.
 //
-//   render-preview OUT.png [--dots] [--size WxH] [--file FILE.tvd --track N]
+//   render-preview OUT.png [--dots] [--size WxH] [--file FILE.tvd --track N] [--graph [--log]]
+//
+// --graph draws the track on a graph window's surface instead, as a measurement draws its result
+// (x label "/V"); --log labels the y axis in decades.
 
 #include "canvas/KurvexControl.h"
+#include "plot/Graph.h"
+#include "plot/Palette.h"
+#include "plot/PlotRanges.h"
 #include "plot/TrackPreview.h"
 #include "tracks/TrackFile.h"
 #include "tracks/TrackStore.h"
@@ -68,9 +74,14 @@ int main(int argc, char **argv)
     QString out, file;
     int track = 0, width = 800, height = 560;
     int drawSetting = tervo::PreviewLines;
+    bool graph = false, decades = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        if (a == QLatin1String("--dots")) {
+        if (a == QLatin1String("--graph")) {
+            graph = true;
+        } else if (a == QLatin1String("--log")) {
+            decades = true;
+        } else if (a == QLatin1String("--dots")) {
             drawSetting = tervo::PreviewDots;
         } else if (a == QLatin1String("--size") && i + 1 < args.size()) {
             const QStringList wh = args[++i].split(QLatin1Char('x'));
@@ -88,7 +99,7 @@ int main(int argc, char **argv)
     }
     if (out.isEmpty()) {
         std::fprintf(stderr, "usage: render-preview OUT.png [--dots] [--size WxH] "
-                             "[--file FILE.tvd --track N]\n");
+                             "[--file FILE.tvd --track N] [--graph [--log]]\n");
         return 2;
     }
     auto store = std::make_unique<tervo::TrackStore>();
@@ -101,6 +112,26 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s\n", qPrintable(r.message(file)));
             return 1;
         }
+    }
+    if (graph) {
+        tervo::MemoryClipboard clipboard;
+        tervo::Graph g(clipboard);
+        const int unit = g.getPictureX();
+        g.SetSize(0, 0, width * unit, height * unit);
+        const tervo::TrackHeader &h = (*store)[track];
+        const tervo::PlotRange r = tervo::WidenRange(h.Vxmin, h.Vymin, h.Vxmax, h.Vymax, 10);
+        g.View(r.xmin, r.ymax, r.xmax, r.ymin);
+        g.Axis(tervo::NiceStep(r.xmin, r.xmax), tervo::NiceStep(r.ymin, r.ymax), decades ? 1 : 0,
+               QStringLiteral("/V"));
+        for (int i = 0; i + 1 < tervo::pointCount(h); ++i)
+            g.VLine(store->data(0, track, i), store->data(1, track, i),
+                    store->data(0, track, i + 1), store->data(1, track, i + 1),
+                    tervo::paletteColor(tervo::kLightRed));
+        if (!g.image().save(out)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
+            return 1;
+        }
+        return 0;
     }
     std::unique_ptr<kurvex::KurvexControl> canvas(
         kurvex::createControl(QString::fromLatin1(kurvex::kProgId)));
