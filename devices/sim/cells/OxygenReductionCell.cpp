@@ -59,8 +59,9 @@ OxygenReductionCell::Rates OxygenReductionCell::ratesAt(double v) const
     const double part = share > 0.5 ? share : 1 - share;
     const double x = std::clamp(dominant * f * eta, -kMaxExponent, kMaxExponent);
     const double inv = part * std::exp(x) / k0;
-    // O2 flux: r = k c0 with c0 = (g - dt r) / e0.
-    const double g = m_line.g(), e0 = m_line.e0(), dt = m_line.stepLength();
+    // O2 flux: r = k c0 with c0 = (g - dt r) / e0. A second-order step can leave g a hair
+    // below zero next to a depleted surface; the irreversible reaction never makes O2.
+    const double g = std::max(m_line.g(), 0.0), e0 = m_line.e0(), dt = m_line.stepLength();
     const double den = e0 * inv + dt;
     Rates r;
     r.rate = g / den;
@@ -81,7 +82,7 @@ double OxygenReductionCell::faradaicAt(double v, double &slope) const
 
 void OxygenReductionCell::faradaicRange(double &lo, double &hi) const
 {
-    lo = -4 * m_fa * m_line.g() / m_line.stepLength();
+    lo = -4 * m_fa * std::max(m_line.g(), 0.0) / m_line.stepLength();
     hi = 0;
 }
 
