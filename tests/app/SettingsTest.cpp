@@ -88,7 +88,7 @@ TEST(Settings, PartialAndHostileFiles)
     writeText(s.settingsPath(), "CVNum= 9 \r\nCVSetNum= 1 \r\nCVV0= .3 \r\nCVSetNum= 7 \r\n"
                                 "CVV0= .9 \r\nCVSetNum= 2 \r\nCVTitle=two=2\r\n"
                                 "MMAdch= 5 -3 99 " +
-                                    QByteArray(" 1", 40) +
+                                    QByteArray(" 1").repeated(40) +
                                     "\r\nGPIBAddress= 2.5 \r\nTable\r\nFGKind= 3 \r\n");
     s.loadMainWindowState();
     EXPECT_TRUE(s.SettingsLoaded);
