@@ -51,6 +51,12 @@ frmControlPanel::frmControlPanel(ControlPanelController &controller, QWidget *pa
     setObjectName(QStringLiteral("frmControlPanel"));
     setWindowTitle(m_controller.caption());
     setAcceptDrops(true);
+    m_previewRedraw.setSingleShot(true);
+    m_previewRedraw.setInterval(0);
+    connect(&m_previewRedraw, &QTimer::timeout, this, [this] {
+        if (m_drawPreview)
+            m_drawPreview(m_controller.currentTrack());
+    });
     buildControls();
     buildMenus();
 
@@ -289,9 +295,13 @@ bool frmControlPanel::setWindowOpener(const QString &caption, std::function<void
 
 void frmControlPanel::setPreview(QWidget *canvas, std::function<void(int)> draw)
 {
+    if (m_previewCanvas)
+        m_previewCanvas->removeEventFilter(this);
+    m_previewCanvas = canvas;
     if (canvas) {
         canvas->setParent(PrevGraph);
         PrevGraph->layout()->addWidget(canvas);
+        canvas->installEventFilter(this);
     }
     m_drawPreview = std::move(draw);
     refresh();
@@ -340,6 +350,14 @@ void frmControlPanel::refresh()
     }
     if (m_drawPreview)
         m_drawPreview(t);
+}
+
+bool frmControlPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // The canvas keeps its drawing at the old size; the track is drawn again to fit.
+    if (watched == m_previewCanvas && event->type() == QEvent::Resize && m_drawPreview)
+        m_previewRedraw.start();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmControlPanel::SetSize(int pTop, int pLeft, int pWidth, int pHeight)

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <functional>
 #include <memory>
@@ -60,6 +61,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -78,6 +80,9 @@ private:
     int m_editRow = -1;
     int m_shownTrack = -1;
     std::function<void(int)> m_drawPreview;
+    QPointer<QWidget> m_previewCanvas;
+    // Redraws the preview once after a run of resizes.
+    QTimer m_previewRedraw;
     std::unique_ptr<SettingsController> m_settingsController;
     QPointer<frmSettings> m_settingsWindow;
 };

@@ -2,8 +2,10 @@
 #include "ControlPanelController.h"
 #include "QtPrompts.h"
 #include "RecentFiles.h"
+#include "canvas/KurvexControl.h"
 #include "frmControlPanel.h"
 #include "frmProgressWindow.h"
+#include "plot/TrackPreview.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -51,6 +53,13 @@ int main(int argc, char *argv[])
 
     frmControlPanel main(controller);
     prompts.setParent(&main);
+    // The preview is a KurvexCTRL canvas created by its identifier; the window owns it.
+    if (kurvex::KurvexControl *preview =
+            kurvex::createControl(QString::fromLatin1(kurvex::kProgId))) {
+        main.setPreview(preview->widget(), [&state, preview](int track) {
+            DrawTrackPreview(*preview, state.store, track, state.settings.PrevGraphDrawSetting);
+        });
+    }
     QObject::connect(&main, &frmControlPanel::closed, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     main.show();
