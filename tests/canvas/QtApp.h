@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <gtest/gtest.h>
 
-// One application object for the widget tests of this program; it lives until the process ends.
+// One application object for the tests of this program (fonts and widgets need it); it lives
+// until the process ends.
 inline void ensureQtApp()
 {
     static QApplication *app = [] {
@@ -13,3 +15,12 @@ inline void ensureQtApp()
     }();
     (void)app;
 }
+
+class QtAppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ensureQtApp(); }
+};
+
+// Every test program that includes this header gets the application before its first test.
+inline ::testing::Environment *const kQtAppEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);

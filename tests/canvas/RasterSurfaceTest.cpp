@@ -1,4 +1,5 @@
 #include "canvas/RasterSurface.h"
+#include "QtApp.h"
 
 #include <gtest/gtest.h>
 
