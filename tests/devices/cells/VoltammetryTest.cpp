@@ -53,6 +53,22 @@ INSTANTIATE_TEST_SUITE_P(ScanRates, ReversibleCv,
                                     "_ms" + std::to_string(std::lround(caseInfo.param.dt * 1000));
                          });
 
+TEST(ReversibleCvTwoElectrons, ScalesWithNToTheThreeHalves)
+{
+    CellParameters p = idealCouple();
+    p.electrons = 2;
+    RedoxCoupleCell cell(p);
+    const auto s = sweep(cell, {0.6, -0.2, 0.6}, 0.1, 0.002);
+    const std::size_t turn = s.size() / 2;
+    const auto [ec, ic] = peak(s, 0, turn, false);
+    const auto [ea, ia] = peak(s, turn, s.size(), true);
+    EXPECT_NEAR(-ic / randlesSevcik(p, 0.1), 1.0, 0.02);
+    EXPECT_GT(ia, 0);
+    // 57-61 mV divided by n.
+    EXPECT_GE(ea - ec, 0.0285);
+    EXPECT_LE(ea - ec, 0.0305);
+}
+
 TEST(QuasiReversibleCv, PeakSeparationFollowsNicholson)
 {
     // Nicholson's working curve: separation against psi = k0 / sqrt(pi D F v / RT), alpha 0.5.
