@@ -71,8 +71,11 @@ public:
     void RpmSet(std::int32_t &rpm);
     void RpmNudge(double step);
 
-    // The power window's state; created and opened at its first use.
+    // The power window's state, opened at its first use (a failed open is tried again at the
+    // next use).
     PowerController &power();
+    // The same without opening it, for handing to the window.
+    PowerController &powerController() { return m_power; }
 
     Settings &settings() { return m_settings; }
     const Settings &settings() const { return m_settings; }

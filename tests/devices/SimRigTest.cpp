@@ -3,6 +3,7 @@
 #include "devices/Instruments.h"
 #include "devices/sim/DummyCell.h"
 #include "devices/sim/InstrumentRoutes.h"
+#include "devices/sim/SimPanelController.h"
 
 #include <gtest/gtest.h>
 
@@ -326,4 +327,32 @@ TEST(SimRigTest, ALongGapOfTheClockIsWalkedInBoundedSteps)
     EXPECT_NEAR(rig.seconds(), 3600.0, 1e-6);
     // 3600 s = 360 cycles of 10 s: back at the start.
     EXPECT_NEAR(rig.potentiostat().appliedPotential(), 0.0, 1e-6);
+}
+
+TEST(SimPanel, FrontPanelSweepGainsAndReadOut)
+{
+    Bench b;
+    SimPanelController panel(b.rig);
+    EXPECT_EQ(panel.currentGain, ".001");
+    panel.v0 = "0.2";
+    panel.v1 = "0.4";
+    panel.v2 = "0.2";
+    panel.rate = "20";
+    panel.potentialGain = "0";   // refused
+    panel.currentGain = "1E-05"; // taken for disk and ring
+    panel.startSweep();
+    EXPECT_TRUE(panel.sweeping());
+    EXPECT_EQ(panel.potentialGain, "1");
+    EXPECT_DOUBLE_EQ(b.rig.potentiostat().currentGain, 1e-5);
+    EXPECT_DOUBLE_EQ(b.rig.potentiostat().ringGain, 1e-5);
+    b.runSeconds(5);
+    EXPECT_TRUE(panel.statusText().startsWith("E 0.300 V")) << panel.statusText().toStdString();
+    panel.stopSweep();
+    EXPECT_FALSE(panel.sweeping());
+    b.runSeconds(5);
+    EXPECT_NEAR(b.potential(), 0.3, 1e-9);
+
+    b.rig.generator().command("BOGUS");
+    ASSERT_EQ(panel.faults().size(), 1);
+    EXPECT_TRUE(panel.faults()[0].contains("BOGUS"));
 }

@@ -2,15 +2,18 @@
 #include "core/Prompts.h"
 #include "devices/AdjustRpmController.h"
 #include "devices/Instruments.h"
+#include "devices/sim/SimPanelController.h"
 #include "devices/sim/SimRig.h"
 #include "devices/ui/UpDownButtons.h"
 #include "devices/ui/frmAdjustRPM.h"
 #include "devices/ui/frmPower.h"
+#include "devices/ui/frmSimRig.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,13 +25,14 @@ using namespace tervo;
 
 namespace {
 
-QApplication &app()
+// Lives until the process ends: tearing the GUI down among the static destructors crashes.
+void app()
 {
     static int argc = 1;
     static char name[] = "devices_ui_tests";
     static char *argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    static QApplication *a = new QApplication(argc, argv);
+    (void)a;
 }
 
 struct Station {
@@ -55,7 +59,7 @@ struct Station {
 TEST(frmPowerView, CheckBoxesAndStateFollowEachOther)
 {
     Station s;
-    frmPower w(s.inst.power(), s.prompts);
+    frmPower w(s.inst.powerController(), s.prompts);
     ASSERT_TRUE(w.openWindow());
     EXPECT_EQ(w.windowTitle(), "Power Control");
     EXPECT_EQ(w.txtPower(0)->text(), "RPM Control");
@@ -85,7 +89,7 @@ TEST(frmPowerView, BoardFailureIsReportedAndTheWindowStaysClosed)
 {
     Station s;
     s.rig.dask().refuseRegistration = true;
-    frmPower w(s.inst.power(), s.prompts);
+    frmPower w(s.inst.powerController(), s.prompts);
     EXPECT_FALSE(w.openWindow());
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(s.prompts.messages, QStringList{"DigitalOut Board Trouble!"});
@@ -143,4 +147,30 @@ TEST(frmAdjustRPMView, FailingBoardKeepsTheWindowClosed)
     EXPECT_FALSE(w.openWindow());
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(s.prompts.messages, QStringList{QStringLiteral("AD Board不良です")});
+}
+
+TEST(frmSimRigView, StartsTheFrontPanelSweepFromItsFields)
+{
+    Station s;
+    sim::SimPanelController panel(s.rig);
+    frmSimRig w(panel);
+    EXPECT_EQ(w.windowTitle(), "Simulated Rig");
+    EXPECT_EQ(w.field("txtRate")->text(), "100");
+    EXPECT_FALSE(w.cmdStopSweep()->isEnabled());
+    w.field("txtV0")->setText("0.1");
+    w.field("txtV1")->setText("0.3");
+    w.field("txtRate")->setText("-5"); // not a rate: the default is used and shown
+    w.cmdStartSweep()->click();
+    EXPECT_EQ(w.field("txtRate")->text(), "100");
+    EXPECT_TRUE(w.cmdStopSweep()->isEnabled());
+    EXPECT_FALSE(w.cmdStartSweep()->isEnabled());
+    s.clock.advance(1000);
+    w.refresh();
+    EXPECT_TRUE(w.lblStatus()->text().startsWith("E 0.200 V"))
+        << w.lblStatus()->text().toStdString();
+    s.rig.generator().command("XX");
+    w.refresh();
+    EXPECT_TRUE(w.faultList()->toPlainText().contains("XX"));
+    w.cmdStopSweep()->click();
+    EXPECT_TRUE(w.cmdStartSweep()->isEnabled());
 }

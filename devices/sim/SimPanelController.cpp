@@ -1,0 +1,71 @@
+#include "SimPanelController.h"
+
+#include "SimRig.h"
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+
+namespace tervo::sim {
+
+SimPanelController::SimPanelController(SimRig &rig) : m_rig(rig)
+{
+    potentialGain = formatGeneral(rig.potentiostat().potentialGain);
+    currentGain = formatGeneral(rig.potentiostat().currentGain);
+    noise = formatGeneral(rig.noiseVolts);
+}
+
+void SimPanelController::apply()
+{
+    SimPotentiostat &p = m_rig.potentiostat();
+    const double pg = parseDecimal(potentialGain);
+    const double cg = parseDecimal(currentGain);
+    const double n = parseDecimal(noise);
+    if (pg > 0)
+        p.potentialGain = pg;
+    if (cg > 0) {
+        p.currentGain = cg;
+        p.ringGain = cg;
+    }
+    if (n >= 0)
+        m_rig.noiseVolts = n;
+    potentialGain = formatGeneral(p.potentialGain);
+    currentGain = formatGeneral(p.currentGain);
+    noise = formatGeneral(m_rig.noiseVolts);
+    m_rig.sync();
+    p.setSweep(parseDecimal(v0), parseDecimal(v1), parseDecimal(v2), parseDecimal(rate));
+    rate = formatGeneral(parseDecimal(rate) > 0 ? parseDecimal(rate) : 100);
+}
+
+void SimPanelController::startSweep()
+{
+    apply();
+    m_rig.potentiostat().startSweep();
+}
+
+void SimPanelController::stopSweep()
+{
+    m_rig.sync();
+    m_rig.potentiostat().stopSweep();
+}
+
+bool SimPanelController::sweeping() const
+{
+    return m_rig.potentiostat().sweeping();
+}
+
+QString SimPanelController::statusText() const
+{
+    m_rig.sync();
+    const CellCurrents i = m_rig.cellCurrents(0);
+    return QStringLiteral("E %1 V   I %2 A   ring %3 A   %4 rpm   relays %5")
+        .arg(formatPattern(m_rig.potentiostat().appliedPotential(), "0.000"),
+             formatPattern(i.disk, "0.000E+0"), formatPattern(i.ring, "0.000E+0"),
+             formatPattern(m_rig.rotator().rpm(), "0"),
+             QString::number(m_rig.relays(), 2).rightJustified(5, QLatin1Char('0')));
+}
+
+QStringList SimPanelController::faults() const
+{
+    return m_rig.faults();
+}
+
+} // namespace tervo::sim

@@ -1,0 +1,119 @@
+#include "frmSimRig.h"
+
+#include "devices/sim/SimPanelController.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tervo {
+
+namespace {
+struct FieldDef {
+    const char *name;
+    const char *caption;
+    QString sim::SimPanelController::*value;
+};
+constexpr FieldDef kFields[] = {
+    {"txtV0", "Start potential /V", &sim::SimPanelController::v0},
+    {"txtV1", "Second potential /V", &sim::SimPanelController::v1},
+    {"txtV2", "Third potential /V", &sim::SimPanelController::v2},
+    {"txtRate", "Scan rate /mV/s", &sim::SimPanelController::rate},
+    {"txtPotentialGain", "Potential monitor V/V", &sim::SimPanelController::potentialGain},
+    {"txtCurrentGain", "Current monitor A/V", &sim::SimPanelController::currentGain},
+    {"txtNoise", "Noise /V", &sim::SimPanelController::noise},
+};
+} // namespace
+
+frmSimRig::frmSimRig(sim::SimPanelController &controller, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_controller(controller),
+      m_start(new QPushButton(QStringLiteral("Start sweep"), this)),
+      m_stop(new QPushButton(QStringLiteral("Stop sweep"), this)), m_status(new QLabel(this)),
+      m_faults(new QPlainTextEdit(this)), m_timer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("frmSimRig"));
+    setWindowTitle(QStringLiteral("Simulated Rig"));
+    auto *form = new QFormLayout;
+    for (const FieldDef &f : kFields) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(f.name));
+        form->addRow(QString::fromLatin1(f.caption), edit);
+        connect(edit, &QLineEdit::editingFinished, this, [this] {
+            takeFields();
+            m_controller.apply();
+            showFields();
+        });
+    }
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_stop);
+    m_faults->setReadOnly(true);
+    m_faults->setMaximumBlockCount(200);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    layout->addWidget(m_status);
+    layout->addWidget(new QLabel(QStringLiteral("Commands the rig could not take:"), this));
+    layout->addWidget(m_faults);
+
+    connect(m_start, &QPushButton::clicked, this, [this] {
+        takeFields();
+        m_controller.startSweep();
+        showFields();
+        refresh();
+    });
+    connect(m_stop, &QPushButton::clicked, this, [this] {
+        m_controller.stopSweep();
+        refresh();
+    });
+    m_timer->setInterval(250);
+    connect(m_timer, &QTimer::timeout, this, &frmSimRig::refresh);
+    showFields();
+    refresh();
+}
+
+QLineEdit *frmSimRig::field(const QString &name) const
+{
+    return findChild<QLineEdit *>(name);
+}
+
+void frmSimRig::takeFields()
+{
+    for (const FieldDef &f : kFields)
+        m_controller.*(f.value) = field(QString::fromLatin1(f.name))->text();
+}
+
+void frmSimRig::showFields()
+{
+    for (const FieldDef &f : kFields)
+        field(QString::fromLatin1(f.name))->setText(m_controller.*(f.value));
+}
+
+void frmSimRig::refresh()
+{
+    m_status->setText(m_controller.statusText());
+    const QString faults = m_controller.faults().join(QLatin1Char('\n'));
+    if (m_faults->toPlainText() != faults)
+        m_faults->setPlainText(faults);
+    m_start->setEnabled(!m_controller.sweeping());
+    m_stop->setEnabled(m_controller.sweeping());
+}
+
+void frmSimRig::showEvent(QShowEvent *event)
+{
+    m_timer->start();
+    QWidget::showEvent(event);
+}
+
+void frmSimRig::hideEvent(QHideEvent *event)
+{
+    m_timer->stop();
+    QWidget::hideEvent(event);
+}
+
+} // namespace tervo
