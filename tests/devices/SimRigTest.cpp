@@ -1,6 +1,7 @@
 #include "devices/sim/SimRig.h"
 #include "app/Settings.h"
 #include "devices/Instruments.h"
+#include "devices/LinuxRoutes.h"
 #include "devices/sim/DummyCell.h"
 #include "devices/sim/InstrumentRoutes.h"
 #include "devices/sim/SimPanelController.h"
@@ -175,6 +176,29 @@ TEST(Routes, SimulatedAndHardware)
     EXPECT_NE(inst.DAOpen(), 0);
     settings.GPIBControl = 2;
     EXPECT_EQ(inst.GPIBInit(), 1);
+}
+
+TEST(Routes, PortsAreTouchedOnlyWhenGranted)
+{
+    LinuxPortIo io;
+    // Without a grant an in/out instruction would fault the process; these must not reach it.
+    EXPECT_EQ(io.PortInputByte(0x1D1), 0);
+    io.PortOutputByte(0x40, 0x1F);
+    EXPECT_FALSE(io.PortAccess(0x3FF, 2)); // beyond what can be granted
+    EXPECT_FALSE(io.PortAccess(0x100, 0));
+
+    LinuxPortIo probe;
+    if (probe.PortAccess(kPortBoardBase, 2))
+        GTEST_SKIP() << "this process may use the I/O ports; not touching a real board";
+    auto hardware = InstrumentRoutes::hardware(QString());
+    Settings settings;
+    settings.ADBoard = 0;
+    settings.PowerControl = 1;
+    std::vector<RpmRow> table;
+    Instruments inst(settings, table, hardware->libraries());
+    EXPECT_NE(inst.ADOpen(), 0);
+    EXPECT_DOUBLE_EQ(inst.ADRead(0), 0.0);
+    EXPECT_NE(inst.DOOpen(), 0);
 }
 
 TEST(SimPotentiostat, DummyCellCurrentOnTheMonitorWithItsGains)
