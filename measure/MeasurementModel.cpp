@@ -31,17 +31,20 @@ MeasurementModel::~MeasurementModel() = default;
 
 bool MeasurementModel::open()
 {
+    beforeOpen();
     showTargetTrack();
     resetMonitor();
     if (m_instruments.ADOpen() != 0) {
         m_context.app.prompts.message(adBoardMessage());
         return false;
     }
-    if (m_settings.GPIBControl > 0 && m_instruments.GPIBInit() != 0) {
+    if (!drivesInstruments()) {
+        // Only the input board is needed.
+    } else if (m_settings.GPIBControl > 0 && m_instruments.GPIBInit() != 0) {
         m_context.app.prompts.message(gpibMessage());
         return false;
     }
-    if (m_settings.DABoard > 0 && m_instruments.DAOpen() != 0) {
+    if (drivesInstruments() && m_settings.DABoard > 0 && m_instruments.DAOpen() != 0) {
         m_context.app.prompts.message(daBoardMessage());
         return false;
     }
@@ -105,10 +108,13 @@ void MeasurementModel::tick()
         return;
     setTimerEnabled(false);
     m_inTick = true;
-    if (m_state == Monitor)
+    // A frozen window keeps its timer running but samples nothing.
+    if (frozen()) {
+    } else if (m_state == Monitor) {
         monitorStep();
-    else
+    } else {
         measuringStep();
+    }
     // A tick may have closed the window (a board failure) or ended the program's interest.
     if (m_opened)
         setTimerEnabled(true);
@@ -135,19 +141,15 @@ void MeasurementModel::start()
     m_n = 0;
     m_runLength = beginRun();
     m_range = initialRange();
-    prepareResultGraph();
-    Graph &g = m_context.resultGraph;
-    const PlotRange w = WidenRange(m_range, 10);
-    g.View(w.xmin, w.ymax, w.xmax, w.ymin);
-    g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, QStringLiteral("/V"));
-    g.Show();
-    m_graphSize = {g.getSize().width, g.getSize().height};
-    if (generatorControlled()) {
-        programGenerator();
-        m_instruments.FGStart();
+    prepareGraphs();
+    if (drivesInstruments()) {
+        if (generatorControlled()) {
+            programGenerator();
+            m_instruments.FGStart();
+        }
+        std::int32_t rpm = rotationRate();
+        m_instruments.RpmSet(rpm);
     }
-    std::int32_t rpm = rotationRate();
-    m_instruments.RpmSet(rpm);
     m_recording = false;
     m_startTick = m_context.app.clock.tickCount();
     m_reference = measureReference();
@@ -156,6 +158,17 @@ void MeasurementModel::start()
     if (wasEnabled || m_opened)
         setTimerEnabled(true);
     emit changed();
+}
+
+void MeasurementModel::prepareGraphs()
+{
+    prepareResultGraph();
+    Graph &g = m_context.resultGraph;
+    const PlotRange w = WidenRange(m_range, 10);
+    g.View(w.xmin, w.ymax, w.xmax, w.ymin);
+    g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, axisLabel());
+    g.Show();
+    m_graphSize = {g.getSize().width, g.getSize().height};
 }
 
 void MeasurementModel::stop()
@@ -189,39 +202,67 @@ void MeasurementModel::measuringStep()
     }
     std::array<double, 3> &r = record(m_n);
     takeSample(r);
-    if (!m_recording) {
-        const bool begins = generatorControlled()
-                                ? elapsedMs(m_startTick, m_nowTick) > retainTimeSeconds() * 1000.0
-                                : sweepHasStarted(r);
-        if (begins) {
-            m_recording = true;
+    if (!m_recording && recordingBegins(r)) {
+        m_recording = true;
+        if (timesFromRecordingStart())
             m_startTick = m_context.app.clock.tickCount();
-            onRecordingStarted();
-        }
+        onRecordingStarted();
     }
     if (!m_recording)
         return;
+    updateLive(r);
+    afterSample();
+    if (advancesEachTick()) {
+        advancePoint();
+        if (m_stopRequested)
+            return;
+    }
+    checkEnd(elapsedMs(m_startTick, m_nowTick));
+}
+
+bool MeasurementModel::recordingBegins(const std::array<double, 3> &r)
+{
+    if (generatorControlled())
+        return elapsedMs(m_startTick, m_nowTick) > retainTimeSeconds() * 1000.0;
+    return sweepHasStarted(r);
+}
+
+void MeasurementModel::updateLive(const std::array<double, 3> &r)
+{
     if (drawsLive())
         extendLiveRange(r);
     else
         m_range = {std::min(m_range.xmin, r[0]), std::min(m_range.ymin, r[1]),
                    std::max(m_range.xmax, r[0]), std::max(m_range.ymax, r[1])};
-    afterSample();
+}
+
+void MeasurementModel::advancePoint()
+{
+    if (m_state != Measuring || m_stopRequested)
+        return;
     ++m_n;
     if (m_n >= kMaxPoints) {
         m_stopRequested = true;
         m_context.app.prompts.message(QStringLiteral("Buffer overflow!"));
-        return;
     }
-    const std::uint32_t elapsed = elapsedMs(m_startTick, m_nowTick);
+}
+
+void MeasurementModel::requestStop(bool playSound)
+{
+    m_stopRequested = true;
+    if (playSound) {
+        m_endedByRunLength = true;
+        m_context.sound.play(m_settings.SoundFileName);
+    }
+}
+
+void MeasurementModel::checkEnd(std::uint32_t elapsed)
+{
     if (endsByItself()) {
-        if (m_runLength < elapsed) {
-            m_stopRequested = true;
-            m_endedByRunLength = true;
-            m_context.sound.play(m_settings.SoundFileName);
-        } else {
+        if (m_runLength < elapsed)
+            requestStop(true);
+        else
             showRemaining(elapsed);
-        }
     } else {
         m_runLength = elapsed;
     }
@@ -235,24 +276,35 @@ void MeasurementModel::showRemaining(std::uint32_t elapsed)
 
 void MeasurementModel::extendLiveRange(const std::array<double, 3> &r)
 {
-    PlotRange before = m_range;
-    m_range.xmin = std::min(m_range.xmin, r[0]);
-    m_range.xmax = std::max(m_range.xmax, r[0]);
-    m_range.ymin = std::min(m_range.ymin, r[1]);
-    m_range.ymax = std::max(m_range.ymax, r[1]);
-    Graph &g = m_context.resultGraph;
-    const std::pair<int, int> size{g.getSize().width, g.getSize().height};
-    const bool grew = before.xmin != m_range.xmin || before.xmax != m_range.xmax ||
-                      before.ymin != m_range.ymin || before.ymax != m_range.ymax;
-    if (grew || size != m_graphSize) {
-        m_graphSize = size;
+    liveDraw(m_context.resultGraph, m_range, m_graphSize, r[0], r[1], kLightRed,
+             [this] { redrawResult(kLightRed); });
+}
+
+void MeasurementModel::liveDraw(Graph &g, PlotRange &range, std::pair<int, int> &size, double x,
+                                double y, int colour, const std::function<void()> &redraw)
+{
+    const PlotRange before = range;
+    range.xmin = std::min(range.xmin, x);
+    range.xmax = std::max(range.xmax, x);
+    range.ymin = std::min(range.ymin, y);
+    range.ymax = std::max(range.ymax, y);
+    const std::pair<int, int> now{g.getSize().width, g.getSize().height};
+    const bool grew = before.xmin != range.xmin || before.xmax != range.xmax ||
+                      before.ymin != range.ymin || before.ymax != range.ymax;
+    if (grew || now != size) {
+        size = now;
         // The range itself grows by the margin, so the next points rarely force a redraw.
-        m_range = WidenRange(m_range, 10);
-        redrawResult(kLightRed);
-        drawResultPoint(m_n, kLightRed);
-    } else {
-        drawResultPoint(m_n, kLightRed);
+        range = WidenRange(range, 10);
+        redraw();
     }
+    g.VPset(x, y, paletteColor(colour));
+}
+
+void MeasurementModel::setGraphView(Graph &g, const PlotRange &range)
+{
+    g.View(range.xmin, range.ymax, range.xmax, range.ymin);
+    g.Axis(NiceStep(range.xmin, range.xmax), NiceStep(range.ymin, range.ymax), 0,
+           QStringLiteral("/V"));
 }
 
 void MeasurementModel::drawResultPoint(int index, int colour)
@@ -264,21 +316,20 @@ void MeasurementModel::drawResultPoint(int index, int colour)
 void MeasurementModel::redrawResult(int colour)
 {
     onFullRedraw();
-    Graph &g = m_context.resultGraph;
-    g.View(m_range.xmin, m_range.ymax, m_range.xmax, m_range.ymin);
-    g.Axis(NiceStep(m_range.xmin, m_range.xmax), NiceStep(m_range.ymin, m_range.ymax), 0,
-           QStringLiteral("/V"));
+    setGraphView(m_context.resultGraph, m_range);
     for (int i = 0; i < m_n; ++i)
         drawResultPoint(i, colour);
 }
 
 void MeasurementModel::finishRun()
 {
-    if (generatorControlled())
-        m_instruments.FGStop();
-    std::int32_t zero = 0;
-    m_instruments.RpmSet(zero);
-    if (m_recording) {
+    if (drivesInstruments()) {
+        if (generatorControlled())
+            m_instruments.FGStop();
+        std::int32_t zero = 0;
+        m_instruments.RpmSet(zero);
+    }
+    if (m_recording || storesWithoutRecording()) {
         beforeStore();
         storeRun();
         std::int32_t next = wrapTrack(m_targetTrack + 1);
@@ -288,6 +339,7 @@ void MeasurementModel::finishRun()
     m_stopRequested = false;
     m_recording = false;
     m_context.app.MeasurementRunning = false;
+    afterFinish();
     emit changed();
 }
 
@@ -307,14 +359,19 @@ void MeasurementModel::storeRun()
     h.MaxTime = m_runLength;
     h.pnum = m_n;
     storeFields(h);
+    storePoints(store, t);
+    store.markChanged();
+    emit stored(t);
+    m_context.showTrack(t);
+}
+
+void MeasurementModel::storePoints(TrackStore &store, int t)
+{
     for (int c = 0; c < kColumns; ++c) {
         double *column = store.data.column(c, t);
         for (int p = 0; p < m_n; ++p)
             column[p] = record(p)[static_cast<std::size_t>(c)];
     }
-    store.markChanged();
-    emit stored(t);
-    m_context.showTrack(t);
 }
 
 void MeasurementModel::SelTrack(std::int32_t &track)

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace tervo {
@@ -86,25 +87,59 @@ protected:
     virtual PlotRange initialRange() const = 0;
     // Title and formats of the result graph before the run.
     virtual void prepareResultGraph() = 0;
+    // Both graphs at Start; by default the result graph gets its title and formats, the view of
+    // the initial range and its axes.
+    virtual void prepareGraphs();
+    // Axis label of the result graph at Start.
+    virtual QString axisLabel() const { return QStringLiteral("/V"); }
+    // Whether the run's times count from the tick at which recording began (the default) or
+    // from Start.
+    virtual bool timesFromRecordingStart() const { return true; }
     virtual void programGenerator() = 0;
     virtual std::int32_t rotationRate() const = 0;
     virtual double measureReference() = 0;
     virtual void takeSample(std::array<double, 3> &record) = 0;
+    // Whether the sample begins the recording. By default: with a function generator once the
+    // retain time has passed, without one when sweepHasStarted() says so.
+    virtual bool recordingBegins(const std::array<double, 3> &record);
     // Without a function generator: the sample's quantised potential left the reference.
-    virtual bool sweepHasStarted(const std::array<double, 3> &record) const = 0;
-    virtual double retainTimeSeconds() const = 0;
+    virtual bool sweepHasStarted(const std::array<double, 3> &) const { return false; }
+    virtual double retainTimeSeconds() const { return 0; }
     virtual void onRecordingStarted() {}
     virtual bool drawsLive() const = 0;
+    // Range test and live drawing of a recorded point (n not yet advanced). By default the
+    // point (column 0, column 1) on the result graph in light red.
+    virtual void updateLive(const std::array<double, 3> &record);
     // After the point was appended (n not yet advanced).
     virtual void afterSample() {}
+    // Whether every recorded tick takes a new point; otherwise the window advances the point
+    // itself (advancePoint()) and the ticks between overwrite the same one.
+    virtual bool advancesEachTick() const { return true; }
     // Method 0 runs end by themselves at the run length; method 1 by the button.
     virtual bool endsByItself() const = 0;
+    // The end test after a recorded point; by default endsByItself() decides between the run
+    // length and the button.
+    virtual void checkEnd(std::uint32_t elapsed);
     virtual void showRemaining(std::uint32_t elapsed);
     // Before storing: the full redraw of the result graph.
     virtual void beforeStore() {}
     // Formats of a full redraw of the result graph.
     virtual void onFullRedraw() {}
     virtual void storeFields(TrackHeader &h) = 0;
+    // The recorded points into the target track; by default the three buffer columns.
+    virtual void storePoints(TrackStore &store, int track);
+    // Writes the finished run into the track store.
+    virtual void storeRun();
+    // A run stopped before recording began stores nothing unless this says otherwise.
+    virtual bool storesWithoutRecording() const { return false; }
+    // Windows that drive no function generator, output board or rotator say false.
+    virtual bool drivesInstruments() const { return true; }
+    // Before the boards are opened (a warning of the window).
+    virtual void beforeOpen() {}
+    // After a run was finished and the state is back to monitor.
+    virtual void afterFinish() {}
+    // A window whose settings make sampling impossible leaves its ticks idle.
+    virtual bool frozen() const { return false; }
     // Monitor channels (raw volts) for the monitor step, and its display.
     virtual void monitorStep() = 0;
     virtual void resetMonitor() {}
@@ -113,6 +148,20 @@ protected:
     // ---- Helpers for the windows
     void drawResultPoint(int index, int colour);
     void redrawResult(int colour);
+    // Extends range to (x, y); when it grew or the graph changed size, widens it by 10 % and
+    // calls redraw (which draws all points), otherwise draws the point alone.
+    void liveDraw(Graph &graph, PlotRange &range, std::pair<int, int> &size, double x, double y,
+                  int colour, const std::function<void()> &redraw);
+    // View and axes of a graph over range, as a full redraw sets them.
+    static void setGraphView(Graph &graph, const PlotRange &range);
+    // Takes the next point: n advances, and a full buffer ends the run.
+    void advancePoint();
+    // Ends the run at the next tick; sound when it ended by itself.
+    void requestStop(bool playSound);
+    void setRunLength(std::uint32_t ms) { m_runLength = ms; }
+    void setStartTick(std::uint32_t tick) { m_startTick = tick; }
+    void setRange(const PlotRange &range) { m_range = range; }
+    std::pair<int, int> &resultGraphSize() { return m_graphSize; }
     void setRemainingText(const QString &text) { m_remainingText = text; }
     void setMonitorText(const QString &text) { m_monitorText = text; }
     bool generatorControlled() const;
@@ -132,7 +181,6 @@ protected:
 private:
     void measuringStep();
     void finishRun();
-    void storeRun();
     void extendLiveRange(const std::array<double, 3> &r);
     void setTimerEnabled(bool enabled);
     void showTargetTrack();

@@ -1,0 +1,73 @@
+#include "MonitorPlot.h"
+
+#include <cmath>
+
+namespace tervo {
+
+namespace {
+const PlotRange kInitialRange{-0.1, -0.01, 0.1, 0.01};
+}
+
+MonitorPlot::MonitorPlot(int channels, int limit)
+    : m_channels(channels), m_limit(limit), m_range(kInitialRange),
+      m_ring(static_cast<std::size_t>(channels * (limit + 1)),
+             std::array<double, 2>{kEmpty, kEmpty})
+{
+}
+
+void MonitorPlot::clear(Graph &g, const Style &style)
+{
+    m_style = style;
+    std::fill(m_ring.begin(), m_ring.end(), std::array<double, 2>{kEmpty, kEmpty});
+    m_index = 0;
+    m_range = kInitialRange;
+    g.SetTitle(style.title);
+    g.SetXFormat(style.xFormat);
+    g.SetYFormat(style.yFormat);
+    g.Cls();
+    const PlotRange w = WidenRange(m_range, 10);
+    g.View(w.xmin, w.ymax, w.xmax, w.ymin);
+    g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, QStringLiteral("/V"));
+}
+
+void MonitorPlot::add(Graph &g, const std::vector<std::array<double, 2>> &points,
+                      const std::vector<QRgb> &colours)
+{
+    bool grew = false;
+    for (int c = 0; c < m_channels && c < static_cast<int>(points.size()); ++c) {
+        const auto [x, y] = points[static_cast<std::size_t>(c)];
+        m_ring[static_cast<std::size_t>(c * (m_limit + 1) + m_index)] = {x, y};
+        if (x < m_range.xmin || x > m_range.xmax || y < m_range.ymin || y > m_range.ymax) {
+            m_range = {std::min(m_range.xmin, x), std::min(m_range.ymin, y),
+                       std::max(m_range.xmax, x), std::max(m_range.ymax, y)};
+            grew = true;
+        }
+    }
+    if (grew) {
+        m_range = WidenRange(m_range, 10);
+        redraw(g, colours);
+    } else {
+        for (int c = 0; c < m_channels && c < static_cast<int>(points.size()); ++c)
+            g.VPset(points[static_cast<std::size_t>(c)][0], points[static_cast<std::size_t>(c)][1],
+                    colours[static_cast<std::size_t>(c) % colours.size()]);
+    }
+    if (++m_index > m_limit)
+        m_index = 0;
+}
+
+void MonitorPlot::redraw(Graph &g, const std::vector<QRgb> &colours)
+{
+    g.View(m_range.xmin, m_range.ymax, m_range.xmax, m_range.ymin);
+    g.Axis(NiceStep(m_range.xmin, m_range.xmax), NiceStep(m_range.ymin, m_range.ymax), 0,
+           QStringLiteral("/V"));
+    for (int c = 0; c < m_channels; ++c) {
+        const QRgb colour = colours[static_cast<std::size_t>(c) % colours.size()];
+        for (int i = 0; i <= m_limit; ++i) {
+            const auto &p = at(c, i);
+            if (p[0] != kEmpty && std::fabs(p[0]) <= m_style.maxAbsX)
+                g.VPset(p[0], p[1], colour);
+        }
+    }
+}
+
+} // namespace tervo

@@ -1,0 +1,296 @@
+#include "PSModel.h"
+
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+#include "plot/Palette.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tervo {
+
+namespace {
+double roundTo(double v, int decimals)
+{
+    const double f = std::pow(10.0, decimals);
+    return roundHalfEvenDouble(v * f) / f;
+}
+// Noise about a 10 mV grid line is no step: the potential must also move this far from the
+// first potential.
+constexpr double kMinStep = 0.005;
+} // namespace
+
+PSModel::PSModel(MeasureContext &context, QObject *parent) : MeasurementModel(context, parent)
+{
+    const Settings &s = m_settings;
+    fields.xScale = s.PSXScale;
+    fields.yScale = s.PSYScale;
+    fields.rpmScale = s.PSRPMScale;
+    fields.v0 = s.PSV0;
+    fields.v1 = s.PSV1;
+    fields.maxTime = s.PSMaxTime;
+    fields.coulomb = s.PSCoulomb;
+    fields.initRate = s.PSInitSamplingRate;
+    fields.division = s.PSSamplinDivision;
+    fields.accum = s.PSAccum;
+    fields.retainTime = s.PSRetainTime;
+    fields.graphOn = s.PSGraphOn == 1;
+    rpmField = QString::number(s.PSRPM);
+}
+
+QString PSModel::adBoardMessage() const
+{
+    return QStringLiteral("AD Board不良です");
+}
+
+void PSModel::accumulationEdited(double value)
+{
+    fields.accum = value < 1 ? 1 : value;
+}
+
+void PSModel::initRateEdited(double value)
+{
+    fields.initRate = value > 0 ? value : 0.1;
+    updateTimerInterval();
+}
+
+void PSModel::graphOnEdited(bool on)
+{
+    fields.graphOn = on;
+    m_settings.PSGraphOn = on ? 1 : 0;
+}
+
+void PSModel::DiskScale(double &scale)
+{
+    if (scale <= 0)
+        scale = 1e-05;
+    fields.yScale = scale;
+}
+
+void PSModel::SetVoltage(double v1, double v2)
+{
+    fields.v0 = v1;
+    fields.v1 = v2;
+}
+
+void PSModel::MeasMode(std::int16_t &mode)
+{
+    mode = std::clamp<std::int16_t>(mode, 0, 2);
+    fields.method = mode;
+    emit changed();
+}
+
+void PSModel::RetainTime(std::int32_t &seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    fields.retainTime = seconds;
+}
+
+void PSModel::CoulombNumber(double &coulombs)
+{
+    if (coulombs < 0)
+        coulombs = 0;
+    fields.coulomb = coulombs;
+}
+
+void PSModel::MeasureTime(std::int32_t &seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    fields.maxTime = seconds;
+}
+
+void PSModel::InitSamplingRate(double rate)
+{
+    initRateEdited(rate);
+}
+
+void PSModel::Accumlation(std::int32_t count)
+{
+    accumulationEdited(count);
+}
+
+double PSModel::trapezoidCharge(double t0, double i0, double t1, double i1)
+{
+    return (t1 - t0) * (i0 + i1) / 2000.0;
+}
+
+std::uint32_t PSModel::beginRun()
+{
+    Settings &s = m_settings;
+    s.PSXScale = fields.xScale;
+    s.PSYScale = fields.yScale;
+    s.PSRPMScale = fields.rpmScale;
+    s.PSV0 = fields.v0;
+    s.PSV1 = fields.v1;
+    s.PSMaxTime = fields.maxTime;
+    s.PSCoulomb = fields.coulomb;
+    s.PSInitSamplingRate = fields.initRate;
+    s.PSSamplinDivision = fields.division;
+    s.PSAccum = fields.accum;
+    s.PSRetainTime = fields.retainTime;
+    s.PSRPM = roundHalfEven(parseDecimal(rpmField));
+    s.PSGraphOn = fields.graphOn ? 1 : 0;
+    m_running = true;
+    m_rate = s.PSInitSamplingRate;
+    m_charge = 0;
+    m_stepSeen = false;
+    setRemainingText(QString());
+    const double ms = roundHalfEvenDouble(s.PSMaxTime * 1000.0);
+    return ms > 0 ? (ms >= 4294967295.0 ? 4294967295u : static_cast<std::uint32_t>(ms)) : 0;
+}
+
+PlotRange PSModel::initialRange() const
+{
+    return {-2, -0.01 * m_settings.PSYScale, 10000, 0.01 * m_settings.PSYScale};
+}
+
+void PSModel::prepareResultGraph()
+{
+    Graph &g = m_context.resultGraph;
+    g.SetTitle(QStringLiteral("I-t Graph"));
+    g.SetYFormat(QStringLiteral("0.0#e+00"));
+}
+
+void PSModel::programGenerator()
+{
+    const Settings &s = m_settings;
+    const std::int32_t second =
+        fields.method == ByTime ? roundHalfEven(s.PSMaxTime) : kOpenEndedHold;
+    m_instruments.FGProgramStep(1, {s.PSV0, s.PSV1}, roundHalfEven(s.PSRetainTime), second);
+}
+
+std::int32_t PSModel::rotationRate() const
+{
+    return m_settings.PSRPM;
+}
+
+double PSModel::measureReference()
+{
+    // Formed like the per-tick test value (scaled average, two decimals), so that recording
+    // begins at the step rather than at the first tick.
+    const int count = std::max(1, roundHalfEven(m_settings.PSAccum));
+    double sum = 0;
+    for (int i = 0; i < count; ++i)
+        sum += m_instruments.ADRead(0) * m_settings.PSXScale;
+    m_referenceRaw = sum / count;
+    return roundTo(m_referenceRaw, 2);
+}
+
+void PSModel::takeSample(std::array<double, 3> &r)
+{
+    const Settings &s = m_settings;
+    const double elapsed = elapsedMs(startTick(), nowTick());
+    double v = m_instruments.ADRead(0) * s.PSXScale;
+    double i = m_instruments.ADRead(1) * s.PSYScale;
+    double t = elapsed;
+    const int more = roundHalfEven(s.PSAccum - 1);
+    for (int k = 0; k < more; ++k) {
+        i += m_instruments.ADRead(1) * s.PSYScale;
+        t += elapsed;
+        if (!isRecording())
+            v += m_instruments.ADRead(0) * s.PSXScale;
+    }
+    r = {t / s.PSAccum, i / s.PSAccum, 0};
+    m_potential = v / s.PSAccum;
+}
+
+bool PSModel::recordingBegins(const std::array<double, 3> &)
+{
+    return roundTo(m_potential, 2) != referencePotential() &&
+           std::fabs(m_potential - m_referenceRaw) > kMinStep;
+}
+
+void PSModel::onRecordingStarted()
+{
+    record(pointCount())[0] = 0;
+    m_before = roundTo(m_referenceRaw, 3);
+    m_after = roundTo(m_potential, 3);
+    m_stepSeen = true;
+}
+
+bool PSModel::drawsLive() const
+{
+    return m_rate < kLiveDrawingRate && m_settings.PSGraphOn == 1;
+}
+
+void PSModel::afterSample()
+{
+    const int n = pointCount();
+    if (drawsLive()) {
+        setRemainingText(formatPattern(m_charge, "#0.00000") + QStringLiteral("C ") +
+                         formatPattern(record(n)[0] / 1000.0, "####0.0") + QStringLiteral("s"));
+    }
+    if (n > 0)
+        m_charge += trapezoidCharge(record(n - 1)[0], record(n - 1)[1], record(n)[0], record(n)[1]);
+    // A division of 0 or below would stop the timer or run it backwards; such a rate stays.
+    if (fields.samplingMode == 1 && m_settings.PSSamplinDivision > 0)
+        m_rate /= m_settings.PSSamplinDivision;
+}
+
+void PSModel::checkEnd(std::uint32_t elapsed)
+{
+    switch (fields.method) {
+    case ByTime:
+        if (runLength() < elapsed)
+            requestStop(true);
+        break;
+    case ByButton:
+        setRunLength(elapsed);
+        break;
+    default:
+        // Signed: a cathodic run's negative charge never passes the limit.
+        if (m_settings.PSCoulomb < m_charge)
+            requestStop(true);
+        break;
+    }
+}
+
+void PSModel::beforeStore()
+{
+    redrawResult(kLightRed);
+}
+
+void PSModel::storeFields(TrackHeader &h)
+{
+    h.Vxmin = plotRange().xmin / 1000.0;
+    h.Vxmax = plotRange().xmax / 1000.0;
+    h.DiskYscale = m_settings.PSYScale;
+    h.RingYscale = 0;
+    // Without a step both potentials are the one that was held.
+    h.V1st = m_stepSeen ? m_before : roundTo(m_referenceRaw, 3);
+    h.V2nd = m_stepSeen ? m_after : roundTo(m_referenceRaw, 3);
+}
+
+void PSModel::storePoints(TrackStore &store, int t)
+{
+    double *time = store.data.column(0, t);
+    double *current = store.data.column(1, t);
+    for (int p = 0; p < pointCount(); ++p) {
+        time[p] = record(p)[0] / 1000.0;
+        current[p] = record(p)[1];
+    }
+}
+
+void PSModel::resetMonitor()
+{
+    m_monitor.clear(m_context.monitorGraph, {QStringLiteral("Voltage Monitor /V"),
+                                             QStringLiteral("0.00"), QStringLiteral("0.0#e+00")});
+}
+
+void PSModel::monitorStep()
+{
+    const int count = roundHalfEven(fields.accum);
+    double v = 0, i = 0;
+    for (int k = 0; k < count; ++k) {
+        v += m_instruments.ADRead(0);
+        i += m_instruments.ADRead(1);
+    }
+    v /= fields.accum;
+    i /= fields.accum;
+    m_monitor.add(m_context.monitorGraph, {{v, i}}, {paletteColor(kLightRed)});
+    setMonitorText(formatPattern(v, "0.000000") + QStringLiteral("V"));
+}
+
+} // namespace tervo

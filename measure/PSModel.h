@@ -1,0 +1,108 @@
+#pragma once
+
+#include "MeasurementModel.h"
+#include "MonitorPlot.h"
+
+#include <array>
+
+namespace tervo {
+
+// The potential-step window's logic: current transients after a step from a first to a second
+// potential, recorded from the step itself, with a sampling rate that may slow down at every
+// recorded tick, the charge integrated on the fly and three ways to end (time, button, charge).
+// Column 0 of the buffer is the time since the step in ms; the stored track has it in seconds.
+class PSModel : public MeasurementModel {
+    Q_OBJECT
+public:
+    static constexpr int kMonitorLimit = 4000;
+    // The second hold of the generator's programme when the run does not end by time (s).
+    static constexpr std::int32_t kOpenEndedHold = 30000;
+    // Live drawing below this rate (Hz).
+    static constexpr double kLiveDrawingRate = 50;
+
+    explicit PSModel(MeasureContext &context, QObject *parent = nullptr);
+
+    enum Method { ByTime = 0, ByButton = 1, ByCharge = 2 };
+
+    struct Fields {
+        double xScale = 1;
+        double yScale = 1e-3;
+        double rpmScale = 1000;
+        double v0 = 0.8;
+        double v1 = 0.1;
+        double maxTime = 100;
+        double coulomb = 0.1;
+        double initRate = 10;
+        double division = 1.2;
+        double accum = 500;
+        double retainTime = 10;
+        bool graphOn = true;
+        int samplingMode = 0; // 0 "Constant", 1 "Variable"
+        int method = ByTime;
+    };
+    Fields fields;
+
+    // Validation as when a field is left.
+    void accumulationEdited(double value);
+    void initRateEdited(double value);
+    void graphOnEdited(bool on);
+
+    // Public operations of the window.
+    void DiskScale(double &scale);
+    void SetVoltage(double v1, double v2);
+    void MeasMode(std::int16_t &mode);
+    void RetainTime(std::int32_t &seconds);
+    void CoulombNumber(double &coulombs);
+    void MeasureTime(std::int32_t &seconds);
+    void InitSamplingRate(double rate);
+    void Accumlation(std::int32_t count);
+    void StartMeasurement() { start(); }
+
+    // The charge of the run so far (C), and the present sampling rate (Hz).
+    double charge() const { return m_charge; }
+    double presentRate() const { return m_rate; }
+    // Status label: charge and time while drawing live.
+    QString statusText() const { return remainingText(); }
+    // The trapezoid between two points (ms, A) in coulombs.
+    static double trapezoidCharge(double t0, double i0, double t1, double i1);
+    const MonitorPlot &monitor() const { return m_monitor; }
+
+protected:
+    int modeCode() const override { return ModePS; }
+    QString adBoardMessage() const override;
+    QString gpibMessage() const override { return QStringLiteral("GPIB不良"); }
+    double samplingRate() const override { return m_running ? m_rate : fields.initRate; }
+    std::uint32_t beginRun() override;
+    PlotRange initialRange() const override;
+    void prepareResultGraph() override;
+    void programGenerator() override;
+    std::int32_t rotationRate() const override;
+    double measureReference() override;
+    void takeSample(std::array<double, 3> &record) override;
+    bool recordingBegins(const std::array<double, 3> &record) override;
+    void onRecordingStarted() override;
+    bool drawsLive() const override;
+    void afterSample() override;
+    bool endsByItself() const override { return fields.method == ByTime; }
+    void checkEnd(std::uint32_t elapsed) override;
+    bool storesWithoutRecording() const override { return true; }
+    void beforeStore() override;
+    void storeFields(TrackHeader &h) override;
+    void storePoints(TrackStore &store, int track) override;
+    void monitorStep() override;
+    void resetMonitor() override;
+    void afterFinish() override { m_running = false; }
+
+private:
+    bool m_running = false;
+    double m_rate = 10;
+    double m_charge = 0;
+    double m_referenceRaw = 0; // the unrounded first potential
+    double m_potential = 0;    // averaged potential of the present tick before the step
+    double m_before = 0;       // potentials before and after the step, rounded to mV
+    double m_after = 0;
+    bool m_stepSeen = false;
+    MonitorPlot m_monitor{1, kMonitorLimit};
+};
+
+} // namespace tervo

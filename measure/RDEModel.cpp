@@ -1,0 +1,313 @@
+#include "RDEModel.h"
+
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+#include "plot/Palette.h"
+
+#include <algorithm>
+
+namespace tervo {
+
+RDEModel::RDEModel(MeasureContext &context, QObject *parent) : MeasurementModel(context, parent)
+{
+    const Settings &s = m_settings;
+    fields.diskXScale = s.DiskXScale;
+    fields.diskYScale = s.DiskYScale;
+    fields.ringXScale = s.RingXScale;
+    fields.ringYScale = s.RingYScale;
+    fields.rpmScale = s.RPMScale;
+    fields.v = {s.RDEV0, s.RDEV1, s.RDEV2};
+    fields.scanRate = s.RDEScanrate;
+    fields.cycles = s.RDECycleNum;
+    fields.samplingRate = s.RDESamplingRate;
+    fields.accum = s.RDEAccum;
+    fields.ref = s.RDERef;
+    fields.retainTime = s.RDERetainTime;
+    rpmField = QString::number(s.RDERPM);
+}
+
+QString RDEModel::adBoardMessage() const
+{
+    return QStringLiteral("AD Board不良です");
+}
+
+void RDEModel::accumulationEdited(double value)
+{
+    fields.accum = value < 1 ? 1 : value;
+}
+
+void RDEModel::rpmScaleEdited(double value)
+{
+    fields.rpmScale = value < 1 ? 1 : value;
+}
+
+void RDEModel::samplingRateEdited(double value)
+{
+    fields.samplingRate = value > 0 ? value : 0.1;
+    updateTimerInterval();
+}
+
+void RDEModel::DiskScale(double &scale)
+{
+    if (scale <= 0)
+        scale = 1e-05;
+    fields.diskYScale = scale;
+}
+
+void RDEModel::RingScale(double &scale)
+{
+    if (scale <= 0)
+        scale = 1e-05;
+    fields.ringYScale = scale;
+}
+
+void RDEModel::SetVoltage(double v1, double v2, double v3)
+{
+    fields.v = {v1, v2, v3};
+}
+
+void RDEModel::RetainTime(std::int32_t &seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    fields.retainTime = seconds;
+}
+
+void RDEModel::scanrate(double &rate)
+{
+    if (rate < 0)
+        rate = 0.001;
+    fields.scanRate = rate;
+}
+
+void RDEModel::Repeat(std::int32_t &cycles)
+{
+    if (cycles < 1)
+        cycles = 1;
+    fields.cycles = cycles;
+}
+
+void RDEModel::SamplingRate(double rate)
+{
+    samplingRateEdited(rate);
+}
+
+void RDEModel::Accumlation(std::int32_t count)
+{
+    accumulationEdited(count);
+}
+
+std::uint32_t RDEModel::runLengthMs(const std::array<double, 3> &v, double scanRate, int cycles)
+{
+    double path = std::fabs(v[1] - v[0]) + std::fabs(v[2] - v[1]);
+    // Several cycles end at the third potential: no return leg to the first.
+    if (cycles == 1)
+        path += std::fabs(v[0] - v[2]);
+    else
+        path += std::fabs(v[1] - v[2]) * 2.0 * (cycles - 1);
+    const double ms = roundHalfEvenDouble(path * 1000.0 / (scanRate * 0.001));
+    if (!(ms > 0))
+        return 0;
+    return ms >= 4294967295.0 ? 4294967295u : static_cast<std::uint32_t>(ms);
+}
+
+double RDEModel::rpmCorrection(double measuredRpm, double setRpm)
+{
+    if (!(measuredRpm > kMinFeedbackRpm))
+        return 0;
+    double step = 0;
+    if (measuredRpm < setRpm - kRpmTolerance)
+        step += kNudgeVolts;
+    if (measuredRpm > setRpm + kRpmTolerance)
+        step -= kNudgeVolts;
+    return step;
+}
+
+std::uint32_t RDEModel::beginRun()
+{
+    Settings &s = m_settings;
+    s.DiskXScale = fields.diskXScale;
+    s.DiskYScale = fields.diskYScale;
+    s.RingXScale = fields.ringXScale;
+    s.RingYScale = fields.ringYScale;
+    s.RPMScale = fields.rpmScale;
+    s.RDEV0 = fields.v[0];
+    s.RDEV1 = fields.v[1];
+    s.RDEV2 = fields.v[2];
+    s.RDEScanrate = fields.scanRate;
+    s.RDECycleNum = fields.cycles;
+    s.RDESamplingRate = fields.samplingRate;
+    s.RDEAccum = fields.accum;
+    s.RDERef = fields.ref;
+    s.RDERetainTime = roundHalfEven(fields.retainTime);
+    s.RDERPM = roundHalfEven(parseDecimal(rpmField));
+    setRemainingText(QString());
+    if (fields.method != 0)
+        return 0;
+    return runLengthMs(fields.v, s.RDEScanrate, roundHalfEven(s.RDECycleNum));
+}
+
+PlotRange RDEModel::initialRange() const
+{
+    const double xs = fields.diskXScale, ys = fields.diskYScale;
+    if (fields.method == 0) {
+        const auto [lo, hi] = std::minmax({fields.v[0], fields.v[1], fields.v[2]});
+        return {lo * xs, -0.01 * ys, hi * xs, 0.01 * ys};
+    }
+    return {-0.1 * xs, -0.01 * ys, 0.1 * xs, 0.01 * ys};
+}
+
+void RDEModel::prepareGraphs()
+{
+    const PlotRange disk = plotRange();
+    m_ringRange = {disk.xmin, -0.01 * fields.ringYScale, disk.xmax, 0.01 * fields.ringYScale};
+    auto prepare = [](Graph &g, const QString &title, const PlotRange &r) {
+        g.SetTitle(title);
+        g.SetYFormat(QStringLiteral("0.0e+0"));
+        g.Cls();
+        setGraphView(g, WidenRange(r, 10));
+        g.Show();
+        return std::pair<int, int>{g.getSize().width, g.getSize().height};
+    };
+    m_diskSize = prepare(m_context.monitorGraph, QStringLiteral("Disk Voltammogram"), disk);
+    m_ringSize = prepare(m_context.resultGraph,
+                         QStringLiteral("Ring Voltammogram(x axis = Disk Voltage)"), m_ringRange);
+}
+
+void RDEModel::programGenerator()
+{
+    const Settings &s = m_settings;
+    m_instruments.FGProgramSweep(1, {s.RDEV0, s.RDEV1, s.RDEV2}, s.RDEScanrate, s.RDERetainTime);
+}
+
+std::int32_t RDEModel::rotationRate() const
+{
+    return m_settings.RDERPM;
+}
+
+double RDEModel::measureReference()
+{
+    const int count = roundHalfEven(m_settings.RDEAccum);
+    double sum = 0;
+    for (int i = 0; i < count; ++i)
+        sum += m_instruments.ADRead(0) * m_settings.DiskXScale;
+    return quantise(sum / m_settings.RDEAccum);
+}
+
+void RDEModel::takeSample(std::array<double, 3> &r)
+{
+    const Settings &s = m_settings;
+    const int count = roundHalfEven(s.RDEAccum);
+    double v = 0, disk = 0, ring = 0, rate = 0;
+    for (int k = 0; k < count; ++k) {
+        v += m_instruments.ADRead(0);
+        disk += m_instruments.ADRead(1);
+        ring += m_instruments.ADRead(3);
+        rate += m_instruments.ADRead(4);
+    }
+    const double a = s.RDEAccum;
+    r = {v / a * s.DiskXScale, disk / a * s.DiskYScale, ring / a * s.RingYScale};
+    m_rpm = rate / a * s.RPMScale;
+}
+
+bool RDEModel::sweepHasStarted(const std::array<double, 3> &r) const
+{
+    return quantise(r[0]) != referencePotential();
+}
+
+void RDEModel::afterSample()
+{
+    if (m_settings.DABoard <= 0)
+        return;
+    const double step = rpmCorrection(m_rpm, m_settings.RDERPM);
+    if (step != 0)
+        m_instruments.RpmNudge(step);
+}
+
+void RDEModel::updateLive(const std::array<double, 3> &r)
+{
+    if (!drawsLive()) {
+        PlotRange disk = plotRange();
+        disk = {std::min(disk.xmin, r[0]), std::min(disk.ymin, r[1]), std::max(disk.xmax, r[0]),
+                std::max(disk.ymax, r[1])};
+        setRange(disk);
+        m_ringRange = {std::min(m_ringRange.xmin, r[0]), std::min(m_ringRange.ymin, r[2]),
+                       std::max(m_ringRange.xmax, r[0]), std::max(m_ringRange.ymax, r[2])};
+        return;
+    }
+    PlotRange disk = plotRange();
+    liveDraw(m_context.monitorGraph, disk, m_diskSize, r[0], r[1], kLightBlue, [this, &disk] {
+        setRange(disk);
+        redrawDisk();
+    });
+    setRange(disk);
+    liveDraw(m_context.resultGraph, m_ringRange, m_ringSize, r[0], r[2], kLightRed,
+             [this] { redrawRing(); });
+}
+
+void RDEModel::redrawDisk()
+{
+    Graph &g = m_context.monitorGraph;
+    setGraphView(g, plotRange());
+    for (int i = 0; i < pointCount(); ++i)
+        g.VPset(record(i)[0], record(i)[1], paletteColor(kLightBlue));
+}
+
+void RDEModel::redrawRing()
+{
+    Graph &g = m_context.resultGraph;
+    setGraphView(g, m_ringRange);
+    for (int i = 0; i < pointCount(); ++i)
+        g.VPset(record(i)[0], record(i)[2], paletteColor(kLightRed));
+}
+
+void RDEModel::showRemaining(std::uint32_t elapsed)
+{
+    // The label keeps its last non-zero value through the final half second.
+    const std::int32_t remaining =
+        roundHalfEven((static_cast<double>(runLength()) - elapsed) / 1000.0);
+    if (remaining != 0)
+        setRemainingText(QString::number(remaining) + QStringLiteral("s remain"));
+}
+
+void RDEModel::storeFields(TrackHeader &h)
+{
+    const Settings &s = m_settings;
+    h.Scanrate = s.RDEScanrate;
+    h.V1st = s.RDEV0;
+    h.V2nd = s.RDEV1;
+    h.V3rd = s.RDEV2;
+    h.ref = s.RDERef;
+    h.DiskYscale = s.DiskYScale;
+    h.RingYscale = s.RingYScale;
+    KLSettings &kl = m_context.app.store.kl;
+    kl.KLNStart[static_cast<std::size_t>(targetTrack())] = 0;
+    kl.KLNEnd[static_cast<std::size_t>(targetTrack())] = pointCount();
+}
+
+void RDEModel::resetMonitor()
+{
+    MonitorPlot::Style style{QString(), QStringLiteral("0.00"), QStringLiteral("0.00")};
+    style.title = QStringLiteral("Disk Voltage Monitor");
+    m_diskMonitor.clear(m_context.monitorGraph, style);
+    style.title = QStringLiteral("Ring Voltage Monitor");
+    m_ringMonitor.clear(m_context.resultGraph, style);
+}
+
+void RDEModel::monitorStep()
+{
+    const int count = roundHalfEven(fields.accum);
+    std::array<double, 5> sum{};
+    for (int k = 0; k < count; ++k)
+        for (int c = 0; c < 5; ++c)
+            sum[static_cast<std::size_t>(c)] += m_instruments.ADRead(static_cast<std::uint8_t>(c));
+    for (double &x : sum)
+        x /= fields.accum;
+    const std::vector<QRgb> blue{paletteColor(kLightBlue)};
+    m_diskMonitor.add(m_context.monitorGraph, {{sum[0], sum[1]}}, blue);
+    m_ringMonitor.add(m_context.resultGraph, {{sum[2], sum[3]}}, blue);
+    setMonitorText(QString::number(std::floor(sum[4] * fields.rpmScale), 'f', 0) +
+                   QStringLiteral("RPM"));
+}
+
+} // namespace tervo

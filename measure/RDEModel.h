@@ -1,0 +1,109 @@
+#pragma once
+
+#include "MeasurementModel.h"
+#include "MonitorPlot.h"
+
+#include <array>
+#include <cmath>
+
+namespace tervo {
+
+// The ring-disk window's logic: disk potential, disk and ring currents and the rotation rate
+// sampled while the disk is swept; two live graphs (disk on the first graph window, ring on the
+// second), the rotation rate held by small corrections of the rotator voltage, and a run length
+// without the return leg when there is more than one cycle.
+class RDEModel : public MeasurementModel {
+    Q_OBJECT
+public:
+    static constexpr int kMonitorLimit = 1000;
+    // Rotator voltage step of one correction, and the dead band around the set rate.
+    static constexpr double kNudgeVolts = 0.0005;
+    static constexpr double kRpmTolerance = 10;
+    static constexpr double kMinFeedbackRpm = 100;
+
+    explicit RDEModel(MeasureContext &context, QObject *parent = nullptr);
+
+    struct Fields {
+        double diskXScale = 1;
+        double diskYScale = 1e-3;
+        double ringXScale = 1;
+        double ringYScale = 1e-5;
+        double rpmScale = 1000;
+        std::array<double, 3> v{0.8, -0.2, 0.8};
+        double scanRate = 50;
+        double cycles = 1;
+        double samplingRate = 2;
+        double accum = 500;
+        int ref = 0;
+        double retainTime = 10;
+        int method = 0; // 0 "by cycle num", 1 "by button"
+    };
+    Fields fields;
+
+    // Validation as when a field is left.
+    void accumulationEdited(double value);
+    void rpmScaleEdited(double value);
+    void samplingRateEdited(double value);
+
+    // Public operations of the window.
+    void DiskScale(double &scale);
+    void RingScale(double &scale);
+    void SetVoltage(double v1, double v2, double v3);
+    void RetainTime(std::int32_t &seconds);
+    void scanrate(double &rate);
+    void Repeat(std::int32_t &cycles);
+    void SamplingRate(double rate);
+    void Accumlation(std::int32_t count);
+    void StartMeasurement() { start(); }
+
+    static std::uint32_t runLengthMs(const std::array<double, 3> &v, double scanRate, int cycles);
+    // The rotator voltage correction for a measured rate against the set rate: +-kNudgeVolts
+    // outside the dead band, none at or below kMinFeedbackRpm.
+    static double rpmCorrection(double measuredRpm, double setRpm);
+
+    // The last measured rotation rate (rpm) and the rotation-rate label.
+    double measuredRpm() const { return m_rpm; }
+    QString rpmText() const { return monitorText(); }
+    const PlotRange &ringRange() const { return m_ringRange; }
+    const MonitorPlot &diskMonitor() const { return m_diskMonitor; }
+    const MonitorPlot &ringMonitor() const { return m_ringMonitor; }
+
+protected:
+    int modeCode() const override { return ModeRDE; }
+    QString adBoardMessage() const override;
+    QString gpibMessage() const override { return QStringLiteral("GPIB不良"); }
+    double samplingRate() const override { return fields.samplingRate; }
+    std::uint32_t beginRun() override;
+    PlotRange initialRange() const override;
+    void prepareResultGraph() override {}
+    void prepareGraphs() override;
+    void programGenerator() override;
+    std::int32_t rotationRate() const override;
+    double measureReference() override;
+    void takeSample(std::array<double, 3> &record) override;
+    bool sweepHasStarted(const std::array<double, 3> &record) const override;
+    double retainTimeSeconds() const override { return m_settings.RDERetainTime; }
+    bool drawsLive() const override { return m_settings.RDESamplingRate < 50; }
+    void updateLive(const std::array<double, 3> &record) override;
+    void afterSample() override;
+    bool endsByItself() const override { return fields.method == 0; }
+    void showRemaining(std::uint32_t elapsed) override;
+    void storeFields(TrackHeader &h) override;
+    void monitorStep() override;
+    void resetMonitor() override;
+    void afterFinish() override { resetMonitor(); }
+
+private:
+    static double quantise(double v) { return std::floor(v * 500) / 500; }
+    void redrawDisk();
+    void redrawRing();
+
+    double m_rpm = 0;
+    PlotRange m_ringRange;
+    std::pair<int, int> m_diskSize{0, 0};
+    std::pair<int, int> m_ringSize{0, 0};
+    MonitorPlot m_diskMonitor{1, kMonitorLimit};
+    MonitorPlot m_ringMonitor{1, kMonitorLimit};
+};
+
+} // namespace tervo

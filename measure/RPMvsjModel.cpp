@@ -1,0 +1,293 @@
+#include "RPMvsjModel.h"
+
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+#include "plot/Palette.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tervo {
+
+RPMvsjModel::RPMvsjModel(MeasureContext &context, QObject *parent)
+    : MeasurementModel(context, parent)
+{
+    const Settings &s = m_settings;
+    fields.xScale = s.RPjXScale;
+    fields.yScale = s.RPjYScale;
+    fields.rpmScale = s.RPjRPMScale;
+    fields.rpmLimit = s.RPjRPMLimit;
+    fields.samplingRate = s.RPjSamplingRate;
+    fields.accum = s.RPjAccum;
+    fields.startRpm = s.RPjStartRPM;
+    fields.endRpm = s.RPjEndRPM;
+    fields.speed = s.RPjSpeed;
+    fields.retainTime = s.RPjRetainTime;
+    fields.v = s.RPjV;
+}
+
+QString RPMvsjModel::adBoardMessage() const
+{
+    return QStringLiteral("AD Board不良です");
+}
+
+void RPMvsjModel::samplingRateEdited(double value)
+{
+    if (value > 1000)
+        value = 1000;
+    else if (!(value > 0))
+        value = 0.1;
+    fields.samplingRate = value;
+    updateTimerInterval();
+}
+
+void RPMvsjModel::accumulationEdited(double value)
+{
+    fields.accum = value < 1 ? 1 : value;
+}
+
+void RPMvsjModel::startRpmEdited(double value)
+{
+    fields.startRpm = value < 0 ? 0 : value;
+}
+
+void RPMvsjModel::endRpmEdited(double value)
+{
+    fields.endRpm = value < 0 ? 0 : value;
+}
+
+void RPMvsjModel::speedEdited(double value)
+{
+    fields.speed = value == 0 ? (fields.endRpm - fields.startRpm) / 100 : value;
+}
+
+void RPMvsjModel::DiskScale(double scale)
+{
+    fields.yScale = scale <= 0 ? 1e-5 : scale;
+}
+
+void RPMvsjModel::RetainTime(std::int32_t &seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    fields.retainTime = seconds;
+}
+
+void RPMvsjModel::SamplingRate(double rate)
+{
+    samplingRateEdited(rate);
+}
+
+void RPMvsjModel::Accumlation(std::int32_t count)
+{
+    accumulationEdited(count);
+}
+
+void RPMvsjModel::Potential(double volts)
+{
+    potentialEdited(volts);
+}
+
+void RPMvsjModel::AppliedMeasuremode(std::int32_t mode)
+{
+    fields.method = std::clamp(mode, 0, 2);
+    emit changed();
+}
+
+void RPMvsjModel::SetRPMParameters(double startRpm, double endRpm, double speed)
+{
+    startRpmEdited(startRpm);
+    endRpmEdited(endRpm);
+    speedEdited(speed);
+    emit changed();
+}
+
+double RPMvsjModel::commandedRate(double speed, double startRpm, double seconds)
+{
+    const double rate = speed * seconds + startRpm;
+    return rate < 0 || rate > kMaxCommandedRpm ? 0 : rate;
+}
+
+std::uint32_t RPMvsjModel::rampDurationMs(double startRpm, double endRpm, double speed)
+{
+    if (speed == 0)
+        return 0;
+    const double ms = roundHalfEvenDouble((endRpm - startRpm) / speed * 1000.0);
+    if (!(ms > 0))
+        return 0;
+    return ms >= 4294967295.0 ? 4294967295u : static_cast<std::uint32_t>(ms);
+}
+
+std::uint32_t RPMvsjModel::beginRun()
+{
+    Settings &s = m_settings;
+    s.RPjXScale = fields.xScale;
+    s.RPjYScale = fields.yScale;
+    s.RPjRPMScale = fields.rpmScale;
+    s.RPjRPMLimit = fields.rpmLimit;
+    s.RPjSamplingRate = fields.samplingRate;
+    s.RPjAccum = fields.accum;
+    s.RPjStartRPM = fields.startRpm;
+    s.RPjEndRPM = fields.endRpm;
+    s.RPjSpeed = fields.speed;
+    s.RPjRetainTime = fields.retainTime;
+    s.RPjV = fields.v;
+    m_recordTime = fields.recordTime;
+    m_commanded = 0;
+    // The ramp's duration is known with or without the generator, so that a ramp without one
+    // ends on the commanded rate and not after its first point.
+    return fields.method == ProgrammedRamp ? rampDurationMs(s.RPjStartRPM, s.RPjEndRPM, s.RPjSpeed)
+                                           : 0;
+}
+
+PlotRange RPMvsjModel::initialRange() const
+{
+    const double y = m_settings.RPjYScale, x = m_settings.RPjXScale;
+    switch (fields.method) {
+    case ByLimit:
+        return {0, -0.01 * y, m_settings.RPjRPMLimit, 0.01 * y};
+    case ByButton:
+        return {-0.1 * x, -0.01 * y, 0.1 * x, 0.01 * y};
+    default:
+        return {m_settings.RPjStartRPM, -0.01 * y, m_settings.RPjEndRPM, 0.01 * y};
+    }
+}
+
+void RPMvsjModel::prepareResultGraph()
+{
+    Graph &g = m_context.resultGraph;
+    g.SetTitle(QStringLiteral("RPM vs. j Plot"));
+    g.SetXFormat(QStringLiteral("0.0#e+00"));
+    g.SetYFormat(QStringLiteral("0.0#e+00"));
+}
+
+void RPMvsjModel::programGenerator()
+{
+    const Settings &s = m_settings;
+    const double rampSeconds = rampDurationMs(s.RPjStartRPM, s.RPjEndRPM, s.RPjSpeed) / 1000.0;
+    m_instruments.FGProgramStep(1, {s.RPjV, s.RPjV}, roundHalfEven(s.RPjRetainTime),
+                                roundHalfEven(rampSeconds + 1));
+}
+
+std::int32_t RPMvsjModel::rotationRate() const
+{
+    return static_cast<std::int32_t>(std::floor(m_settings.RPjStartRPM));
+}
+
+double RPMvsjModel::measureReference()
+{
+    const Settings &s = m_settings;
+    m_runStart = startTick();
+    const int count = std::max(1, roundHalfEven(s.RPjAccum));
+    double v = 0, rate = 0;
+    for (int k = 0; k < count; ++k) {
+        v += m_instruments.ADRead(0) * s.RPjXScale;
+        rate += m_instruments.ADRead(4) * s.RPjRPMScale;
+    }
+    m_diskPotential = v / s.RPjAccum;
+    return quantise(rate / s.RPjAccum);
+}
+
+void RPMvsjModel::takeSample(std::array<double, 3> &r)
+{
+    const Settings &s = m_settings;
+    const int count = std::max(1, roundHalfEven(s.RPjAccum));
+    double rate = 0, current = 0, ticks = 0;
+    for (int k = 0; k < count; ++k) {
+        rate += m_instruments.ADRead(4) * s.RPjRPMScale;
+        current += m_instruments.ADRead(1) * s.RPjYScale;
+        ticks += elapsedMs(startTick(), m_context.app.clock.tickCount());
+    }
+    m_averageTick = ticks / s.RPjAccum;
+    r = {rate / s.RPjAccum, current / s.RPjAccum, m_averageTick};
+    m_rate = r[0];
+}
+
+bool RPMvsjModel::recordingBegins(const std::array<double, 3> &r)
+{
+    if (fields.method == ProgrammedRamp)
+        return r[2] > m_settings.RPjRetainTime * 1000.0;
+    return quantise(r[0]) != referenceRate();
+}
+
+void RPMvsjModel::onRecordingStarted()
+{
+    // The ramp's clock starts at the averaged tick of the sample that began it.
+    if (fields.method == ProgrammedRamp) {
+        const std::uint32_t origin = m_runStart + static_cast<std::uint32_t>(m_averageTick);
+        setStartTick(origin);
+    }
+    record(pointCount())[2] = 0;
+}
+
+void RPMvsjModel::afterSample()
+{
+    if (fields.method != ProgrammedRamp)
+        return;
+    const double seconds = roundHalfEvenDouble(elapsedMs(startTick(), nowTick()) / 10.0) / 100.0;
+    const double rate = commandedRate(m_settings.RPjSpeed, m_settings.RPjStartRPM, seconds);
+    std::int32_t whole = static_cast<std::int32_t>(std::floor(rate));
+    m_instruments.RpmSet(whole);
+    m_commanded = roundHalfEven(rate);
+}
+
+void RPMvsjModel::checkEnd(std::uint32_t elapsed)
+{
+    if (fields.method == ByLimit) {
+        if (m_rate > m_settings.RPjRPMLimit) {
+            requestStop(false);
+            setRunLength(elapsed);
+        }
+    } else if (fields.method == ProgrammedRamp) {
+        // A ramp downwards has reached its end when the commanded rate is at or below it.
+        const bool upwards = m_settings.RPjSpeed >= 0;
+        const bool reached =
+            upwards ? m_commanded >= m_settings.RPjEndRPM : m_commanded <= m_settings.RPjEndRPM;
+        if (elapsed > runLength() || reached)
+            requestStop(false);
+    }
+}
+
+void RPMvsjModel::storeFields(TrackHeader &h)
+{
+    h.V1st = m_settings.RPjV;
+    h.DiskYscale = m_settings.RPjYScale;
+    h.RingYscale = 0;
+    h.TimeRecording = m_recordTime ? 1 : 0;
+}
+
+void RPMvsjModel::storePoints(TrackStore &store, int t)
+{
+    double *rate = store.data.column(0, t);
+    double *current = store.data.column(1, t);
+    double *time = store.data.column(2, t);
+    for (int p = 0; p < pointCount(); ++p) {
+        rate[p] = record(p)[0];
+        current[p] = record(p)[1];
+        if (m_recordTime)
+            time[p] = record(p)[2];
+    }
+}
+
+void RPMvsjModel::resetMonitor()
+{
+    m_monitor.clear(m_context.monitorGraph,
+                    {QStringLiteral("Voltage Monitor /V"), QStringLiteral("0.0#e+0"),
+                     QStringLiteral("0.0#e+0"), 3.0});
+}
+
+void RPMvsjModel::monitorStep()
+{
+    const int count = roundHalfEven(fields.accum);
+    double rate = 0, current = 0;
+    for (int k = 0; k < count; ++k) {
+        rate += m_instruments.ADRead(4);
+        current += m_instruments.ADRead(1);
+    }
+    rate /= fields.accum;
+    current /= fields.accum;
+    m_monitor.add(m_context.monitorGraph, {{rate, current}}, {paletteColor(kLightRed)});
+    setMonitorText(formatPattern(rate * fields.rpmScale, "0") + QStringLiteral("RPM"));
+}
+
+} // namespace tervo

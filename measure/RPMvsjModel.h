@@ -1,0 +1,107 @@
+#pragma once
+
+#include "MeasurementModel.h"
+#include "MonitorPlot.h"
+#include "plot/Palette.h"
+
+#include <array>
+
+namespace tervo {
+
+// The rotation-rate sweep window's logic: the disk current at a fixed potential against the
+// rotation rate, recorded while the operator turns the rotator (ending at a rate limit or with
+// the button) or while the program ramps it from a start to an end rate.
+class RPMvsjModel : public MeasurementModel {
+    Q_OBJECT
+public:
+    static constexpr int kMonitorLimit = 4000;
+    // Commanded rates above this are not sent; the rotator gets 0 instead.
+    static constexpr double kMaxCommandedRpm = 5000;
+    static constexpr double kLiveDrawingRate = 20;
+
+    enum Method { ByLimit = 0, ByButton = 1, ProgrammedRamp = 2 };
+
+    explicit RPMvsjModel(MeasureContext &context, QObject *parent = nullptr);
+
+    struct Fields {
+        double xScale = 1;
+        double yScale = 1e-3;
+        double rpmScale = 1000;
+        double rpmLimit = 1500;
+        double samplingRate = 10;
+        double accum = 250;
+        double startRpm = 200;
+        double endRpm = 1200;
+        double speed = 10;
+        double retainTime = 15;
+        double v = -0.1;
+        int method = ByLimit;
+        bool recordTime = false;
+    };
+    Fields fields;
+
+    // Validation as when a field is left.
+    void samplingRateEdited(double value);
+    void accumulationEdited(double value);
+    void startRpmEdited(double value);
+    void endRpmEdited(double value);
+    void speedEdited(double value);
+    void potentialEdited(double value) { fields.v = value; }
+
+    // Public operations of the window.
+    void DiskScale(double scale);
+    void RetainTime(std::int32_t &seconds);
+    void SamplingRate(double rate);
+    void Accumlation(std::int32_t count);
+    void StartMeasurement() { start(); }
+    void Potential(double volts);
+    void AppliedMeasuremode(std::int32_t mode);
+    void SetRPMParameters(double startRpm, double endRpm, double speed);
+
+    // The rate sent to the rotator t seconds into a ramp (before rounding down).
+    static double commandedRate(double speed, double startRpm, double seconds);
+    // Ramp duration in ms: (end - start) / speed, rounded; 0 for a ramp that never gets there.
+    static std::uint32_t rampDurationMs(double startRpm, double endRpm, double speed);
+
+    double referenceRate() const { return referencePotential(); }
+    double lastCommandedRate() const { return m_commanded; }
+    double diskPotential() const { return m_diskPotential; }
+    const MonitorPlot &monitor() const { return m_monitor; }
+
+protected:
+    int modeCode() const override { return ModeRPMvsJ; }
+    QString adBoardMessage() const override;
+    double samplingRate() const override { return fields.samplingRate; }
+    std::uint32_t beginRun() override;
+    PlotRange initialRange() const override;
+    void prepareResultGraph() override;
+    QString axisLabel() const override { return QStringLiteral("/rpm"); }
+    void programGenerator() override;
+    std::int32_t rotationRate() const override;
+    double measureReference() override;
+    void takeSample(std::array<double, 3> &record) override;
+    bool recordingBegins(const std::array<double, 3> &record) override;
+    void onRecordingStarted() override;
+    bool drawsLive() const override { return m_settings.RPjSamplingRate < kLiveDrawingRate; }
+    void afterSample() override;
+    bool endsByItself() const override { return false; }
+    void checkEnd(std::uint32_t elapsed) override;
+    void beforeStore() override { redrawResult(kLightRed); }
+    void storeFields(TrackHeader &h) override;
+    void storePoints(TrackStore &store, int track) override;
+    void monitorStep() override;
+    void resetMonitor() override;
+
+private:
+    static double quantise(double rpm) { return std::floor(rpm / 5) * 5; }
+
+    bool m_recordTime = false;
+    double m_diskPotential = 0;
+    double m_averageTick = 0; // averaged tick of the present sample, ms after Start
+    std::uint32_t m_runStart = 0;
+    double m_rate = 0;
+    double m_commanded = 0;
+    MonitorPlot m_monitor{1, kMonitorLimit};
+};
+
+} // namespace tervo
