@@ -427,6 +427,19 @@ TEST_F(ControlPanel, OpenOfForeignOrMissingFilesReports)
     EXPECT_TRUE(controller->recentFiles().isEmpty());
 }
 
+TEST_F(ControlPanel, FailedSaveIsReportedAndChangesNothing)
+{
+    makeCV(0);
+    store().markChanged();
+    prompts.fileAnswers = {path(QStringLiteral("no/such/folder/run"))};
+    EXPECT_FALSE(controller->saveAs());
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(controller->caption(), QStringLiteral("TERVO Ver 1.06"));
+    EXPECT_TRUE(store().CurrentFileTitle.isEmpty());
+    EXPECT_TRUE(store().hasUnsavedChanges());
+    EXPECT_TRUE(controller->recentFiles().isEmpty());
+}
+
 TEST(RecentFiles, NewestFirstWithoutDuplicatesAndPersisted)
 {
     QTemporaryDir dir;

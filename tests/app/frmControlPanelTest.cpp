@@ -203,6 +203,15 @@ TEST_F(MainWindow, EntriesOfOtherWindowsWaitForAnOpener)
     EXPECT_EQ(opened, 11);
 }
 
+TEST_F(MainWindow, SetSizePlacesTheWindowUnlessMinimised)
+{
+    window->SetSize(30, 40, 820, 540);
+    EXPECT_EQ(window->geometry(), QRect(40, 30, 820, 540));
+    window->setWindowState(Qt::WindowMinimized);
+    window->SetSize(0, 0, 500, 400);
+    EXPECT_EQ(window->geometry().size(), QSize(820, 540));
+}
+
 TEST_F(MainWindow, DroppedTrackFileOpens)
 {
     const QString file = writeSample(QStringLiteral("dropped.tvd"));
