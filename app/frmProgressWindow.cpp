@@ -1,6 +1,6 @@
 #include "frmProgressWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -26,17 +26,23 @@ void frmProgressWindow::begin(const QString &label, int maximum)
         lblMessage->setText(label);
     ProgressBar->setRange(0, std::max(maximum, 0));
     ProgressBar->setValue(0);
+    if (!isVisible()) {
+        adjustSize();
+        // Over the window the operator is working in.
+        if (const QWidget *w = QApplication::activeWindow())
+            move(w->geometry().center() - rect().center());
+    }
     show();
     raise();
     // Only repaints: the operator's clicks wait until the text is complete, so nothing can
     // change the tracks while they are being read.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void frmProgressWindow::advance(int value)
 {
     ProgressBar->setValue(value);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void frmProgressWindow::end()
