@@ -1,4 +1,5 @@
 #include "app/frmControlPanel.h"
+#include "app/frmProgressWindow.h"
 #include "app/frmSettings.h"
 #include "tracks/TrackFile.h"
 
@@ -318,4 +319,22 @@ TEST_F(MainWindow, RendersSheetAndPreviewOfTheCurrentTrack)
         shot.save(QDir(out).filePath(QStringLiteral("frmControlPanel.png")));
         settingsShot.save(QDir(out).filePath(QStringLiteral("frmSettings.png")));
     }
+}
+
+TEST(ProgressWindow, LabelRangeAndHiding)
+{
+    frmProgressWindow w;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("TERVO"));
+    w.begin(QStringLiteral("Now Copying to Clipboard... Please wait."), 20001);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.ProgressBar->maximum(), 20001);
+    w.advance(300);
+    EXPECT_EQ(w.ProgressBar->value(), 300);
+    w.end();
+    EXPECT_FALSE(w.isVisible());
+    // A null label keeps the previous text.
+    w.begin(QString(), 5);
+    EXPECT_EQ(w.lblMessage->text(), QStringLiteral("Now Copying to Clipboard... Please wait."));
+    EXPECT_EQ(w.ProgressBar->value(), 0);
+    w.end();
 }
