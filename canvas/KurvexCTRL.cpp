@@ -190,34 +190,34 @@ void KurvexCTRL::SetFillColor(QRgb c)
 
 void KurvexCTRL::VLine(double x1, double y1, double x2, double y2, QRgb color)
 {
-    m_surface.line(m_mapping.pixelX(x1), m_mapping.pixelY(y1), m_mapping.pixelX(x2),
-                   m_mapping.pixelY(y2), color);
+    m_surface.line(m_mapping.mapX(x1), m_mapping.mapY(y1), m_mapping.mapX(x2), m_mapping.mapY(y2),
+                   color);
     changed();
 }
 
 void KurvexCTRL::VPset(double x, double y, QRgb color)
 {
-    m_surface.pset(m_mapping.pixelX(x), m_mapping.pixelY(y), color);
+    m_surface.pset(m_mapping.mapX(x), m_mapping.mapY(y), color);
     changed();
 }
 
 void KurvexCTRL::VCircle(double x, double y, double r, QRgb)
 {
-    m_surface.circle(m_mapping.pixelX(x), m_mapping.pixelY(y), r);
+    m_surface.circle(m_mapping.mapX(x), m_mapping.mapY(y), r);
     changed();
 }
 
 void KurvexCTRL::VBox(double x1, double y1, double x2, double y2, QRgb color)
 {
-    m_surface.box(m_mapping.pixelX(x1), m_mapping.pixelY(y1), m_mapping.pixelX(x2),
-                  m_mapping.pixelY(y2), color);
+    m_surface.box(m_mapping.mapX(x1), m_mapping.mapY(y1), m_mapping.mapX(x2), m_mapping.mapY(y2),
+                  color);
     changed();
 }
 
 void KurvexCTRL::VFill(double x1, double y1, double x2, double y2, QRgb color)
 {
-    m_surface.fillBox(m_mapping.pixelX(x1), m_mapping.pixelY(y1), m_mapping.pixelX(x2),
-                      m_mapping.pixelY(y2), color);
+    m_surface.fillBox(m_mapping.mapX(x1), m_mapping.mapY(y1), m_mapping.mapX(x2),
+                      m_mapping.mapY(y2), color);
     changed();
 }
 

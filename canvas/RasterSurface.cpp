@@ -98,7 +98,6 @@ void RasterSurface::resize(int width, int height, qreal devicePixelRatio)
     if (!m_image.isNull() && w == m_width && h == m_height && dpr == m_dpr)
         return;
     flush();
-    m_lastLine.valid = false;
     QImage next(static_cast<int>(std::ceil(w * dpr)), static_cast<int>(std::ceil(h * dpr)),
                 QImage::Format_RGB32);
     next.setDevicePixelRatio(dpr);
@@ -115,7 +114,7 @@ void RasterSurface::resize(int width, int height, qreal devicePixelRatio)
 
 void RasterSurface::clear()
 {
-    m_lastLine.valid = false;
+    discardBatch();
     flush();
     m_image.fill(kSurfaceBackground);
 }
@@ -144,7 +143,88 @@ QPainter &RasterSurface::painter()
 
 void RasterSurface::flush()
 {
+    drawBatch();
     m_painter.reset();
+}
+
+void RasterSurface::discardBatch()
+{
+    m_batch.lines.clear();
+    m_batch.dots.clear();
+    m_batch.hasLast = false;
+}
+
+void RasterSurface::drawBatch()
+{
+    if (m_batch.lines.empty() && m_batch.dots.empty()) {
+        m_batch.hasLast = false;
+        return;
+    }
+    const int scale = static_cast<int>(m_dpr);
+    if (m_batch.mode == CopyPen && m_batch.width == 1 && scale == m_dpr && scale <= 4) {
+        copyBatchDirect(scale);
+        discardBatch();
+        return;
+    }
+    const int mode = m_drawMode, width = m_drawWidth;
+    m_drawMode = m_batch.mode;
+    m_drawWidth = m_batch.width;
+    usePen(m_batch.color);
+    QPainter &p = painter();
+    if (!m_batch.lines.empty())
+        p.drawLines(m_batch.lines.data(), static_cast<int>(m_batch.lines.size()));
+    // A line of no length still marks its pixel, as a one-point curve should show.
+    const QColor c = QColor::fromRgb(m_batch.color | 0xff000000);
+    for (const QPointF &d : m_batch.dots)
+        p.fillRect(QRectF(d.x(), d.y(), 1, 1), c);
+    m_drawMode = mode;
+    m_drawWidth = width;
+    discardBatch();
+}
+
+// Thin opaque lines are the bulk of every curve; they are set straight into the image in device
+// pixels, one logical pixel thick, leaving out the end point as the painter's flat-capped lines
+// do.
+void RasterSurface::copyBatchDirect(int scale)
+{
+    m_painter.reset();
+    const QRgb c = m_batch.color | 0xff000000;
+    const long w = static_cast<long>(m_image.width()), h = static_cast<long>(m_image.height());
+    uchar *bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    auto set = [&](long x, long y) {
+        if (x >= 0 && y >= 0 && x < w && y < h)
+            reinterpret_cast<QRgb *>(bits + y * stride)[x] = c;
+    };
+    auto device = [&](double v) { return static_cast<long>(std::floor(v * scale)); };
+    for (const QLineF &l : m_batch.lines) {
+        long x = device(l.x1()), y = device(l.y1());
+        const long x2 = device(l.x2()), y2 = device(l.y2());
+        const long dx = std::labs(x2 - x), dy = -std::labs(y2 - y);
+        const long sx = x < x2 ? 1 : -1, sy = y < y2 ? 1 : -1;
+        // The line's thickness runs across its main direction.
+        const bool xMajor = dx >= -dy;
+        long err = dx + dy;
+        while (x != x2 || y != y2) {
+            for (int k = 0; k < scale; ++k)
+                xMajor ? set(x, y + k) : set(x + k, y);
+            const long e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                x += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y += sy;
+            }
+        }
+    }
+    for (const QPointF &d : m_batch.dots) {
+        const long x = device(d.x()), y = device(d.y());
+        for (int j = 0; j < scale; ++j)
+            for (int k = 0; k < scale; ++k)
+                set(x + k, y + j);
+    }
 }
 
 void RasterSurface::applyMode(QPainter &p)
@@ -184,31 +264,51 @@ void RasterSurface::line(double x1, double y1, double x2, double y2, QRgb color)
         if (!clipSegment(x1, y1, x2, y2, -m, -m, m_width + m, m_height + m))
             return;
     }
+    x1 = snap(x1);
+    y1 = snap(y1);
+    x2 = snap(x2);
+    y2 = snap(y2);
     const bool idempotent = m_drawMode == CopyPen || m_drawMode == NotCopyPen ||
                             m_drawMode == MergePen || m_drawMode == MaskPen ||
                             m_drawMode == MaskNotPen || m_drawMode == MergeNotPen ||
                             m_drawMode == Blackness || m_drawMode == Whiteness;
-    if (idempotent && m_lastLine.valid && m_lastLine.x1 == x1 && m_lastLine.y1 == y1 &&
-        m_lastLine.x2 == x2 && m_lastLine.y2 == y2 && m_lastLine.color == color &&
-        m_lastLine.width == m_drawWidth && m_lastLine.mode == m_drawMode)
-        return;
-    m_lastLine = {x1, y1, x2, y2, color, m_drawWidth, m_drawMode, true};
-    usePen(color);
-    if (x1 == x2 && y1 == y2) {
-        // A line of no length still marks its pixel, as a one-point curve should show.
-        painter().fillRect(QRectF(x1, y1, 1, 1), QColor::fromRgb(color));
+    const QLineF l(x1, y1, x2, y2);
+    if (!idempotent) {
+        drawBatch();
+        usePen(color);
+        if (x1 == x2 && y1 == y2)
+            painter().fillRect(QRectF(x1, y1, 1, 1), QColor::fromRgb(color | 0xff000000));
+        else
+            painter().drawLine(l);
         return;
     }
-    painter().drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    color |= 0xff000000;
+    LineBatch &b = m_batch;
+    if (b.color != color || b.width != m_drawWidth || b.mode != m_drawMode) {
+        drawBatch();
+        b.color = color;
+        b.width = m_drawWidth;
+        b.mode = m_drawMode;
+    }
+    if (b.hasLast && b.last == l)
+        return;
+    b.last = l;
+    b.hasLast = true;
+    if (x1 == x2 && y1 == y2)
+        b.dots.emplace_back(x1, y1);
+    else
+        b.lines.push_back(l);
+    if (b.lines.size() + b.dots.size() >= 4096)
+        drawBatch();
 }
 
 void RasterSurface::pset(double x, double y, QRgb color)
 {
-    m_lastLine.valid = false;
+    drawBatch();
     if (m_drawMode == Nop || !finite(x, y))
         return;
-    x = std::floor(x);
-    y = std::floor(y);
+    x = snap(x);
+    y = snap(y);
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return;
     QPainter &p = painter();
@@ -218,7 +318,7 @@ void RasterSurface::pset(double x, double y, QRgb color)
 
 void RasterSurface::circle(double cx, double cy, double radius)
 {
-    m_lastLine.valid = false;
+    drawBatch();
     if (m_drawMode == Nop || !finite(cx, cy) || !std::isfinite(radius))
         return;
     radius = std::fabs(radius);
@@ -230,22 +330,22 @@ void RasterSurface::circle(double cx, double cy, double radius)
     const Qt::BrushStyle style = brushFor(m_fillStyle);
     if (style != Qt::NoBrush)
         p.setBrush(QBrush(QColor::fromRgb(m_fillColor | 0xff000000), style));
-    p.drawEllipse(QPointF(cx, cy), radius, radius);
+    p.drawEllipse(QPointF(snap(cx), snap(cy)), radius, radius);
     if (style != Qt::NoBrush)
         p.setBrush(Qt::NoBrush);
 }
 
 void RasterSurface::box(double x1, double y1, double x2, double y2, QRgb color)
 {
-    m_lastLine.valid = false;
+    drawBatch();
     if (m_drawMode == Nop || !finite(x1, y1) || !finite(x2, y2))
         return;
     const double m = m_drawWidth + 2;
     if (std::max(x1, x2) < -m || std::max(y1, y2) < -m || std::min(x1, x2) > m_width + m ||
         std::min(y1, y2) > m_height + m)
         return;
-    auto clampX = [&](double v) { return std::clamp(v, -m, m_width + m); };
-    auto clampY = [&](double v) { return std::clamp(v, -m, m_height + m); };
+    auto clampX = [&](double v) { return snap(std::clamp(v, -m, m_width + m)); };
+    auto clampY = [&](double v) { return snap(std::clamp(v, -m, m_height + m)); };
     usePen(color);
     painter().drawRect(
         QRectF(QPointF(clampX(x1), clampY(y1)), QPointF(clampX(x2), clampY(y2))).normalized());
@@ -253,13 +353,13 @@ void RasterSurface::box(double x1, double y1, double x2, double y2, QRgb color)
 
 void RasterSurface::fillBox(double x1, double y1, double x2, double y2, QRgb color)
 {
-    m_lastLine.valid = false;
+    drawBatch();
     if (m_drawMode == Nop || !finite(x1, y1) || !finite(x2, y2))
         return;
-    const double l = std::max(std::floor(std::min(x1, x2)), -1.0);
-    const double t = std::max(std::floor(std::min(y1, y2)), -1.0);
-    const double r = std::min(std::floor(std::max(x1, x2)), static_cast<double>(m_width));
-    const double b = std::min(std::floor(std::max(y1, y2)), static_cast<double>(m_height));
+    const double l = std::max(snap(std::min(x1, x2)), -1.0);
+    const double t = std::max(snap(std::min(y1, y2)), -1.0);
+    const double r = std::min(snap(std::max(x1, x2)), static_cast<double>(m_width));
+    const double b = std::min(snap(std::max(y1, y2)), static_cast<double>(m_height));
     if (r < l || b < t)
         return;
     QPainter &p = painter();
@@ -270,7 +370,7 @@ void RasterSurface::fillBox(double x1, double y1, double x2, double y2, QRgb col
 
 void RasterSurface::text(double left, double top, const QString &s)
 {
-    m_lastLine.valid = false;
+    drawBatch();
     if (s.isEmpty() || !finite(left, top))
         return;
     if (std::fabs(left) > kSafeCoordinate || std::fabs(top) > kSafeCoordinate)

@@ -2,10 +2,13 @@
 
 #include <QFont>
 #include <QImage>
+#include <QLineF>
 #include <QPainter>
 #include <QRgb>
 #include <QString>
+#include <cmath>
 #include <memory>
+#include <vector>
 
 namespace kurvex {
 
@@ -81,7 +84,8 @@ public:
     void setFontSize(double points);
     double fontSize() const { return m_font.pointSizeF(); }
 
-    // Primitives in logical pixels; the colour argument is the pen's.
+    // Primitives in logical pixels, placed to the nearest device pixel below (on a plain screen:
+    // the largest integer not above); the colour argument is the pen's.
     void line(double x1, double y1, double x2, double y2, QRgb color);
     void pset(double x, double y, QRgb color);
     // Outline in the foreground colour, inside by the fill style and fill colour.
@@ -99,6 +103,7 @@ public:
 private:
     QPainter &painter();
     void flush();
+    double snap(double v) const { return std::floor(v * m_dpr) / m_dpr; }
     void applyMode(QPainter &p);
     void usePen(QRgb color);
 
@@ -118,14 +123,20 @@ private:
     QRgb m_penColor = 0;
     int m_penWidth = -1;
     int m_painterMode = -1;
-    // The last line drawn: a curve of many points per pixel repeats it, and in a mode that does
-    // not depend on the screen repeating it changes nothing.
-    struct LastLine {
-        double x1, y1, x2, y2;
-        QRgb color;
-        int width, mode;
-        bool valid = false;
-    } m_lastLine;
+    // Lines of one pen in a mode that does not depend on the screen, waiting to be drawn in one
+    // call; a curve of many points per pixel repeats its last line, which is then left out.
+    struct LineBatch {
+        QRgb color = 0;
+        int width = 0;
+        int mode = 0;
+        std::vector<QLineF> lines;
+        std::vector<QPointF> dots; // lines of no length
+        bool hasLast = false;
+        QLineF last;
+    } m_batch;
+    void drawBatch();
+    void discardBatch();
+    void copyBatchDirect(int scale);
 };
 
 } // namespace kurvex

@@ -120,6 +120,16 @@ double Graph::clampPixel(double c) const
     return std::floor(std::clamp(c, -kPixelClamp, kPixelClamp));
 }
 
+// The clamped position before rounding: the surface places it to its own device pixels.
+double Graph::surfaceX(double x) const
+{
+    return std::clamp(m_mapping.mapX(x), -kPixelClamp, kPixelClamp);
+}
+double Graph::surfaceY(double y) const
+{
+    return std::clamp(m_mapping.mapY(y), -kPixelClamp, kPixelClamp);
+}
+
 double Graph::VtoWX(double x) const
 {
     return clampPixel(m_mapping.mapX(x));
@@ -191,17 +201,17 @@ void Graph::Axis(double xStep, double yStep, int islog, const QString &xlabel)
 
 void Graph::VLine(double x1, double y1, double x2, double y2, QRgb color)
 {
-    const double a = VtoWX(x1), b = VtoWY(y1), c = VtoWX(x2), d = VtoWY(y2);
     // A line with any end this far off is dropped, not clipped.
-    if (!withinGuard(a) || !withinGuard(b) || !withinGuard(c) || !withinGuard(d))
+    if (!withinGuard(VtoWX(x1)) || !withinGuard(VtoWY(y1)) || !withinGuard(VtoWX(x2)) ||
+        !withinGuard(VtoWY(y2)))
         return;
-    m_surface.line(a, b, c, d, color);
+    m_surface.line(surfaceX(x1), surfaceY(y1), surfaceX(x2), surfaceY(y2), color);
     changed();
 }
 
 void Graph::VPset(double x, double y, QRgb color)
 {
-    m_surface.pset(VtoWX(x), VtoWY(y), color);
+    m_surface.pset(surfaceX(x), surfaceY(y), color);
     changed();
 }
 
@@ -210,19 +220,19 @@ void Graph::VCircle(double x, double y, double r, QRgb color)
     m_surface.setForeColor(color);
     m_surface.setFillColor(color);
     m_surface.setFillStyle(kurvex::FillSolid);
-    m_surface.circle(VtoWX(x), VtoWY(y), r);
+    m_surface.circle(surfaceX(x), surfaceY(y), r);
     changed();
 }
 
 void Graph::VBox(double x1, double y1, double x2, double y2, QRgb color)
 {
-    m_surface.box(VtoWX(x1), VtoWY(y1), VtoWX(x2), VtoWY(y2), color);
+    m_surface.box(surfaceX(x1), surfaceY(y1), surfaceX(x2), surfaceY(y2), color);
     changed();
 }
 
 void Graph::VFill(double x1, double y1, double x2, double y2, QRgb color)
 {
-    m_surface.fillBox(VtoWX(x1), VtoWY(y1), VtoWX(x2), VtoWY(y2), color);
+    m_surface.fillBox(surfaceX(x1), surfaceY(y1), surfaceX(x2), surfaceY(y2), color);
     changed();
 }
 

@@ -97,6 +97,8 @@ signals:
 private:
     void changed() { emit imageChanged(); }
     double clampPixel(double c) const;
+    double surfaceX(double x) const;
+    double surfaceY(double y) const;
     void resizeSurfaceToWindow(qreal devicePixelRatio);
 
     Clipboard &m_clipboard;

@@ -58,6 +58,23 @@ void BM_FullRedrawRdeTrack(benchmark::State &state)
 }
 BENCHMARK(BM_FullRedrawRdeTrack)->Unit(benchmark::kMillisecond);
 
+// The part of a redraw that does not depend on the track: clearing, grid, labels and axes.
+void BM_CanvasAxis(benchmark::State &state)
+{
+    app();
+    std::unique_ptr<kurvex::KurvexControl> canvas(
+        kurvex::createControl(QString::fromLatin1(kurvex::kProgId)));
+    canvas->widget()->resize(1000, 700);
+    canvas->XAxisFormat(QStringLiteral("0.0"));
+    canvas->YAxisFormat(QStringLiteral("0.0e+0"));
+    canvas->View(-0.1, 1.5e-4, 1.1, -4.5e-4);
+    for (auto _ : state) {
+        canvas->Axis(0.5, 1e-4, QStringLiteral("Potential /V"), QStringLiteral("Current /A"));
+        benchmark::DoNotOptimize(canvas->image().constBits());
+    }
+}
+BENCHMARK(BM_CanvasAxis)->Unit(benchmark::kMillisecond);
+
 void BM_GraphLivePoint(benchmark::State &state)
 {
     app();

@@ -72,6 +72,48 @@ TEST(RasterSurface, DenseScreensGetDevicePixelsAndLogicalCoordinates)
         for (int dx = 0; dx < 2; ++dx)
             EXPECT_EQ(img.pixel(20 + dx, 20 + dy) & 0xffffff, 0xff0000u);
     EXPECT_EQ(countColor(img, 0xff0000), 4);
+    // A one-pixel line is one logical pixel thick: two device rows, its end point left out.
+    s.line(30, 20, 40, 20, 0x00ff00);
+    const QImage &lined = s.image();
+    EXPECT_EQ(countColor(lined, 0x00ff00), 10 * 2 * 2);
+    EXPECT_EQ(lined.pixel(60, 41) & 0xffffff, 0x00ff00u);
+    EXPECT_EQ(lined.pixel(79, 40) & 0xffffff, 0x00ff00u);
+    EXPECT_EQ(lined.pixel(80, 40) & 0xffffff, 0xffffffu);
+}
+
+TEST(RasterSurface, ThinLinesCoverEveryStepBetweenTheirEnds)
+{
+    for (qreal dpr : {1.0, 1.5}) {
+        RasterSurface s;
+        s.resize(50, 50, dpr);
+        s.line(2, 3, 40, 17, 0x0000ff);  // shallow
+        s.line(45, 2, 35, 48, 0xff0000); // steep, right to left
+        const QImage &img = s.image();
+        // Whether any device pixel of the logical column (or row) has the colour.
+        auto inColumn = [&](int x, QRgb c) {
+            const int dx = static_cast<int>(x * dpr);
+            for (int y = 0; y < img.height(); ++y)
+                if ((img.pixel(dx, y) & 0xffffff) == c)
+                    return true;
+            return false;
+        };
+        auto inRow = [&](int y, QRgb c) {
+            const int dy = static_cast<int>(y * dpr);
+            for (int x = 0; x < img.width(); ++x)
+                if ((img.pixel(x, dy) & 0xffffff) == c)
+                    return true;
+            return false;
+        };
+        auto on = [&](int x, int y, QRgb c) {
+            return (img.pixel(static_cast<int>(x * dpr), static_cast<int>(y * dpr)) & 0xffffff) ==
+                   c;
+        };
+        EXPECT_TRUE(on(2, 3, 0x0000ff)) << dpr;
+        for (int x = 2; x < 40; ++x)
+            EXPECT_TRUE(inColumn(x, 0x0000ff)) << "column " << x << " dpr " << dpr;
+        for (int y = 2; y < 48; ++y)
+            EXPECT_TRUE(inRow(y, 0xff0000)) << "row " << y << " dpr " << dpr;
+    }
 }
 
 TEST(RasterSurface, ResizingKeepsTheImageAndIgnoresEmptySizes)
