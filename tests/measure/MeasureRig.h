@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <array>
 #include <memory>
 
 namespace tervo {
@@ -26,6 +27,46 @@ inline bool ensureGuiApp()
     return true;
 }
 
+// The PCI-9112 card of the rig, counting the analog input reads per input.
+class CountingDask final : public PciDaskLibrary {
+public:
+    explicit CountingDask(PciDaskLibrary &inner) : m_inner(inner) {}
+    std::int16_t Register_Card(std::uint16_t type, std::uint16_t number) override
+    {
+        return m_inner.Register_Card(type, number);
+    }
+    std::int16_t Release_Card(std::uint16_t handle) override
+    {
+        return m_inner.Release_Card(handle);
+    }
+    std::int16_t AI_VReadChannel(std::uint16_t card, std::uint16_t channel, std::uint16_t range,
+                                 double &volts) override
+    {
+        if (channel < reads.size())
+            ++reads[channel];
+        return m_inner.AI_VReadChannel(card, channel, range, volts);
+    }
+    std::int16_t AO_9112_Config(std::uint16_t handle, std::uint16_t channel,
+                                double reference) override
+    {
+        return m_inner.AO_9112_Config(handle, channel, reference);
+    }
+    std::int16_t AO_VWriteChannel(std::uint16_t handle, std::uint16_t channel,
+                                  double volts) override
+    {
+        return m_inner.AO_VWriteChannel(handle, channel, volts);
+    }
+    std::int16_t DO_WritePort(std::uint16_t card, std::uint16_t port, std::uint32_t value) override
+    {
+        return m_inner.DO_WritePort(card, port, value);
+    }
+
+    std::array<int, 64> reads{};
+
+private:
+    PciDaskLibrary &m_inner;
+};
+
 struct MeasureRig {
     bool guiReady = ensureGuiApp();
     QTemporaryDir dir;
@@ -33,6 +74,7 @@ struct MeasureRig {
     ScriptedPrompts prompts;
     std::unique_ptr<AppState> app;
     std::unique_ptr<sim::SimRig> rig;
+    std::unique_ptr<CountingDask> dask;
     std::unique_ptr<Instruments> instruments;
     MemoryClipboard clipboard;
     Graph monitor{clipboard};
@@ -58,6 +100,29 @@ struct MeasureRig {
     }
 
     // Ticks the model at its timer interval until it is back in the monitor state.
+    // Inputs, rotator output and power outputs on the PCI-9112 card, with the rotator's
+    // calibration: RpmSet turns the simulated rotator. Call before the model is made.
+    void useCard(bool rotator = true)
+    {
+        Settings &s = app->settings;
+        s.ADBoard = 2;
+        s.DABoard = rotator ? 1 : 0;
+        s.PowerControl = rotator ? 2 : 0;
+        s.CardNumber = 0;
+        if (rotator)
+            ReadRpmTable(QStringLiteral(TERVO_BIN_DIR "/rotator-calibration.txt"), app->RpmTable);
+        dask = std::make_unique<CountingDask>(rig->dask());
+        VendorLibraries libs = rig->libraries();
+        libs.dask = dask.get();
+        instruments = std::make_unique<Instruments>(s, app->RpmTable, libs);
+        auto now = context->now;
+        auto show = context->showTrack;
+        context = std::make_unique<MeasureContext>(
+            MeasureContext{*app, *instruments, monitor, result, sound});
+        context->now = now;
+        context->showTrack = show;
+    }
+
     template <typename Model> int runToEnd(Model &m, int maxTicks = 200000)
     {
         int ticks = 0;
