@@ -1,6 +1,13 @@
 #include "frmSimRig.h"
 
+#include "devices/sim/SimCellController.h"
 #include "devices/sim/SimPanelController.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMessageBox>
+#include <QRadioButton>
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -30,14 +37,15 @@ constexpr FieldDef kFields[] = {
 };
 } // namespace
 
-frmSimRig::frmSimRig(sim::SimPanelController &controller, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_controller(controller),
+frmSimRig::frmSimRig(sim::SimPanelController &controller, sim::SimCellController *cells,
+                     QWidget *parent)
+    : QWidget(parent, Qt::Window), m_controller(controller), m_cells(cells),
       m_start(new QPushButton(QStringLiteral("Start sweep"), this)),
       m_stop(new QPushButton(QStringLiteral("Stop sweep"), this)), m_status(new QLabel(this)),
       m_faults(new QPlainTextEdit(this)), m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmSimRig"));
-    setWindowTitle(QStringLiteral("Simulated Rig"));
+    setWindowTitle(QStringLiteral("Simulated Instrument"));
     auto *form = new QFormLayout;
     for (const FieldDef &f : kFields) {
         auto *edit = new QLineEdit(this);
@@ -55,7 +63,11 @@ frmSimRig::frmSimRig(sim::SimPanelController &controller, QWidget *parent)
     m_faults->setReadOnly(true);
     m_faults->setMaximumBlockCount(200);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    if (m_cells)
+        layout->addWidget(buildCellPanel());
+    auto *sweepBox = new QGroupBox(QStringLiteral("Potentiostat"), this);
+    sweepBox->setLayout(form);
+    layout->addWidget(sweepBox);
     layout->addLayout(buttons);
     layout->addWidget(m_status);
     layout->addWidget(new QLabel(QStringLiteral("Commands the rig could not take:"), this));
@@ -75,6 +87,74 @@ frmSimRig::frmSimRig(sim::SimPanelController &controller, QWidget *parent)
     connect(m_timer, &QTimer::timeout, this, &frmSimRig::refresh);
     showFields();
     refresh();
+}
+
+QWidget *frmSimRig::buildCellPanel()
+{
+    auto *box = new QGroupBox(QStringLiteral("Cell"), this);
+    auto *form = new QFormLayout(box);
+    auto *model = new QComboBox(box);
+    model->setObjectName(QStringLiteral("cbxCellModel"));
+    model->addItems(m_cells->models());
+    form->addRow(QStringLiteral("Model"), model);
+    for (const sim::CellParameterInfo &info : sim::cellParameterInfos()) {
+        auto *edit = new QLineEdit(box);
+        edit->setObjectName(QStringLiteral("cell_") + QString::fromLatin1(info.key));
+        edit->setToolTip(QString::fromLatin1(info.description));
+        const QString unit = QString::fromLatin1(info.unit);
+        form->addRow(QString::fromLatin1(info.key) + (unit.isEmpty() ? QString() : " /" + unit),
+                     edit);
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit, key = info.key] {
+            m_cells->setParameter(QString::fromLatin1(key), edit->text().toDouble());
+            showCellFields();
+        });
+    }
+    auto *ringDisk = new QRadioButton(QStringLiteral("Ring-disk electrode"), box);
+    auto *multi = new QRadioButton(QStringLiteral("Multipotentiostat (ten cells)"), box);
+    ringDisk->setObjectName(QStringLiteral("optRingDisk"));
+    multi->setObjectName(QStringLiteral("optMultipotentiostat"));
+    (m_cells->wiring() == sim::SimCellController::RingDisk ? ringDisk : multi)->setChecked(true);
+    auto *wiring = new QHBoxLayout;
+    wiring->addWidget(ringDisk);
+    wiring->addWidget(multi);
+    form->addRow(QStringLiteral("Inputs"), wiring);
+    auto *apply = new QPushButton(QStringLiteral("Apply cell"), box);
+    apply->setObjectName(QStringLiteral("cmdApplyCell"));
+    form->addRow(QString(), apply);
+
+    connect(model, &QComboBox::activated, this, [this, model](int) {
+        m_cells->chooseModel(model->currentText());
+        showCellFields();
+    });
+    connect(ringDisk, &QRadioButton::toggled, this, [this](bool on) {
+        m_cells->setWiring(on ? sim::SimCellController::RingDisk
+                              : sim::SimCellController::Multipotentiostat);
+    });
+    connect(apply, &QPushButton::clicked, this, [this] {
+        QString error;
+        if (!m_cells->apply(&error))
+            QMessageBox::warning(this, windowTitle(), error);
+        showCellFields();
+    });
+    QTimer::singleShot(0, this, &frmSimRig::showCellFields);
+    return box;
+}
+
+void frmSimRig::showCellFields()
+{
+    if (!m_cells)
+        return;
+    if (auto *model = findChild<QComboBox *>(QStringLiteral("cbxCellModel")))
+        model->setCurrentText(m_cells->setup.model);
+    const bool dummy = m_cells->setup.model == sim::SimCellController::kDummyModel;
+    for (const sim::CellParameterInfo &info : sim::cellParameterInfos()) {
+        if (auto *edit =
+                findChild<QLineEdit *>(QStringLiteral("cell_") + QString::fromLatin1(info.key))) {
+            edit->setText(
+                QString::number(m_cells->parameter(QString::fromLatin1(info.key)), 'g', 6));
+            edit->setEnabled(!dummy);
+        }
+    }
 }
 
 QLineEdit *frmSimRig::field(const QString &name) const

@@ -11,13 +11,16 @@ class QTimer;
 namespace tervo {
 namespace sim {
 class SimPanelController;
-}
+class SimCellController;
+} // namespace sim
 
-// "Simulated Rig": the potentiostat's own sweep, started by hand, and what the rig is doing.
+// "Simulated Instrument": the cell behind the potentiostat, the potentiostat's own sweep,
+// started by hand, and what the rig is doing.
 class frmSimRig : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSimRig(sim::SimPanelController &controller, QWidget *parent = nullptr);
+    explicit frmSimRig(sim::SimPanelController &controller, sim::SimCellController *cells = nullptr,
+                       QWidget *parent = nullptr);
 
     QLineEdit *field(const QString &name) const;
     QPushButton *cmdStartSweep() const { return m_start; }
@@ -33,8 +36,11 @@ protected:
 private:
     void takeFields();
     void showFields();
+    QWidget *buildCellPanel();
+    void showCellFields();
 
     sim::SimPanelController &m_controller;
+    sim::SimCellController *m_cells;
     QPushButton *m_start;
     QPushButton *m_stop;
     QLabel *m_status;
