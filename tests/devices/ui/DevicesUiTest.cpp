@@ -154,7 +154,7 @@ TEST(frmSimRigView, StartsTheFrontPanelSweepFromItsFields)
     Station s;
     sim::SimPanelController panel(s.rig);
     frmSimRig w(panel);
-    EXPECT_EQ(w.windowTitle(), "Simulated Rig");
+    EXPECT_EQ(w.windowTitle(), "Simulated Instrument");
     EXPECT_EQ(w.field("txtRate")->text(), "100");
     EXPECT_FALSE(w.cmdStopSweep()->isEnabled());
     w.field("txtV0")->setText("0.1");
