@@ -164,3 +164,15 @@ TEST(KurvexCTRL, CopyToClipboardHandsOverTheSurfacesImage)
     EXPECT_EQ(copied, c->image());
     EXPECT_EQ(copied.pixel(15, 15) & 0xffffff, 0x00ff00u);
 }
+
+TEST(KurvexCTRL, PaintsItsSurfaceOnTheScreen)
+{
+    auto c = makeCanvas(120, 90);
+    ASSERT_TRUE(c->View(0, 0, 120, 90));
+    c->SetSize(0, 0, 0, 0);
+    c->VFill(30, 20, 60, 50, 0x00ff00);
+    c->widget()->show();
+    const QImage shown = c->widget()->grab().toImage();
+    EXPECT_EQ(shown.pixel(40, 30) & 0xffffff, 0x00ff00u);
+    EXPECT_EQ(shown.pixel(100, 80) & 0xffffff, 0xffffffu);
+}

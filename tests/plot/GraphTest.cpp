@@ -163,6 +163,9 @@ TEST(frmGraph, FollowsTheGraphAndCopiesWithItsButton)
     EXPECT_EQ(clipboard.image.pixel(20, 20) & 0xffffff, 0xff0000u);
     g.Show();
     EXPECT_TRUE(windows.window(0).isVisible());
+    const QImage shown = windows.window(0).grab().toImage();
+    EXPECT_EQ(shown.pixel(20, 20) & 0xffffff, 0xff0000u);
+    EXPECT_EQ(shown.pixel(200, 100) & 0xffffff, 0xffffffu);
     g.Hide();
     EXPECT_FALSE(windows.window(0).isVisible());
     EXPECT_FALSE(windows.graph(1).isVisible());
