@@ -36,6 +36,8 @@ public:
     void VFill(double x1, double y1, double x2, double y2, QRgb color) override;
     QImage image() override;
 
+    // The image persists whether or not SetSize switched automatic redraw on; the flag is kept
+    // for hosts that ask.
     bool autoRedraw() const { return m_autoRedraw; }
 
 protected:

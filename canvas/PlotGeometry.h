@@ -26,9 +26,6 @@ struct WorldMapping {
     double pixelY(double y) const;
 };
 
-// Largest integer not above v (the language's Int), NaN stays NaN.
-double floorInt(double v);
-
 // First tick of an axis: Int(start / step) * step.
 double firstTick(double start, double step);
 
