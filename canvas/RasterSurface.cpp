@@ -3,6 +3,7 @@
 #include "PlotGeometry.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -74,6 +75,13 @@ Qt::BrushStyle brushFor(int style)
 bool finite(double a, double b)
 {
     return std::isfinite(a) && std::isfinite(b);
+}
+
+// Fonts need a GUI application; without one (logic run from a plain test or tool) text is left
+// out and measured at 8 pixels a character.
+bool fontsAvailable()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
 }
 
 } // namespace
@@ -371,7 +379,7 @@ void RasterSurface::fillBox(double x1, double y1, double x2, double y2, QRgb col
 void RasterSurface::text(double left, double top, const QString &s)
 {
     drawBatch();
-    if (s.isEmpty() || !finite(left, top))
+    if (s.isEmpty() || !finite(left, top) || !fontsAvailable())
         return;
     if (std::fabs(left) > kSafeCoordinate || std::fabs(top) > kSafeCoordinate)
         return;
@@ -387,11 +395,15 @@ void RasterSurface::text(double left, double top, const QString &s)
 
 int RasterSurface::textWidth(const QString &s) const
 {
+    if (!fontsAvailable())
+        return 8 * static_cast<int>(s.size());
     return QFontMetrics(m_font, &m_image).horizontalAdvance(s);
 }
 
 int RasterSurface::textHeight() const
 {
+    if (!fontsAvailable())
+        return 16;
     return QFontMetrics(m_font, &m_image).height();
 }
 
