@@ -136,6 +136,7 @@ void MeasurementModel::start()
     m_context.app.MeasurementRunning = true;
     m_stopRequested = false;
     m_endedByRunLength = false;
+    m_drewLast = false;
     const bool wasEnabled = m_timerEnabled;
     setTimerEnabled(false);
     m_n = 0;
@@ -229,11 +230,16 @@ bool MeasurementModel::recordingBegins(const std::array<double, 3> &r)
 
 void MeasurementModel::updateLive(const std::array<double, 3> &r)
 {
-    if (drawsLive())
-        extendLiveRange(r);
-    else
-        m_range = {std::min(m_range.xmin, r[0]), std::min(m_range.ymin, r[1]),
-                   std::max(m_range.xmax, r[0]), std::max(m_range.ymax, r[1])};
+    if (drawsLive()) {
+        // Drawing that resumes after ticks without it (a slowing sampling rate) starts with a
+        // full redraw: the view still shows the range of the last drawn point.
+        extendLiveRange(r, m_n > 0 && !m_drewLast);
+        m_drewLast = true;
+        return;
+    }
+    m_drewLast = false;
+    m_range = {std::min(m_range.xmin, r[0]), std::min(m_range.ymin, r[1]),
+               std::max(m_range.xmax, r[0]), std::max(m_range.ymax, r[1])};
 }
 
 void MeasurementModel::advancePoint()
@@ -274,14 +280,16 @@ void MeasurementModel::showRemaining(std::uint32_t elapsed)
     m_remainingText = QString::number(roundHalfEven(remaining));
 }
 
-void MeasurementModel::extendLiveRange(const std::array<double, 3> &r)
+void MeasurementModel::extendLiveRange(const std::array<double, 3> &r, bool forceRedraw)
 {
-    liveDraw(m_context.resultGraph, m_range, m_graphSize, r[0], r[1], kLightRed,
-             [this] { redrawResult(kLightRed); });
+    liveDraw(
+        m_context.resultGraph, m_range, m_graphSize, r[0], r[1], kLightRed,
+        [this] { redrawResult(kLightRed); }, forceRedraw);
 }
 
 void MeasurementModel::liveDraw(Graph &g, PlotRange &range, std::pair<int, int> &size, double x,
-                                double y, int colour, const std::function<void()> &redraw)
+                                double y, int colour, const std::function<void()> &redraw,
+                                bool forceRedraw)
 {
     const PlotRange before = range;
     range.xmin = std::min(range.xmin, x);
@@ -291,7 +299,7 @@ void MeasurementModel::liveDraw(Graph &g, PlotRange &range, std::pair<int, int> 
     const std::pair<int, int> now{g.getSize().width, g.getSize().height};
     const bool grew = before.xmin != range.xmin || before.xmax != range.xmax ||
                       before.ymin != range.ymin || before.ymax != range.ymax;
-    if (grew || now != size) {
+    if (grew || now != size || forceRedraw) {
         size = now;
         // The range itself grows by the margin, so the next points rarely force a redraw.
         range = WidenRange(range, 10);

@@ -151,7 +151,7 @@ protected:
     // Extends range to (x, y); when it grew or the graph changed size, widens it by 10 % and
     // calls redraw (which draws all points), otherwise draws the point alone.
     void liveDraw(Graph &graph, PlotRange &range, std::pair<int, int> &size, double x, double y,
-                  int colour, const std::function<void()> &redraw);
+                  int colour, const std::function<void()> &redraw, bool forceRedraw = false);
     // View and axes of a graph over range, as a full redraw sets them.
     static void setGraphView(Graph &graph, const PlotRange &range);
     // Takes the next point: n advances, and a full buffer ends the run.
@@ -181,7 +181,7 @@ protected:
 private:
     void measuringStep();
     void finishRun();
-    void extendLiveRange(const std::array<double, 3> &r);
+    void extendLiveRange(const std::array<double, 3> &r, bool forceRedraw);
     void setTimerEnabled(bool enabled);
     void showTargetTrack();
 
@@ -195,6 +195,7 @@ private:
     bool m_stopRequested = false;
     bool m_recording = false;
     bool m_endedByRunLength = false;
+    bool m_drewLast = false;
     std::uint32_t m_startTick = 0;
     std::uint32_t m_nowTick = 0;
     std::uint32_t m_runLength = 0;

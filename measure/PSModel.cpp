@@ -169,12 +169,14 @@ std::int32_t PSModel::rotationRate() const
 double PSModel::measureReference()
 {
     // Formed like the per-tick test value (scaled average, two decimals), so that recording
-    // begins at the step rather than at the first tick.
+    // begins at the step rather than at the first tick. With a function generator the test
+    // does not use it: at Start the generator's first potential may not be applied yet.
     const int count = std::max(1, roundHalfEven(m_settings.PSAccum));
     double sum = 0;
     for (int i = 0; i < count; ++i)
         sum += m_instruments.ADRead(0) * m_settings.PSXScale;
     m_referenceRaw = sum / count;
+    m_held = m_referenceRaw;
     return roundTo(m_referenceRaw, 2);
 }
 
@@ -198,14 +200,26 @@ void PSModel::takeSample(std::array<double, 3> &r)
 
 bool PSModel::recordingBegins(const std::array<double, 3> &)
 {
-    return roundTo(m_potential, 2) != referencePotential() &&
-           std::fabs(m_potential - m_referenceRaw) > kMinStep;
+    bool step = false;
+    if (!generatorControlled()) {
+        step = roundTo(m_potential, 2) != referencePotential() &&
+               std::fabs(m_potential - m_referenceRaw) > kMinStep;
+    } else if (m_settings.PSV0 != m_settings.PSV1) {
+        // The generator's step: the potential is now nearer the second potential than the first.
+        step = std::fabs(m_potential - m_settings.PSV1) < std::fabs(m_potential - m_settings.PSV0);
+    } else {
+        // Nothing to detect; the hold time alone decides.
+        step = elapsedMs(startTick(), nowTick()) > m_settings.PSRetainTime * 1000.0;
+    }
+    if (!step)
+        m_held = m_potential;
+    return step;
 }
 
 void PSModel::onRecordingStarted()
 {
     record(pointCount())[0] = 0;
-    m_before = roundTo(m_referenceRaw, 3);
+    m_before = roundTo(m_held, 3);
     m_after = roundTo(m_potential, 3);
     m_stepSeen = true;
 }
@@ -259,8 +273,8 @@ void PSModel::storeFields(TrackHeader &h)
     h.DiskYscale = m_settings.PSYScale;
     h.RingYscale = 0;
     // Without a step both potentials are the one that was held.
-    h.V1st = m_stepSeen ? m_before : roundTo(m_referenceRaw, 3);
-    h.V2nd = m_stepSeen ? m_after : roundTo(m_referenceRaw, 3);
+    h.V1st = m_stepSeen ? m_before : roundTo(m_held, 3);
+    h.V2nd = m_stepSeen ? m_after : roundTo(m_held, 3);
 }
 
 void PSModel::storePoints(TrackStore &store, int t)
