@@ -203,6 +203,15 @@ void frmControlPanel::buildControls()
             &ControlPanelController::chooseReference);
 }
 
+QAction *frmControlPanel::addExtraEntry(const QString &menuName, const QString &caption,
+                                        std::function<void()> opener)
+{
+    QMenu *menu = menuBar()->findChild<QMenu *>(menuName);
+    if (!menu)
+        return nullptr;
+    return addEntry(menu, caption, std::move(opener));
+}
+
 QAction *frmControlPanel::addEntry(QMenu *menu, const QString &caption, std::function<void()> run)
 {
     QAction *a = menu->addAction(caption);

@@ -39,6 +39,10 @@ public:
     // by its caption is enabled and runs opener when chosen. False for an unknown caption.
     bool setWindowOpener(const QString &caption, std::function<void()> opener);
     QAction *menuEntry(const QString &caption) const { return m_entries.value(caption); }
+    // An entry that only some set-ups have (the simulated rig's window), added to the end of the
+    // menu whose object name is given ("Tool_Acc").
+    QAction *addExtraEntry(const QString &menuName, const QString &caption,
+                           std::function<void()> opener);
 
     // The preview: canvas goes into the host area and draw is run for every track shown.
     void setPreview(QWidget *canvas, std::function<void(int track)> draw);

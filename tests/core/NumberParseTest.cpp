@@ -79,4 +79,7 @@ TEST(Clock, FakeClockAndWrapAround)
     clock.advance(0x200);
     EXPECT_LT(clock.tickCount(), start);
     EXPECT_EQ(elapsedMs(start, clock.tickCount()), 0x200u);
+    // A start read just after now is no time at all, not a wrapped 49 days.
+    EXPECT_EQ(elapsedMs(1001, 1000), 0u);
+    EXPECT_EQ(elapsedMs(0xFFFFFFFFu, 5), 6u);
 }

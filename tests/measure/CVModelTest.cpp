@@ -221,3 +221,24 @@ TEST(CVMeasurement, WithoutGeneratorRecordingStartsAtTheGridLine)
     r.ticks(*m, 1);
     EXPECT_FALSE(r.app->MeasurementRunning);
 }
+
+// On a real clock time moves while a tick reads the boards, so the start of recording is read a
+// little after the tick's own time; the run must not take that for a run length long past.
+TEST(CVMeasurement, ClockMovingDuringTheTickDoesNotEndTheRun)
+{
+    MeasureRig r;
+    auto m = openCV(r);
+    m->SamplingRate(10);
+    m->Accumlation(1);
+    std::int32_t retain = 0;
+    m->RetainTime(retain);
+    m->StartMeasurement();
+    r.clock.setAdvanceOnRead(1);
+    r.ticks(*m, 30);
+    r.clock.setAdvanceOnRead(0);
+    EXPECT_EQ(m->state(), CVModel::Measuring);
+    EXPECT_GE(m->pointCount(), 29);
+    m->stop();
+    r.ticks(*m, 1);
+    EXPECT_GE(r.app->store[0].pnum, 29);
+}
