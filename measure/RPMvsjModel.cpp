@@ -185,7 +185,8 @@ double RPMvsjModel::measureReference()
         rate += m_instruments.ADRead(4) * s.RPjRPMScale;
     }
     m_diskPotential = v / s.RPjAccum;
-    return quantise(rate / s.RPjAccum);
+    m_referenceRaw = rate / s.RPjAccum;
+    return quantise(m_referenceRaw);
 }
 
 void RPMvsjModel::takeSample(std::array<double, 3> &r)
@@ -207,7 +208,9 @@ bool RPMvsjModel::recordingBegins(const std::array<double, 3> &r)
 {
     if (fields.method == ProgrammedRamp)
         return r[2] > m_settings.RPjRetainTime * 1000.0;
-    return quantise(r[0]) != referenceRate();
+    // A standing rotator reads a few tenths of an rpm either side of 0, which alone would cross
+    // the 0 grid line: the rate must also have moved by a whole grid step.
+    return quantise(r[0]) != referenceRate() && std::fabs(r[0] - m_referenceRaw) >= kRateGrid;
 }
 
 void RPMvsjModel::onRecordingStarted()

@@ -18,6 +18,8 @@ public:
     // Commanded rates above this are not sent; the rotator gets 0 instead.
     static constexpr double kMaxCommandedRpm = 5000;
     static constexpr double kLiveDrawingRate = 20;
+    // The grid of the rotation rate that starts a recording by hand (rpm).
+    static constexpr double kRateGrid = 5;
 
     enum Method { ByLimit = 0, ByButton = 1, ProgrammedRamp = 2 };
 
@@ -93,11 +95,12 @@ protected:
     void resetMonitor() override;
 
 private:
-    static double quantise(double rpm) { return std::floor(rpm / 5) * 5; }
+    static double quantise(double rpm) { return std::floor(rpm / kRateGrid) * kRateGrid; }
 
     bool m_recordTime = false;
     double m_diskPotential = 0;
-    double m_averageTick = 0; // averaged tick of the present sample, ms after Start
+    double m_referenceRaw = 0; // the rate at Start before rounding down
+    double m_averageTick = 0;  // averaged tick of the present sample, ms after Start
     std::uint32_t m_runStart = 0;
     double m_rate = 0;
     double m_commanded = 0;
