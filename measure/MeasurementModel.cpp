@@ -108,8 +108,8 @@ void MeasurementModel::tick()
         return;
     setTimerEnabled(false);
     m_inTick = true;
-    // A frozen window keeps its timer running but samples nothing.
-    if (frozen()) {
+    // A frozen window keeps its timer running but samples nothing; Stop still ends its run.
+    if (frozen() && !(m_state == Measuring && m_stopRequested)) {
     } else if (m_state == Monitor) {
         monitorStep();
     } else {
