@@ -24,8 +24,8 @@ QLineEdit *FieldBinder::number(QFormLayout *form, const QString &caption,
 }
 
 QLineEdit *FieldBinder::text(QFormLayout *form, const QString &caption,
-                             std::function<QString()> get,
-                             std::function<void(const QString &)> set, const char *objectName)
+                             std::function<QString()> get, std::function<void(const QString &)> set,
+                             const char *objectName)
 {
     auto *edit = new QLineEdit(m_owner);
     edit->setObjectName(QString::fromLatin1(objectName));
@@ -42,9 +42,9 @@ QLineEdit *FieldBinder::text(QFormLayout *form, const QString &caption,
     return edit;
 }
 
-QComboBox *FieldBinder::list(QFormLayout *form, const QString &caption,
-                             const QStringList &items, std::function<int()> get,
-                             std::function<void(int)> set, const char *objectName)
+QComboBox *FieldBinder::list(QFormLayout *form, const QString &caption, const QStringList &items,
+                             std::function<int()> get, std::function<void(int)> set,
+                             const char *objectName)
 {
     auto *box = new QComboBox(m_owner);
     box->setObjectName(QString::fromLatin1(objectName));

@@ -20,8 +20,7 @@ public:
     QLineEdit *text(QFormLayout *form, const QString &caption, std::function<QString()> get,
                     std::function<void(const QString &)> set, const char *objectName);
     QComboBox *list(QFormLayout *form, const QString &caption, const QStringList &items,
-                    std::function<int()> get, std::function<void(int)> set,
-                    const char *objectName);
+                    std::function<int()> get, std::function<void(int)> set, const char *objectName);
 
     void refresh();
 

@@ -46,10 +46,12 @@ frmMeasureCV::frmMeasureCV(CVModel &model, QWidget *parent)
 
     CVModel::Fields &f = m_model.fields;
     CVModel *m = &m_model;
-    m_fields.text(left, QStringLiteral("Set title"), [f = &f] { return f->setTitle; },
-                  [m](const QString &t) { m->setTitleEdited(t); }, "txtSetTitle");
-    m_fields.text(left, QStringLiteral("Title:"), [m] { return m->titleField; },
-                  [m](const QString &t) { m->Title(t); }, "txtTitle");
+    m_fields.text(
+        left, QStringLiteral("Set title"), [f = &f] { return f->setTitle; },
+        [m](const QString &t) { m->setTitleEdited(t); }, "txtSetTitle");
+    m_fields.text(
+        left, QStringLiteral("Title:"), [m] { return m->titleField; },
+        [m](const QString &t) { m->Title(t); }, "txtTitle");
     for (int k = 0; k < 3; ++k) {
         static const char *captions[] = {"1st /V", "2nd /V", "3rd /V"};
         static const char *names[] = {"txtV0", "txtV1", "txtV2"};
@@ -58,32 +60,41 @@ frmMeasureCV::frmMeasureCV(CVModel &model, QWidget *parent)
             [f = &f, k] { return f->v[static_cast<std::size_t>(k)]; },
             [m, k](double v) { m->potentialEdited(k, v); }, names[k]);
     }
-    m_fields.number(left, QStringLiteral("Scan Rate /mVs-1"), [f = &f] { return f->scanRate; },
-                    [m](double v) { m->scanRateEdited(v); }, "txtScanRate");
-    m_fields.number(left, QStringLiteral("Cycle Num."), [f = &f] { return f->cycles; },
-                    [m](double v) { m->cyclesEdited(v); }, "txtCycle");
-    m_fields.number(left, QStringLiteral("1st retainment time /s"),
-                    [f = &f] { return f->retainTime; },
-                    [f = &f](double v) { f->retainTime = v; }, "txtRetainTime");
-    m_fields.text(left, QStringLiteral("RPM:"), [m] { return m->rpmField; },
-                  [m](const QString &t) {
-                      QString v = t;
-                      m->rpm(v);
-                  },
-                  "txtRPM");
+    m_fields.number(
+        left, QStringLiteral("Scan Rate /mVs-1"), [f = &f] { return f->scanRate; },
+        [m](double v) { m->scanRateEdited(v); }, "txtScanRate");
+    m_fields.number(
+        left, QStringLiteral("Cycle Num."), [f = &f] { return f->cycles; },
+        [m](double v) { m->cyclesEdited(v); }, "txtCycle");
+    m_fields.number(
+        left, QStringLiteral("1st retainment time /s"), [f = &f] { return f->retainTime; },
+        [f = &f](double v) { f->retainTime = v; }, "txtRetainTime");
+    m_fields.text(
+        left, QStringLiteral("RPM:"), [m] { return m->rpmField; },
+        [m](const QString &t) {
+            QString v = t;
+            m->rpm(v);
+        },
+        "txtRPM");
 
-    m_fields.number(right, QStringLiteral("XScale V/V (ch 0)"), [f = &f] { return f->xScale; },
-                    [f = &f](double v) { f->xScale = v; }, "txtXScale");
-    m_fields.number(right, QStringLiteral("YScale A/V (ch 1)"), [f = &f] { return f->yScale; },
-                    [f = &f](double v) { f->yScale = v; }, "txtYScale");
-    m_fields.number(right, QStringLiteral("RPM /V (ch. 5)"), [f = &f] { return f->rpmPerVolt; },
-                    [f = &f](double v) { f->rpmPerVolt = v; }, "txtRPMScale");
-    m_fields.number(right, QStringLiteral("Sampling Rate"), [f = &f] { return f->samplingRate; },
-                    [m](double v) { m->samplingRateEdited(v); }, "txtSamplingRate");
-    m_fields.number(right, QStringLiteral("Accumlation  x"), [f = &f] { return f->accum; },
-                    [m](double v) { m->accumulationEdited(v); }, "txtAccum");
-    m_fields.list(right, QStringLiteral("Reference"), RefNames(), [f = &f] { return f->ref; },
-                  [f = &f](int i) { f->ref = i; }, "cbxReference");
+    m_fields.number(
+        right, QStringLiteral("XScale V/V (ch 0)"), [f = &f] { return f->xScale; },
+        [f = &f](double v) { f->xScale = v; }, "txtXScale");
+    m_fields.number(
+        right, QStringLiteral("YScale A/V (ch 1)"), [f = &f] { return f->yScale; },
+        [f = &f](double v) { f->yScale = v; }, "txtYScale");
+    m_fields.number(
+        right, QStringLiteral("RPM /V (ch. 5)"), [f = &f] { return f->rpmPerVolt; },
+        [f = &f](double v) { f->rpmPerVolt = v; }, "txtRPMScale");
+    m_fields.number(
+        right, QStringLiteral("Sampling Rate"), [f = &f] { return f->samplingRate; },
+        [m](double v) { m->samplingRateEdited(v); }, "txtSamplingRate");
+    m_fields.number(
+        right, QStringLiteral("Accumlation  x"), [f = &f] { return f->accum; },
+        [m](double v) { m->accumulationEdited(v); }, "txtAccum");
+    m_fields.list(
+        right, QStringLiteral("Reference"), RefNames(), [f = &f] { return f->ref; },
+        [f = &f](int i) { f->ref = i; }, "cbxReference");
 
     auto *method = new QGroupBox(QStringLiteral("Measurement Method"), this);
     auto *methodLayout = new QHBoxLayout(method);

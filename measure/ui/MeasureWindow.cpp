@@ -1,0 +1,162 @@
+#include "MeasureWindow.h"
+
+#include "tracks/Tables.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QTimer>
+
+namespace tervo {
+
+MeasureWindow::MeasureWindow(MeasurementModel &model, const QString &caption,
+                             const QString &objectName, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_model(model), m_fields(this)
+{
+    setWindowTitle(caption);
+    setObjectName(objectName);
+    m_root = new QVBoxLayout(this);
+    connect(&m_model, &MeasurementModel::changed, this, &MeasureWindow::refresh);
+}
+
+void MeasureWindow::addTrackRow()
+{
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Track"), this));
+    auto *track = new QSpinBox(this);
+    // One beyond each end, so that the arrows wrap.
+    track->setRange(-1, kUserTracks);
+    track->setObjectName(QStringLiteral("updTrack"));
+    row->addWidget(track);
+    auto *mode = new QLabel(this);
+    mode->setObjectName(QStringLiteral("lblMode"));
+    mode->setMinimumWidth(100);
+    row->addWidget(mode);
+    row->addStretch();
+    m_root->addLayout(row);
+    connect(track, &QSpinBox::valueChanged, this, [this](int v) {
+        if (!m_refreshing)
+            m_model.stepTargetTrack(v - m_model.targetTrack());
+    });
+    onRefresh([this, track, mode] {
+        track->setValue(m_model.targetTrack());
+        mode->setText(m_model.targetModeCaption());
+    });
+}
+
+std::pair<QFormLayout *, QFormLayout *> MeasureWindow::addColumns()
+{
+    auto *columns = new QHBoxLayout;
+    auto *left = new QFormLayout;
+    auto *right = new QFormLayout;
+    columns->addLayout(left);
+    columns->addSpacing(12);
+    columns->addLayout(right);
+    m_root->addLayout(columns);
+    return {left, right};
+}
+
+void MeasureWindow::addMethods(const QString &title, const QStringList &captions,
+                               std::function<int()> get, std::function<void(int)> set,
+                               const char *objectName)
+{
+    auto *box = new QGroupBox(title, this);
+    box->setObjectName(QString::fromLatin1(objectName));
+    auto *layout = new QHBoxLayout(box);
+    auto *group = new QButtonGroup(box);
+    for (int i = 0; i < captions.size(); ++i) {
+        auto *option = new QRadioButton(captions[i], box);
+        group->addButton(option, i);
+        layout->addWidget(option);
+    }
+    m_root->addWidget(box);
+    connect(group, &QButtonGroup::idToggled, this, [this, set](int id, bool on) {
+        if (on && !m_refreshing)
+            set(id);
+    });
+    onRefresh([group, get] {
+        if (QAbstractButton *b = group->button(get()))
+            b->setChecked(true);
+    });
+}
+
+QLabel *MeasureWindow::addLabel(std::function<QString()> text, const char *objectName)
+{
+    auto *label = new QLabel(this);
+    label->setObjectName(QString::fromLatin1(objectName));
+    m_root->addWidget(label);
+    onRefresh([label, text] { label->setText(text()); });
+    return label;
+}
+
+QHBoxLayout *MeasureWindow::addButtons(const QString &clearCaption)
+{
+    auto *row = new QHBoxLayout;
+    auto *start = new QPushButton(QStringLiteral("Start"), this);
+    auto *stop = new QPushButton(QStringLiteral("Stop"), this);
+    auto *clear = new QPushButton(clearCaption, this);
+    start->setObjectName(QStringLiteral("cmdStart"));
+    stop->setObjectName(QStringLiteral("cmdStop"));
+    clear->setObjectName(QStringLiteral("cmdClearVMon"));
+    row->addWidget(start);
+    row->addWidget(stop);
+    row->addStretch();
+    row->addWidget(clear);
+    m_root->addLayout(row);
+    connect(start, &QPushButton::clicked, this, [this] {
+        // Fields being edited take effect before the run reads them.
+        if (QWidget *w = focusWidget())
+            w->clearFocus();
+        m_model.start();
+    });
+    connect(stop, &QPushButton::clicked, &m_model, &MeasurementModel::stop);
+    connect(clear, &QPushButton::clicked, this, [this] {
+        if (m_model.state() == MeasurementModel::Monitor)
+            m_model.clearMonitor();
+    });
+    onRefresh([this, start, stop, clear] {
+        start->setEnabled(m_model.startEnabled());
+        stop->setEnabled(m_model.state() == MeasurementModel::Measuring);
+        clear->setEnabled(m_model.state() == MeasurementModel::Monitor);
+    });
+    return row;
+}
+
+void MeasureWindow::refresh()
+{
+    m_refreshing = true;
+    m_fields.refresh();
+    for (const auto &f : m_refreshers)
+        f();
+    m_refreshing = false;
+}
+
+void MeasureWindow::SetSize(std::int16_t top, std::int16_t left, std::int16_t width,
+                            std::int16_t height)
+{
+    setGeometry(left, top, width, height);
+    show();
+}
+
+void MeasureWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_open)
+        return;
+    m_open = true;
+    if (!m_model.open()) {
+        // A board that fails to open closes the window again.
+        m_open = false;
+        QTimer::singleShot(0, this, &QWidget::hide);
+    }
+    refresh();
+}
+
+void MeasureWindow::closeEvent(QCloseEvent *event)
+{
+    m_model.closeWindow();
+    m_open = false;
+    QWidget::closeEvent(event);
+}
+
+} // namespace tervo

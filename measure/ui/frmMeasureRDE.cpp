@@ -1,0 +1,81 @@
+#include "frmMeasureRDE.h"
+
+#include "tracks/Tables.h"
+
+#include <QFormLayout>
+
+namespace tervo {
+
+frmMeasureRDE::frmMeasureRDE(RDEModel &model, QWidget *parent)
+    : MeasureWindow(model, QStringLiteral("RDE Measurement"), QStringLiteral("frmMeasureRDE"),
+                    parent),
+      m_rde(model)
+{
+    RDEModel::Fields *f = &model.fields;
+    RDEModel *m = &model;
+    addTrackRow();
+    auto [left, right] = addColumns();
+    m_fields.text(
+        left, QStringLiteral("Title:"), [m] { return m->titleField; },
+        [m](const QString &t) { m->Title(t); }, "txtTitle");
+    static const char *captions[] = {"1st /V", "2nd /V", "3rd /V"};
+    static const char *names[] = {"txtV0", "txtV1", "txtV2"};
+    for (int k = 0; k < 3; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        m_fields.number(
+            left, QString::fromLatin1(captions[k]), [f, i] { return f->v[i]; },
+            [f, i](double v) { f->v[i] = v; }, names[k]);
+    }
+    m_fields.number(
+        left, QStringLiteral("Scan Rate /mVs-1"), [f] { return f->scanRate; },
+        [f](double v) { f->scanRate = v; }, "txtScanRate");
+    m_fields.number(
+        left, QStringLiteral("Cycle Num."), [f] { return f->cycles; },
+        [f](double v) { f->cycles = v; }, "txtCycle");
+    m_fields.number(
+        left, QStringLiteral("1st Retainment time /s"), [f] { return f->retainTime; },
+        [f](double v) { f->retainTime = v; }, "txtRetainTime");
+    m_fields.text(
+        left, QStringLiteral("RPM:"), [m] { return m->rpmField; },
+        [m](const QString &t) {
+            QString v = t;
+            m->rpm(v);
+        },
+        "txtRPM");
+
+    m_fields.number(
+        right, QStringLiteral("XScale V/V (ch0)"), [f] { return f->diskXScale; },
+        [f](double v) { f->diskXScale = v; }, "txtDiskXScale");
+    m_fields.number(
+        right, QStringLiteral("YScale A/V (ch1)"), [f] { return f->diskYScale; },
+        [f](double v) { f->diskYScale = v; }, "txtDiskYScale");
+    m_fields.number(
+        right, QStringLiteral("XScale V/V (ch2)"), [f] { return f->ringXScale; },
+        [f](double v) { f->ringXScale = v; }, "txtRingXScale");
+    m_fields.number(
+        right, QStringLiteral("YScale A/V (ch3)"), [f] { return f->ringYScale; },
+        [f](double v) { f->ringYScale = v; }, "txtRingYScale");
+    m_fields.number(
+        right, QStringLiteral("RPM /V (ch4)"), [f] { return f->rpmScale; },
+        [m](double v) { m->rpmScaleEdited(v); }, "txtRPMScale");
+    m_fields.number(
+        right, QStringLiteral("Sampling Rate/Hz"), [f] { return f->samplingRate; },
+        [m](double v) { m->samplingRateEdited(v); }, "txtSamplingRate");
+    m_fields.number(
+        right, QStringLiteral("Accumlation"), [f] { return f->accum; },
+        [m](double v) { m->accumulationEdited(v); }, "txtAccum");
+    m_fields.list(
+        right, QStringLiteral("Reference"), RefNames(), [f] { return f->ref; },
+        [f](int i) { f->ref = i; }, "cbxReference");
+
+    addMethods(
+        QStringLiteral("Measurement Method"),
+        {QStringLiteral("by cycle num"), QStringLiteral("by button")}, [f] { return f->method; },
+        [f](int i) { f->method = i; }, "opnMeasurement");
+    addLabel([m] { return m->rpmText(); }, "lblRPM");
+    addLabel([m] { return m->remainingText(); }, "lblRemain");
+    addButtons(QStringLiteral("Clear Monitor"));
+    refresh();
+}
+
+} // namespace tervo

@@ -1,0 +1,204 @@
+#include "measure/MeasureRig.h"
+#include "measure/ui/frmMeasureRDE.h"
+#include "measure/ui/frmMeasureRPMvsj.h"
+#include "measure/ui/frmMultipotentiostat.h"
+#include "measure/ui/frmPotentialStep.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+using namespace tervo;
+
+namespace {
+
+// Lives until the process ends: tearing the GUI down among the static destructors crashes.
+void app()
+{
+    static int argc = 1;
+    static char name[] = "measure_ui_tests";
+    static char *argv[] = {name, nullptr};
+    static QApplication *a = new QApplication(argc, argv);
+    (void)a;
+}
+
+void type(QWidget &w, const char *name, const QString &text)
+{
+    auto *edit = w.findChild<QLineEdit *>(QString::fromLatin1(name));
+    ASSERT_NE(edit, nullptr) << name;
+    edit->setText(text);
+    emit edit->editingFinished();
+}
+
+QString textOf(QWidget &w, const char *name)
+{
+    auto *edit = w.findChild<QLineEdit *>(QString::fromLatin1(name));
+    return edit ? edit->text() : QStringLiteral("<none>");
+}
+
+QPushButton *button(QWidget &w, const char *name)
+{
+    return w.findChild<QPushButton *>(QString::fromLatin1(name));
+}
+
+QRadioButton *option(QWidget &w, const char *group, int index)
+{
+    auto *box = w.findChild<QGroupBox *>(QString::fromLatin1(group));
+    return box ? box->findChildren<QRadioButton *>().value(index) : nullptr;
+}
+
+} // namespace
+
+TEST(MeasureViews, RingDiskWindowRunsFromItsButtons)
+{
+    app();
+    MeasureRig r;
+    RDEModel model(*r.context);
+    model.setTimerDriven(false);
+    frmMeasureRDE w(model);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), "RDE Measurement");
+    EXPECT_TRUE(model.timerEnabled());
+    type(w, "txtSamplingRate", QStringLiteral("0"));
+    EXPECT_EQ(model.fields.samplingRate, 0.1);
+    EXPECT_EQ(textOf(w, "txtSamplingRate"), "0.1");
+    type(w, "txtSamplingRate", QStringLiteral("10"));
+    type(w, "txtAccum", QStringLiteral("1"));
+    type(w, "txtRetainTime", QStringLiteral("0"));
+    option(w, "opnMeasurement", 1)->click();
+    EXPECT_EQ(model.fields.method, 1);
+
+    button(w, "cmdStart")->click();
+    EXPECT_EQ(model.state(), RDEModel::Measuring);
+    EXPECT_FALSE(button(w, "cmdStart")->isEnabled());
+    EXPECT_TRUE(button(w, "cmdStop")->isEnabled());
+    r.ticks(model, 20);
+    button(w, "cmdStop")->click();
+    r.ticks(model, 1);
+    EXPECT_TRUE(button(w, "cmdStart")->isEnabled());
+    EXPECT_EQ(r.app->store[0].Mode, ModeRDE);
+    EXPECT_EQ(r.app->store[0].pnum, 20);
+    w.close();
+    EXPECT_FALSE(model.timerEnabled());
+}
+
+TEST(MeasureViews, ClosingTheRingDiskWindowMidRunStoresTheRun)
+{
+    app();
+    MeasureRig r;
+    RDEModel model(*r.context);
+    model.setTimerDriven(false);
+    frmMeasureRDE w(model);
+    w.show();
+    type(w, "txtRetainTime", QStringLiteral("0"));
+    type(w, "txtAccum", QStringLiteral("1"));
+    button(w, "cmdStart")->click();
+    r.ticks(model, 5);
+    w.close();
+    EXPECT_FALSE(r.app->MeasurementRunning);
+    EXPECT_EQ(r.app->store[0].pnum, 5);
+}
+
+TEST(MeasureViews, BrokenBoardHidesTheWindow)
+{
+    app();
+    MeasureRig r;
+    r.app->settings.ADBoard = 1;
+    r.rig->aio().deviceName = QStringLiteral("AIO09");
+    PSModel model(*r.context);
+    model.setTimerDriven(false);
+    frmPotentialStep w(model);
+    w.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(r.prompts.messages, QStringList{QStringLiteral("AD Board不良です")});
+}
+
+TEST(MeasureViews, PotentialStepOptionsAndCheckBox)
+{
+    app();
+    MeasureRig r;
+    PSModel model(*r.context);
+    model.setTimerDriven(false);
+    frmPotentialStep w(model);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), "Potential Step Measurement");
+    option(w, "opnMeasurement", 2)->click();
+    EXPECT_EQ(model.fields.method, PSModel::ByCharge);
+    option(w, "opnSampling", 1)->click();
+    EXPECT_EQ(model.fields.samplingMode, 1);
+    auto *graph = w.findChild<QCheckBox *>(QStringLiteral("chkGraphOn"));
+    ASSERT_NE(graph, nullptr);
+    graph->setChecked(!graph->isChecked());
+    EXPECT_EQ(r.app->settings.PSGraphOn, graph->isChecked() ? 1 : 0);
+    type(w, "txtSamplingRate", QStringLiteral("-3"));
+    EXPECT_EQ(textOf(w, "txtSamplingRate"), "0.1");
+    std::int16_t mode = 0;
+    model.MeasMode(mode); // the macro's choice shows in the options
+    EXPECT_TRUE(option(w, "opnMeasurement", 0)->isChecked());
+}
+
+TEST(MeasureViews, RotationRateSweepSpeedCheck)
+{
+    app();
+    MeasureRig r;
+    RPMvsjModel model(*r.context);
+    model.setTimerDriven(false);
+    frmMeasureRPMvsj w(model);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), "RPM vs. i");
+    type(w, "txtStartRPM", QStringLiteral("-50"));
+    EXPECT_EQ(textOf(w, "txtStartRPM"), "0");
+    type(w, "txtEndRPM", QStringLiteral("1500"));
+    type(w, "txtSpeed", QStringLiteral("0"));
+    EXPECT_EQ(textOf(w, "txtSpeed"), "15");
+    model.AppliedMeasuremode(7);
+    EXPECT_TRUE(option(w, "opnRPMvsj", 2)->isChecked());
+    auto *recordTime = w.findChild<QCheckBox *>(QStringLiteral("chkRecordTime"));
+    ASSERT_NE(recordTime, nullptr);
+    recordTime->setChecked(true);
+    EXPECT_TRUE(model.fields.recordTime);
+}
+
+TEST(MeasureViews, MultipotentiostatInputsAndSamplingButton)
+{
+    app();
+    MeasureRig r;
+    MultipotentiostatModel model(*r.context);
+    model.setTimerDriven(false);
+    frmMultipotentiostat w(model);
+    w.show();
+    EXPECT_EQ(r.prompts.messages.first(),
+              "Once you push 'Start' button, Track 0 to 11's data will be lost!");
+    auto *box = w.findChild<QComboBox *>(QStringLiteral("cbxADCh5"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->count(), 64);
+    EXPECT_EQ(box->itemText(63), "Ch63");
+    box->setCurrentIndex(40);
+    emit box->activated(40);
+    EXPECT_EQ(r.app->settings.MMAdch[5], 40);
+    EXPECT_TRUE(model.usedInputs()[40]);
+    type(w, "txtScale5", QStringLiteral("0.002"));
+    EXPECT_EQ(r.app->settings.MMScale[5], 0.002);
+    EXPECT_EQ(w.findChild<QLabel *>(QStringLiteral("lblCh9"))->text(), "ch 10");
+
+    EXPECT_FALSE(button(w, "cmdSampling")->isEnabled());
+    option(w, "opnMMMeas", 2)->click();
+    type(w, "txtSamplingrate", QStringLiteral("10"));
+    type(w, "txtAccum", QStringLiteral("1"));
+    button(w, "cmdStart")->click();
+    EXPECT_TRUE(button(w, "cmdSampling")->isEnabled());
+    r.ticks(model, 1);
+    button(w, "cmdSampling")->click();
+    r.ticks(model, 1);
+    button(w, "cmdSampling")->click();
+    button(w, "cmdStop")->click();
+    r.ticks(model, 1);
+    EXPECT_EQ(r.app->store[0].Mode, ModeMulti);
+    EXPECT_EQ(r.app->store[0].pnum, 2);
+}
