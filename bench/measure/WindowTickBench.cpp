@@ -1,0 +1,186 @@
+// The measuring tick of each window on the simulated rig: the cost of one averaged sample with
+// its reads, range test and end test (fake clock, 1 ms per tick), and real-time runs that show
+// the points per second reached at the top sampling rates.
+#include "app/AppState.h"
+#include "devices/Instruments.h"
+#include "devices/sim/SimRig.h"
+#include "measure/MultipotentiostatModel.h"
+#include "measure/PSModel.h"
+#include "measure/RDEModel.h"
+#include "measure/RPMvsjModel.h"
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+using namespace tervo;
+
+namespace {
+
+QGuiApplication &guiApp()
+{
+    static int argc = 1;
+    static char name[] = "bench_measure_windows";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication *a = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QGuiApplication(argc, argv);
+    }();
+    return *a;
+}
+
+template <typename Clock> struct Station {
+    QTemporaryDir dir;
+    Clock clock;
+    ScriptedPrompts prompts;
+    AppState app{clock, prompts, dir.path()};
+    sim::SimRig rig{clock, 3};
+    std::unique_ptr<Instruments> instruments;
+    MemoryClipboard clipboard;
+    Graph monitor{clipboard}, result{clipboard};
+    SilentSoundPlayer sound;
+    std::unique_ptr<MeasureContext> context;
+
+    explicit Station(bool multi)
+    {
+        guiApp();
+        app.loadMainWindowState();
+        app.settings.GPIBControl = multi ? 0 : 2;
+        app.settings.GPIBAddress = 7;
+        app.settings.ADBoard = 2;
+        if (multi)
+            rig.wireMultipotentiostat();
+        instruments = std::make_unique<Instruments>(app.settings, app.RpmTable, rig.libraries());
+        context = std::make_unique<MeasureContext>(
+            MeasureContext{app, *instruments, monitor, result, sound});
+    }
+};
+
+// Ticks a started model with the fake clock; the buffer is restarted before it fills.
+template <typename Model> void tickModel(benchmark::State &state, Model &m, FakeMsClock &clock)
+{
+    m.setTimerDriven(false);
+    m.open();
+    m.start();
+    for (auto _ : state) {
+        clock.advance(1);
+        m.tick();
+        if (m.pointCount() > 19000) {
+            state.PauseTiming();
+            m.stop();
+            m.tick();
+            m.start();
+            state.ResumeTiming();
+        }
+    }
+    m.closeWindow();
+}
+
+void BM_RDE_Tick_Accum1(benchmark::State &state)
+{
+    Station<FakeMsClock> s(false);
+    RDEModel m(*s.context);
+    m.fields.method = 1;
+    m.SamplingRate(1000);
+    m.Accumlation(1);
+    std::int32_t retain = 0;
+    m.RetainTime(retain);
+    tickModel(state, m, s.clock);
+}
+BENCHMARK(BM_RDE_Tick_Accum1);
+
+void BM_PS_Tick_Accum10(benchmark::State &state)
+{
+    Station<FakeMsClock> s(false);
+    s.app.settings.GPIBControl = 0;
+    PSModel m(*s.context);
+    m.fields.method = PSModel::ByButton;
+    m.InitSamplingRate(1000);
+    m.Accumlation(10);
+    tickModel(state, m, s.clock);
+}
+BENCHMARK(BM_PS_Tick_Accum10);
+
+void BM_RPMvsj_Tick_Accum1(benchmark::State &state)
+{
+    Station<FakeMsClock> s(false);
+    RPMvsjModel m(*s.context);
+    m.AppliedMeasuremode(RPMvsjModel::ProgrammedRamp);
+    m.SetRPMParameters(0, 1000000, 1);
+    std::int32_t retain = 0;
+    m.RetainTime(retain);
+    m.SamplingRate(1000);
+    m.Accumlation(1);
+    tickModel(state, m, s.clock);
+}
+BENCHMARK(BM_RPMvsj_Tick_Accum1);
+
+void BM_Multi_Tick(benchmark::State &state)
+{
+    Station<FakeMsClock> s(true);
+    MultipotentiostatModel m(*s.context);
+    for (int j = 0; j < MultipotentiostatModel::kSignals; ++j)
+        m.inputChosen(j, j);
+    m.fields.method = MultipotentiostatModel::StopByButton;
+    m.fields.samplingRate = 1000;
+    m.fields.accum = static_cast<double>(state.range(0));
+    tickModel(state, m, s.clock);
+    state.counters["reads_per_tick"] = 20 * state.range(0);
+}
+BENCHMARK(BM_Multi_Tick)->Arg(1)->Arg(20);
+
+// Real time: the windows' own timers at the top rate for five seconds.
+template <typename Model, typename Setup>
+void realTime(benchmark::State &state, bool multi, Setup setup)
+{
+    for (auto _ : state) {
+        Station<SystemMsClock> s(multi);
+        Model m(*s.context);
+        setup(m);
+        if (!m.open()) {
+            state.SkipWithError("board did not open");
+            return;
+        }
+        m.start();
+        QEventLoop loop;
+        QTimer::singleShot(5000, &loop, [&] {
+            m.stop();
+            QTimer::singleShot(100, &loop, &QEventLoop::quit);
+        });
+        loop.exec();
+        const double seconds = static_cast<double>(m.runLength()) / 1000.0;
+        const int points = s.app.store[0].pnum;
+        state.counters["points"] = points;
+        state.counters["points_per_s"] = points / seconds;
+        m.closeWindow();
+    }
+}
+
+void BM_RDE_RealTime_1000Hz_Accum1(benchmark::State &state)
+{
+    realTime<RDEModel>(state, false, [](RDEModel &m) {
+        m.fields.method = 1;
+        m.SamplingRate(1000);
+        m.Accumlation(1);
+        std::int32_t retain = 0;
+        m.RetainTime(retain);
+    });
+}
+BENCHMARK(BM_RDE_RealTime_1000Hz_Accum1)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_Multi_RealTime_100Hz_Accum20(benchmark::State &state)
+{
+    realTime<MultipotentiostatModel>(state, true, [](MultipotentiostatModel &m) {
+        for (int j = 0; j < MultipotentiostatModel::kSignals; ++j)
+            m.inputChosen(j, j);
+        m.fields.method = MultipotentiostatModel::StopByButton;
+        m.fields.samplingRate = 100;
+        m.fields.accum = 20;
+    });
+}
+BENCHMARK(BM_Multi_RealTime_100Hz_Accum20)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
