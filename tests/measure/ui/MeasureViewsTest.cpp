@@ -1,4 +1,5 @@
 #include "measure/MeasureRig.h"
+#include "measure/ui/frmMeasureCV.h"
 #include "measure/ui/frmMeasureRDE.h"
 #include "measure/ui/frmMeasureRPMvsj.h"
 #include "measure/ui/frmMultipotentiostat.h"
@@ -201,4 +202,34 @@ TEST(MeasureViews, MultipotentiostatInputsAndSamplingButton)
     r.ticks(model, 1);
     EXPECT_EQ(r.app->store[0].Mode, ModeMulti);
     EXPECT_EQ(r.app->store[0].pnum, 2);
+}
+
+TEST(MeasureViews, CyclicVoltammetrySetWrapsAndRuns)
+{
+    app();
+    MeasureRig r;
+    CVModel model(*r.context);
+    model.setTimerDriven(false);
+    frmMeasureCV w(model);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), "CV Meaurement");
+    auto *set = w.findChild<QSpinBox *>(QStringLiteral("updSetting"));
+    ASSERT_NE(set, nullptr);
+    r.app->settings.CVNum = 0;
+    model.stepSet(0);
+    set->setValue(-1);
+    EXPECT_EQ(r.app->settings.CVNum, 5); // below 0 comes 5
+    EXPECT_EQ(set->value(), 5);
+    set->setValue(6);
+    EXPECT_EQ(r.app->settings.CVNum, 0); // above 5 comes 0
+    EXPECT_EQ(set->value(), 0);
+    type(w, "txtRetainTime", QStringLiteral("0"));
+    type(w, "txtAccum", QStringLiteral("1"));
+    option(w, "opnMeasurement", 1)->click();
+    button(w, "cmdStart")->click();
+    r.ticks(model, 4);
+    button(w, "cmdStop")->click();
+    r.ticks(model, 1);
+    EXPECT_EQ(r.app->store[0].Mode, ModeCV);
+    EXPECT_EQ(r.app->store[0].pnum, 4);
 }
