@@ -9,13 +9,7 @@
 
 namespace tervo {
 
-namespace {
-constexpr double kEmpty = -9999;
-} // namespace
-
-CVModel::CVModel(MeasureContext &context, QObject *parent)
-    : MeasurementModel(context, parent),
-      m_monitor(kMonitorLimit + 1, std::array<double, 2>{kEmpty, kEmpty})
+CVModel::CVModel(MeasureContext &context, QObject *parent) : MeasurementModel(context, parent)
 {
     loadSet();
 }
@@ -281,14 +275,8 @@ void CVModel::storeFields(TrackHeader &h)
 
 void CVModel::resetMonitor()
 {
-    std::fill(m_monitor.begin(), m_monitor.end(), std::array<double, 2>{kEmpty, kEmpty});
-    m_monitorIndex = 0;
-    m_monitorRangeEmpty = true;
-    Graph &g = m_context.monitorGraph;
-    g.SetTitle(QStringLiteral("Voltage Monitor /V"));
-    g.SetXFormat(QStringLiteral("0.00"));
-    g.SetYFormat(QStringLiteral("0.0e+0"));
-    g.Cls();
+    m_monitor.clear(m_context.monitorGraph, {QStringLiteral("Voltage Monitor /V"),
+                                             QStringLiteral("0.00"), QStringLiteral("0.0e+0")});
 }
 
 void CVModel::monitorStep()
@@ -301,35 +289,8 @@ void CVModel::monitorStep()
     }
     v /= fields.accum;
     i /= fields.accum;
-    m_monitor[static_cast<std::size_t>(m_monitorIndex)] = {v, i};
-
-    Graph &g = m_context.monitorGraph;
-    bool grew = false;
-    if (m_monitorRangeEmpty) {
-        // A single reading has no extent; start from a small box around it.
-        m_monitorRange = {v - 0.05, i - 0.05, v + 0.05, i + 0.05};
-        m_monitorRangeEmpty = false;
-        grew = true;
-    } else if (v < m_monitorRange.xmin || v > m_monitorRange.xmax || i < m_monitorRange.ymin ||
-               i > m_monitorRange.ymax) {
-        m_monitorRange = {std::min(m_monitorRange.xmin, v), std::min(m_monitorRange.ymin, i),
-                          std::max(m_monitorRange.xmax, v), std::max(m_monitorRange.ymax, i)};
-        grew = true;
-    }
-    if (grew) {
-        m_monitorRange = WidenRange(m_monitorRange, 10);
-        const PlotRange &r = m_monitorRange;
-        g.View(r.xmin, r.ymax, r.xmax, r.ymin);
-        g.Axis(NiceStep(r.xmin, r.xmax), NiceStep(r.ymin, r.ymax), 0, QStringLiteral("/V"));
-        for (const auto &p : m_monitor)
-            if (p[0] != kEmpty)
-                g.VPset(p[0], p[1], paletteColor(kLightRed));
-    } else {
-        g.VPset(v, i, paletteColor(kLightRed));
-    }
+    m_monitor.add(m_context.monitorGraph, {{v, i}}, {paletteColor(kLightRed)});
     setMonitorText(formatPattern(v, "0.000000") + QStringLiteral("V"));
-    if (++m_monitorIndex > kMonitorLimit)
-        m_monitorIndex = 0;
 }
 
 } // namespace tervo

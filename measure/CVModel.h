@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MeasurementModel.h"
+#include "MonitorPlot.h"
 
 #include <array>
 #include <cmath>
@@ -63,7 +64,7 @@ public:
 
     double measuredScanRate() const { return m_measuredRate; }
     // Monitor ring (potential, current in raw board volts); empty entries hold -9999.
-    const std::vector<std::array<double, 2>> &monitorRing() const { return m_monitor; }
+    const MonitorPlot &monitor() const { return m_monitor; }
 
 protected:
     int modeCode() const override { return ModeCV; }
@@ -95,10 +96,7 @@ private:
     double m_path = 0;
     double m_measuredRate = 0;
     std::int32_t m_lastRemaining = -1;
-    std::vector<std::array<double, 2>> m_monitor;
-    int m_monitorIndex = 0;
-    PlotRange m_monitorRange;
-    bool m_monitorRangeEmpty = true;
+    MonitorPlot m_monitor{1, kMonitorLimit};
 };
 
 } // namespace tervo
