@@ -1,5 +1,7 @@
 #include "frmMeasureRPMvsj.h"
 
+#include "core/NumberFormat.h"
+
 #include <QCheckBox>
 #include <QFormLayout>
 
@@ -61,7 +63,15 @@ frmMeasureRPMvsj::frmMeasureRPMvsj(RPMvsjModel &model, QWidget *parent)
         {QStringLiteral("RPM limitation (by measurement)"), QStringLiteral("button"),
          QStringLiteral("RPM Control")},
         [f] { return f->method; }, [m](int i) { m->AppliedMeasuremode(i); }, "opnRPMvsj");
-    addLabel([m] { return m->monitorText(); }, "lblDiskVoltage");
+    addLabel([m] { return m->monitorText(); }, "lblMonitor");
+    // The disk potential measured at Start.
+    addLabel(
+        [m] {
+            return m->state() == RPMvsjModel::Measuring
+                       ? formatPattern(m->diskPotential(), "0.000") + QStringLiteral("V")
+                       : QString();
+        },
+        "lblDiskVoltage");
     addButtons(QStringLiteral("Clear V Mon."));
     refresh();
 }
