@@ -38,15 +38,16 @@ bool MeasurementModel::open()
         m_context.app.prompts.message(adBoardMessage());
         return false;
     }
-    if (!drivesInstruments()) {
-        // Only the input board is needed.
-    } else if (m_settings.GPIBControl > 0 && m_instruments.GPIBInit() != 0) {
-        m_context.app.prompts.message(gpibMessage());
-        return false;
-    }
-    if (drivesInstruments() && m_settings.DABoard > 0 && m_instruments.DAOpen() != 0) {
-        m_context.app.prompts.message(daBoardMessage());
-        return false;
+    // A window that only reads inputs needs neither the GPIB route nor the output board.
+    if (drivesInstruments()) {
+        if (m_settings.GPIBControl > 0 && m_instruments.GPIBInit() != 0) {
+            m_context.app.prompts.message(gpibMessage());
+            return false;
+        }
+        if (m_settings.DABoard > 0 && m_instruments.DAOpen() != 0) {
+            m_context.app.prompts.message(daBoardMessage());
+            return false;
+        }
     }
     m_opened = true;
     m_state = Monitor;
@@ -109,12 +110,11 @@ void MeasurementModel::tick()
     setTimerEnabled(false);
     m_inTick = true;
     // A frozen window keeps its timer running but samples nothing; Stop still ends its run.
-    if (frozen() && !(m_state == Measuring && m_stopRequested)) {
-    } else if (m_state == Monitor) {
+    const bool idle = frozen() && !(m_state == Measuring && m_stopRequested);
+    if (!idle && m_state == Monitor)
         monitorStep();
-    } else {
+    else if (!idle)
         measuringStep();
-    }
     // A tick may have closed the window (a board failure) or ended the program's interest.
     if (m_opened)
         setTimerEnabled(true);
