@@ -185,14 +185,17 @@ void PSModel::takeSample(std::array<double, 3> &r)
     const Settings &s = m_settings;
     const double elapsed = elapsedMs(startTick(), nowTick());
     double v = m_instruments.ADRead(0) * s.PSXScale;
+    m_latest = v;
     double i = m_instruments.ADRead(1) * s.PSYScale;
     double t = elapsed;
     const int more = roundHalfEven(s.PSAccum - 1);
     for (int k = 0; k < more; ++k) {
         i += m_instruments.ADRead(1) * s.PSYScale;
         t += elapsed;
-        if (!isRecording())
-            v += m_instruments.ADRead(0) * s.PSXScale;
+        if (!isRecording()) {
+            m_latest = m_instruments.ADRead(0) * s.PSXScale;
+            v += m_latest;
+        }
     }
     r = {t / s.PSAccum, i / s.PSAccum, 0};
     m_potential = v / s.PSAccum;
@@ -220,7 +223,8 @@ void PSModel::onRecordingStarted()
 {
     record(pointCount())[0] = 0;
     m_before = roundTo(m_held, 3);
-    m_after = roundTo(m_potential, 3);
+    // The step may fall inside the tick's readings: the latest one is after it.
+    m_after = roundTo(m_latest, 3);
     m_stepSeen = true;
 }
 

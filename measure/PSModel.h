@@ -100,6 +100,7 @@ private:
     double m_referenceRaw = 0; // the unrounded first potential
     double m_potential = 0;    // averaged potential of the present tick before the step
     double m_held = 0;         // the potential of the last tick before the step
+    double m_latest = 0;       // the present tick's latest potential reading
     double m_before = 0;       // potentials before and after the step, rounded to mV
     double m_after = 0;
     bool m_stepSeen = false;

@@ -234,3 +234,29 @@ TEST(PSMeasurement, StopBeforeTheStepStoresAnEmptyTrack)
     EXPECT_TRUE(r.sound.played.isEmpty());
     EXPECT_FALSE(r.rig->generator().running(1));
 }
+
+// Time passes while the window works: the step still starts the recording at time 0 and the
+// stored times rise.
+TEST(PSMeasurement, StepWithTimePassingDuringTheTick)
+{
+    MeasureRig r;
+    auto cell = stepCell(false);
+    r.rig->setCell(0, cell.get());
+    auto m = openPS(r);
+    setUpStep(r, *m, 0.6, -0.2);
+    m->Accumlation(5);
+    m->fields.method = PSModel::ByButton;
+    m->StartMeasurement();
+    r.clock.setAdvanceOnRead(1);
+    r.ticks(*m, 150);
+    r.clock.setAdvanceOnRead(0);
+    ASSERT_TRUE(m->isRecording());
+    m->stop();
+    r.ticks(*m, 1);
+    const TrackHeader &h = r.app->store[0];
+    ASSERT_GT(h.pnum, 10);
+    EXPECT_EQ(r.app->store.data(0, 0, 0), 0.0);
+    for (int p = 1; p < h.pnum; ++p)
+        ASSERT_GT(r.app->store.data(0, 0, p), r.app->store.data(0, 0, p - 1)) << p;
+    EXPECT_NEAR(h.V2nd, -0.2, 0.002);
+}

@@ -171,3 +171,37 @@ TEST(RPMvsjMeasurement, LimitEndsTheRunAndRecordTimeOffLeavesColumnTwo)
     for (int p = 0; p < 500; ++p)
         ASSERT_EQ(d(2, 0, p), 7.0) << p;
 }
+
+// Time passes while the window works (every clock reading takes a millisecond): the ramp keeps
+// its times from the averaged tick and still ends at the end rate.
+TEST(RPMvsjMeasurement, RampWithTimePassingDuringTheTick)
+{
+    MeasureRig r;
+    r.useCard();
+    auto m = openRPj(r);
+    setUpRamp(*m);
+    m->Accumlation(5);
+    m->fields.recordTime = true;
+    m->StartMeasurement();
+    r.clock.setAdvanceOnRead(1);
+    r.runToEnd(*m, 500);
+    r.clock.setAdvanceOnRead(0);
+    const TrackHeader &h = r.app->store[0];
+    ASSERT_EQ(h.Mode, ModeRPMvsJ);
+    EXPECT_GE(m->lastCommandedRate(), 1200);
+    const TrackData &d = r.app->store.data;
+    EXPECT_EQ(d(2, 0, 0), 0.0);
+    for (int p = 1; p < h.pnum; ++p)
+        ASSERT_GT(d(2, 0, p), d(2, 0, p - 1)) << p;
+    EXPECT_NEAR(d(2, 0, h.pnum - 1), 10000, 200);
+}
+
+TEST(RPMvsjMeasurement, SecondRunIsRefused)
+{
+    MeasureRig r;
+    auto m = openRPj(r);
+    r.app->MeasurementRunning = true;
+    m->StartMeasurement();
+    EXPECT_EQ(r.prompts.messages, QStringList{"Please terminate other mesurement!"});
+    EXPECT_EQ(m->state(), RPMvsjModel::Monitor);
+}
