@@ -288,3 +288,26 @@ TEST(RDEMeasurement, LiveDrawingOnlyBelowFiftyHertz)
         EXPECT_EQ(r.app->store[0].MaxTime, m->runLength());
     }
 }
+
+TEST(RDEMeasurement, WithoutGeneratorRecordingStartsAtTheTwoMillivoltGridLine)
+{
+    MeasureRig r(0);
+    r.rig->noiseVolts = 0;
+    r.rig->potentiostat().externalInput = false;
+    r.rig->potentiostat().setSweep(0.6005, 0.7, 0.5, 50);
+    auto m = openRDE(r);
+    m->SamplingRate(100);
+    m->Accumlation(1);
+    m->fields.method = 1;
+    m->StartMeasurement();
+    r.ticks(*m, 50); // holding at 0.6005 V: inside the 2 mV step above 0.600
+    EXPECT_FALSE(m->isRecording());
+    r.rig->potentiostat().startSweep();
+    r.ticks(*m, 2); // 1 mV further: still inside the step
+    EXPECT_FALSE(m->isRecording());
+    r.ticks(*m, 2); // past 0.602 V
+    EXPECT_TRUE(m->isRecording());
+    m->stop();
+    r.ticks(*m, 1);
+    EXPECT_EQ(r.app->store[0].Mode, ModeRDE);
+}
