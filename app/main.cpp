@@ -14,8 +14,16 @@
 #include "frmControlPanel.h"
 #include "frmProgressWindow.h"
 #include "measure/CVModel.h"
+#include "measure/MultipotentiostatModel.h"
+#include "measure/PSModel.h"
+#include "measure/RDEModel.h"
+#include "measure/RPMvsjModel.h"
 #include "measure/ui/QtSoundPlayer.h"
 #include "measure/ui/frmMeasureCV.h"
+#include "measure/ui/frmMeasureRDE.h"
+#include "measure/ui/frmMeasureRPMvsj.h"
+#include "measure/ui/frmMultipotentiostat.h"
+#include "measure/ui/frmPotentialStep.h"
 #include "plot/TrackPreview.h"
 #include "plot/frmGraph.h"
 
@@ -135,9 +143,24 @@ int main(int argc, char *argv[])
     MeasureContext measure{state, instruments, graphs.graph(0), graphs.graph(1), sound};
     measure.showTrack = [&main](int track) { main.ShowDataInfo(track); };
 
+    // The measurement windows exist from start-up; the menu shows them.
     CVModel cvModel(measure);
     frmMeasureCV cvWindow(cvModel);
     main.setWindowOpener(QStringLiteral("Cyclic Voltammogram"), [&] { showWindow(cvWindow); });
+    RDEModel rdeModel(measure);
+    frmMeasureRDE rdeWindow(rdeModel);
+    main.setWindowOpener(QStringLiteral("RDE"), [&] { showWindow(rdeWindow); });
+    PSModel psModel(measure);
+    frmPotentialStep psWindow(psModel);
+    main.setWindowOpener(QStringLiteral("Potential Step"), [&] { showWindow(psWindow); });
+    RPMvsjModel rpmModel(measure);
+    frmMeasureRPMvsj rpmWindow(rpmModel);
+    main.setWindowOpener(QStringLiteral("RPM vs. i"), [&] { showWindow(rpmWindow); });
+    MultipotentiostatModel multiModel(measure);
+    frmMultipotentiostat multiWindow(multiModel);
+    main.setWindowOpener(QStringLiteral("Multipotentiostat"), [&] { showWindow(multiWindow); });
+    MeasurementModel *const measurements[] = {&cvModel, &rdeModel, &psModel, &rpmModel,
+                                              &multiModel};
 
     frmPower powerWindow(instruments.powerController(), prompts);
     main.setWindowOpener(QStringLiteral("Power Control"), [&] { powerWindow.openWindow(); });
@@ -160,7 +183,8 @@ int main(int argc, char *argv[])
 
     QObject::connect(&main, &frmControlPanel::aboutToClose, &main, [&] {
         // A run still in progress is stopped and stored before the boards close.
-        cvModel.closeWindow();
+        for (MeasurementModel *m : measurements)
+            m->closeWindow();
         instruments.ADClose();
         instruments.DAClose();
     });
@@ -170,7 +194,5 @@ int main(int argc, char *argv[])
     state.store.FileLoadCount = 0;
     if (!parser.positionalArguments().isEmpty())
         controller.openPath(parser.positionalArguments().constFirst());
-    const int result = app.exec();
-    cvWindow.hide();
-    return result;
+    return app.exec();
 }

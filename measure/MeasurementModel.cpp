@@ -301,8 +301,8 @@ void MeasurementModel::liveDraw(Graph &g, PlotRange &range, std::pair<int, int> 
                       before.ymin != range.ymin || before.ymax != range.ymax;
     if (grew || now != size || forceRedraw) {
         size = now;
-        // The range itself grows by the margin, so the next points rarely force a redraw.
-        range = WidenRange(range, 10);
+        // The range stays the extent of the data (it is what the track keeps); only the view
+        // gets the margin, or every growth in y would widen x by a fifth again.
         redraw();
     }
     g.VPset(x, y, paletteColor(colour));
@@ -324,7 +324,7 @@ void MeasurementModel::drawResultPoint(int index, int colour)
 void MeasurementModel::redrawResult(int colour)
 {
     onFullRedraw();
-    setGraphView(m_context.resultGraph, m_range);
+    setGraphView(m_context.resultGraph, WidenRange(m_range, 10));
     for (int i = 0; i < m_n; ++i)
         drawResultPoint(i, colour);
 }

@@ -44,7 +44,6 @@ void MonitorPlot::add(Graph &g, const std::vector<std::array<double, 2>> &points
         }
     }
     if (grew) {
-        m_range = WidenRange(m_range, 10);
         redraw(g, colours);
     } else {
         for (int c = 0; c < m_channels && c < static_cast<int>(points.size()); ++c)
@@ -57,9 +56,9 @@ void MonitorPlot::add(Graph &g, const std::vector<std::array<double, 2>> &points
 
 void MonitorPlot::redraw(Graph &g, const std::vector<QRgb> &colours)
 {
-    g.View(m_range.xmin, m_range.ymax, m_range.xmax, m_range.ymin);
-    g.Axis(NiceStep(m_range.xmin, m_range.xmax), NiceStep(m_range.ymin, m_range.ymax), 0,
-           QStringLiteral("/V"));
+    const PlotRange w = WidenRange(m_range, 10);
+    g.View(w.xmin, w.ymax, w.xmax, w.ymin);
+    g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, QStringLiteral("/V"));
     for (int c = 0; c < m_channels; ++c) {
         const QRgb colour = colours[static_cast<std::size_t>(c) % colours.size()];
         for (int i = 0; i <= m_limit; ++i) {

@@ -248,7 +248,7 @@ void RDEModel::updateLive(const std::array<double, 3> &r)
 void RDEModel::redrawDisk()
 {
     Graph &g = m_context.monitorGraph;
-    setGraphView(g, plotRange());
+    setGraphView(g, WidenRange(plotRange(), 10));
     for (int i = 0; i < pointCount(); ++i)
         g.VPset(record(i)[0], record(i)[1], paletteColor(kLightBlue));
 }
@@ -256,7 +256,7 @@ void RDEModel::redrawDisk()
 void RDEModel::redrawRing()
 {
     Graph &g = m_context.resultGraph;
-    setGraphView(g, m_ringRange);
+    setGraphView(g, WidenRange(m_ringRange, 10));
     for (int i = 0; i < pointCount(); ++i)
         g.VPset(record(i)[0], record(i)[2], paletteColor(kLightRed));
 }

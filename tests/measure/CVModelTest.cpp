@@ -133,6 +133,10 @@ TEST(CVMeasurement, WholeSimulatedRunIsStoredAndSaved)
     }
     EXPECT_NEAR(lo, -0.2, 0.006);
     EXPECT_NEAR(hi, 1.2, 0.006);
+    // The stored range is the extent of the initial range and the data, without margins piling
+    // up as the current grows.
+    EXPECT_DOUBLE_EQ(h.Vxmin, std::min(-0.2, lo));
+    EXPECT_DOUBLE_EQ(h.Vxmax, std::max(1.2, hi));
 
     const QString path = r.dir.filePath("cv.tvd");
     ASSERT_TRUE(writeTrackFile(r.app->store, path, '.').ok);
