@@ -10,6 +10,7 @@ SimPanelController::SimPanelController(SimRig &rig) : m_rig(rig)
 {
     potentialGain = formatGeneral(rig.potentiostat().potentialGain);
     currentGain = formatGeneral(rig.potentiostat().currentGain);
+    ringGain = formatGeneral(rig.potentiostat().ringGain);
     noise = formatGeneral(rig.noiseVolts);
 }
 
@@ -18,17 +19,19 @@ void SimPanelController::apply()
     SimPotentiostat &p = m_rig.potentiostat();
     const double pg = parseDecimal(potentialGain);
     const double cg = parseDecimal(currentGain);
+    const double rg = parseDecimal(ringGain);
     const double n = parseDecimal(noise);
     if (pg > 0)
         p.potentialGain = pg;
-    if (cg > 0) {
+    if (cg > 0)
         p.currentGain = cg;
-        p.ringGain = cg;
-    }
+    if (rg > 0)
+        p.ringGain = rg;
     if (n >= 0)
         m_rig.noiseVolts = n;
     potentialGain = formatGeneral(p.potentialGain);
     currentGain = formatGeneral(p.currentGain);
+    ringGain = formatGeneral(p.ringGain);
     noise = formatGeneral(m_rig.noiseVolts);
     m_rig.sync();
     p.setSweep(parseDecimal(v0), parseDecimal(v1), parseDecimal(v2), parseDecimal(rate));

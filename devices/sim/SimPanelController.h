@@ -20,6 +20,7 @@ public:
     QString rate = QStringLiteral("100"); // mV/s
     QString potentialGain;                // V/V
     QString currentGain;                  // A/V
+    QString ringGain;                     // A/V
     QString noise;                        // V
 
     // Takes the fields into the rig; a gain of 0 or less is refused and set back.

@@ -18,7 +18,7 @@ public:
     bool externalInput = true;
     double potentialGain = 1.0; // V of potential per V of monitor output
     double currentGain = 0.001; // A of current per V of monitor output
-    double ringGain = 0.001;    // A/V of the ring current monitor
+    double ringGain = 1e-5;     // A/V of the ring current monitor (the ring window's default)
 
     // The front-panel sweep: hold v0, then ramp v0 -> v1 -> v2 (-> v0) at rate mV/s, repeated.
     void setSweep(double v0, double v1, double v2, double rateMVs);

@@ -33,6 +33,7 @@ constexpr FieldDef kFields[] = {
     {"txtRate", "Scan rate /mV/s", &sim::SimPanelController::rate},
     {"txtPotentialGain", "Potential monitor V/V", &sim::SimPanelController::potentialGain},
     {"txtCurrentGain", "Current monitor A/V", &sim::SimPanelController::currentGain},
+    {"txtRingGain", "Ring current monitor A/V", &sim::SimPanelController::ringGain},
     {"txtNoise", "Noise /V", &sim::SimPanelController::noise},
 };
 } // namespace

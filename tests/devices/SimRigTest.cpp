@@ -362,13 +362,14 @@ TEST(SimPanel, FrontPanelSweepGainsAndReadOut)
     panel.v1 = "0.4";
     panel.v2 = "0.2";
     panel.rate = "20";
-    panel.potentialGain = "0";   // refused
-    panel.currentGain = "1E-05"; // taken for disk and ring
+    panel.potentialGain = "0"; // refused
+    panel.currentGain = "1E-04";
+    panel.ringGain = "2E-06";
     panel.startSweep();
     EXPECT_TRUE(panel.sweeping());
     EXPECT_EQ(panel.potentialGain, "1");
-    EXPECT_DOUBLE_EQ(b.rig.potentiostat().currentGain, 1e-5);
-    EXPECT_DOUBLE_EQ(b.rig.potentiostat().ringGain, 1e-5);
+    EXPECT_DOUBLE_EQ(b.rig.potentiostat().currentGain, 1e-4);
+    EXPECT_DOUBLE_EQ(b.rig.potentiostat().ringGain, 2e-6);
     b.runSeconds(5);
     EXPECT_TRUE(panel.statusText().startsWith("E 0.300 V")) << panel.statusText().toStdString();
     panel.stopSweep();
