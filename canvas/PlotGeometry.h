@@ -49,10 +49,12 @@ inline double centredLabelLeft(double column, int n, int pixelsPerChar = 4)
     return column - pixelsPerChar * n;
 }
 
-// Left edge of a label right-aligned against the y axis column.
+// Left edge of a label right-aligned against the y axis column; a y axis at the left edge keeps
+// its labels on the surface instead of cutting them off.
 inline double rightAlignedLabelLeft(double axisColumn, int n, int pixelsPerChar)
 {
-    return axisColumn - pixelsPerChar * n;
+    const double left = axisColumn - pixelsPerChar * n;
+    return left < 0 ? 0 : left;
 }
 
 // Where the y-axis title goes: beside the top of the y axis, kept inside the surface.
