@@ -60,7 +60,11 @@ int decimalExponent(double ax)
 {
     int b = 0;
     std::frexp(ax, &b);
-    int e = static_cast<int>(std::floor((b - 1) * 0.30102999566398120));
+    // Truncation toward zero, then one step down for negatives: floor without a libm call.
+    const double estimate = (b - 1) * 0.30102999566398120;
+    int e = static_cast<int>(estimate);
+    if (estimate < e)
+        --e;
     const Pow10Table &p = pow10();
     if (e + 1 <= 308 && ax >= p(e + 1))
         ++e;
@@ -72,10 +76,19 @@ int decimalExponent(double ax)
 // Writes value's decimal digits, exactly `width` of them (leading zeros), at p.
 char *putDigits(char *p, unsigned long long value, int width)
 {
-    for (int i = width - 1; i >= 0; --i) {
-        p[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
+    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324"
+                                     "25262728293031323334353637383940414243444546474849"
+                                     "50515253545556575859606162636465666768697071727374"
+                                     "75767778798081828384858687888990919293949596979899";
+    int i = width - 1;
+    for (; i >= 1; i -= 2) {
+        const auto pair = static_cast<std::size_t>(value % 100) * 2;
+        value /= 100;
+        p[i] = kPairs[pair + 1];
+        p[i - 1] = kPairs[pair];
     }
+    if (i == 0)
+        p[0] = static_cast<char>('0' + value % 10);
     return p + width;
 }
 
@@ -138,9 +151,10 @@ void emitExponent(std::string &out, int e, const NumberPattern &p)
     appendUInt(out, static_cast<unsigned long long>(e < 0 ? -e : e), p.expMinWidth);
 }
 
+// For v >= 0 below 2^63 (the callers check the range first).
 bool nearTie(double v)
 {
-    double frac = v - std::floor(v);
+    const double frac = v - static_cast<double>(static_cast<unsigned long long>(v));
     return std::fabs(frac - 0.5) < std::max(1e-6, v * 1e-14);
 }
 
@@ -183,47 +197,53 @@ void fixedExact(std::string &out, double ax, const NumberPattern &p, char sep)
     emitMantissa(out, intPart, std::move(frac), p, sep);
 }
 
+// Fast fixed form of ax >= 0 at q; nullptr when the exact route must decide.
+char *fixedFast(char *q, double ax, const NumberPattern &p, char sep)
+{
+    if (p.fracMax > 15)
+        return nullptr;
+    const double scale = kPow10[static_cast<std::size_t>(p.fracMax)];
+    const double v = ax * scale;
+    if (!(v < 1e15) || nearTie(v))
+        return nullptr;
+    const auto r = static_cast<unsigned long long>(v + 0.5);
+    const auto iscale = static_cast<unsigned long long>(scale);
+    const unsigned long long ip = r / iscale;
+    unsigned long long fp = r % iscale;
+    int intLen = 0;
+    for (unsigned long long t = ip; t; t /= 10)
+        ++intLen;
+    q = putDigits(q, ip, std::max(intLen, p.intZeros));
+    if (p.hasPoint)
+        *q++ = sep;
+    int fracLen = p.fracMax;
+    while (fracLen > p.fracMin && fp % 10 == 0) {
+        fp /= 10;
+        --fracLen;
+    }
+    return putDigits(q, fp, fracLen);
+}
+
 void fixedFormat(std::string &out, double ax, const NumberPattern &p, char sep)
 {
-    if (p.fracMax <= 15) {
-        const double scale = kPow10[static_cast<std::size_t>(p.fracMax)];
-        const double v = ax * scale;
-        if (v < 1e15 && !nearTie(v)) {
-            const auto r = static_cast<unsigned long long>(std::floor(v + 0.5));
-            const auto iscale = static_cast<unsigned long long>(scale);
-            const unsigned long long ip = r / iscale;
-            unsigned long long fp = r % iscale;
-            char buf[64];
-            char *q = buf;
-            int intLen = 0;
-            for (unsigned long long t = ip; t; t /= 10)
-                ++intLen;
-            q = putDigits(q, ip, std::max(intLen, p.intZeros));
-            if (p.hasPoint)
-                *q++ = sep;
-            int fracLen = p.fracMax;
-            while (fracLen > p.fracMin && fp % 10 == 0) {
-                fp /= 10;
-                --fracLen;
-            }
-            q = putDigits(q, fp, fracLen);
-            out.append(buf, q);
-            return;
-        }
+    char buf[64];
+    if (char *end = fixedFast(buf, ax, p, sep)) {
+        out.append(buf, end);
+        return;
     }
     fixedExact(out, ax, p, sep);
 }
 
 // Fast exponent form for up to 15 significant digits; false when the exact route must decide.
-bool scientificFast(std::string &out, double ax, const NumberPattern &p, char sep)
+char *scientificFast(char *q, double ax, const NumberPattern &p, char sep)
 {
     const int sig = p.intDigits + p.fracMax;
     if (sig < 1 || sig > 15 || p.intDigits < 1 || ax == 0.0)
-        return false;
+        return nullptr;
     int e = decimalExponent(ax);
     const int k = sig - 1 - e;
     if (k < -308 || k > 308)
-        return false;
+        return nullptr;
     const double m =
         k <= 22 && k >= 0
             ? ax * kPow10[static_cast<std::size_t>(k)]
@@ -231,14 +251,12 @@ bool scientificFast(std::string &out, double ax, const NumberPattern &p, char se
     const double lo = kPow10[static_cast<std::size_t>(sig - 1)];
     const double hi = kPow10[static_cast<std::size_t>(sig)];
     if (!(m >= lo && m < hi) || nearTie(m))
-        return false;
-    auto r = static_cast<unsigned long long>(std::floor(m + 0.5));
+        return nullptr;
+    auto r = static_cast<unsigned long long>(m + 0.5);
     if (r >= static_cast<unsigned long long>(hi)) {
         r /= 10;
         ++e;
     }
-    char buf[64];
-    char *q = buf;
     char digits[16];
     putDigits(digits, r, sig);
     // Integer digits: leading zeros cannot occur (the first digit is significant).
@@ -262,15 +280,16 @@ bool scientificFast(std::string &out, double ax, const NumberPattern &p, char se
         *q++ = '+';
     }
     int exLen = ex >= 100 ? 3 : (ex >= 10 ? 2 : 1);
-    q = putDigits(q, static_cast<unsigned long long>(ex), std::max(exLen, p.expMinWidth));
-    out.append(buf, q);
-    return true;
+    return putDigits(q, static_cast<unsigned long long>(ex), std::max(exLen, p.expMinWidth));
 }
 
 void scientificFormat(std::string &out, double ax, const NumberPattern &p, char sep)
 {
-    if (scientificFast(out, ax, p, sep))
+    char buf[64];
+    if (char *end = scientificFast(buf, ax, p, sep)) {
+        out.append(buf, end);
         return;
+    }
     const int intDigits = p.intDigits;
     const int sig = std::max(1, intDigits + p.fracMax);
     std::string digits;
@@ -278,43 +297,14 @@ void scientificFormat(std::string &out, double ax, const NumberPattern &p, char 
     if (ax == 0.0) {
         digits.assign(static_cast<std::size_t>(sig), '0');
     } else {
-        bool done = false;
-        if (sig <= 15) {
-            int e = static_cast<int>(std::floor(std::log10(ax)));
-            int k = sig - 1 - e;
-            if (k >= -22 && k <= 22) {
-                double m = k >= 0 ? ax * kPow10[static_cast<std::size_t>(k)]
-                                  : ax / kPow10[static_cast<std::size_t>(-k)];
-                double lo = kPow10[static_cast<std::size_t>(sig - 1)];
-                double hi = kPow10[static_cast<std::size_t>(sig)];
-                if (m >= lo * (1 - 1e-12) && m < hi && !nearTie(m)) {
-                    auto r = static_cast<unsigned long long>(std::floor(m + 0.5));
-                    if (r < static_cast<unsigned long long>(lo)) {
-                        // log10 landed one too high just below a power of ten.
-                    } else {
-                        if (r >= static_cast<unsigned long long>(hi)) {
-                            r /= 10;
-                            ++e;
-                        }
-                        char buf[24];
-                        auto res = std::to_chars(buf, buf + sizeof buf, r);
-                        digits.assign(buf, res.ptr);
-                        exp10 = e;
-                        done = static_cast<int>(digits.size()) == sig;
-                    }
-                }
-            }
-        }
-        if (!done) {
-            Digits15 d = digits15(ax);
-            digits.assign(d.d, 15);
-            exp10 = d.exp10;
-            if (sig < 15) {
-                if (roundDigits(digits, static_cast<std::size_t>(sig)))
-                    ++exp10;
-            } else {
-                digits.resize(static_cast<std::size_t>(sig), '0');
-            }
+        Digits15 d = digits15(ax);
+        digits.assign(d.d, 15);
+        exp10 = d.exp10;
+        if (sig < 15) {
+            if (roundDigits(digits, static_cast<std::size_t>(sig)))
+                ++exp10;
+        } else {
+            digits.resize(static_cast<std::size_t>(sig), '0');
         }
     }
     std::string_view intPart(digits.data(),
@@ -399,6 +389,30 @@ void appendPattern(std::string &out, double x, const NumberPattern &p, char deci
         if (allZeroDigits(body.substr(0, expAt)))
             out.erase(start, 1);
     }
+}
+
+char *writePatternFast(char *q, double x, const NumberPattern &p, char decimalSep)
+{
+    if (!std::isfinite(x))
+        return nullptr;
+    const bool negative = x < 0;
+    char *const start = q;
+    if (negative)
+        *q++ = '-';
+    char *const digitsStart = q;
+    q = p.scientific ? scientificFast(q, std::fabs(x), p, decimalSep)
+                     : fixedFast(q, std::fabs(x), p, decimalSep);
+    if (!q)
+        return nullptr;
+    if (negative) {
+        std::string_view body(digitsStart, static_cast<std::size_t>(q - digitsStart));
+        const std::size_t expAt = p.scientific ? body.find(p.expLetter) : std::string_view::npos;
+        if (allZeroDigits(body.substr(0, expAt))) {
+            std::memmove(start, digitsStart, body.size());
+            --q;
+        }
+    }
+    return q;
 }
 
 QString formatPattern(double x, std::string_view pattern, QChar decimalSep)

@@ -30,6 +30,11 @@ struct NumberPattern {
 // Appends x formatted with pattern p (decimal point replaced by decimalSep) to out.
 void appendPattern(std::string &out, double x, const NumberPattern &p, char decimalSep = '.');
 
+// The common case of appendPattern straight into a buffer of at least kFastPatternChars: returns
+// the end of what was written, or nullptr (nothing usable written) when appendPattern must decide.
+inline constexpr int kFastPatternChars = 48;
+char *writePatternFast(char *out, double x, const NumberPattern &p, char decimalSep = '.');
+
 // Formats with a pattern text; the pattern is compiled on every call, so hot loops compile once
 // and use appendPattern instead.
 QString formatPattern(double x, std::string_view pattern, QChar decimalSep = QChar('.'));

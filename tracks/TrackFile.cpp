@@ -10,7 +10,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace tervo {
@@ -233,7 +232,6 @@ void appendTrackBlock(std::string &out, const TrackStore &store, int t, char dec
     static const NumberPattern current = NumberPattern::compile("0.0###e+0");
     const TrackHeader &h = store[t];
     const int pnum = std::clamp(h.pnum, 0, kMaxPoints);
-    out.reserve(1024 + static_cast<std::size_t>(pnum) * 40);
     appendNumberLine(out, "DataNum=", t);
     appendNumberLine(out, "Mode=", h.Mode);
     appendTextLine(out, "Title=", h.Title);
@@ -264,15 +262,27 @@ void appendTrackBlock(std::string &out, const TrackStore &store, int t, char dec
     const double *c0 = store.data.column(0, t);
     const double *c1 = store.data.column(1, t);
     const double *c2 = store.data.column(2, t);
+    // A line is built in a small buffer and appended once; a value the fast route leaves to the
+    // exact one is appended on its own.
+    char line[3 * (kFastPatternChars + 1) + 2];
+    const double *cols[3] = {c0, c1, c2};
+    const NumberPattern *patterns[3] = {&potential, &current, &current};
     for (int i = 0; i < pnum; ++i) {
-        appendPattern(out, c0[i], potential, decimalSep);
-        out.push_back('\t');
-        appendPattern(out, c1[i], current, decimalSep);
-        if (columns == 3) {
-            out.push_back('\t');
-            appendPattern(out, c2[i], current, decimalSep);
+        char *q = line;
+        for (int c = 0; c < columns; ++c) {
+            if (c > 0)
+                *q++ = '\t';
+            char *end = writePatternFast(q, cols[c][i], *patterns[c], decimalSep);
+            if (!end) {
+                out.append(line, q);
+                appendPattern(out, cols[c][i], *patterns[c], decimalSep);
+                end = q = line;
+            }
+            q = end;
         }
-        out.append("\r\n");
+        *q++ = '\r';
+        *q++ = '\n';
+        out.append(line, q);
     }
 }
 
@@ -318,30 +328,9 @@ QByteArray trackFileText(const TrackStore &store, char decimalSep)
     appendList(out, "KLBaseNEnd=", kl.KLBaseNEnd);
     appendList(out, "KLSubVal=", kl.KLSubVal);
 
-    std::vector<int> occupied;
-    std::size_t totalPoints = 0;
-    for (int t = 0; t < kUserTracks; ++t) {
-        if (store[t].Mode > 0) {
-            occupied.push_back(t);
-            totalPoints += static_cast<std::size_t>(std::clamp(store[t].pnum, 0, kMaxPoints));
-        }
-    }
-    // Formatting dominates a large save; the blocks are independent, so a second thread takes
-    // every other one.
-    std::vector<std::string> blocks(occupied.size());
-    auto formatRange = [&](std::size_t first, std::size_t step) {
-        for (std::size_t i = first; i < occupied.size(); i += step)
-            appendTrackBlock(blocks[i], store, occupied[i], decimalSep);
-    };
-    if (totalPoints > 40000 && occupied.size() > 1 && std::thread::hardware_concurrency() > 1) {
-        std::thread helper(formatRange, 1, 2);
-        formatRange(0, 2);
-        helper.join();
-    } else {
-        formatRange(0, 1);
-    }
-    for (const std::string &b : blocks)
-        out.append(b);
+    for (int t = 0; t < kUserTracks; ++t)
+        if (store[t].Mode > 0)
+            appendTrackBlock(out, store, t, decimalSep);
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
