@@ -119,13 +119,14 @@ bool recordRRDE(const QString &path)
     rde.RetainTime(retain);
     std::int32_t track = 0;
     rde.SelTrack(track);
-    for (int rpm : {400, 900, 1600, 2025}) // the rotator tops out near 2300 rpm {
+    // The simulated rotator tops out near 2300 rpm.
+    for (int rpm : {400, 900, 1600, 2025}) {
         rde.Title(QStringLiteral("O2 reduction, 10 mV/s, %1 rpm").arg(rpm));
-    QString text = QString::number(rpm);
-    rde.rpm(text);
-    w.run(rde);
-}
-return w.save(path);
+        QString text = QString::number(rpm);
+        rde.rpm(text);
+        w.run(rde);
+    }
+    return w.save(path);
 }
 
 } // namespace
