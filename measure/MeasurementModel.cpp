@@ -51,6 +51,7 @@ bool MeasurementModel::open()
     }
     m_opened = true;
     m_state = Monitor;
+    showMonitorGraphs();
     setTimerEnabled(true);
     emit changed();
     return true;

@@ -143,6 +143,8 @@ protected:
     // Monitor channels (raw volts) for the monitor step, and its display.
     virtual void monitorStep() = 0;
     virtual void resetMonitor() {}
+    // Shows the graph windows the monitor draws on once the boards are open.
+    virtual void showMonitorGraphs() { m_context.monitorGraph.Show(); }
     virtual int referenceIndex() const { return 0; }
 
     // ---- Helpers for the windows

@@ -77,6 +77,12 @@ protected:
     PlotRange initialRange() const override;
     void prepareResultGraph() override {}
     void prepareGraphs() override;
+    // Disk and ring monitors use both graph windows.
+    void showMonitorGraphs() override
+    {
+        m_context.monitorGraph.Show();
+        m_context.resultGraph.Show();
+    }
     void programGenerator() override;
     std::int32_t rotationRate() const override;
     double measureReference() override;

@@ -32,7 +32,9 @@ TEST(CVMeasurement, RunLengthFromPotentialsRateAndCycles)
 TEST(CVMeasurement, PublicOperationsClampAndWriteBack)
 {
     MeasureRig r;
+    EXPECT_FALSE(r.monitor.isVisible());
     auto m = openCV(r);
+    EXPECT_TRUE(r.monitor.isVisible()); // the voltage monitor shows once the boards are open
     QString set = QStringLiteral("7");
     m->SettingNum(set);
     EXPECT_EQ(set, "5");
