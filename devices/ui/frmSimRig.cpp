@@ -63,16 +63,19 @@ frmSimRig::frmSimRig(sim::SimPanelController &controller, sim::SimCellController
     buttons->addWidget(m_stop);
     m_faults->setReadOnly(true);
     m_faults->setMaximumBlockCount(200);
-    auto *layout = new QVBoxLayout(this);
+    // The cell on the left; the potentiostat, its sweep and what the rig reports on the right.
+    auto *layout = new QHBoxLayout(this);
     if (m_cells)
-        layout->addWidget(buildCellPanel());
+        layout->addWidget(buildCellPanel(), 1);
+    auto *right = new QVBoxLayout;
     auto *sweepBox = new QGroupBox(QStringLiteral("Potentiostat"), this);
     sweepBox->setLayout(form);
-    layout->addWidget(sweepBox);
-    layout->addLayout(buttons);
-    layout->addWidget(m_status);
-    layout->addWidget(new QLabel(QStringLiteral("Commands the rig could not take:"), this));
-    layout->addWidget(m_faults);
+    right->addWidget(sweepBox);
+    right->addLayout(buttons);
+    right->addWidget(m_status);
+    right->addWidget(new QLabel(QStringLiteral("Commands the rig could not take:"), this));
+    right->addWidget(m_faults, 1);
+    layout->addLayout(right, 1);
 
     connect(m_start, &QPushButton::clicked, this, [this] {
         takeFields();
