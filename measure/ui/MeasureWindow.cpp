@@ -56,6 +56,26 @@ std::pair<QFormLayout *, QFormLayout *> MeasureWindow::addColumns()
     return {left, right};
 }
 
+void MeasureWindow::addTitleField(QFormLayout *form)
+{
+    MeasurementModel *m = &m_model;
+    m_fields.text(
+        form, QStringLiteral("Title:"), [m] { return m->titleField; },
+        [m](const QString &t) { m->Title(t); }, "txtTitle");
+}
+
+void MeasureWindow::addRpmField(QFormLayout *form)
+{
+    MeasurementModel *m = &m_model;
+    m_fields.text(
+        form, QStringLiteral("RPM:"), [m] { return m->rpmField; },
+        [m](const QString &t) {
+            QString v = t; // the operation corrects its argument in place
+            m->rpm(v);
+        },
+        "txtRPM");
+}
+
 void MeasureWindow::addMethods(const QString &title, const QStringList &captions,
                                std::function<int()> get, std::function<void(int)> set,
                                const char *objectName)

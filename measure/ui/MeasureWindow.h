@@ -34,6 +34,9 @@ protected:
     void addTrackRow();
     // Two form columns side by side.
     std::pair<QFormLayout *, QFormLayout *> addColumns();
+    // The fields every measurement model has: the track title and the rotation rate.
+    void addTitleField(QFormLayout *form);
+    void addRpmField(QFormLayout *form);
     void addMethods(const QString &title, const QStringList &captions, std::function<int()> get,
                     std::function<void(int)> set, const char *objectName);
     QLabel *addLabel(std::function<QString()> text, const char *objectName);

@@ -37,9 +37,7 @@ frmMeasureCV::frmMeasureCV(CVModel &model, QWidget *parent)
     m_fields.text(
         left, QStringLiteral("Set title"), [f] { return f->setTitle; },
         [m](const QString &t) { m->setTitleEdited(t); }, "txtSetTitle");
-    m_fields.text(
-        left, QStringLiteral("Title:"), [m] { return m->titleField; },
-        [m](const QString &t) { m->Title(t); }, "txtTitle");
+    addTitleField(left);
     static const char *captions[] = {"1st /V", "2nd /V", "3rd /V"};
     static const char *names[] = {"txtV0", "txtV1", "txtV2"};
     for (int k = 0; k < 3; ++k) {
@@ -57,13 +55,7 @@ frmMeasureCV::frmMeasureCV(CVModel &model, QWidget *parent)
     m_fields.number(
         left, QStringLiteral("1st retainment time /s"), [f] { return f->retainTime; },
         [f](double v) { f->retainTime = v; }, "txtRetainTime");
-    m_fields.text(
-        left, QStringLiteral("RPM:"), [m] { return m->rpmField; },
-        [m](const QString &t) {
-            QString v = t;
-            m->rpm(v);
-        },
-        "txtRPM");
+    addRpmField(left);
 
     m_fields.number(
         right, QStringLiteral("XScale V/V (ch 0)"), [f] { return f->xScale; },

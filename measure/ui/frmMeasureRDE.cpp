@@ -15,9 +15,7 @@ frmMeasureRDE::frmMeasureRDE(RDEModel &model, QWidget *parent)
     RDEModel *m = &model;
     addTrackRow();
     auto [left, right] = addColumns();
-    m_fields.text(
-        left, QStringLiteral("Title:"), [m] { return m->titleField; },
-        [m](const QString &t) { m->Title(t); }, "txtTitle");
+    addTitleField(left);
     static const char *captions[] = {"1st /V", "2nd /V", "3rd /V"};
     static const char *names[] = {"txtV0", "txtV1", "txtV2"};
     for (int k = 0; k < 3; ++k) {
@@ -35,13 +33,7 @@ frmMeasureRDE::frmMeasureRDE(RDEModel &model, QWidget *parent)
     m_fields.number(
         left, QStringLiteral("1st Retainment time /s"), [f] { return f->retainTime; },
         [f](double v) { f->retainTime = v; }, "txtRetainTime");
-    m_fields.text(
-        left, QStringLiteral("RPM:"), [m] { return m->rpmField; },
-        [m](const QString &t) {
-            QString v = t;
-            m->rpm(v);
-        },
-        "txtRPM");
+    addRpmField(left);
 
     m_fields.number(
         right, QStringLiteral("XScale V/V (ch0)"), [f] { return f->diskXScale; },

@@ -15,9 +15,7 @@ frmMeasureRPMvsj::frmMeasureRPMvsj(RPMvsjModel &model, QWidget *parent)
     RPMvsjModel *m = &model;
     addTrackRow();
     auto [left, right] = addColumns();
-    m_fields.text(
-        left, QStringLiteral("Title:"), [m] { return m->titleField; },
-        [m](const QString &t) { m->Title(t); }, "txtTitle");
+    addTitleField(left);
     m_fields.number(
         left, QStringLiteral("Applied Potential /V:"), [f] { return f->v; },
         [m](double v) { m->potentialEdited(v); }, "txtDiskXValue");

@@ -14,9 +14,7 @@ frmPotentialStep::frmPotentialStep(PSModel &model, QWidget *parent)
     PSModel *m = &model;
     addTrackRow();
     auto [left, right] = addColumns();
-    m_fields.text(
-        left, QStringLiteral("Title:"), [m] { return m->titleField; },
-        [m](const QString &t) { m->Title(t); }, "txtTitle");
+    addTitleField(left);
     m_fields.number(
         left, QStringLiteral("1st /V"), [f] { return f->v0; }, [f](double v) { f->v0 = v; },
         "txtV0");
@@ -32,13 +30,7 @@ frmPotentialStep::frmPotentialStep(PSModel &model, QWidget *parent)
     m_fields.number(
         left, QStringLiteral("by Coulomb Number /C"), [f] { return f->coulomb; },
         [f](double v) { f->coulomb = v; }, "txtCoulomb");
-    m_fields.text(
-        left, QStringLiteral("RPM:"), [m] { return m->rpmField; },
-        [m](const QString &t) {
-            QString v = t;
-            m->rpm(v);
-        },
-        "txtRPM");
+    addRpmField(left);
 
     m_fields.number(
         right, QStringLiteral("XScale V/V (ch 0)"), [f] { return f->xScale; },
