@@ -224,20 +224,9 @@ bool assignKey(Owner &o, const std::vector<Key<Owner>> &keys, std::string_view k
 
 template <typename T, typename Conv> std::vector<T> readList(std::string_view v, Conv conv)
 {
-    while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
-        v.remove_prefix(1);
-    while (!v.empty() && (v.back() == ' ' || v.back() == '\t'))
-        v.remove_suffix(1);
     std::vector<T> values;
-    std::size_t start = 0;
-    while (values.size() < static_cast<std::size_t>(kMMListCapacity)) {
-        std::size_t sp = v.find(' ', start);
-        values.push_back(
-            conv(parseDecimal(v.substr(start, sp == std::string_view::npos ? sp : sp - start))));
-        if (sp == std::string_view::npos)
-            break;
-        start = sp + 1;
-    }
+    for (double x : parseDecimalList(v, kMMListCapacity))
+        values.push_back(conv(x));
     return values;
 }
 

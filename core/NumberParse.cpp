@@ -96,6 +96,25 @@ double parseDecimal(QStringView text)
     return parseDecimal(std::string_view(toLatin1(text)));
 }
 
+std::vector<double> parseDecimalList(std::string_view v, std::size_t capacity)
+{
+    while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
+        v.remove_prefix(1);
+    while (!v.empty() && (v.back() == ' ' || v.back() == '\t'))
+        v.remove_suffix(1);
+    std::vector<double> values;
+    std::size_t start = 0;
+    while (values.size() < capacity) {
+        const std::size_t sp = v.find(' ', start);
+        values.push_back(
+            parseDecimal(v.substr(start, sp == std::string_view::npos ? sp : sp - start)));
+        if (sp == std::string_view::npos)
+            break;
+        start = sp + 1;
+    }
+    return values;
+}
+
 bool parseDataNumber(std::string_view text, double &value)
 {
     std::size_t b = 0, e = text.size();

@@ -4,6 +4,7 @@
 #include <QStringView>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace tervo {
 
@@ -15,6 +16,10 @@ double parseDecimal(QStringView text);
 
 // Length of the numeric prefix parseDecimal would take (after the blanks), 0 when there is none.
 std::size_t numericPrefixLength(std::string_view text);
+
+// A list value ("= 1 2 -3"): trimmed of blanks and tabs, split at every single space, each piece
+// read with parseDecimal; at most capacity values are read.
+std::vector<double> parseDecimalList(std::string_view text, std::size_t capacity);
 
 // Data values of track files and pasted text: the whole field (surrounding blanks allowed) must
 // be a number; '.' and ',' are both taken as the decimal separator, whatever the locale, so a

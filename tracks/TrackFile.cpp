@@ -118,24 +118,14 @@ void applyHeaderKey(TrackHeader &h, std::string_view key, std::string_view v)
 }
 
 // Splits a list value at every single space (after trimming) and parses each piece.
+// A KL list replaces the whole array: missing values become 0, surplus ones are dropped.
 template <typename T, typename Conv>
 void readList(std::vector<T> &target, std::string_view v, Conv conv)
 {
-    while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
-        v.remove_prefix(1);
-    while (!v.empty() && (v.back() == ' ' || v.back() == '\t'))
-        v.remove_suffix(1);
     std::vector<T> values(kUserTracks, T{});
-    std::size_t index = 0;
-    std::size_t start = 0;
-    while (index < values.size()) {
-        std::size_t sp = v.find(' ', start);
-        std::string_view piece = v.substr(start, sp == std::string_view::npos ? sp : sp - start);
-        values[index++] = conv(parseDecimal(piece));
-        if (sp == std::string_view::npos)
-            break;
-        start = sp + 1;
-    }
+    const std::vector<double> read = parseDecimalList(v, kUserTracks);
+    for (std::size_t i = 0; i < read.size(); ++i)
+        values[i] = conv(read[i]);
     target = std::move(values);
 }
 
