@@ -1,0 +1,108 @@
+// info, export and check: reading track files.
+#include "ToolCommand.h"
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+#include "tracks/Tables.h"
+#include "tracks/TextExport.h"
+#include "tracks/TrackFile.h"
+
+#include <memory>
+
+namespace tervo::tool {
+
+namespace {
+
+// Loads the file; reports and returns false when it did not load completely.
+bool load(TrackStore &store, const QString &path, bool &anything)
+{
+    const TrackFileReadResult r = loadTrackFile(store, path);
+    anything = r.status == TrackFileReadResult::Ok || r.status == TrackFileReadResult::StoppedEarly;
+    if (r.ok())
+        return true;
+    if (r.status == TrackFileReadResult::StoppedEarly)
+        writeErr(QStringLiteral("%1: line %2: %3").arg(path).arg(r.line).arg(r.reason));
+    else
+        writeErr(QStringLiteral("%1: %2").arg(path, r.message(path)));
+    return false;
+}
+
+int runCheck(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError();
+    auto store = std::make_unique<TrackStore>();
+    bool anything = false;
+    return load(*store, args[0], anything) ? 0 : 1;
+}
+
+int runInfo(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError();
+    auto store = std::make_unique<TrackStore>();
+    bool anything = false;
+    const bool complete = load(*store, args[0], anything);
+    if (!anything)
+        return 1;
+    for (int t = 0; t < kUserTracks; ++t) {
+        const TrackHeader &h = (*store)[t];
+        if (h.Mode == ModeNone)
+            continue;
+        writeOut(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
+                     .arg(t)
+                     .arg(modeName(h.Mode), tabField(h.Title), formatGeneral(h.RPM),
+                          formatGeneral(h.Scanrate), tabField(h.MeasTime))
+                     .arg(h.pnum));
+    }
+    return complete ? 0 : 1;
+}
+
+int runExport(const QStringList &args)
+{
+    if (args.size() != 2)
+        return usageError();
+    const QString &path = args[0];
+    bool isNumber = false;
+    const int track = args[1].trimmed().toInt(&isNumber);
+    if (!isNumber || track < 0 || track >= kUserTracks) {
+        writeErr(QStringLiteral("TRACK must be a track number from 0 to 20."));
+        return 2;
+    }
+    auto store = std::make_unique<TrackStore>();
+    bool anything = false;
+    const bool complete = load(*store, path, anything);
+    if (!anything)
+        return 1;
+    if ((*store)[track].Mode == ModeNone) {
+        writeErr(QStringLiteral("%1: track %2 is vacant.").arg(path).arg(track));
+        return 1;
+    }
+    writeOut(copyAllText(*store, track, localeDecimalSeparator()));
+    return complete ? 0 : 1;
+}
+
+} // namespace
+
+TERVO_TOOL_COMMAND(
+    check,
+    "  check FILE.tvd         Exit 0 when the file loads completely; otherwise print "
+    "the line\n"
+    "                         where reading stopped and why, and exit 1.\n",
+    runCheck);
+TERVO_TOOL_COMMAND(export,
+                   "  export FILE.tvd TRACK  Print the track as \"Copy All as Text Data\" puts it "
+                   "on the\n"
+                   "                         clipboard: header block, an empty line, then the "
+                   "data table\n"
+                   "                         (currents in A, CR LF line ends, TAB between "
+                   "fields).\n",
+                   runExport);
+TERVO_TOOL_COMMAND(info,
+                   "  info FILE.tvd          List the occupied tracks, one per line, "
+                   "TAB-separated:\n"
+                   "                         track, mode, title, RPM, scan rate (mV/s), "
+                   "measurement time,\n"
+                   "                         point count.\n",
+                   runInfo);
+
+} // namespace tervo::tool
