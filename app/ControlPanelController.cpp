@@ -266,10 +266,13 @@ bool ControlPanelController::openPath(const QString &path)
             emit recentFilesChanged();
         }
         // A file that stopped half-way has replaced the tracks read so far; show them.
-        if (r.status == TrackFileReadResult::StoppedEarly)
+        if (r.status == TrackFileReadResult::StoppedEarly) {
+            emit tracksReplaced();
             emit trackShown(currentTrack());
+        }
         return false;
     }
+    emit tracksReplaced();
     setCaptionFromFile();
     m_recent.add(path);
     emit recentFilesChanged();
