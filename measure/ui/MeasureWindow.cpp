@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 
@@ -19,8 +20,15 @@ MeasureWindow::MeasureWindow(MeasurementModel &model, const QString &caption,
     setObjectName(objectName);
     m_root = new QVBoxLayout(this);
     connect(&m_model, &MeasurementModel::changed, this, &MeasureWindow::refresh);
-    // A board failure closed the model; the window goes with it.
-    connect(&m_model, &MeasurementModel::boardFailed, this, &QWidget::hide);
+    // A board failure closed the model; the window goes with it. A field being edited is
+    // dropped, so that leaving it does not load the window again.
+    connect(&m_model, &MeasurementModel::boardFailed, this, [this] {
+        if (QWidget *w = focusWidget()) {
+            const QSignalBlocker block(w);
+            w->clearFocus();
+        }
+        hide();
+    });
 }
 
 void MeasureWindow::addTrackRow()
