@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <cmath>
 
 namespace tervo {
 
@@ -135,7 +136,12 @@ void ControlPanelController::commitEdit(int row, const QString &text)
     if (row == RowTitle) {
         h.Title = text;
     } else {
-        const double entered = parseDecimal(QStringView(text));
+        double entered = 0;
+        if (!readDecimal(QStringView(text), entered)) {
+            m_state.prompts.message(beyondRangeMessage(text.trimmed()));
+            emit trackShown(currentTrack());
+            return;
+        }
         if (row == RowDiskYScale)
             rescale(h.DiskYscale, entered, 1,
                     QStringLiteral("Do you want to multiply disk current by"), true);
@@ -153,17 +159,30 @@ void ControlPanelController::rescale(double &scale, double entered, int column,
                                      const QString &question, bool withPlotRange)
 {
     const double old = scale;
-    scale = entered;
     // From a scale of 0 there is no ratio to offer; the new scale is only stored.
-    if (old == 0)
+    if (old == 0) {
+        scale = entered;
         return;
+    }
     const double factor = entered / old;
-    if (!m_state.prompts.askYesNo(question + formatGeneralSigned(factor) + QStringLiteral("?")))
-        return;
     const int t = currentTrack();
     TrackHeader &h = m_state.store[t];
     double *v = m_state.store.data.column(column, t);
     const int n = std::clamp(h.pnum, 0, kMaxPoints);
+    // A ratio or a scaled current beyond the range of numbers is refused before anything changes.
+    bool finite = std::isfinite(factor);
+    for (int i = 0; i < n && finite; ++i)
+        finite = !std::isfinite(v[i]) || std::isfinite(v[i] * factor);
+    if (withPlotRange)
+        finite = finite && std::isfinite(h.Vymin * factor) && std::isfinite(h.Vymax * factor);
+    if (!finite) {
+        m_state.prompts.message(beyondRangeMessage(
+            QStringLiteral("Multiplying the currents by %1").arg(formatGeneral(factor))));
+        return;
+    }
+    scale = entered;
+    if (!m_state.prompts.askYesNo(question + formatGeneralSigned(factor) + QStringLiteral("?")))
+        return;
     for (int i = 0; i < n; ++i)
         v[i] *= factor;
     if (withPlotRange) {
@@ -192,11 +211,14 @@ void ControlPanelController::chooseReference(int index)
             m_state.prompts.input(QStringLiteral("Please input pH of the solution."),
                                   QStringLiteral("pH of the solution"), formatGeneralSigned(h.pH));
         // Cancelling the pH box cancels the conversion rather than converting at pH 0.
-        if (!pH) {
+        double value = 0;
+        if (!pH || !readDecimal(QStringView(*pH), value)) {
+            if (pH)
+                m_state.prompts.message(beyondRangeMessage(pH->trimmed()));
             emit trackShown(t);
             return;
         }
-        h.pH = parseDecimal(QStringView(*pH));
+        h.pH = value;
     }
     const double shift = referencePotential(h.ref, h.pH) - referencePotential(index, h.pH);
     shiftPotentials(m_state.store, t, shift);
@@ -237,22 +259,29 @@ bool ControlPanelController::openPath(const QString &path)
             "discard the changes?")))
         return false;
     const TrackFileReadResult r = loadTrackFile(m_state.store, path);
-    if (!r.ok()) {
+    if (!r.loaded()) {
         m_state.prompts.message(r.message(path));
         if (r.status == TrackFileReadResult::CannotOpen) {
             m_recent.remove(path);
             emit recentFilesChanged();
         }
         // A file that stopped half-way has replaced the tracks read so far; show them.
-        if (r.status == TrackFileReadResult::StoppedEarly)
+        if (r.status == TrackFileReadResult::StoppedEarly) {
+            emit tracksReplaced();
             emit trackShown(currentTrack());
+        }
         return false;
     }
+    emit tracksReplaced();
     setCaptionFromFile();
     m_recent.add(path);
     emit recentFilesChanged();
     ShowDataInfo(0);
     emit fileLoaded();
+    // A file whose last data section ends early is opened all the same; then the operator
+    // learns where reading stopped.
+    if (!r.ok())
+        m_state.prompts.message(r.message(path));
     return true;
 }
 
@@ -343,12 +372,21 @@ void ControlPanelController::paste()
             QStringLiteral("The clipboard holds more points than a track can take; the paste "
                            "stopped at %1 points.")
                 .arg(kMaxPoints));
+    else if (r.stoppedAtLine > 0 && r.beyondRange)
+        m_state.prompts.message(
+            QStringLiteral("The paste stopped at line %1, which holds a value beyond the range of "
+                           "numbers; the %2 points before it were kept.")
+                .arg(r.stoppedAtLine)
+                .arg(r.points));
     else if (r.stoppedAtLine > 0)
         m_state.prompts.message(
             QStringLiteral("The paste stopped at line %1, which could not be read as numbers; "
                            "the %2 points before it were kept.")
                 .arg(r.stoppedAtLine)
                 .arg(r.points));
+    if (!r.refusedLabels.isEmpty())
+        m_state.prompts.message(beyondRangeMessage(
+            QStringLiteral("The pasted %1").arg(r.refusedLabels.join(QStringLiteral(", ")))));
     ShowDataInfo(t);
 }
 

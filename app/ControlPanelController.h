@@ -89,6 +89,8 @@ signals:
     void recentFilesChanged();
     // A track file was loaded completely; analysis windows re-read their per-track choices.
     void fileLoaded();
+    // Opening a file replaced the tracks (also when reading stopped half-way).
+    void tracksReplaced();
 
 private:
     void rescale(double &scale, double entered, int column, const QString &question,

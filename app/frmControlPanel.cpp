@@ -201,6 +201,12 @@ void frmControlPanel::buildControls()
     });
     connect(cbxReference, &QComboBox::activated, &m_controller,
             &ControlPanelController::chooseReference);
+    // A value picked on the old tracks is never stored into the newly loaded ones.
+    connect(&m_controller, &ControlPanelController::tracksReplaced, this, [this] {
+        m_editRow = -1;
+        txtEditField->clear();
+        InformationSheet->clearSelection();
+    });
 }
 
 QAction *frmControlPanel::addExtraEntry(const QString &menuName, const QString &caption,

@@ -36,6 +36,58 @@ double fromChars(const char *first, const char *last)
     return v;
 }
 
+// "NaN", "Inf" with an optional sign at the start of t: its length, 0 when there is none.
+std::size_t nonFiniteLength(std::string_view t, double &value)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
+        negative = t[0] == '-';
+        i = 1;
+    }
+    const std::string_view rest = t.substr(i);
+    if (rest.starts_with("Inf")) {
+        value = negative ? -std::numeric_limits<double>::infinity()
+                         : std::numeric_limits<double>::infinity();
+        return i + 3;
+    }
+    if (rest.starts_with("NaN")) {
+        value = std::numeric_limits<double>::quiet_NaN();
+        return i + 3;
+    }
+    return 0;
+}
+
+std::string_view skipBlanks(std::string_view text)
+{
+    std::size_t s = 0;
+    while (s < text.size() && (text[s] == ' ' || text[s] == '\t'))
+        ++s;
+    return text.substr(s);
+}
+
+// The rule's value of a blank-skipped text; beyondRange tells a decimal too large for a double.
+double decimalValue(std::string_view t, bool &beyondRange)
+{
+    beyondRange = false;
+    const std::size_t len = numericPrefixLength(t);
+    if (len == 0) {
+        double special = 0.0;
+        nonFiniteLength(t, special);
+        return special;
+    }
+    const char *first = t.data();
+    const char *last = t.data() + len;
+    bool negative = false;
+    if (*first == '+' || *first == '-') {
+        negative = *first == '-';
+        ++first;
+    }
+    const double v = fromChars(first, last);
+    beyondRange = std::isinf(v);
+    return negative ? -v : v;
+}
+
 } // namespace
 
 std::size_t numericPrefixLength(std::string_view t)
@@ -73,22 +125,8 @@ std::size_t numericPrefixLength(std::string_view t)
 
 double parseDecimal(std::string_view text)
 {
-    std::size_t s = 0;
-    while (s < text.size() && (text[s] == ' ' || text[s] == '\t'))
-        ++s;
-    std::string_view t = text.substr(s);
-    const std::size_t len = numericPrefixLength(t);
-    if (len == 0)
-        return 0.0;
-    const char *first = t.data();
-    const char *last = t.data() + len;
-    bool negative = false;
-    if (*first == '+' || *first == '-') {
-        negative = *first == '-';
-        ++first;
-    }
-    double v = fromChars(first, last);
-    return negative ? -v : v;
+    bool beyond = false;
+    return decimalValue(skipBlanks(text), beyond);
 }
 
 double parseDecimal(QStringView text)
@@ -96,7 +134,44 @@ double parseDecimal(QStringView text)
     return parseDecimal(std::string_view(toLatin1(text)));
 }
 
+bool readDecimal(std::string_view text, double &value)
+{
+    bool beyond = false;
+    const double v = decimalValue(skipBlanks(text), beyond);
+    if (beyond)
+        return false;
+    value = v;
+    return true;
+}
+
+bool readDecimal(QStringView text, double &value)
+{
+    return readDecimal(std::string_view(toLatin1(text)), value);
+}
+
+bool readDecimalEitherSeparator(QStringView text, double &value)
+{
+    std::string s = toLatin1(text);
+    // Only the first ',' can be the decimal point of the rule's prefix.
+    const std::size_t comma = s.find(',');
+    if (comma != std::string::npos && s.find('.') > comma)
+        s[comma] = '.';
+    return readDecimal(std::string_view(s), value);
+}
+
+QString beyondRangeMessage(const QString &what)
+{
+    return QStringLiteral("%1 is beyond the range of numbers and was not taken.").arg(what);
+}
+
 std::vector<double> parseDecimalList(std::string_view v, std::size_t capacity)
+{
+    std::vector<double> values;
+    readDecimalList(v, capacity, values);
+    return values;
+}
+
+bool readDecimalList(std::string_view v, std::size_t capacity, std::vector<double> &out)
 {
     while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
         v.remove_prefix(1);
@@ -104,18 +179,22 @@ std::vector<double> parseDecimalList(std::string_view v, std::size_t capacity)
         v.remove_suffix(1);
     std::vector<double> values;
     std::size_t start = 0;
+    bool inRange = true;
     while (values.size() < capacity) {
         const std::size_t sp = v.find(' ', start);
-        values.push_back(
-            parseDecimal(v.substr(start, sp == std::string_view::npos ? sp : sp - start)));
+        double x = 0;
+        inRange = readDecimal(v.substr(start, sp == std::string_view::npos ? sp : sp - start), x) &&
+                  inRange;
+        values.push_back(x);
         if (sp == std::string_view::npos)
             break;
         start = sp + 1;
     }
-    return values;
+    out = std::move(values);
+    return inRange;
 }
 
-bool parseDataNumber(std::string_view text, double &value)
+DataNumber readDataNumber(std::string_view text, double &value)
 {
     std::size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t' || text[b] == '\r' || text[b] == '\n'))
@@ -124,28 +203,45 @@ bool parseDataNumber(std::string_view text, double &value)
                      text[e - 1] == '\n'))
         --e;
     if (b == e)
-        return false;
-    char buf[64];
-    const std::size_t len = e - b;
-    if (len >= sizeof buf)
-        return false;
+        return DataNumber::NotANumber;
+    const std::string_view field = text.substr(b, e - b);
+    double special = 0.0;
+    if (nonFiniteLength(field, special) == field.size()) {
+        value = special;
+        return DataNumber::Ok;
+    }
+    // Fixed patterns write large values in full, so a field may be of any length.
+    char small[64];
+    std::string large;
+    char *buf = small;
+    if (field.size() > sizeof small) {
+        large.resize(field.size());
+        buf = large.data();
+    }
     std::size_t n = 0;
     bool negative = false;
-    std::size_t i = b;
-    if (text[i] == '+' || text[i] == '-') {
-        negative = text[i] == '-';
+    std::size_t i = 0;
+    if (field[i] == '+' || field[i] == '-') {
+        negative = field[i] == '-';
         ++i;
     }
-    for (; i < e; ++i) {
-        char c = text[i];
+    for (; i < field.size(); ++i) {
+        char c = field[i];
         buf[n++] = c == ',' ? '.' : c;
     }
     if (n == 0 || numericPrefixLength(std::string_view(buf, n)) != n || buf[0] == '+' ||
         buf[0] == '-')
-        return false;
-    double v = fromChars(buf, buf + n);
+        return DataNumber::NotANumber;
+    const double v = fromChars(buf, buf + n);
+    if (std::isinf(v))
+        return DataNumber::BeyondRange;
     value = negative ? -v : v;
-    return true;
+    return DataNumber::Ok;
+}
+
+bool parseDataNumber(std::string_view text, double &value)
+{
+    return readDataNumber(text, value) == DataNumber::Ok;
 }
 
 bool parseDataNumber(QStringView text, double &value)

@@ -79,6 +79,7 @@ void CVModel::stepSet(int delta)
 
 void CVModel::SettingNum(QString &text)
 {
+    ensureOpen();
     const int n = roundHalfEven(parseDecimal(text));
     const int clamped = std::clamp(n, 0, kCVSets - 1);
     if (clamped != n)
@@ -89,6 +90,7 @@ void CVModel::SettingNum(QString &text)
 
 void CVModel::DiskScale(double &scale)
 {
+    ensureOpen();
     if (scale <= 0)
         scale = 1e-05;
     fields.yScale = scale;
@@ -96,6 +98,7 @@ void CVModel::DiskScale(double &scale)
 
 void CVModel::SetVoltage(double v1, double v2, double v3)
 {
+    ensureOpen();
     potentialEdited(0, v1);
     potentialEdited(1, v2);
     potentialEdited(2, v3);
@@ -103,6 +106,7 @@ void CVModel::SetVoltage(double v1, double v2, double v3)
 
 void CVModel::RetainTime(std::int32_t &seconds)
 {
+    ensureOpen();
     if (seconds < 0)
         seconds = 0;
     fields.retainTime = seconds;
@@ -110,6 +114,7 @@ void CVModel::RetainTime(std::int32_t &seconds)
 
 void CVModel::scanrate(double &rate)
 {
+    ensureOpen();
     if (rate < 0)
         rate = 0.001;
     fields.scanRate = rate;
@@ -117,6 +122,7 @@ void CVModel::scanrate(double &rate)
 
 void CVModel::Repeat(std::int32_t &cycles)
 {
+    ensureOpen();
     if (cycles < 1)
         cycles = 1;
     fields.cycles = cycles;
@@ -124,11 +130,13 @@ void CVModel::Repeat(std::int32_t &cycles)
 
 void CVModel::SamplingRate(double rate)
 {
+    ensureOpen();
     samplingRateEdited(rate);
 }
 
 void CVModel::Accumlation(std::int32_t count)
 {
+    ensureOpen();
     accumulationEdited(count);
 }
 
@@ -159,6 +167,8 @@ std::uint32_t CVModel::beginRun()
     s.CVRef = fields.ref;
     s.CVRetainTime = roundHalfEven(fields.retainTime);
     s.CVRPM = roundHalfEven(parseDecimal(rpmField));
+    m_run = s;
+    m_runMethod = fields.method;
     m_path = 0;
     m_measuredRate = 0;
     m_lastRemaining = -1;
@@ -191,34 +201,35 @@ void CVModel::onFullRedraw()
 
 void CVModel::programGenerator()
 {
-    const CVSet &s = m_settings.currentCV();
+    const CVSet &s = m_run;
     m_instruments.FGProgramSweep(1, {s.CVV0, s.CVV1, s.CVV2}, s.CVScanrate, s.CVRetainTime);
 }
 
 std::int32_t CVModel::rotationRate() const
 {
-    return m_settings.currentCV().CVRPM;
+    return m_run.CVRPM;
 }
 
 double CVModel::measureReference()
 {
-    const int count = roundHalfEven(fields.accum);
+    const int count = roundHalfEven(m_run.CVAccum);
     double sum = 0;
     for (int i = 0; i < count; ++i)
-        sum += m_instruments.ADRead(0) * fields.xScale;
-    return quantise(sum / fields.accum);
+        sum += m_instruments.ADRead(0) * m_run.CVXScale;
+    return quantise(sum / m_run.CVAccum);
 }
 
 void CVModel::takeSample(std::array<double, 3> &r)
 {
-    double v = m_instruments.ADRead(0) * fields.xScale;
-    double i = m_instruments.ADRead(1) * fields.yScale;
-    const int more = roundHalfEven(fields.accum - 1);
+    const CVSet &s = m_run;
+    double v = m_instruments.ADRead(0) * s.CVXScale;
+    double i = m_instruments.ADRead(1) * s.CVYScale;
+    const int more = roundHalfEven(s.CVAccum - 1);
     for (int k = 0; k < more; ++k) {
-        v += m_instruments.ADRead(0) * fields.xScale;
-        i += m_instruments.ADRead(1) * fields.yScale;
+        v += m_instruments.ADRead(0) * s.CVXScale;
+        i += m_instruments.ADRead(1) * s.CVYScale;
     }
-    r = {v / fields.accum, i / fields.accum, 0};
+    r = {v / s.CVAccum, i / s.CVAccum, 0};
 }
 
 bool CVModel::sweepHasStarted(const std::array<double, 3> &r) const
@@ -260,7 +271,7 @@ void CVModel::beforeStore()
 
 void CVModel::storeFields(TrackHeader &h)
 {
-    const CVSet &s = m_settings.currentCV();
+    const CVSet &s = m_run;
     h.Scanrate = s.CVScanrate;
     h.V1st = s.CVV0;
     h.V2nd = s.CVV1;

@@ -68,7 +68,11 @@ public:
 
 protected:
     int modeCode() const override { return ModeCV; }
-    double samplingRate() const override { return fields.samplingRate; }
+    // During a run the values copied at Start hold; the fields may be edited meanwhile.
+    double samplingRate() const override
+    {
+        return state() == Measuring ? m_run.CVSamplingRate : fields.samplingRate;
+    }
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override;
@@ -77,11 +81,11 @@ protected:
     double measureReference() override;
     void takeSample(std::array<double, 3> &record) override;
     bool sweepHasStarted(const std::array<double, 3> &record) const override;
-    double retainTimeSeconds() const override { return fields.retainTime; }
+    double retainTimeSeconds() const override { return m_run.CVRetainTime; }
     void onRecordingStarted() override;
-    bool drawsLive() const override { return fields.samplingRate < 20; }
+    bool drawsLive() const override { return m_run.CVSamplingRate < 20; }
     void afterSample() override;
-    bool endsByItself() const override { return fields.method == 0; }
+    bool endsByItself() const override { return m_runMethod == 0; }
     void showRemaining(std::uint32_t elapsed) override;
     void beforeStore() override;
     void onFullRedraw() override;
@@ -93,6 +97,8 @@ private:
     void loadSet();
     static double quantise(double v) { return std::floor(v * 400) / 400; }
 
+    CVSet m_run; // the set as copied at Start
+    int m_runMethod = 0;
     double m_path = 0;
     double m_measuredRate = 0;
     std::int32_t m_lastRemaining = -1;

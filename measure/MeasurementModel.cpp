@@ -32,6 +32,7 @@ MeasurementModel::~MeasurementModel() = default;
 bool MeasurementModel::open()
 {
     beforeOpen();
+    m_targetTrack = 0;
     showTargetTrack();
     resetMonitor();
     if (m_instruments.ADOpen() != 0) {
@@ -112,10 +113,13 @@ void MeasurementModel::tick()
     m_inTick = true;
     // A frozen window keeps its timer running but samples nothing; Stop still ends its run.
     const bool idle = frozen() && !(m_state == Measuring && m_stopRequested);
-    if (!idle && m_state == Monitor)
+    if (!idle && m_state == Monitor) {
         monitorStep();
-    else if (!idle)
+        if (m_instruments.adBoardFaulty())
+            failBoard();
+    } else if (!idle) {
         measuringStep();
+    }
     // A tick may have closed the window (a board failure) or ended the program's interest.
     if (m_opened)
         setTimerEnabled(true);
@@ -130,6 +134,8 @@ bool MeasurementModel::generatorControlled() const
 
 void MeasurementModel::start()
 {
+    if (!ensureOpen())
+        return;
     if (m_context.app.MeasurementRunning) {
         m_context.app.prompts.message(QStringLiteral("Please terminate other mesurement!"));
         return;
@@ -138,7 +144,6 @@ void MeasurementModel::start()
     m_stopRequested = false;
     m_endedByRunLength = false;
     m_drewLast = false;
-    const bool wasEnabled = m_timerEnabled;
     setTimerEnabled(false);
     m_n = 0;
     m_runLength = beginRun();
@@ -157,8 +162,7 @@ void MeasurementModel::start()
     m_reference = measureReference();
     m_state = Measuring;
     m_remainingText.clear();
-    if (wasEnabled || m_opened)
-        setTimerEnabled(true);
+    setTimerEnabled(true);
     emit changed();
 }
 
@@ -204,6 +208,11 @@ void MeasurementModel::measuringStep()
     }
     std::array<double, 3> &r = record(m_n);
     takeSample(r);
+    // A board that stopped answering reads 0 V: the sample is not kept.
+    if (m_instruments.adBoardFaulty()) {
+        failBoard();
+        return;
+    }
     if (!m_recording && recordingBegins(r)) {
         m_recording = true;
         if (timesFromRecordingStart())
@@ -330,19 +339,37 @@ void MeasurementModel::redrawResult(int colour)
         drawResultPoint(i, colour);
 }
 
+void MeasurementModel::stopInstruments()
+{
+    if (!drivesInstruments())
+        return;
+    if (generatorControlled())
+        m_instruments.FGStop();
+    std::int32_t zero = 0;
+    m_instruments.RpmSet(zero);
+}
+
+void MeasurementModel::failBoard()
+{
+    if (m_state == Measuring) {
+        stop();
+        m_nowTick = m_context.app.clock.tickCount();
+        finishRun();
+    }
+    m_context.app.prompts.message(adBoardMessage());
+    m_opened = false;
+    setTimerEnabled(false);
+    emit boardFailed();
+}
+
 void MeasurementModel::finishRun()
 {
-    if (drivesInstruments()) {
-        if (generatorControlled())
-            m_instruments.FGStop();
-        std::int32_t zero = 0;
-        m_instruments.RpmSet(zero);
-    }
+    stopInstruments();
     if (m_recording || storesWithoutRecording()) {
         beforeStore();
         storeRun();
-        std::int32_t next = wrapTrack(m_targetTrack + 1);
-        SelTrack(next);
+        if (advancesTargetTrack())
+            setTargetTrack(wrapTrack(m_targetTrack + 1));
     }
     m_state = Monitor;
     m_stopRequested = false;
@@ -385,7 +412,13 @@ void MeasurementModel::storePoints(TrackStore &store, int t)
 
 void MeasurementModel::SelTrack(std::int32_t &track)
 {
+    ensureOpen();
     track = std::clamp(track, 0, kUserTracks - 1);
+    setTargetTrack(track);
+}
+
+void MeasurementModel::setTargetTrack(int track)
+{
     m_targetTrack = track;
     showTargetTrack();
 }
@@ -414,21 +447,29 @@ QString MeasurementModel::targetModeCaption() const
     return modeCaption(m_context.app.store[m_targetTrack].Mode);
 }
 
+void MeasurementModel::Title(const QString &text)
+{
+    ensureOpen();
+    titleField = text;
+}
+
 void MeasurementModel::rpm(QString &text)
 {
+    ensureOpen();
     const double v = parseDecimal(text);
     if (v < 0)
         text = QStringLiteral("0");
     else if (v > 10000)
         text = QStringLiteral("10000");
     rpmField = text;
+    rpmEdited(parseDecimal(text));
 }
 
 void MeasurementModel::clearMonitor()
 {
     const bool was = m_timerEnabled;
     setTimerEnabled(false);
-    resetMonitor();
+    restartMonitor();
     if (was)
         setTimerEnabled(true);
     emit changed();

@@ -26,12 +26,20 @@ public:
     explicit MeasurementModel(MeasureContext &context, QObject *parent = nullptr);
     ~MeasurementModel() override;
 
-    // Opens the boards in order; on a failure the window's message is shown and false returned
-    // (the window then closes). On success the monitor timer runs.
+    // Loads the window: the target track goes back to 0, the boards are opened in order; on a
+    // failure the window's message is shown and false returned (the window then closes). On
+    // success the monitor timer runs.
     bool open();
+    // The one entry of every public operation: a window that is not loaded (never shown, quit,
+    // or its boards failed) is loaded and initialised first, as a macro expects. False when its
+    // boards cannot be opened.
+    bool ensureOpen() { return m_opened || open(); }
+    bool isOpen() const { return m_opened; }
     // One timer tick: the monitor or the measuring step. The timer is off while it works.
     void tick();
-    // The Start button; refused while another run is in progress anywhere.
+    // The Start button and StartMeasurement: loads the window when needed; refused (with the
+    // board message) when its boards cannot be opened, and while another run is in progress
+    // anywhere. MeasurementRunning is set only for a run whose timer ticks.
     void start();
     // The Stop button: the run finishes at the next tick.
     void stop();
@@ -66,12 +74,15 @@ public:
     QString targetModeCaption() const;
 
     // Shared public operations of the measurement windows.
-    void Title(const QString &text) { titleField = text; }
+    void Title(const QString &text);
     void rpm(QString &text);
 
 signals:
     // Labels, fields or state changed: the view refreshes.
     void changed();
+    // The analog board stopped answering: a run was finished and stored, the message shown and
+    // the window closed.
+    void boardFailed();
     // The run was stored in this track.
     void stored(int track);
 
@@ -132,6 +143,12 @@ protected:
     virtual void storeRun();
     // A run stopped before recording began stores nothing unless this says otherwise.
     virtual bool storesWithoutRecording() const { return false; }
+    // Finishing a run: by default the generator stops and the rotator goes to 0 rpm.
+    virtual void stopInstruments();
+    // Whether a stored run moves the target track on by one.
+    virtual bool advancesTargetTrack() const { return true; }
+    // The rotation-rate field was left (or set by rpm) with this value.
+    virtual void rpmEdited(double) {}
     // Windows that drive no function generator, output board or rotator say false.
     virtual bool drivesInstruments() const { return true; }
     // Before the boards are opened (a warning of the window).
@@ -143,6 +160,8 @@ protected:
     // Monitor channels (raw volts) for the monitor step, and its display.
     virtual void monitorStep() = 0;
     virtual void resetMonitor() {}
+    // The clear-monitor button; by default the monitor is reset as when the window opens.
+    virtual void restartMonitor() { resetMonitor(); }
     // Shows the graph windows the monitor draws on once the boards are open.
     virtual void showMonitorGraphs() { m_context.monitorGraph.Show(); }
     virtual int referenceIndex() const { return 0; }
@@ -183,6 +202,9 @@ protected:
 private:
     void measuringStep();
     void finishRun();
+    // The analog board stopped answering.
+    void failBoard();
+    void setTargetTrack(int track);
     void extendLiveRange(const std::array<double, 3> &r, bool forceRedraw);
     void setTimerEnabled(bool enabled);
     void showTargetTrack();

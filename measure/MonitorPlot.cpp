@@ -19,15 +19,31 @@ void MonitorPlot::clear(Graph &g, const Style &style)
 {
     m_style = style;
     std::fill(m_ring.begin(), m_ring.end(), std::array<double, 2>{kEmpty, kEmpty});
+    prepare(g);
+}
+
+void MonitorPlot::restart(Graph &g)
+{
+    prepare(g);
+}
+
+void MonitorPlot::prepare(Graph &g)
+{
     m_index = 0;
     m_range = kInitialRange;
-    g.SetTitle(style.title);
-    g.SetXFormat(style.xFormat);
-    g.SetYFormat(style.yFormat);
+    g.SetTitle(m_style.title);
+    g.SetXFormat(m_style.xFormat);
+    g.SetYFormat(m_style.yFormat);
     g.Cls();
     const PlotRange w = WidenRange(m_range, 10);
     g.View(w.xmin, w.ymax, w.xmax, w.ymin);
     g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, QStringLiteral("/V"));
+    m_size = sizeOf(g);
+}
+
+std::pair<int, int> MonitorPlot::sizeOf(const Graph &g)
+{
+    return {g.getSize().width, g.getSize().height};
 }
 
 void MonitorPlot::add(Graph &g, const std::vector<std::array<double, 2>> &points,
@@ -43,7 +59,7 @@ void MonitorPlot::add(Graph &g, const std::vector<std::array<double, 2>> &points
             grew = true;
         }
     }
-    if (grew) {
+    if (grew || (m_style.redrawOnResize && sizeOf(g) != m_size)) {
         redraw(g, colours);
     } else {
         for (int c = 0; c < m_channels && c < static_cast<int>(points.size()); ++c)
@@ -56,6 +72,7 @@ void MonitorPlot::add(Graph &g, const std::vector<std::array<double, 2>> &points
 
 void MonitorPlot::redraw(Graph &g, const std::vector<QRgb> &colours)
 {
+    m_size = sizeOf(g);
     const PlotRange w = WidenRange(m_range, 10);
     g.View(w.xmin, w.ymax, w.xmax, w.ymin);
     g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, QStringLiteral("/V"));

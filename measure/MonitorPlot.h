@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace tervo {
@@ -26,10 +27,15 @@ public:
         QString yFormat;
         // Ring entries whose |x| exceeds this are not redrawn.
         double maxAbsX = std::numeric_limits<double>::infinity();
+        // Redraw also when the graph's size changed since the last reading.
+        bool redrawOnResize = false;
     };
 
     // Empties the ring, resets the range to x -0.1..0.1, y -0.01..0.01 and prepares the graph.
     void clear(Graph &graph, const Style &style);
+    // The clear-monitor button of a window that keeps the ring: the index goes to 0 and the
+    // graph is prepared empty, the old readings stay in the ring.
+    void restart(Graph &graph);
     // Stores one (x, y) per channel at the write index, draws them and advances the index.
     void add(Graph &graph, const std::vector<std::array<double, 2>> &points,
              const std::vector<QRgb> &colours);
@@ -44,12 +50,15 @@ public:
 
 private:
     void redraw(Graph &graph, const std::vector<QRgb> &colours);
+    void prepare(Graph &graph);
+    static std::pair<int, int> sizeOf(const Graph &graph);
 
     int m_channels;
     int m_limit;
     int m_index = 0;
     Style m_style;
     PlotRange m_range;
+    std::pair<int, int> m_size{0, 0};
     std::vector<std::array<double, 2>> m_ring;
 };
 

@@ -85,6 +85,7 @@ QString MultipotentiostatModel::statusText() const
 
 void MultipotentiostatModel::beforeOpen()
 {
+    fields.method = StopByTime;
     m_context.app.prompts.message(
         QStringLiteral("Once you push 'Start' button, Track 0 to 11's data will be lost!"));
 }
@@ -151,8 +152,8 @@ void MultipotentiostatModel::takeSample(std::array<double, 3> &r)
         const double v = avg[static_cast<std::size_t>(input(2 * k))] * scale(2 * k);
         const double i = avg[static_cast<std::size_t>(input(2 * k + 1))] * scale(2 * k + 1);
         m_points[static_cast<std::size_t>(k * kMaxPoints + n)] = {v, i};
-        m_currentTexts[static_cast<std::size_t>(k)] =
-            fields.currentMonitor ? formatPattern(i, "0.00e+0") : QString();
+        if (fields.currentMonitor)
+            m_currentTexts[static_cast<std::size_t>(k)] = formatPattern(i, "0.00e+0");
     }
     r = {t, 0, 0};
 }
@@ -237,6 +238,11 @@ void MultipotentiostatModel::resetMonitor()
                      QStringLiteral("0.0#e+00")});
 }
 
+void MultipotentiostatModel::restartMonitor()
+{
+    m_monitor.restart(m_context.monitorGraph);
+}
+
 void MultipotentiostatModel::monitorStep()
 {
     const std::array<double, kMMInputs> avg = readInputs(fields.accum);
@@ -246,8 +252,8 @@ void MultipotentiostatModel::monitorStep()
         const double y = avg[static_cast<std::size_t>(input(2 * k + 1))];
         points[static_cast<std::size_t>(k)] = {avg[static_cast<std::size_t>(input(2 * k))], y};
         colours[static_cast<std::size_t>(k)] = channelColour(k);
-        m_currentTexts[static_cast<std::size_t>(k)] =
-            fields.currentMonitor ? formatPattern(y, "0.00e+0") : QString();
+        if (fields.currentMonitor)
+            m_currentTexts[static_cast<std::size_t>(k)] = formatPattern(y, "0.00e+0");
     }
     m_monitor.add(m_context.monitorGraph, points, colours);
 }

@@ -43,7 +43,7 @@ public:
     // The "Sampling" button: under "Sampling by button" the present point is kept.
     void sampling();
 
-    // The channel labels of the Current Monitor ("0.00e+0"), empty when it is off.
+    // The channel labels of the Current Monitor ("0.00e+0"); with it off they keep their text.
     const std::array<QString, kChannels> &currentTexts() const { return m_currentTexts; }
     // Why the window does nothing, when it cannot sample.
     QString statusText() const;
@@ -84,6 +84,7 @@ protected:
     bool frozen() const override;
     void monitorStep() override;
     void resetMonitor() override;
+    void restartMonitor() override;
 
 private:
     void rebuildUsedInputs();

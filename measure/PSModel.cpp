@@ -62,6 +62,7 @@ void PSModel::graphOnEdited(bool on)
 
 void PSModel::DiskScale(double &scale)
 {
+    ensureOpen();
     if (scale <= 0)
         scale = 1e-05;
     fields.yScale = scale;
@@ -69,12 +70,14 @@ void PSModel::DiskScale(double &scale)
 
 void PSModel::SetVoltage(double v1, double v2)
 {
+    ensureOpen();
     fields.v0 = v1;
     fields.v1 = v2;
 }
 
 void PSModel::MeasMode(std::int16_t &mode)
 {
+    ensureOpen();
     mode = std::clamp<std::int16_t>(mode, 0, 2);
     fields.method = mode;
     emit changed();
@@ -82,6 +85,7 @@ void PSModel::MeasMode(std::int16_t &mode)
 
 void PSModel::RetainTime(std::int32_t &seconds)
 {
+    ensureOpen();
     if (seconds < 0)
         seconds = 0;
     fields.retainTime = seconds;
@@ -89,6 +93,7 @@ void PSModel::RetainTime(std::int32_t &seconds)
 
 void PSModel::CoulombNumber(double &coulombs)
 {
+    ensureOpen();
     if (coulombs < 0)
         coulombs = 0;
     fields.coulomb = coulombs;
@@ -96,6 +101,7 @@ void PSModel::CoulombNumber(double &coulombs)
 
 void PSModel::MeasureTime(std::int32_t &seconds)
 {
+    ensureOpen();
     if (seconds < 0)
         seconds = 0;
     fields.maxTime = seconds;
@@ -103,11 +109,13 @@ void PSModel::MeasureTime(std::int32_t &seconds)
 
 void PSModel::InitSamplingRate(double rate)
 {
+    ensureOpen();
     initRateEdited(rate);
 }
 
 void PSModel::Accumlation(std::int32_t count)
 {
+    ensureOpen();
     accumulationEdited(count);
 }
 
@@ -309,6 +317,12 @@ void PSModel::monitorStep()
     i /= fields.accum;
     m_monitor.add(m_context.monitorGraph, {{v, i}}, {paletteColor(kLightRed)});
     setMonitorText(formatPattern(v, "0.000000") + QStringLiteral("V"));
+}
+
+void PSModel::rpmEdited(double value)
+{
+    m_context.app.store[targetTrack()].RPM = value;
+    m_context.app.store.markChanged();
 }
 
 } // namespace tervo

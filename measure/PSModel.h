@@ -68,6 +68,8 @@ public:
     const MonitorPlot &monitor() const { return m_monitor; }
 
 protected:
+    // Leaving the rotation-rate field writes it into the target track's header.
+    void rpmEdited(double value) override;
     int modeCode() const override { return ModePS; }
     QString adBoardMessage() const override;
     QString gpibMessage() const override { return QStringLiteral("GPIB不良"); }

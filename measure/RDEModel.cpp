@@ -49,6 +49,7 @@ void RDEModel::samplingRateEdited(double value)
 
 void RDEModel::DiskScale(double &scale)
 {
+    ensureOpen();
     if (scale <= 0)
         scale = 1e-05;
     fields.diskYScale = scale;
@@ -56,6 +57,7 @@ void RDEModel::DiskScale(double &scale)
 
 void RDEModel::RingScale(double &scale)
 {
+    ensureOpen();
     if (scale <= 0)
         scale = 1e-05;
     fields.ringYScale = scale;
@@ -63,11 +65,13 @@ void RDEModel::RingScale(double &scale)
 
 void RDEModel::SetVoltage(double v1, double v2, double v3)
 {
+    ensureOpen();
     fields.v = {v1, v2, v3};
 }
 
 void RDEModel::RetainTime(std::int32_t &seconds)
 {
+    ensureOpen();
     if (seconds < 0)
         seconds = 0;
     fields.retainTime = seconds;
@@ -75,6 +79,7 @@ void RDEModel::RetainTime(std::int32_t &seconds)
 
 void RDEModel::scanrate(double &rate)
 {
+    ensureOpen();
     if (rate < 0)
         rate = 0.001;
     fields.scanRate = rate;
@@ -82,6 +87,7 @@ void RDEModel::scanrate(double &rate)
 
 void RDEModel::Repeat(std::int32_t &cycles)
 {
+    ensureOpen();
     if (cycles < 1)
         cycles = 1;
     fields.cycles = cycles;
@@ -89,11 +95,13 @@ void RDEModel::Repeat(std::int32_t &cycles)
 
 void RDEModel::SamplingRate(double rate)
 {
+    ensureOpen();
     samplingRateEdited(rate);
 }
 
 void RDEModel::Accumlation(std::int32_t count)
 {
+    ensureOpen();
     accumulationEdited(count);
 }
 

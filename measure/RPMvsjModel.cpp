@@ -63,11 +63,13 @@ void RPMvsjModel::speedEdited(double value)
 
 void RPMvsjModel::DiskScale(double scale)
 {
+    ensureOpen();
     fields.yScale = scale <= 0 ? 1e-5 : scale;
 }
 
 void RPMvsjModel::RetainTime(std::int32_t &seconds)
 {
+    ensureOpen();
     if (seconds < 0)
         seconds = 0;
     fields.retainTime = seconds;
@@ -75,27 +77,32 @@ void RPMvsjModel::RetainTime(std::int32_t &seconds)
 
 void RPMvsjModel::SamplingRate(double rate)
 {
+    ensureOpen();
     samplingRateEdited(rate);
 }
 
 void RPMvsjModel::Accumlation(std::int32_t count)
 {
+    ensureOpen();
     accumulationEdited(count);
 }
 
 void RPMvsjModel::Potential(double volts)
 {
+    ensureOpen();
     potentialEdited(volts);
 }
 
 void RPMvsjModel::AppliedMeasuremode(std::int32_t mode)
 {
+    ensureOpen();
     fields.method = std::clamp(mode, 0, 2);
     emit changed();
 }
 
 void RPMvsjModel::SetRPMParameters(double startRpm, double endRpm, double speed)
 {
+    ensureOpen();
     startRpmEdited(startRpm);
     endRpmEdited(endRpm);
     speedEdited(speed);
@@ -153,9 +160,17 @@ PlotRange RPMvsjModel::initialRange() const
     }
 }
 
+void RPMvsjModel::stopInstruments()
+{
+    std::int32_t zero = 0;
+    m_instruments.RpmSet(zero);
+}
+
 void RPMvsjModel::prepareResultGraph()
 {
     Graph &g = m_context.resultGraph;
+    if (!g.isVisible())
+        g.SetSize(5000, 5000, 1000, 1000);
     g.SetTitle(QStringLiteral("RPM vs. j Plot"));
     g.SetXFormat(QStringLiteral("0.0#e+00"));
     g.SetYFormat(QStringLiteral("0.0#e+00"));
@@ -276,7 +291,7 @@ void RPMvsjModel::resetMonitor()
 {
     m_monitor.clear(m_context.monitorGraph,
                     {QStringLiteral("Voltage Monitor /V"), QStringLiteral("0.0#e+0"),
-                     QStringLiteral("0.0#e+0"), 3.0});
+                     QStringLiteral("0.0#e+0"), 3.0, true});
 }
 
 void RPMvsjModel::monitorStep()

@@ -93,6 +93,11 @@ protected:
     void storePoints(TrackStore &store, int track) override;
     void monitorStep() override;
     void resetMonitor() override;
+    // This window's own stop sequence: the rotator to 0 rpm, no generator stop, and the target
+    // track stays where it is.
+    void stopInstruments() override;
+    bool advancesTargetTrack() const override { return false; }
+    void beforeOpen() override { fields.method = ByLimit; }
 
 private:
     static double quantise(double rpm) { return std::floor(rpm / kRateGrid) * kRateGrid; }

@@ -1,5 +1,7 @@
 #include "AppState.h"
 
+#include "core/NumberParse.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -28,7 +30,11 @@ bool AppState::ReadSettings()
     const QByteArray text = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return false;
-    parseSettingsText(text, settings);
+    const QStringList refused = parseSettingsText(text, settings);
+    if (!refused.isEmpty())
+        prompts.message(beyondRangeMessage(
+            QStringLiteral("The value of %1 in %2")
+                .arg(refused.join(QStringLiteral(", ")), QString::fromLatin1(kSettingsFileName))));
     if (settings.DABoard > 0) {
         QString path = settings.RPMvsVoltageFile;
         // A relative calibration path is taken beside the settings file.
@@ -46,6 +52,7 @@ bool AppState::ReadSettings()
 FileWriteResult AppState::WriteSettings()
 {
     QDir().mkpath(m_folder);
+    settings.O2CE = store.CollectionEfficiency;
     FileWriteResult r = writeFileAtomically(settingsPath(), settingsText(settings));
     if (!r.ok)
         prompts.message(r.error);
@@ -62,15 +69,22 @@ void AppState::loadMainWindowState()
         ApplyDefaultSettings(settings);
         store.kl.zero();
     }
+    store.CollectionEfficiency = settings.O2CE;
+}
+
+QString settingsFolderFor(const QString &programFolder)
+{
+    const QFileInfo info(programFolder);
+    if (!programFolder.isEmpty() && info.isDir() && info.isWritable())
+        return programFolder;
+    // One "TERVO" level, not the organisation and the application name both.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("TERVO"));
 }
 
 QString defaultSettingsFolder()
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    const QFileInfo info(programFolder);
-    if (!programFolder.isEmpty() && info.isDir() && info.isWritable())
-        return programFolder;
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return settingsFolderFor(QCoreApplication::applicationDirPath());
 }
 
 } // namespace tervo

@@ -34,8 +34,9 @@ private:
     QString m_folder;
 };
 
-// Where "Parameters.txt" lives: the program's own folder when it is writable, otherwise the
-// user's configuration folder.
+// Where "Parameters.txt" lives: the program's own folder when it is writable, otherwise
+// ~/.config/TERVO/.
+QString settingsFolderFor(const QString &programFolder);
 QString defaultSettingsFolder();
 
 inline constexpr char kSettingsFileName[] = "Parameters.txt";

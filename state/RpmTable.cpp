@@ -1,5 +1,6 @@
 #include "RpmTable.h"
 
+#include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
@@ -21,14 +22,9 @@ bool ReadRpmTable(const QString &path, std::vector<RpmRow> &table)
     if (f.error() != QFileDevice::NoError)
         return false;
     std::vector<RpmRow> rows;
-    std::string_view all(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    std::size_t pos = 0;
-    while (pos < all.size()) {
-        std::size_t nl = all.find('\n', pos);
-        std::string_view line = all.substr(pos, nl == std::string_view::npos ? nl : nl - pos);
-        pos = nl == std::string_view::npos ? all.size() : nl + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    LineReader reader(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    std::string_view line;
+    while (reader.next(line)) {
         const std::size_t tab = line.find('\t');
         if (tab == std::string_view::npos)
             continue;

@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
@@ -192,42 +193,54 @@ template <typename Owner> void appendValue(std::string &out, const Owner &o, con
     out.append("\r\n");
 }
 
-template <typename Owner> void assignValue(Owner &o, const Key<Owner> &k, std::string_view v)
+// False when a number is beyond the range of numbers; the key then keeps its value.
+template <typename Owner> bool assignValue(Owner &o, const Key<Owner> &k, std::string_view v)
 {
-    std::visit(
+    return std::visit(
         [&](auto member) {
             using T = std::remove_cvref_t<decltype(o.*member)>;
-            if constexpr (std::is_same_v<T, QString>)
+            if constexpr (std::is_same_v<T, QString>) {
                 o.*member = QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
-            else if constexpr (std::is_same_v<T, std::int16_t>)
-                o.*member = roundHalfEven16(parseDecimal(v));
-            else if constexpr (std::is_same_v<T, std::int32_t>)
-                o.*member = roundHalfEven(parseDecimal(v));
-            else
-                o.*member = parseDecimal(v);
+                return true;
+            } else {
+                double x = 0;
+                if (!readDecimal(v, x))
+                    return false;
+                if constexpr (std::is_same_v<T, std::int16_t>)
+                    o.*member = roundHalfEven16(x);
+                else if constexpr (std::is_same_v<T, std::int32_t>)
+                    o.*member = roundHalfEven(x);
+                else
+                    o.*member = x;
+                return true;
+            }
         },
         k.field);
 }
 
+enum class Assigned { Unknown, Taken, Refused };
+
 template <typename Owner>
-bool assignKey(Owner &o, const std::vector<Key<Owner>> &keys, std::string_view key,
-               std::string_view v)
+Assigned assignKey(Owner &o, const std::vector<Key<Owner>> &keys, std::string_view key,
+                   std::string_view v)
 {
-    for (const Key<Owner> &k : keys) {
-        if (key == k.name) {
-            assignValue(o, k, v);
-            return true;
-        }
-    }
-    return false;
+    for (const Key<Owner> &k : keys)
+        if (key == k.name)
+            return assignValue(o, k, v) ? Assigned::Taken : Assigned::Refused;
+    return Assigned::Unknown;
 }
 
-template <typename T, typename Conv> std::vector<T> readList(std::string_view v, Conv conv)
+template <typename T, typename Conv>
+bool readList(std::vector<T> &target, std::string_view v, Conv conv)
 {
+    std::vector<double> read;
+    if (!readDecimalList(v, kMMListCapacity, read))
+        return false;
     std::vector<T> values;
-    for (double x : parseDecimalList(v, kMMListCapacity))
+    for (double x : read)
         values.push_back(conv(x));
-    return values;
+    target = std::move(values);
+    return true;
 }
 
 template <typename T> void appendList(std::string &out, const char *key, const std::vector<T> &v)
@@ -283,17 +296,13 @@ QByteArray settingsText(const Settings &s)
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-void parseSettingsText(const QByteArray &text, Settings &s)
+QStringList parseSettingsText(const QByteArray &text, Settings &s)
 {
-    std::string_view all(text.constData(), static_cast<std::size_t>(text.size()));
+    LineReader reader(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     int cvSet = 0;
-    std::size_t pos = 0;
-    while (pos < all.size()) {
-        std::size_t nl = all.find('\n', pos);
-        std::string_view line = all.substr(pos, nl == std::string_view::npos ? nl : nl - pos);
-        pos = nl == std::string_view::npos ? all.size() : nl + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    QStringList refused;
+    std::string_view line;
+    while (reader.next(line)) {
         if (line == "Table")
             break;
         const std::size_t eq = line.find('=');
@@ -301,26 +310,39 @@ void parseSettingsText(const QByteArray &text, Settings &s)
             continue;
         const std::string_view key = line.substr(0, eq);
         const std::string_view v = line.substr(eq + 1);
+        Assigned a = Assigned::Taken;
+        double x = 0;
         if (key == "CVNum") {
-            s.CVNum = std::clamp(roundHalfEven(parseDecimal(v)), 0, kCVSets - 1);
+            if (readDecimal(v, x))
+                s.CVNum = std::clamp(roundHalfEven(x), 0, kCVSets - 1);
+            else
+                a = Assigned::Refused;
         } else if (key == "CVSetNum") {
-            cvSet = roundHalfEven(parseDecimal(v));
+            cvSet = readDecimal(v, x) ? roundHalfEven(x) : -1;
+            a = cvSet == -1 && x == 0 ? Assigned::Refused : Assigned::Taken;
         } else if (key.starts_with("CV")) {
             if (cvSet >= 0 && cvSet < kCVSets)
-                assignKey(s.CV[static_cast<std::size_t>(cvSet)], cvKeys(), key, v);
+                a = assignKey(s.CV[static_cast<std::size_t>(cvSet)], cvKeys(), key, v);
         } else if (key == "MMAdch") {
-            s.MMAdch = readList<std::int16_t>(v, [](double x) {
-                return static_cast<std::int16_t>(
-                    std::clamp<int>(roundHalfEven16(x), 0, kMMInputs - 1));
-            });
+            if (!readList<std::int16_t>(s.MMAdch, v, [](double y) {
+                    return static_cast<std::int16_t>(
+                        std::clamp<int>(roundHalfEven16(y), 0, kMMInputs - 1));
+                }))
+                a = Assigned::Refused;
         } else if (key == "MMScale") {
-            s.MMScale = readList<double>(v, [](double x) { return x; });
-        } else if (!assignKey(s, keysBeforeLists(), key, v)) {
-            assignKey(s, keysAfterLists(), key, v);
+            if (!readList<double>(s.MMScale, v, [](double y) { return y; }))
+                a = Assigned::Refused;
+        } else {
+            a = assignKey(s, keysBeforeLists(), key, v);
+            if (a == Assigned::Unknown)
+                a = assignKey(s, keysAfterLists(), key, v);
         }
+        if (a == Assigned::Refused)
+            refused << QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
     }
     s.MMAdch.resize(kMMListCapacity, 0);
     s.MMScale.resize(kMMListCapacity, 0.0);
+    return refused;
 }
 
 } // namespace tervo

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -90,6 +91,7 @@ QByteArray settingsText(const Settings &s);
 
 // Parses settings text into s: keys up to a "Table" line, unknown keys ignored, values clamped to
 // what the program can hold. Returns false when the text could not be read at all.
-void parseSettingsText(const QByteArray &text, Settings &s);
+// Returns the keys whose values were refused for being beyond the range of numbers.
+QStringList parseSettingsText(const QByteArray &text, Settings &s);
 
 } // namespace tervo

@@ -108,6 +108,8 @@ public:
     std::int32_t CurrentTrack = 0;
     QString CurrentFileTitle;
     std::int32_t FileLoadCount = 0;
+    // Ring collection efficiency N of the %H2O column; the setting O2CE is its saved form.
+    double CollectionEfficiency = 0.4;
 
     // Makes a track vacant (the point store is left alone).
     void ClearTrack(int track);
@@ -115,6 +117,8 @@ public:
     // Copies points 0..count-1 of all three columns.
     void CopyTrackPoints(int source, int destination, int count);
 
+    // The one definition of an occupied track, for the file reader and writer, the tools and the
+    // windows: any Mode but 0.
     bool isVacant(int track) const { return header[static_cast<std::size_t>(track)].Mode == 0; }
     TrackHeader &operator[](int track) { return header[static_cast<std::size_t>(track)]; }
     const TrackHeader &operator[](int track) const

@@ -17,20 +17,23 @@ int sign(double v)
     return (v > 0) - (v < 0);
 }
 
-// Applies a "label TAB value" line; false when the label is not one the paste knows.
-bool applyLabel(TrackHeader &h, const QString &label, const QString &value)
+enum class Label { Unknown, Taken, BeyondRange };
+
+// Applies a "label TAB value" line. Numbers are read with "." or ",", since Copy All writes some
+// of them with the user's decimal separator.
+Label applyLabel(TrackHeader &h, const QString &label, const QString &value)
 {
     if (label == QLatin1String("Mode")) {
         h.Mode = modeFromText(value);
-        return true;
+        return Label::Taken;
     }
     if (label == QLatin1String("Title")) {
         h.Title = value;
-        return true;
+        return Label::Taken;
     }
     if (label == QLatin1String("MeasTime")) {
         h.MeasTime = value;
-        return true;
+        return Label::Taken;
     }
     double *field = nullptr;
     if (label == QLatin1String("Scanrate"))
@@ -57,9 +60,9 @@ bool applyLabel(TrackHeader &h, const QString &label, const QString &value)
     else if (label == QLatin1String("pH"))
         field = &h.pH;
     if (!field)
-        return false;
-    *field = parseDecimal(QStringView(value));
-    return true;
+        return Label::Unknown;
+    return readDecimalEitherSeparator(QStringView(value), *field) ? Label::Taken
+                                                                  : Label::BeyondRange;
 }
 
 } // namespace
@@ -103,22 +106,25 @@ PasteResult pasteTrackText(TrackStore &store, int track, const QString &text)
         const QStringList fields = lines.at(li).split(QLatin1Char('\t'));
         if (fields.size() < 2)
             continue;
-        if (applyLabel(h, fields.at(0), fields.at(1)))
+        const Label label = applyLabel(h, fields.at(0), fields.at(1));
+        if (label == Label::BeyondRange)
+            r.refusedLabels << fields.at(0);
+        if (label != Label::Unknown)
             continue;
-        double first = 0;
-        if (!parseDataNumber(QStringView(fields.at(0)), first))
+        double values[kColumns] = {0, 0, 0};
+        DataNumber d = readDataNumber(fields.at(0).toStdString(), values[0]);
+        if (d == DataNumber::NotANumber)
             continue;
-        if (h.pnum >= kMaxPoints) {
+        if (d == DataNumber::Ok && h.pnum >= kMaxPoints) {
             r.truncated = true;
             break;
         }
-        double values[kColumns] = {first, 0, 0};
-        bool ok = true;
         const int count = static_cast<int>(std::min<qsizetype>(fields.size(), kColumns));
-        for (int c = 1; c < count && ok; ++c)
-            ok = parseDataNumber(QStringView(fields.at(c)), values[c]);
-        if (!ok) {
+        for (int c = 1; c < count && d == DataNumber::Ok; ++c)
+            d = readDataNumber(fields.at(c).toStdString(), values[c]);
+        if (d != DataNumber::Ok) {
             r.stoppedAtLine = static_cast<int>(li) + 1;
+            r.beyondRange = d == DataNumber::BeyondRange;
             break;
         }
         for (int c = 0; c < kColumns; ++c)

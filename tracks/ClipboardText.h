@@ -4,15 +4,18 @@
 #include "state/TrackStore.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace tervo {
 
 // What a paste did, so the window can tell the operator when it did not take everything.
 struct PasteResult {
-    bool changed = false;   // the text was not empty and the track was written
-    int points = 0;         // points stored
-    bool truncated = false; // more numeric lines than the track holds
-    int stoppedAtLine = 0;  // 1-based line of a numeric line that could not be read, or 0
+    bool changed = false;      // the text was not empty and the track was written
+    int points = 0;            // points stored
+    bool truncated = false;    // more numeric lines than the track holds
+    int stoppedAtLine = 0;     // 1-based line of a numeric line that could not be read, or 0
+    bool beyondRange = false;  // that line held a value beyond the range of numbers
+    QStringList refusedLabels; // header values beyond the range of numbers, not taken
 };
 
 // "Paste from Clipboard" into one track: header labels, numeric lines as points, then the plot

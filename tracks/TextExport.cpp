@@ -127,7 +127,7 @@ QString TrackDataText(const TrackStore &store, int track, const DataTextOptions 
     static const NumberPattern pLog = NumberPattern::compile("#0.0000");
     static const NumberPattern pCur = NumberPattern::compile("0.0000e+0");
     static const NumberPattern pH2O = NumberPattern::compile("##0.0");
-    const double n = o.collectionEfficiency;
+    const double n = store.CollectionEfficiency;
 
     std::string out;
     const int pnum = std::clamp(h.pnum, 0, kMaxPoints);

@@ -17,7 +17,6 @@ struct DataTextOptions {
     bool logarithm = false;
     bool absolute = false;
     int filter = 0; // 0 all, 1 disk current <= 0 only, 2 disk current >= 0 only
-    double collectionEfficiency = 0.4;
 };
 
 // Reports the index of every hundredth point while the data block is built.

@@ -1,5 +1,6 @@
 #include "TrackFile.h"
 
+#include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
@@ -8,6 +9,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,35 +17,6 @@
 namespace tervo {
 
 namespace {
-
-// Splits a byte buffer into lines at LF, dropping a CR before it.
-class LineReader {
-public:
-    explicit LineReader(const QByteArray &bytes)
-        : m_p(bytes.constData()), m_end(bytes.constData() + bytes.size())
-    {
-    }
-    bool next(std::string_view &line)
-    {
-        if (m_p >= m_end)
-            return false;
-        const char *nl = static_cast<const char *>(std::memchr(m_p, '\n', m_end - m_p));
-        const char *stop = nl ? nl : m_end;
-        const char *e = stop;
-        if (e > m_p && e[-1] == '\r')
-            --e;
-        line = std::string_view(m_p, static_cast<std::size_t>(e - m_p));
-        m_p = nl ? nl + 1 : m_end;
-        ++m_lineNo;
-        return true;
-    }
-    int lineNumber() const { return m_lineNo; }
-
-private:
-    const char *m_p;
-    const char *m_end;
-    int m_lineNo = 0;
-};
 
 // A key line holds "=" after its first character.
 bool splitKey(std::string_view line, std::string_view &key, std::string_view &value)
@@ -61,13 +34,9 @@ QString text(std::string_view v)
     return QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
 }
 
-std::int32_t toInt(std::string_view v)
-{
-    return roundHalfEven(parseDecimal(v));
-}
-
-// Applies one header key; unknown keys are ignored.
-void applyHeaderKey(TrackHeader &h, std::string_view key, std::string_view v)
+// Applies one header key; unknown keys are ignored. False when a numeric value is beyond the
+// range of numbers (the field keeps its value).
+bool applyHeaderKey(TrackHeader &h, std::string_view key, std::string_view v)
 {
     struct DoubleKey {
         const char *name;
@@ -95,79 +64,99 @@ void applyHeaderKey(TrackHeader &h, std::string_view key, std::string_view v)
         {"StepTime", &TrackHeader::StepTime},
         {"VoltStep", &TrackHeader::VoltStep},
     };
-    if (key == "Mode") {
-        h.Mode = toInt(v);
-    } else if (key == "Title") {
+    struct IntKey {
+        const char *name;
+        std::int32_t TrackHeader::*field;
+    };
+    static const IntKey ints[] = {
+        {"Mode", &TrackHeader::Mode},
+        {"pnum", &TrackHeader::pnum},
+        {"ref", &TrackHeader::ref},
+        {"TimeRecording", &TrackHeader::TimeRecording},
+    };
+    if (key == "Title") {
         h.Title = text(v);
-    } else if (key == "MeasTime") {
+        return true;
+    }
+    if (key == "MeasTime") {
         h.MeasTime = text(v);
-    } else if (key == "pnum") {
-        h.pnum = std::clamp(toInt(v), 0, kMaxPoints);
-    } else if (key == "ref") {
-        h.ref = toInt(v);
-    } else if (key == "TimeRecording") {
-        h.TimeRecording = toInt(v);
-    } else {
-        for (const DoubleKey &d : doubles) {
-            if (key == d.name) {
-                h.*(d.field) = parseDecimal(v);
-                return;
-            }
+        return true;
+    }
+    for (const IntKey &k : ints) {
+        if (key == k.name) {
+            double x = 0;
+            if (!readDecimal(v, x))
+                return false;
+            h.*(k.field) = roundHalfEven(x);
+            if (k.field == &TrackHeader::pnum)
+                h.pnum = std::clamp(h.pnum, 0, kMaxPoints);
+            return true;
         }
     }
+    for (const DoubleKey &d : doubles)
+        if (key == d.name)
+            return readDecimal(v, h.*(d.field));
+    return true;
 }
 
-// Splits a list value at every single space (after trimming) and parses each piece.
+// Splits a list value at every single space (after trimming) and reads each piece.
 // A KL list replaces the whole array: missing values become 0, surplus ones are dropped.
 template <typename T, typename Conv>
-void readList(std::vector<T> &target, std::string_view v, Conv conv)
+bool readList(std::vector<T> &target, std::string_view v, Conv conv)
 {
     std::vector<T> values(kUserTracks, T{});
-    const std::vector<double> read = parseDecimalList(v, kUserTracks);
+    std::vector<double> read;
+    if (!readDecimalList(v, kUserTracks, read))
+        return false;
     for (std::size_t i = 0; i < read.size(); ++i)
         values[i] = conv(read[i]);
     target = std::move(values);
+    return true;
 }
 
+bool isKLKey(std::string_view key)
+{
+    return key == "KLUseFlag" || key == "KLNStart" || key == "KLNEnd" || key == "KLBaseMode" ||
+           key == "KLBaseTrack" || key == "KLBaseNEnd" || key == "KLSubVal";
+}
+
+// False when a value is beyond the range of numbers (the array keeps its contents).
 bool applyKLKey(KLSettings &kl, std::string_view key, std::string_view v)
 {
     auto i16 = [](double x) { return roundHalfEven16(x); };
     auto i32 = [](double x) { return roundHalfEven(x); };
     auto dbl = [](double x) { return x; };
     if (key == "KLUseFlag")
-        readList(kl.KLUseFlag, v, i16);
-    else if (key == "KLNStart")
-        readList(kl.KLNStart, v, i32);
-    else if (key == "KLNEnd")
-        readList(kl.KLNEnd, v, i32);
-    else if (key == "KLBaseMode")
-        readList(kl.KLBaseMode, v, i16);
-    else if (key == "KLBaseTrack")
-        readList(kl.KLBaseTrack, v, i16);
-    else if (key == "KLBaseNEnd")
-        readList(kl.KLBaseNEnd, v, i32);
-    else if (key == "KLSubVal")
-        readList(kl.KLSubVal, v, dbl);
-    else
-        return false;
-    return true;
+        return readList(kl.KLUseFlag, v, i16);
+    if (key == "KLNStart")
+        return readList(kl.KLNStart, v, i32);
+    if (key == "KLNEnd")
+        return readList(kl.KLNEnd, v, i32);
+    if (key == "KLBaseMode")
+        return readList(kl.KLBaseMode, v, i16);
+    if (key == "KLBaseTrack")
+        return readList(kl.KLBaseTrack, v, i16);
+    if (key == "KLBaseNEnd")
+        return readList(kl.KLBaseNEnd, v, i32);
+    return readList(kl.KLSubVal, v, dbl);
 }
 
-// Parses the first `count` TAB-separated values of a data line.
-bool parseDataLine(std::string_view line, int count, double *values)
+// Parses the first `count` TAB-separated values of a data line; a missing value is not a number.
+DataNumber parseDataLine(std::string_view line, int count, double *values)
 {
     std::size_t start = 0;
     for (int c = 0; c < count; ++c) {
         if (start > line.size())
-            return false;
+            return DataNumber::NotANumber;
         std::size_t tab = line.find('\t', start);
         std::string_view field = line.substr(
             start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
-        if (!parseDataNumber(field, values[c]))
-            return false;
+        const DataNumber d = readDataNumber(field, values[c]);
+        if (d != DataNumber::Ok)
+            return d;
         start = tab == std::string_view::npos ? line.size() + 1 : tab + 1;
     }
-    return true;
+    return DataNumber::Ok;
 }
 
 bool readAll(const QString &path, QByteArray &bytes)
@@ -177,12 +166,6 @@ bool readAll(const QString &path, QByteArray &bytes)
         return false;
     bytes = f.readAll();
     return f.error() == QFileDevice::NoError;
-}
-
-bool hasSignature(LineReader &reader)
-{
-    std::string_view first;
-    return reader.next(first) && first == kTrackFileSignature;
 }
 
 template <typename T> void appendList(std::string &out, const char *key, const std::vector<T> &v)
@@ -294,6 +277,8 @@ QString TrackFileReadResult::message(const QString &path) const
             .arg(name)
             .arg(line)
             .arg(reason);
+    case EndsEarly:
+        return QStringLiteral("Reading %1 stopped at line %2: %3.").arg(name).arg(line).arg(reason);
     }
     return QString();
 }
@@ -319,7 +304,7 @@ QByteArray trackFileText(const TrackStore &store, char decimalSep)
     appendList(out, "KLSubVal=", kl.KLSubVal);
 
     for (int t = 0; t < kUserTracks; ++t)
-        if (store[t].Mode > 0)
+        if (!store.isVacant(t))
             appendTrackBlock(out, store, t, decimalSep);
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
@@ -334,6 +319,136 @@ QString trackFileNameForSave(const QString &chosen)
     return chosen.endsWith(QLatin1String(".tvd"), Qt::CaseSensitive) ? chosen : chosen + ".tvd";
 }
 
+namespace {
+
+// Values a data line carries for the reader: 3 for RDE, SSV, SSVAll and a rotation-rate sweep
+// with time, else 2; a whole-file load also reads the time column of a Multi file's track 0.
+int readColumnCount(const TrackHeader &h, int block, bool multiTimeColumn)
+{
+    if (multiTimeColumn && block == 0 && h.Mode == ModeMulti)
+        return 3;
+    return loadColumnCount(h);
+}
+
+// What one reading operation keeps of the blocks the walker finds.
+struct WalkTarget {
+    // The header block n's key lines go to; nullptr reads them into a scratch header.
+    std::function<TrackHeader *(int)> header;
+    // The store slot block n's points go to, or -1 to skip them.
+    std::function<int(int)> slot;
+    TrackStore *store = nullptr;
+    // Receives the Koutecky-Levich lines; they are ignored without it.
+    KLSettings *kl = nullptr;
+    bool multiTimeColumn = false;
+    // The walk ends after the data of the block for which this says true.
+    std::function<bool(int)> lastBlock = [](int) { return false; };
+};
+
+struct WalkResult {
+    enum Outcome { Complete, EndsEarly, Stopped, NotTrackFile };
+    Outcome outcome = Complete;
+    int line = 0;
+    QString reason;
+    bool endedAfterLastBlock = false;
+};
+
+// The one walk over the block grammar: the signature, key lines (KL lines, "DataNum" opening a
+// block, header fields) up to "Table", then pnum data lines of the block, again and again.
+WalkResult walkTrackFile(const QByteArray &bytes, WalkTarget &target)
+{
+    WalkResult result;
+    LineReader reader(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    std::string_view line, key, value;
+    if (!reader.next(line) || line != kTrackFileSignature) {
+        result.outcome = WalkResult::NotTrackFile;
+        result.line = 1;
+        return result;
+    }
+    auto stop = [&](WalkResult::Outcome outcome, int at, QString reason) {
+        result.outcome = outcome;
+        result.line = at;
+        result.reason = std::move(reason);
+        return result;
+    };
+    auto beyondRange = [&](std::string_view k) {
+        return stop(WalkResult::Stopped, reader.lineNumber(),
+                    QStringLiteral("the value of %1 is beyond the range of numbers").arg(text(k)));
+    };
+    int block = 0;
+    TrackHeader scratch;
+    TrackHeader *h = target.header(block);
+    if (!h)
+        h = &scratch;
+    for (;;) {
+        bool table = false;
+        while (reader.next(line)) {
+            if (line == "Table") {
+                table = true;
+                break;
+            }
+            if (!splitKey(line, key, value))
+                continue;
+            if (isKLKey(key)) {
+                if (target.kl && !applyKLKey(*target.kl, key, value))
+                    return beyondRange(key);
+                continue;
+            }
+            if (key == "DataNum") {
+                double n = 0;
+                if (!readDecimal(value, n))
+                    return beyondRange(key);
+                block = roundHalfEven(n);
+                h = target.header(block);
+                if (!h) {
+                    scratch = TrackHeader();
+                    h = &scratch;
+                }
+                continue;
+            }
+            if (!applyHeaderKey(*h, key, value))
+                return beyondRange(key);
+        }
+        if (!table)
+            return result;
+        const int slot = target.slot(block);
+        const int columns = readColumnCount(*h, block, target.multiTimeColumn);
+        const int pnum = h->pnum;
+        double values[3] = {0, 0, 0};
+        for (int i = 0; i < pnum; ++i) {
+            if (!reader.next(line)) {
+                h->pnum = i;
+                return stop(WalkResult::EndsEarly, reader.lineNumber() + 1,
+                            QStringLiteral("the file ends after %1 of the %2 points of track %3")
+                                .arg(i)
+                                .arg(pnum)
+                                .arg(block));
+            }
+            if (slot < 0)
+                continue;
+            const DataNumber d = parseDataLine(line, columns, values);
+            if (d != DataNumber::Ok) {
+                h->pnum = i;
+                return stop(WalkResult::Stopped, reader.lineNumber(),
+                            d == DataNumber::BeyondRange
+                                ? QStringLiteral("a value of track %1 is beyond the range of "
+                                                 "numbers")
+                                      .arg(block)
+                                : QStringLiteral("a data line of track %1 does not hold %2 numbers")
+                                      .arg(block)
+                                      .arg(columns));
+            }
+            for (int c = 0; c < columns; ++c)
+                target.store->data(c, slot, i) = values[c];
+        }
+        if (target.lastBlock(block)) {
+            result.endedAfterLastBlock = true;
+            return result;
+        }
+    }
+}
+
+} // namespace
+
 TrackFileReadResult loadTrackFile(TrackStore &store, const QString &path)
 {
     TrackFileReadResult result;
@@ -345,8 +460,7 @@ TrackFileReadResult loadTrackFile(TrackStore &store, const QString &path)
         result.reason = f.errorString();
         return result;
     }
-    LineReader reader(bytes);
-    if (!hasSignature(reader)) {
+    if (!IsTrackFileText(bytes)) {
         result.status = TrackFileReadResult::NotTrackFile;
         result.line = 1;
         return result;
@@ -354,70 +468,20 @@ TrackFileReadResult loadTrackFile(TrackStore &store, const QString &path)
     for (int t = 0; t < kUserTracks; ++t)
         store.ClearTrack(t);
 
-    auto stop = [&](int line, QString reason) {
+    WalkTarget target;
+    auto user = [](int n) { return n >= 0 && n < kUserTracks; };
+    target.header = [&](int n) { return user(n) ? &store[n] : nullptr; };
+    target.slot = [&](int n) { return user(n) ? n : -1; };
+    target.store = &store;
+    target.kl = &store.kl;
+    target.multiTimeColumn = true;
+    const WalkResult walk = walkTrackFile(bytes, target);
+    result.line = walk.line;
+    result.reason = walk.reason;
+    if (walk.outcome == WalkResult::EndsEarly)
+        result.status = TrackFileReadResult::EndsEarly;
+    else if (walk.outcome != WalkResult::Complete)
         result.status = TrackFileReadResult::StoppedEarly;
-        result.line = line;
-        result.reason = std::move(reason);
-    };
-
-    int current = 0;
-    bool skipping = false; // a block numbered outside 0..20
-    TrackHeader discard;
-    std::string_view line, key, value;
-    bool atEnd = false;
-    while (!atEnd && result.ok()) {
-        bool table = false;
-        while (reader.next(line)) {
-            if (line == "Table") {
-                table = true;
-                break;
-            }
-            if (!splitKey(line, key, value))
-                continue;
-            if (applyKLKey(store.kl, key, value))
-                continue;
-            if (key == "DataNum") {
-                const std::int32_t n = toInt(value);
-                skipping = n < 0 || n >= kUserTracks;
-                if (skipping)
-                    discard = TrackHeader();
-                else
-                    current = n;
-                continue;
-            }
-            applyHeaderKey(skipping ? discard : store[current], key, value);
-        }
-        if (!table)
-            break;
-        TrackHeader &h = skipping ? discard : store[current];
-        const int columns =
-            (!skipping && current == 0 && h.Mode == ModeMulti) ? 3 : loadColumnCount(h);
-        const int pnum = h.pnum;
-        double values[3] = {0, 0, 0};
-        for (int i = 0; i < pnum; ++i) {
-            if (!reader.next(line)) {
-                stop(reader.lineNumber() + 1,
-                     QStringLiteral("the file ends after %1 of the %2 points of track %3")
-                         .arg(i)
-                         .arg(pnum)
-                         .arg(current));
-                h.pnum = i;
-                atEnd = true;
-                break;
-            }
-            if (!parseDataLine(line, columns, values)) {
-                stop(reader.lineNumber(),
-                     QStringLiteral("a data line of track %1 does not hold %2 numbers")
-                         .arg(current)
-                         .arg(columns));
-                h.pnum = i;
-                break;
-            }
-            if (!skipping)
-                for (int c = 0; c < columns; ++c)
-                    store.data(c, current, i) = values[c];
-        }
-    }
 
     store.kl.redimension();
     if (store[0].Mode == ModeMulti) {
@@ -426,15 +490,23 @@ TrackFileReadResult loadTrackFile(TrackStore &store, const QString &path)
         for (int t = 1; t <= 9; ++t)
             std::copy(time, time + n, store.data.column(2, t));
     }
-    if (result.ok()) {
+    if (result.loaded()) {
         store.CurrentFileTitle = QFileInfo(path).fileName();
         store.CurrentTrack = 0;
         ++store.FileLoadCount;
-        store.markSaved();
-    } else {
-        store.markChanged();
     }
+    if (result.ok())
+        store.markSaved();
+    else
+        store.markChanged();
     return result;
+}
+
+bool IsTrackFileText(const QByteArray &bytes)
+{
+    LineReader reader(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    std::string_view first;
+    return reader.next(first) && first == kTrackFileSignature;
 }
 
 bool IsTrackFile(const QString &path)
@@ -442,12 +514,7 @@ bool IsTrackFile(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    QByteArray first = f.readLine(4096);
-    if (first.endsWith('\n'))
-        first.chop(1);
-    if (first.endsWith('\r'))
-        first.chop(1);
-    return first == kTrackFileSignature;
+    return IsTrackFileText(f.read(sizeof kTrackFileSignature + 1));
 }
 
 bool ReadTrackHeaders(const QString &path, std::array<TrackHeader, kTrackSlots> &table)
@@ -455,26 +522,12 @@ bool ReadTrackHeaders(const QString &path, std::array<TrackHeader, kTrackSlots> 
     QByteArray bytes;
     if (!readAll(path, bytes))
         return false;
-    LineReader reader(bytes);
-    if (!hasSignature(reader))
-        return false;
-    int current = 0;
-    bool skipping = false;
-    std::string_view line, key, value;
-    while (reader.next(line)) {
-        if (!splitKey(line, key, value) || key.starts_with("KL"))
-            continue;
-        if (key == "DataNum") {
-            const std::int32_t n = toInt(value);
-            skipping = n < 0 || n >= kTrackSlots;
-            if (!skipping)
-                current = n;
-            continue;
-        }
-        if (!skipping)
-            applyHeaderKey(table[static_cast<std::size_t>(current)], key, value);
-    }
-    return true;
+    WalkTarget target;
+    target.header = [&](int n) {
+        return n >= 0 && n < kTrackSlots ? &table[static_cast<std::size_t>(n)] : nullptr;
+    };
+    target.slot = [](int) { return -1; };
+    return walkTrackFile(bytes, target).outcome != WalkResult::NotTrackFile;
 }
 
 bool ReadTrackFromFile(const QString &path, int trackInFile, TrackStore &store, int destination)
@@ -482,41 +535,21 @@ bool ReadTrackFromFile(const QString &path, int trackInFile, TrackStore &store, 
     QByteArray bytes;
     if (!readAll(path, bytes))
         return false;
-    LineReader reader(bytes);
-    if (!hasSignature(reader))
+    bool found = false;
+    WalkTarget target;
+    target.header = [&](int n) {
+        found = found || n == trackInFile;
+        return n == trackInFile ? &store[destination] : nullptr;
+    };
+    target.slot = [&](int n) { return n == trackInFile ? destination : -1; };
+    target.store = &store;
+    target.lastBlock = [&](int n) { return n == trackInFile; };
+    const WalkResult walk = walkTrackFile(bytes, target);
+    if (walk.outcome == WalkResult::NotTrackFile)
         return false;
-    bool matching = false;
-    std::string_view line, key, value;
-    while (reader.next(line)) {
-        if (line == "Table") {
-            if (!matching)
-                continue;
-            TrackHeader &h = store[destination];
-            const int columns = loadColumnCount(h);
-            double values[3] = {0, 0, 0};
-            for (int i = 0; i < h.pnum; ++i) {
-                if (!reader.next(line) || !parseDataLine(line, columns, values)) {
-                    h.pnum = i;
-                    break;
-                }
-                for (int c = 0; c < columns; ++c)
-                    store.data(c, destination, i) = values[c];
-            }
-            store.markChanged();
-            return true;
-        }
-        if (!splitKey(line, key, value) || key.starts_with("KL"))
-            continue;
-        if (key == "DataNum") {
-            matching = toInt(value) == trackInFile;
-            continue;
-        }
-        if (matching)
-            applyHeaderKey(store[destination], key, value);
-    }
-    if (matching)
+    if (found)
         store.markChanged();
-    return matching;
+    return found;
 }
 
 } // namespace tervo

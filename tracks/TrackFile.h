@@ -12,12 +12,16 @@ inline constexpr char kTrackFileSignature[] = "TERVO File";
 
 // The outcome of reading a track file, with where and why reading stopped when it did.
 struct TrackFileReadResult {
-    enum Status { Ok, CannotOpen, NotTrackFile, StoppedEarly };
+    // EndsEarly: the last data section is shorter than its pnum; the file is loaded all the
+    // same and the message says where reading stopped.
+    enum Status { Ok, CannotOpen, NotTrackFile, StoppedEarly, EndsEarly };
     Status status = Ok;
     int line = 0;   // 1-based line where reading stopped
     QString reason; // why it stopped, for the operator
 
     bool ok() const { return status == Ok; }
+    // The file replaced the store and counts as opened (complete, or ending early).
+    bool loaded() const { return status == Ok || status == EndsEarly; }
     // One sentence for a message box.
     QString message(const QString &path) const;
 };
@@ -33,13 +37,14 @@ FileWriteResult writeTrackFile(const TrackStore &store, const QString &path, cha
 // (case-sensitive).
 QString trackFileNameForSave(const QString &chosen);
 
-// Loads a whole file into tracks 0..20 (the "Open" algorithm). On success the file title becomes
-// CurrentFileTitle, CurrentTrack 0 and FileLoadCount is incremented. A file with the wrong
-// signature leaves the store unchanged.
+// Loads a whole file into tracks 0..20 (the "Open" algorithm). When it loaded (loaded()) the file
+// title becomes CurrentFileTitle, CurrentTrack 0 and FileLoadCount is incremented. A file with
+// the wrong signature leaves the store unchanged.
 TrackFileReadResult loadTrackFile(TrackStore &store, const QString &path);
 
 // True when the first line of the file is exactly "TERVO File".
 bool IsTrackFile(const QString &path);
+bool IsTrackFileText(const QByteArray &bytes);
 
 // Parses the key lines of every block into table[DataNum]; blocks numbered outside the table
 // are skipped.

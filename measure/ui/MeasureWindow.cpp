@@ -1,11 +1,14 @@
 #include "MeasureWindow.h"
 
+#include "plot/Graph.h"
 #include "tracks/Tables.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QSignalBlocker>
 #include <QTimer>
+#include <algorithm>
 
 namespace tervo {
 
@@ -17,6 +20,15 @@ MeasureWindow::MeasureWindow(MeasurementModel &model, const QString &caption,
     setObjectName(objectName);
     m_root = new QVBoxLayout(this);
     connect(&m_model, &MeasurementModel::changed, this, &MeasureWindow::refresh);
+    // A board failure closed the model; the window goes with it. A field being edited is
+    // dropped, so that leaving it does not load the window again.
+    connect(&m_model, &MeasurementModel::boardFailed, this, [this] {
+        if (QWidget *w = focusWidget()) {
+            const QSignalBlocker block(w);
+            w->clearFocus();
+        }
+        hide();
+    });
 }
 
 void MeasureWindow::addTrackRow()
@@ -151,31 +163,47 @@ void MeasureWindow::refresh()
     m_refreshing = false;
 }
 
+QRect MeasureWindow::pixelGeometry(std::int16_t top, std::int16_t left, std::int16_t width,
+                                   std::int16_t height)
+{
+    const int px = Graph::kTwipsPerPixel;
+    return QRect(left / px, top / px, std::max(0, width / px), std::max(0, height / px));
+}
+
 void MeasureWindow::SetSize(std::int16_t top, std::int16_t left, std::int16_t width,
                             std::int16_t height)
 {
-    setGeometry(left, top, width, height);
+    setGeometry(pixelGeometry(top, left, width, height));
     show();
+}
+
+void MeasureWindow::quit()
+{
+    finishEditing();
+    m_model.closeWindow();
+    close();
+}
+
+void MeasureWindow::finishEditing()
+{
+    // A field being edited takes effect while the window is still loaded.
+    if (QWidget *w = focusWidget())
+        w->clearFocus();
 }
 
 void MeasureWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_open)
-        return;
-    m_open = true;
-    if (!m_model.open()) {
-        // A board that fails to open closes the window again.
-        m_open = false;
+    // Loading the window when it is shown; a public operation may have loaded it already.
+    if (!m_model.ensureOpen())
         QTimer::singleShot(0, this, &QWidget::hide);
-    }
     refresh();
 }
 
 void MeasureWindow::closeEvent(QCloseEvent *event)
 {
+    finishEditing();
     m_model.closeWindow();
-    m_open = false;
     QWidget::closeEvent(event);
 }
 

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRect>
 #include <QSpinBox>
 #include <QWidget>
 #include <functional>
@@ -23,10 +24,15 @@ public:
     MeasureWindow(MeasurementModel &model, const QString &caption, const QString &objectName,
                   QWidget *parent = nullptr);
 
-    // Places and sizes the window and shows it.
+    // Places and sizes the window and shows it; the values are screen units, as the graph
+    // window's SetSize takes them.
     void SetSize(std::int16_t top, std::int16_t left, std::int16_t width, std::int16_t height);
+    static QRect pixelGeometry(std::int16_t top, std::int16_t left, std::int16_t width,
+                               std::int16_t height);
 
 protected:
+    // The Quit...Measurement operations: the run in progress is finished and the window closed.
+    void quit();
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -50,8 +56,9 @@ protected:
     QVBoxLayout *m_root = nullptr;
 
 private:
+    void finishEditing();
+
     std::vector<std::function<void()>> m_refreshers;
-    bool m_open = false;
     bool m_refreshing = false;
 };
 

@@ -12,7 +12,7 @@ public:
     frmMeasureCV(CVModel &model, QWidget *parent = nullptr);
 
     CVModel &model() { return m_cv; }
-    void QuitCVMeasurement() { close(); }
+    void QuitCVMeasurement() { quit(); }
 
 private:
     CVModel &m_cv;

@@ -12,7 +12,7 @@ public:
     frmMeasureRDE(RDEModel &model, QWidget *parent = nullptr);
 
     RDEModel &model() { return m_rde; }
-    void QuitRDEMeasurement() { close(); }
+    void QuitRDEMeasurement() { quit(); }
 
 private:
     RDEModel &m_rde;

@@ -12,7 +12,7 @@ public:
     frmMeasureRPMvsj(RPMvsjModel &model, QWidget *parent = nullptr);
 
     RPMvsjModel &model() { return m_rpj; }
-    void QuitRPMvsjMeasurement() { close(); }
+    void QuitRPMvsjMeasurement() { quit(); }
 
 private:
     RPMvsjModel &m_rpj;

@@ -12,7 +12,7 @@ public:
     frmMultipotentiostat(MultipotentiostatModel &model, QWidget *parent = nullptr);
 
     MultipotentiostatModel &model() { return m_mm; }
-    void QuitMMMeasurement() { close(); }
+    void QuitMMMeasurement() { quit(); }
 
 private:
     MultipotentiostatModel &m_mm;

@@ -12,7 +12,7 @@ public:
     frmPotentialStep(PSModel &model, QWidget *parent = nullptr);
 
     PSModel &model() { return m_ps; }
-    void QuitPSMeasurement() { close(); }
+    void QuitPSMeasurement() { quit(); }
 
 private:
     PSModel &m_ps;

@@ -1,6 +1,7 @@
 #include "app/ControlPanelController.h"
 #include "core/NumberFormat.h"
 #include "support/TestDoubles.h"
+#include "tracks/ReferenceConversion.h"
 #include "tracks/TrackFile.h"
 
 #include <QDir>
@@ -461,4 +462,67 @@ TEST(RecentFiles, NewestFirstWithoutDuplicatesAndPersisted)
     RecentFiles again(&s);
     EXPECT_EQ(again.entries().size(), RecentFiles::kMaxEntries);
     EXPECT_TRUE(again.entries()[0].endsWith(QStringLiteral("f4.tvd")));
+}
+
+TEST_F(ControlPanel, FileWhoseLastSectionEndsEarlyOpensAsANormalLoad)
+{
+    makeCV(3);
+    controller->ShowDataInfo(3);
+    int loaded = 0;
+    QObject::connect(controller.get(), &ControlPanelController::fileLoaded, [&] { ++loaded; });
+    prompts.yesNoAnswers = {true};
+    EXPECT_TRUE(controller->openPath(QStringLiteral(TERVO_TEST_DATA "/tracks/truncated.tvd")));
+    EXPECT_EQ(controller->caption(), QStringLiteral("TERVO --truncated.tvd"));
+    EXPECT_EQ(controller->currentTrack(), 0);
+    EXPECT_EQ(store().FileLoadCount, 1);
+    EXPECT_EQ(loaded, 1);
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages[0].contains(QStringLiteral("line 8")));
+    controller->copyAll();
+    EXPECT_TRUE(clipboard.content.startsWith(QStringLiteral("Filename\ttruncated.tvd\r\n")));
+}
+
+TEST_F(ControlPanel, ValuesBeyondTheRangeOfNumbersAreRefusedAtTheirSource)
+{
+    makeCV(0);
+    controller->ShowDataInfo(0);
+    // The pH row and any numeric row.
+    controller->commitEdit(ControlPanelController::RowPH, QStringLiteral("1e400"));
+    EXPECT_EQ(store()[0].pH, 1);
+    // A rescale whose ratio is beyond the range: nothing changes, nothing is asked.
+    store()[0].DiskYscale = 1e-300;
+    controller->commitEdit(ControlPanelController::RowDiskYScale, QStringLiteral("1e300"));
+    EXPECT_EQ(store()[0].DiskYscale, 1e-300);
+    EXPECT_DOUBLE_EQ(store().data(1, 0, 0), 1e-6);
+    EXPECT_TRUE(prompts.questions.isEmpty());
+    // The pH box of a conversion to RHE.
+    prompts.yesNoAnswers = {true};
+    prompts.inputAnswers = {QStringLiteral("1e999")};
+    controller->chooseReference(kRefRHE);
+    EXPECT_EQ(store()[0].ref, 2);
+    EXPECT_DOUBLE_EQ(store().data(0, 0, 0), 0.6);
+    // Pasted header and data values.
+    clipboard.content = QStringLiteral("Mode\tCV\npH\t1e400\n0.1\t1e-6\n0.2\t-1e400\n0.3\t1e-6\n");
+    controller->paste();
+    EXPECT_EQ(store()[0].pnum, 1);
+    EXPECT_EQ(store()[0].pH, 1);
+    ASSERT_EQ(prompts.messages.size(), 5);
+    for (const QString &m : prompts.messages)
+        EXPECT_TRUE(m.contains(QStringLiteral("beyond the range"))) << m.toStdString();
+}
+
+TEST_F(ControlPanel, PasteOfCopyAllRoundTripsUnderACommaLocale)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    makeCV(0);
+    store()[0].Weight = 0.05;
+    controller->copyAll();
+    ASSERT_TRUE(clipboard.content.contains(QStringLiteral("Conc/molcm-3\t1,500e-6")));
+    controller->ShowDataInfo(9);
+    controller->paste();
+    QLocale::setDefault(QLocale::c());
+    EXPECT_DOUBLE_EQ(store()[9].Conc, 1.5e-6);
+    EXPECT_DOUBLE_EQ(store()[9].Area, 0.2827);
+    EXPECT_DOUBLE_EQ(store()[9].Weight, 0.05);
+    EXPECT_DOUBLE_EQ(store().data(0, 9, 1), 0.6025);
 }

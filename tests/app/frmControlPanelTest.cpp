@@ -162,6 +162,18 @@ TEST_F(MainWindow, OpenStepEditTitleSaveAs)
     EXPECT_EQ(headers[0].Title, QStringLiteral("sample 0"));
 }
 
+TEST_F(MainWindow, PendingEditIsDroppedWhenAFileIsOpened)
+{
+    const QString sample = writeSample(QStringLiteral("sample.tvd"));
+    ASSERT_TRUE(controller->openPath(sample));
+    clickRow(1); // the title of track 0
+    window->txtEditField->setText(QStringLiteral("old text"));
+    ASSERT_TRUE(controller->openPath(sample)); // track 0 again, from the file
+    QTest::keyClick(window->txtEditField, Qt::Key_Return);
+    EXPECT_EQ(state->store[0].Title, QStringLiteral("sample 0"));
+    EXPECT_TRUE(window->txtEditField->text().isEmpty());
+}
+
 TEST_F(MainWindow, ReferenceListAndPageKeys)
 {
     prompts.fileAnswers = {writeSample(QStringLiteral("sample.tvd"))};

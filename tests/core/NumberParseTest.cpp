@@ -1,8 +1,11 @@
 #include "core/NumberParse.h"
 #include "core/Clock.h"
 #include "core/Colors.h"
+#include "core/LineReader.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace tervo;
 
@@ -41,6 +44,45 @@ TEST(DataNumber, EitherSeparatorWholeField)
     EXPECT_FALSE(parseDataNumber("1.2.3", v));
     EXPECT_FALSE(parseDataNumber("12x", v));
     EXPECT_FALSE(parseDataNumber("--1", v));
+}
+
+TEST(NumberRule, WriterSpellingsReadAndBeyondRangeRefused)
+{
+    EXPECT_TRUE(std::isinf(parseDecimal(" Inf ")));
+    EXPECT_LT(parseDecimal("-Inf"), 0);
+    EXPECT_TRUE(std::isnan(parseDecimal("NaN")));
+    double v = 7;
+    EXPECT_FALSE(readDecimal("1e400", v));
+    EXPECT_FALSE(readDecimal("-1e400", v));
+    EXPECT_EQ(v, 7);
+    EXPECT_TRUE(readDecimal("1e-400", v)); // underflow is 0, not an error
+    EXPECT_EQ(v, 0);
+    EXPECT_TRUE(readDataNumber(std::string(70, '9') + ".0000", v) == DataNumber::Ok);
+    EXPECT_DOUBLE_EQ(v, 1e70);
+    EXPECT_TRUE(readDataNumber("1e400", v) == DataNumber::BeyondRange);
+    EXPECT_TRUE(readDataNumber("-Inf", v) == DataNumber::Ok && std::isinf(v) && v < 0);
+    EXPECT_TRUE(readDataNumber("NaN", v) == DataNumber::Ok && std::isnan(v));
+    EXPECT_TRUE(readDataNumber("Infinity", v) == DataNumber::NotANumber);
+    EXPECT_TRUE(readDecimalEitherSeparator(QStringLiteral("1,000e-6"), v));
+    EXPECT_DOUBLE_EQ(v, 1e-6);
+    EXPECT_TRUE(readDecimalEitherSeparator(QStringLiteral("2.5"), v));
+    EXPECT_DOUBLE_EQ(v, 2.5);
+}
+
+TEST(LineReader, CrLfLfAndLoneCr)
+{
+    std::vector<std::string> lines;
+    LineReader r("a\r\nb\nc\rd\r\n\r\ne");
+    std::string_view line;
+    while (r.next(line))
+        lines.emplace_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
+    EXPECT_EQ(r.lineNumber(), 6);
+    LineReader trailing("x\r");
+    EXPECT_TRUE(trailing.next(line));
+    EXPECT_FALSE(trailing.next(line));
+    LineReader empty("");
+    EXPECT_FALSE(empty.next(line));
 }
 
 TEST(Rounding, HalvesToEven)

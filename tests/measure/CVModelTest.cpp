@@ -2,6 +2,7 @@
 #include "MeasureRig.h"
 #include "tracks/TrackFile.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace tervo;
@@ -247,4 +248,103 @@ TEST(CVMeasurement, ClockMovingDuringTheTickDoesNotEndTheRun)
     m->stop();
     r.ticks(*m, 1);
     EXPECT_GE(r.app->store[0].pnum, 29);
+}
+
+// Start on a window that is not loaded (never shown, or closed by CV.END) loads it first, so the
+// run ticks and ends; a board that cannot be opened refuses the start and leaves the flag clear.
+TEST(CVMeasurement, StartLoadsAWindowThatIsNotOpen)
+{
+    MeasureRig r;
+    for (bool closedFirst : {false, true}) {
+        CVModel m(*r.context);
+        m.setTimerDriven(false);
+        if (closedFirst) {
+            ASSERT_TRUE(m.open());
+            std::int32_t track = 6;
+            m.SelTrack(track);
+            m.closeWindow(); // CV.END
+        }
+        ASSERT_FALSE(m.isOpen());
+        m.fields.method = 1;
+        m.StartMeasurement();
+        EXPECT_TRUE(m.isOpen());
+        EXPECT_TRUE(m.timerEnabled());
+        EXPECT_EQ(m.targetTrack(), 0); // loading resets the target track
+        EXPECT_TRUE(r.app->MeasurementRunning);
+        r.ticks(m, 3);
+        m.stop();
+        r.runToEnd(m, 10);
+        EXPECT_FALSE(r.app->MeasurementRunning);
+    }
+
+    MeasureRig broken;
+    broken.app->settings.ADBoard = 1;
+    broken.rig->aio().deviceName = QStringLiteral("AIO09");
+    CVModel m(*broken.context);
+    m.setTimerDriven(false);
+    m.StartMeasurement();
+    EXPECT_EQ(broken.prompts.messages, QStringList{QStringLiteral("AD Board Trouble!")});
+    EXPECT_FALSE(broken.app->MeasurementRunning);
+    EXPECT_EQ(m.state(), CVModel::Monitor);
+    EXPECT_FALSE(m.isOpen());
+    // Any other public operation loads the window too.
+    std::int32_t track = 3;
+    m.SelTrack(track);
+    EXPECT_EQ(broken.prompts.messages.size(), 2);
+}
+
+TEST(CVMeasurement, RunUsesTheValuesCopiedAtStart)
+{
+    MeasureRig r;
+    r.useCard(false);
+    auto m = openCV(r);
+    m->fields.method = 1;
+    m->SamplingRate(10);
+    m->Accumlation(4);
+    std::int32_t retain = 0;
+    m->RetainTime(retain);
+    m->StartMeasurement();
+    r.ticks(*m, 20);
+    // Edits during the run change neither the sampling nor the scale of the points.
+    m->SamplingRate(1000);
+    m->Accumlation(40);
+    double scale = 1000;
+    m->DiskScale(scale);
+    EXPECT_EQ(m->timerIntervalMs(), 100);
+    r.dask->reads.fill(0);
+    r.ticks(*m, 1);
+    EXPECT_EQ(r.dask->reads[1], 4);
+    r.ticks(*m, 5);
+    m->stop();
+    r.runToEnd(*m, 10);
+    const TrackHeader &h = r.app->store[0];
+    ASSERT_EQ(h.Mode, ModeCV);
+    EXPECT_EQ(h.DiskYscale, 1e-3);
+    for (int i = 0; i < h.pnum; ++i)
+        ASSERT_LT(std::fabs(r.app->store.data(1, 0, i)), 0.01) << i;
+}
+
+TEST(CVMeasurement, PortBoardThatStopsAnsweringEndsAndStoresTheRun)
+{
+    MeasureRig r;
+    ASSERT_EQ(r.app->settings.ADBoard, 0); // the I/O-port board
+    r.useFaults();
+    auto m = openCV(r);
+    m->fields.method = 1;
+    m->SamplingRate(10);
+    m->Accumlation(1);
+    std::int32_t retain = 0;
+    m->RetainTime(retain);
+    m->StartMeasurement();
+    r.ticks(*m, 10);
+    const int recorded = m->pointCount();
+    ASSERT_GT(recorded, 5);
+    r.faults->port.neverReady = true;
+    r.ticks(*m, 1);
+    EXPECT_FALSE(r.app->MeasurementRunning);
+    EXPECT_EQ(m->state(), CVModel::Monitor);
+    EXPECT_FALSE(m->isOpen());
+    EXPECT_EQ(r.prompts.messages, QStringList{QStringLiteral("AD Board Trouble!")});
+    EXPECT_EQ(r.app->store[0].Mode, ModeCV);
+    EXPECT_EQ(r.app->store[0].pnum, recorded);
 }

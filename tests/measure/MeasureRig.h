@@ -8,6 +8,7 @@
 #include "plot/Graph.h"
 #include "state/AppState.h"
 #include "support/TestDoubles.h"
+#include "support/VendorFakes.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -76,6 +77,7 @@ struct MeasureRig {
     std::unique_ptr<AppState> app;
     std::unique_ptr<sim::SimRig> rig;
     std::unique_ptr<CountingDask> dask;
+    std::unique_ptr<test::FaultyLibraries> faults;
     std::unique_ptr<Instruments> instruments;
     MemoryClipboard clipboard;
     Graph monitor{clipboard};
@@ -115,7 +117,20 @@ struct MeasureRig {
         dask = std::make_unique<CountingDask>(rig->dask());
         VendorLibraries libs = rig->libraries();
         libs.dask = dask.get();
-        instruments = std::make_unique<Instruments>(s, app->RpmTable, libs);
+        rebuild(libs);
+    }
+
+    // The rig's boards behind switches that make them fail (faults->port.neverReady, ...).
+    // Call before the model is made.
+    void useFaults()
+    {
+        faults = std::make_unique<test::FaultyLibraries>(rig->libraries());
+        rebuild(faults->libraries());
+    }
+
+    void rebuild(const VendorLibraries &libs)
+    {
+        instruments = std::make_unique<Instruments>(app->settings, app->RpmTable, libs);
         auto now = context->now;
         auto show = context->showTrack;
         context = std::make_unique<MeasureContext>(

@@ -201,3 +201,28 @@ TEST(MultipotentiostatMeasurement, SecondRunAnywhereIsRefused)
     EXPECT_EQ(r.prompts.messages.last(), "Please terminate other mesurement!");
     EXPECT_EQ(m->state(), MM::Monitor);
 }
+
+TEST(MultipotentiostatMeasurement, ClearMonitorKeepsTheRingAndLabelsStayWithTheMonitorOff)
+{
+    MeasureRig r;
+    r.rig->wireMultipotentiostat();
+    auto m = openMM(r);
+    m->fields.samplingRate = 100;
+    m->fields.currentMonitor = true;
+    r.ticks(*m, 5);
+    const QString label = m->currentTexts()[0];
+    ASSERT_FALSE(label.isEmpty());
+    const auto kept = m->monitor().at(0, 2);
+    m->fields.currentMonitor = false;
+    m->clearMonitor();
+    EXPECT_EQ(m->monitor().index(), 0);
+    EXPECT_EQ(m->monitor().at(0, 2), kept);
+    EXPECT_NE(kept[0], MonitorPlot::kEmpty);
+    r.ticks(*m, 1);
+    EXPECT_EQ(m->currentTexts()[0], label);
+    // Reopening goes back to track 0 and the first method.
+    m->fields.method = MM::SamplingByButton;
+    m->closeWindow();
+    ASSERT_TRUE(m->open());
+    EXPECT_EQ(m->fields.method, MM::StopByTime);
+}

@@ -260,3 +260,19 @@ TEST(PSMeasurement, StepWithTimePassingDuringTheTick)
         ASSERT_GT(r.app->store.data(0, 0, p), r.app->store.data(0, 0, p - 1)) << p;
     EXPECT_NEAR(h.V2nd, -0.2, 0.002);
 }
+
+TEST(PSMeasurement, RotationRateFieldWritesTheTargetTrackHeader)
+{
+    MeasureRig r;
+    auto m = openPS(r);
+    r.app->store[2].Mode = ModePS;
+    std::int32_t track = 2;
+    m->SelTrack(track);
+    QString rate = QStringLiteral("1600");
+    m->rpm(rate);
+    EXPECT_EQ(r.app->store[2].RPM, 1600);
+    rate = QStringLiteral("20000");
+    m->rpm(rate);
+    EXPECT_EQ(rate, QStringLiteral("10000"));
+    EXPECT_EQ(r.app->store[2].RPM, 10000);
+}

@@ -100,7 +100,9 @@ TEST(RPMvsjMeasurement, ProgrammedRampCommandsTheRotatorAndEndsAtTheEndRate)
         EXPECT_EQ(d(2, 0, 100), 10000.0);
         // The measured rate follows the ramp with the rotator's lag.
         EXPECT_GT(d(0, 0, 100) - d(0, 0, 0), 800) << gpib;
-        EXPECT_FALSE(r.rig->generator().running(1));
+        // The window's own stop sequence leaves the generator alone and the target track.
+        EXPECT_EQ(r.rig->generator().running(1), gpib > 0);
+        EXPECT_EQ(m->targetTrack(), 0);
         EXPECT_FALSE(r.rig->relays() & 1);
     }
 }
@@ -204,4 +206,59 @@ TEST(RPMvsjMeasurement, SecondRunIsRefused)
     m->StartMeasurement();
     EXPECT_EQ(r.prompts.messages, QStringList{"Please terminate other mesurement!"});
     EXPECT_EQ(m->state(), RPMvsjModel::Monitor);
+}
+
+TEST(RPMvsjMeasurement, StopBeforeRecordingKeepsTheTargetTrack)
+{
+    MeasureRig r;
+    r.app->store[4].Mode = ModeCV;
+    r.app->store[4].pnum = 3;
+    auto m = openRPj(r);
+    std::int32_t track = 4;
+    m->SelTrack(track);
+    m->StartMeasurement(); // by limit; the still rotator never starts the recording
+    r.ticks(*m, 5);
+    m->stop();
+    r.ticks(*m, 1);
+    EXPECT_FALSE(r.app->MeasurementRunning);
+    EXPECT_EQ(r.app->store[4].Mode, ModeCV);
+    EXPECT_EQ(r.app->store[4].pnum, 3);
+    EXPECT_EQ(m->targetTrack(), 4);
+}
+
+TEST(RPMvsjMeasurement, HiddenResultGraphIsPlacedAndTheMonitorFollowsItsGraphSize)
+{
+    MeasureRig r;
+    auto m = openRPj(r);
+    ASSERT_FALSE(r.result.isVisible());
+    r.ticks(*m, 3);
+    const QSize before = r.monitor.surfaceSize();
+    // The same readings after the graph grew: the monitor is drawn again at the new size, so
+    // the part the old surface did not cover gets its axes.
+    r.monitor.SetSize(0, 0, 2 * before.width() * 15, 2 * before.height() * 15);
+    r.ticks(*m, 1);
+    const QImage after = r.monitor.image();
+    const QRgb background = after.pixel(after.width() - 1, after.height() - 1);
+    int drawn = 0;
+    for (int y = before.height() + 2; y < after.height(); ++y)
+        for (int x = before.width() + 2; x < after.width(); ++x)
+            drawn += after.pixel(x, y) != background;
+    EXPECT_GT(drawn, 20);
+    m->StartMeasurement();
+    EXPECT_EQ(r.result.getSize().width, 1000);
+    EXPECT_EQ(r.result.getSize().height, 1000);
+    EXPECT_EQ(r.result.left(), 5000);
+}
+
+TEST(RPMvsjMeasurement, ReopeningResetsTargetTrackAndMethod)
+{
+    MeasureRig r;
+    auto m = openRPj(r);
+    std::int32_t track = 7;
+    m->SelTrack(track);
+    m->AppliedMeasuremode(2);
+    m->closeWindow();
+    ASSERT_TRUE(m->open());
+    EXPECT_EQ(m->targetTrack(), 0);
+    EXPECT_EQ(m->fields.method, RPMvsjModel::ByLimit);
 }

@@ -1,9 +1,14 @@
 #include "state/AppState.h"
 #include "support/TestDoubles.h"
+#include "tracks/TextExport.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace tervo;
@@ -134,4 +139,60 @@ TEST(Settings, CalibrationFileAtStartUp)
         ASSERT_EQ(prompts.messages.size(), 1) << bad;
         EXPECT_EQ(prompts.messages[0], QString::fromLatin1(kRpmFileMessage));
     }
+}
+
+TEST(Settings, ValueBeyondTheRangeOfNumbersIsRefusedWithAMessage)
+{
+    QTemporaryDir dir;
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    AppState s(clock, prompts, dir.path());
+    writeText(s.settingsPath(),
+              "O2CE= .3 \r\nO2CE= 1e400 \r\nKLConc=-1e400\r\nMMScale= 1 1e999\r\n");
+    s.loadMainWindowState();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages[0].contains("O2CE, KLConc, MMScale"));
+    EXPECT_EQ(s.settings.O2CE, 0.3); // the last value that could be taken
+    EXPECT_TRUE(std::isfinite(s.settings.KLConc));
+    // What is written at close reads back the same at the next start.
+    ASSERT_TRUE(s.WriteSettings().ok);
+    AppState again(clock, prompts, dir.path());
+    again.loadMainWindowState();
+    EXPECT_EQ(again.settings.O2CE, 0.3);
+    EXPECT_EQ(prompts.messages.size(), 1);
+}
+
+TEST(Settings, CollectionEfficiencyIsTheSettingO2CE)
+{
+    QTemporaryDir dir;
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    AppState s(clock, prompts, dir.path());
+    writeText(s.settingsPath(), "O2CE= .25 \r\n");
+    s.loadMainWindowState();
+    TrackHeader &h = s.store[1];
+    h.Mode = ModeRDE;
+    h.pnum = 1;
+    s.store.data(1, 1, 0) = -1e-3;
+    s.store.data(2, 1, 0) = 1e-4;
+    DataTextOptions o;
+    o.h2o = true;
+    // D = 1e-3, R/N = 4e-4: 100 (D - R/N) / (R/N + D) = 42.9
+    EXPECT_TRUE(TrackDataText(s.store, 1, o, QChar('.')).endsWith("\t42.9\r\n"));
+    s.store.CollectionEfficiency = 0.5;
+    ASSERT_TRUE(s.WriteSettings().ok);
+    AppState again(clock, prompts, dir.path());
+    again.loadMainWindowState();
+    EXPECT_EQ(again.store.CollectionEfficiency, 0.5);
+}
+
+TEST(Settings, FallbackFolderIsConfigTervo)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("TERVO"));
+    QCoreApplication::setApplicationName(QStringLiteral("TERVO"));
+    const QString expected =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/TERVO";
+    EXPECT_EQ(settingsFolderFor(QStringLiteral("/no/such/program/folder")), expected);
+    QTemporaryDir dir;
+    EXPECT_EQ(settingsFolderFor(dir.path()), dir.path());
 }

@@ -87,3 +87,35 @@ TEST(TervoTool, CheckReportsWhereReadingStopped)
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(r.out.contains("export FILE.tvd TRACK"));
 }
+
+TEST(RenderPreview, EveryArgumentIsChecked)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("p.png"));
+    const QString file = data("comma-decimals.tvd");
+    auto run = [](const QStringList &args) {
+        QProcess p;
+        p.start(QStringLiteral(TERVO_BIN_DIR "/render-preview"), args);
+        p.waitForFinished(20000);
+        return std::pair{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                         p.readAllStandardError()};
+    };
+    const QList<QStringList> bad = {
+        {out, "--file", file, "--track", "99", "--graph"},
+        {out, "--file", file, "--track", "-1"},
+        {out, "--file", file, "--track", "x"},
+        {out, "--file", file, "--track"},
+        {out, "--size", "10x"},
+        {out, "--size", "100"},
+        {out, "--bogus"},
+        {out, "second.png"},
+        {"--graph"},
+    };
+    for (const QStringList &args : bad) {
+        const auto [code, err] = run(args);
+        EXPECT_EQ(code, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(err.contains("usage: render-preview")) << args.join(' ').toStdString();
+    }
+    EXPECT_EQ(run({out, "--file", file, "--track", "0", "--graph", "--size", "200x150"}).first, 0);
+    EXPECT_TRUE(QFile::exists(out));
+}

@@ -84,7 +84,7 @@ TEST(TextExport, HeadingsByModeAndOptions)
     o.ringUnit = 3;
     o.h2o = true;
     o.absolute = true;
-    o.collectionEfficiency = 0.4;
+    s->CollectionEfficiency = 0.4;
     o.filter = 1;
     const QString rde = TrackDataText(*s, 2, o, QChar('.'));
     // Cathodic point only; disk as absolute mA, ring (last column) in general form as µA.

@@ -1,7 +1,9 @@
 #include "tracks/TrackFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -201,10 +203,18 @@ TEST(TrackFileReader, HandWrittenFilesAndBrokenOnes)
     EXPECT_EQ(r.line, 14);
     EXPECT_EQ((*s)[2].pnum, 1);
 
+    // A last data section that ends early is a normal load with a message.
+    const int loads = s->FileLoadCount;
+    s->CurrentTrack = 4;
     r = loadTrackFile(*s, data("truncated.tvd"));
-    EXPECT_EQ(r.status, TrackFileReadResult::StoppedEarly);
+    EXPECT_EQ(r.status, TrackFileReadResult::EndsEarly);
+    EXPECT_TRUE(r.loaded());
     EXPECT_EQ((*s)[0].pnum, 2);
     EXPECT_TRUE(r.reason.contains("2 of the 5 points"));
+    EXPECT_EQ(s->CurrentFileTitle, QStringLiteral("truncated.tvd"));
+    EXPECT_EQ(s->CurrentTrack, 0);
+    EXPECT_EQ(s->FileLoadCount, loads + 1);
+    EXPECT_TRUE(r.message("truncated.tvd").contains("line 8"));
 }
 
 TEST(TrackFileReader, OutOfRangeNumbersNeverWriteOutsideTheStore)
@@ -254,6 +264,128 @@ TEST(TrackFileSingleTrack, HeadersAndOneTrack)
     EXPECT_EQ((*r)[21].pH, 0); // written by the file
     EXPECT_DOUBLE_EQ(r->data(2, 21, 2), 5e-7);
     EXPECT_FALSE(ReadTrackFromFile(path, 4, *r, 22));
+}
+
+namespace {
+
+bool same(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+void expectSameTracks(const TrackStore &a, const TrackStore &b, const QString &name)
+{
+    for (int t = 0; t < kUserTracks; ++t) {
+        const TrackHeader &x = a[t], &y = b[t];
+        SCOPED_TRACE(QStringLiteral("%1 track %2").arg(name).arg(t).toStdString());
+        EXPECT_EQ(x.Mode, y.Mode);
+        if (a.isVacant(t))
+            continue;
+        EXPECT_EQ(x.Title, y.Title);
+        EXPECT_EQ(x.MeasTime, y.MeasTime);
+        EXPECT_EQ(x.pnum, y.pnum);
+        EXPECT_EQ(x.ref, y.ref);
+        EXPECT_EQ(x.TimeRecording, y.TimeRecording);
+        const double TrackHeader::*fields[] = {
+            &TrackHeader::Scanrate,   &TrackHeader::V1st,       &TrackHeader::V2nd,
+            &TrackHeader::V3rd,       &TrackHeader::Vxmin,      &TrackHeader::Vymin,
+            &TrackHeader::Vxmax,      &TrackHeader::Vymax,      &TrackHeader::RingXValue,
+            &TrackHeader::MaxTime,    &TrackHeader::RPM,        &TrackHeader::Conc,
+            &TrackHeader::Area,       &TrackHeader::Weight,     &TrackHeader::ne,
+            &TrackHeader::DiskYscale, &TrackHeader::RingYscale, &TrackHeader::pH};
+        for (auto f : fields)
+            EXPECT_TRUE(same(x.*f, y.*f)) << x.*f << " " << y.*f;
+        for (int c = 0; c < loadColumnCount(x); ++c)
+            for (int i = 0; i < x.pnum; ++i)
+                EXPECT_TRUE(same(a.data(c, t, i), b.data(c, t, i)))
+                    << c << " " << i << " " << a.data(c, t, i) << " " << b.data(c, t, i);
+    }
+    for (int t = 0; t < kUserTracks; ++t)
+        EXPECT_TRUE(same(a.kl.KLSubVal[static_cast<std::size_t>(t)],
+                         b.kl.KLSubVal[static_cast<std::size_t>(t)]));
+    EXPECT_EQ(a.kl.KLNStart, b.kl.KLNStart);
+    EXPECT_EQ(a.kl.KLUseFlag, b.kl.KLUseFlag);
+}
+
+} // namespace
+
+TEST(TrackFileRoundTrip, LoadSaveLoadKeepsEveryFixture)
+{
+    QTemporaryDir dir;
+    const QDir fixtures(QStringLiteral(TERVO_TEST_DATA "/tracks"));
+    int checked = 0;
+    for (const QString &name : fixtures.entryList({QStringLiteral("*.tvd")})) {
+        auto first = emptyStore();
+        if (!loadTrackFile(*first, fixtures.filePath(name)).loaded() &&
+            !IsTrackFile(fixtures.filePath(name)))
+            continue;
+        const QString saved = dir.filePath(name);
+        ASSERT_TRUE(writeTrackFile(*first, saved, ',').ok);
+        auto second = emptyStore();
+        const TrackFileReadResult r = loadTrackFile(*second, saved);
+        EXPECT_TRUE(r.ok()) << name.toStdString() << ": " << r.message(saved).toStdString();
+        expectSameTracks(*first, *second, name);
+        ++checked;
+    }
+    EXPECT_GE(checked, 10);
+}
+
+TEST(TrackFileReader, HostileNumbers)
+{
+    auto s = emptyStore();
+    // A decimal beyond the range of numbers is refused where it is read: reading stops there.
+    TrackFileReadResult r = loadTrackFile(*s, data("beyond-range.tvd"));
+    EXPECT_EQ(r.status, TrackFileReadResult::StoppedEarly);
+    EXPECT_EQ(r.line, 7);
+    EXPECT_TRUE(r.reason.contains("beyond the range"));
+    EXPECT_EQ((*s)[0].pnum, 1);
+
+    // Every spelling the writer uses for values that are not finite reads back.
+    r = loadTrackFile(*s, data("non-finite.tvd"));
+    ASSERT_TRUE(r.ok()) << r.message("x").toStdString();
+    EXPECT_TRUE(std::isinf((*s)[0].pH) && (*s)[0].pH > 0);
+    EXPECT_TRUE(std::isinf((*s)[0].RPM) && (*s)[0].RPM < 0);
+    EXPECT_TRUE(std::isnan(s->data(1, 0, 0)));
+    EXPECT_TRUE(std::isinf(s->data(2, 0, 0)) && s->data(2, 0, 0) < 0);
+    EXPECT_TRUE(std::isinf(s->kl.KLSubVal[0]));
+    EXPECT_TRUE(std::isnan(s->kl.KLSubVal[2]));
+    EXPECT_EQ((*s)[1].Mode, ModeCV);
+
+    // A potential of 1e60 is written as a long fixed field and read back whole.
+    r = loadTrackFile(*s, data("huge-potential.tvd"));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(s->data(0, 0, 0), 1e60);
+    EXPECT_EQ(s->data(1, 0, 1), 1e300);
+    EXPECT_EQ((*s)[1].Mode, ModeCV);
+
+    // Any Mode but 0 is occupied, for the writer too.
+    r = loadTrackFile(*s, data("negative-mode.tvd"));
+    ASSERT_TRUE(r.ok());
+    EXPECT_FALSE(s->isVacant(3));
+    EXPECT_TRUE(trackFileText(*s, '.').contains("Mode=-1 \r\nTitle=negative mode"));
+}
+
+TEST(TrackFileReader, OneGrammarForTheWholeLoadAndTheSingleTrackReaders)
+{
+    for (const char *name : {"cr-only.tvd", "out-of-range.tvd", "comma-decimals.tvd",
+                             "non-finite.tvd", "truncated.tvd"}) {
+        SCOPED_TRACE(name);
+        auto whole = emptyStore();
+        ASSERT_TRUE(loadTrackFile(*whole, data(name)).loaded());
+        std::array<TrackHeader, kTrackSlots> table{};
+        ASSERT_TRUE(ReadTrackHeaders(data(name), table));
+        for (int t = 0; t < kUserTracks; ++t) {
+            if (whole->isVacant(t))
+                continue;
+            EXPECT_EQ(table[static_cast<std::size_t>(t)].Mode, (*whole)[t].Mode) << t;
+            EXPECT_EQ(table[static_cast<std::size_t>(t)].Title, (*whole)[t].Title) << t;
+            auto one = emptyStore();
+            ASSERT_TRUE(ReadTrackFromFile(data(name), t, *one, 22));
+            EXPECT_EQ((*one)[22].pnum, (*whole)[t].pnum) << t;
+            for (int i = 0; i < (*one)[22].pnum; ++i)
+                EXPECT_TRUE(same(one->data(1, 22, i), whole->data(1, t, i))) << t << " " << i;
+        }
+    }
 }
 
 TEST(TrackFileWriter, SaveNamingAndFailedWriteKeepsOldFile)

@@ -83,8 +83,30 @@ int main(int argc, char **argv)
     QString out, file;
     int track = 0, width = 800, height = 560;
     int drawSetting = tervo::PreviewLines;
-    bool graph = false, decades = false;
-    for (int i = 0; i < args.size(); ++i) {
+    bool graph = false, decades = false, trackGiven = false;
+    QString error;
+    // Every argument is checked: a value that is missing, not a number or out of range, an
+    // unknown option or a second output name ends with the usage message.
+    auto value = [&](int &i, const QString &option) {
+        if (i + 1 >= args.size()) {
+            error = option + QStringLiteral(" needs a value");
+            return QString();
+        }
+        return args[++i];
+    };
+    auto number = [&](const QString &text, int low, int high, const QString &what) {
+        bool ok = false;
+        const int n = text.toInt(&ok);
+        if (!ok || n < low || n > high) {
+            error = QStringLiteral("%1 must be a whole number from %2 to %3")
+                        .arg(what)
+                        .arg(low)
+                        .arg(high);
+            return low;
+        }
+        return n;
+    };
+    for (int i = 0; i < args.size() && error.isEmpty(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("--graph")) {
             graph = true;
@@ -92,23 +114,40 @@ int main(int argc, char **argv)
             decades = true;
         } else if (a == QLatin1String("--dots")) {
             drawSetting = tervo::PreviewDots;
-        } else if (a == QLatin1String("--size") && i + 1 < args.size()) {
-            const QStringList wh = args[++i].split(QLatin1Char('x'));
-            if (wh.size() == 2) {
-                width = std::max(50, wh[0].toInt());
-                height = std::max(50, wh[1].toInt());
-            }
-        } else if (a == QLatin1String("--file") && i + 1 < args.size()) {
-            file = args[++i];
-        } else if (a == QLatin1String("--track") && i + 1 < args.size()) {
-            track = args[++i].toInt();
+        } else if (a == QLatin1String("--size")) {
+            const QStringList wh = value(i, a).split(QLatin1Char('x'));
+            if (error.isEmpty() && wh.size() != 2)
+                error = QStringLiteral("--size takes WxH");
+            if (error.isEmpty())
+                width = number(wh[0], 50, 10000, QStringLiteral("the width"));
+            if (error.isEmpty())
+                height = number(wh[1], 50, 10000, QStringLiteral("the height"));
+        } else if (a == QLatin1String("--file")) {
+            file = value(i, a);
+        } else if (a == QLatin1String("--track")) {
+            const QString n = value(i, a);
+            if (error.isEmpty())
+                track = number(n, 0, tervo::kUserTracks - 1, QStringLiteral("the track"));
+            trackGiven = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            error = QStringLiteral("unknown option ") + a;
+        } else if (!out.isEmpty()) {
+            error = QStringLiteral("one output file only");
         } else {
             out = a;
         }
     }
-    if (out.isEmpty()) {
-        std::fprintf(stderr, "usage: render-preview OUT.png [--dots] [--size WxH] "
-                             "[--file FILE.tvd --track N] [--graph [--log]]\n");
+    if (error.isEmpty() && out.isEmpty())
+        error = QStringLiteral("no output file");
+    if (error.isEmpty() && (decades && !graph))
+        error = QStringLiteral("--log goes with --graph");
+    if (error.isEmpty() && trackGiven && file.isEmpty())
+        error = QStringLiteral("--track goes with --file");
+    if (!error.isEmpty()) {
+        std::fprintf(stderr,
+                     "render-preview: %s\nusage: render-preview OUT.png [--dots] [--size WxH] "
+                     "[--file FILE.tvd --track N] [--graph [--log]]\n",
+                     qPrintable(error));
         return 2;
     }
     auto store = std::make_unique<tervo::TrackStore>();

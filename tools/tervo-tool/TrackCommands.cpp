@@ -16,10 +16,10 @@ namespace {
 bool load(TrackStore &store, const QString &path, bool &anything)
 {
     const TrackFileReadResult r = loadTrackFile(store, path);
-    anything = r.status == TrackFileReadResult::Ok || r.status == TrackFileReadResult::StoppedEarly;
+    anything = r.loaded() || r.status == TrackFileReadResult::StoppedEarly;
     if (r.ok())
         return true;
-    if (r.status == TrackFileReadResult::StoppedEarly)
+    if (r.status == TrackFileReadResult::StoppedEarly || r.status == TrackFileReadResult::EndsEarly)
         writeErr(QStringLiteral("%1: line %2: %3").arg(path).arg(r.line).arg(r.reason));
     else
         writeErr(QStringLiteral("%1: %2").arg(path, r.message(path)));
@@ -46,7 +46,7 @@ int runInfo(const QStringList &args)
         return 1;
     for (int t = 0; t < kUserTracks; ++t) {
         const TrackHeader &h = (*store)[t];
-        if (h.Mode == ModeNone)
+        if (store->isVacant(t))
             continue;
         writeOut(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
                      .arg(t)
@@ -73,7 +73,7 @@ int runExport(const QStringList &args)
     const bool complete = load(*store, path, anything);
     if (!anything)
         return 1;
-    if ((*store)[track].Mode == ModeNone) {
+    if (store->isVacant(track)) {
         writeErr(QStringLiteral("%1: track %2 is vacant.").arg(path).arg(track));
         return 1;
     }

@@ -1,5 +1,6 @@
 #include "CellParameters.h"
 
+#include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
@@ -114,7 +115,12 @@ QString cellSetupText(const CellSetup &setup)
 
 CellSetup parseCellSetupText(QStringView text)
 {
-    const auto lines = text.split(QLatin1Char('\n'));
+    const QByteArray utf8 = text.toUtf8();
+    LineReader reader(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    QStringList lines;
+    std::string_view raw;
+    while (reader.next(raw))
+        lines << QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
     CellSetup setup;
     for (QStringView line : lines) {
         line = line.trimmed();

@@ -233,3 +233,34 @@ TEST(MeasureViews, CyclicVoltammetrySetWrapsAndRuns)
     EXPECT_EQ(r.app->store[0].Mode, ModeCV);
     EXPECT_EQ(r.app->store[0].pnum, 4);
 }
+
+TEST(MeasureViews, SetSizeTakesTheGraphWindowsScreenUnits)
+{
+    MeasureRig r;
+    r.monitor.SetSize(1500, 3000, 4500, 3000);
+    const QRect g = MeasureWindow::pixelGeometry(1500, 3000, 4500, 3000);
+    EXPECT_EQ(g.size(), r.monitor.surfaceSize());
+    EXPECT_EQ(g.topLeft(), QPoint(200, 100));
+}
+
+TEST(MeasureViews, QuitThenAMacroStartLoadsTheWindowAgain)
+{
+    app();
+    MeasureRig r;
+    CVModel model(*r.context);
+    model.setTimerDriven(false);
+    frmMeasureCV w(model);
+    w.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(model.isOpen());
+    w.QuitCVMeasurement();
+    EXPECT_FALSE(model.isOpen());
+    model.StartMeasurement();
+    EXPECT_TRUE(model.isOpen());
+    EXPECT_TRUE(r.app->MeasurementRunning);
+    w.show(); // showing it now does not load it a second time
+    QApplication::processEvents();
+    EXPECT_EQ(model.state(), CVModel::Measuring);
+    w.QuitCVMeasurement();
+    EXPECT_FALSE(r.app->MeasurementRunning);
+}
