@@ -283,12 +283,19 @@ QByteArray settingsText(const Settings &s)
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-void parseSettingsText(const QByteArray &text, Settings &s)
+SettingsReadReport parseSettingsText(const QByteArray &text, Settings &s)
 {
+    SettingsReadReport report;
     std::string_view all(text.constData(), static_cast<std::size_t>(text.size()));
     int cvSet = 0;
     std::size_t pos = 0;
+    int lineNumber = 0;
+    auto unread = [&] {
+        if (report.unreadLines++ == 0)
+            report.firstUnreadLine = lineNumber;
+    };
     while (pos < all.size()) {
+        ++lineNumber;
         std::size_t nl = all.find('\n', pos);
         std::string_view line = all.substr(pos, nl == std::string_view::npos ? nl : nl - pos);
         pos = nl == std::string_view::npos ? all.size() : nl + 1;
@@ -297,17 +304,29 @@ void parseSettingsText(const QByteArray &text, Settings &s)
         if (line == "Table")
             break;
         const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos || eq == 0)
+        // A NUL byte is no text: a damaged or binary file.
+        if (line.find('\0') != std::string_view::npos) {
+            unread();
             continue;
+        }
+        if (eq == std::string_view::npos || eq == 0) {
+            if (line.find_first_not_of(" \t") != std::string_view::npos)
+                unread();
+            continue;
+        }
         const std::string_view key = line.substr(0, eq);
         const std::string_view v = line.substr(eq + 1);
+        ++report.keysRead;
         if (key == "CVNum") {
             s.CVNum = std::clamp(roundHalfEven(parseDecimal(v)), 0, kCVSets - 1);
         } else if (key == "CVSetNum") {
             cvSet = roundHalfEven(parseDecimal(v));
         } else if (key.starts_with("CV")) {
-            if (cvSet >= 0 && cvSet < kCVSets)
-                assignKey(s.CV[static_cast<std::size_t>(cvSet)], cvKeys(), key, v);
+            if (cvSet >= 0 && cvSet < kCVSets &&
+                !assignKey(s.CV[static_cast<std::size_t>(cvSet)], cvKeys(), key, v)) {
+                --report.keysRead;
+                unread();
+            }
         } else if (key == "MMAdch") {
             s.MMAdch = readList<std::int16_t>(v, [](double x) {
                 return static_cast<std::int16_t>(
@@ -315,12 +334,15 @@ void parseSettingsText(const QByteArray &text, Settings &s)
             });
         } else if (key == "MMScale") {
             s.MMScale = readList<double>(v, [](double x) { return x; });
-        } else if (!assignKey(s, keysBeforeLists(), key, v)) {
-            assignKey(s, keysAfterLists(), key, v);
+        } else if (!assignKey(s, keysBeforeLists(), key, v) &&
+                   !assignKey(s, keysAfterLists(), key, v)) {
+            --report.keysRead;
+            unread();
         }
     }
     s.MMAdch.resize(kMMListCapacity, 0);
     s.MMScale.resize(kMMListCapacity, 0.0);
+    return report;
 }
 
 } // namespace tervo

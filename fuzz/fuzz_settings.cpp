@@ -9,6 +9,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     ApplyDefaultSettings(s);
     parseSettingsText(fuzz::bytes(data, size), s);
     Settings again;
-    parseSettingsText(settingsText(s), again);
+    // What the program writes it must read completely and to the same text.
+    if (!parseSettingsText(settingsText(s), again).complete() ||
+        settingsText(again) != settingsText(s))
+        __builtin_trap();
     return 0;
 }
