@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AppState.h"
 #include "ProgressReporter.h"
 #include "RecentFiles.h"
+#include "state/AppState.h"
 #include "tracks/ClipboardText.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Settings.h"
 #include "core/Prompts.h"
+#include "state/Settings.h"
 
 #include <QString>
 #include <QStringList>

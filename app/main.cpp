@@ -1,4 +1,3 @@
-#include "AppState.h"
 #include "ControlPanelController.h"
 #include "QtPrompts.h"
 #include "RecentFiles.h"
@@ -28,6 +27,7 @@
 #include "measure/ui/frmPotentialStep.h"
 #include "plot/TrackPreview.h"
 #include "plot/frmGraph.h"
+#include "state/AppState.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,7 +1,5 @@
 #include "Instruments.h"
 
-#include "app/Settings.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -13,7 +11,7 @@ constexpr std::uint16_t kPortStatus = kPortBoardBase + 1;
 constexpr std::uint8_t kReadyBit = 0x40;
 } // namespace
 
-Instruments::Instruments(Settings &settings, std::vector<RpmRow> &rpmTable,
+Instruments::Instruments(BoardSettings &settings, std::vector<RpmRow> &rpmTable,
                          const VendorLibraries &libs)
     : m_settings(settings), m_rpmTable(rpmTable), m_libs(libs), m_power(*this)
 {

@@ -1,7 +1,6 @@
 #include "AdjustRpmController.h"
 
 #include "Instruments.h"
-#include "app/Settings.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 #include "core/Prompts.h"

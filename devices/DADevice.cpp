@@ -1,7 +1,5 @@
 #include "Instruments.h"
 
-#include "app/Settings.h"
-
 #include <cmath>
 
 namespace tervo {

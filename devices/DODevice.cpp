@@ -1,7 +1,5 @@
 #include "Instruments.h"
 
-#include "app/Settings.h"
-
 namespace tervo {
 
 std::int32_t Instruments::DOOpen()

@@ -1,7 +1,6 @@
 #include "FunctionGenerator.h"
 
 #include "Instruments.h"
-#include "app/Settings.h"
 #include "core/NumberFormat.h"
 
 #include <cmath>

@@ -1,7 +1,6 @@
 #include "Instruments.h"
 
 #include "SubFunc.h"
-#include "app/Settings.h"
 
 namespace tervo {
 

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "devices/PowerController.h"
-#include "devices/RpmTable.h"
 #include "devices/VendorLibraries.h"
+#include "state/BoardSettings.h"
+#include "state/RpmTable.h"
 
 #include <QString>
 #include <array>
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace tervo {
-
-struct Settings;
 
 inline constexpr std::uint16_t kPortBoardBase = 0x1D0; // 464: data / control, 465: status
 inline constexpr std::uint16_t kPortDigitalOut = 0x40; // 64
@@ -30,7 +29,8 @@ inline constexpr std::int32_t kGpibTimeout = 10000;
 // so a changed setting takes effect at the next open.
 class Instruments {
 public:
-    Instruments(Settings &settings, std::vector<RpmRow> &rpmTable, const VendorLibraries &libs);
+    Instruments(BoardSettings &settings, std::vector<RpmRow> &rpmTable,
+                const VendorLibraries &libs);
     Instruments(const Instruments &) = delete;
     Instruments &operator=(const Instruments &) = delete;
 
@@ -77,8 +77,8 @@ public:
     // The same without opening it, for handing to the window.
     PowerController &powerController() { return m_power; }
 
-    Settings &settings() { return m_settings; }
-    const Settings &settings() const { return m_settings; }
+    BoardSettings &settings() { return m_settings; }
+    const BoardSettings &settings() const { return m_settings; }
     std::vector<RpmRow> &rpmTable() { return m_rpmTable; }
     const VendorLibraries &libraries() const { return m_libs; }
 
@@ -93,7 +93,7 @@ private:
     bool registerCard();
     double readPortBoard(std::uint8_t channel);
 
-    Settings &m_settings;
+    BoardSettings &m_settings;
     std::vector<RpmRow> &m_rpmTable;
     VendorLibraries m_libs;
 

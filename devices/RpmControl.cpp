@@ -1,6 +1,5 @@
 #include "Instruments.h"
 
-#include "app/Settings.h"
 #include "core/NumberParse.h"
 
 namespace tervo {

@@ -1,6 +1,6 @@
 // The rotator calibration file.
 #include "FuzzInput.h"
-#include "devices/RpmTable.h"
+#include "state/RpmTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

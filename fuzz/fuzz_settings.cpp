@@ -1,6 +1,6 @@
 // "Parameters.txt": read, written, read again.
 #include "FuzzInput.h"
-#include "app/Settings.h"
+#include "state/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracks/TrackStore.h"
+#include "state/TrackStore.h"
 
 #include <QString>
 #include <vector>

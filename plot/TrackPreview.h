@@ -1,7 +1,7 @@
 #pragma once
 
 #include "canvas/KurvexControl.h"
-#include "tracks/TrackStore.h"
+#include "state/TrackStore.h"
 
 #include <QRgb>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TextExport.h"
-#include "TrackStore.h"
+#include "state/TrackStore.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TrackFile.h"
-#include "TrackStore.h"
+#include "state/TrackStore.h"
 
 #include <QFile>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TrackStore.h"
+#include "state/TrackStore.h"
 
 #include <QString>
 #include <functional>

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "TrackStore.h"
+#include "core/FileWrite.h"
+#include "state/TrackStore.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,11 +20,6 @@ struct TrackFileReadResult {
     bool ok() const { return status == Ok; }
     // One sentence for a message box.
     QString message(const QString &path) const;
-};
-
-struct FileWriteResult {
-    bool ok = true;
-    QString error; // which file and why, when not ok
 };
 
 // The whole store as track-file text; data values use decimalSep.
@@ -52,8 +48,5 @@ bool ReadTrackHeaders(const QString &path, std::array<TrackHeader, kTrackSlots> 
 // Loads the block numbered trackInFile into slot destination (not cleared first). True when the
 // block was found.
 bool ReadTrackFromFile(const QString &path, int trackInFile, TrackStore &store, int destination);
-
-// Writes bytes to path through a temporary file in the same folder.
-FileWriteResult writeFileAtomically(const QString &path, const QByteArray &bytes);
 
 } // namespace tervo

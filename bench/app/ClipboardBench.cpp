@@ -1,5 +1,6 @@
 // The Edit menu's clipboard operations on a full track, through the main window's logic.
 #include "app/ControlPanelController.h"
+#include "support/TestDoubles.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
-#include "app/Settings.h"
 #include "devices/Instruments.h"
 #include "devices/sim/SimRig.h"
+#include "state/Settings.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,9 @@
 // Real-time cyclic-voltammetry runs on the simulated rig: points recorded per second.
-#include "app/AppState.h"
 #include "devices/Instruments.h"
 #include "devices/sim/SimRig.h"
 #include "measure/CVModel.h"
+#include "state/AppState.h"
+#include "support/TestDoubles.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

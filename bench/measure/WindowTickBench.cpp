@@ -1,13 +1,14 @@
 // The measuring tick of each window on the simulated rig: the cost of one averaged sample with
 // its reads, range test and end test (fake clock, 1 ms per tick), and real-time runs that show
 // the points per second reached at the top sampling rates.
-#include "app/AppState.h"
 #include "devices/Instruments.h"
 #include "devices/sim/SimRig.h"
 #include "measure/MultipotentiostatModel.h"
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
+#include "state/AppState.h"
+#include "support/TestDoubles.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>

@@ -2,7 +2,8 @@
 #include "plot/Graph.h"
 #include "plot/Palette.h"
 #include "plot/TrackPreview.h"
-#include "tracks/TrackStore.h"
+#include "state/TrackStore.h"
+#include "support/TestDoubles.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,5 +1,6 @@
 #include "app/ControlPanelController.h"
 #include "core/NumberFormat.h"
+#include "support/TestDoubles.h"
 #include "tracks/TrackFile.h"
 
 #include <QDir>

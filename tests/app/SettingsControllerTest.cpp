@@ -1,4 +1,5 @@
 #include "app/SettingsController.h"
+#include "support/TestDoubles.h"
 
 #include <gtest/gtest.h>
 

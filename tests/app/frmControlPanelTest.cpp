@@ -5,6 +5,7 @@
 
 #include "canvas/KurvexControl.h"
 #include "plot/TrackPreview.h"
+#include "support/TestDoubles.h"
 
 #include <QApplication>
 #include <QDir>

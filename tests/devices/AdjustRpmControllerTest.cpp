@@ -1,8 +1,10 @@
 #include "devices/AdjustRpmController.h"
-#include "app/Settings.h"
 #include "core/Prompts.h"
 #include "devices/Instruments.h"
 #include "devices/sim/SimRig.h"
+#include "state/Settings.h"
+#include "support/TestDoubles.h"
+#include "support/VendorFakes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,7 +19,8 @@ struct Calibration {
     sim::SimRig rig{clock};
     Settings settings;
     std::vector<RpmRow> table{{100, 0.5}, {1000, 2.8}, {2000, 4.5}};
-    Instruments inst{settings, table, rig.libraries()};
+    test::FaultyLibraries faults{rig.libraries()};
+    Instruments inst{settings, table, faults.libraries()};
     ScriptedPrompts prompts;
     QTemporaryDir dir;
     AdjustRpmController c{inst, prompts, dir.path()};
@@ -45,13 +48,13 @@ TEST(AdjustRpm, OpensOnRowZeroAndRefusesBrokenBoards)
     EXPECT_FALSE(k.c.motorRunning());
 
     Calibration ad;
-    ad.rig.dask().refuseRegistration = true;
+    ad.faults.dask.refuseRegistration = true;
     EXPECT_FALSE(ad.c.open());
     EXPECT_EQ(ad.prompts.messages, QStringList{QStringLiteral("AD Board不良です")});
 
     Calibration da;
     da.settings.ADBoard = 9; // no input board, so only the output can fail
-    da.rig.dask().refuseRegistration = true;
+    da.faults.dask.refuseRegistration = true;
     EXPECT_FALSE(da.c.open());
     EXPECT_EQ(da.prompts.messages, QStringList{"DA Board Trouble!"});
 }

@@ -1,6 +1,6 @@
-#include "FakeLibraries.h"
-#include "app/Settings.h"
 #include "devices/Instruments.h"
+#include "state/Settings.h"
+#include "support/VendorFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "devices/GPIB.h"
-#include "FakeLibraries.h"
-#include "app/Settings.h"
 #include "devices/FunctionGenerator.h"
 #include "devices/Instruments.h"
 #include "devices/SubFunc.h"
 #include "devices/sim/SimRig.h"
+#include "state/Settings.h"
+#include "support/VendorFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,8 @@ struct BoardRig {
     sim::SimRig rig{clock};
     Settings settings;
     std::vector<RpmRow> table;
-    Instruments inst{settings, table, rig.libraries()};
+    test::FaultyLibraries faults{rig.libraries()};
+    Instruments inst{settings, table, faults.libraries()};
     BoardRig()
     {
         settings.GPIBControl = 2;
@@ -72,7 +73,7 @@ TEST(GPIBBoard, InitialisesAndSendsThroughTheBoard)
 {
     BoardRig b;
     EXPECT_EQ(b.inst.GPIBInit(), 0);
-    EXPECT_EQ(b.rig.gpib().calls,
+    EXPECT_EQ(b.faults.gpib.calls,
               QStringList({"GpExit", "GpIni", "GpBoardsts", "GpBoardsts", "GpBoardsts",
                            "GpBoardsts", "GpIfc", "GpRen", "GpTimeout"}));
     QString message;
@@ -80,18 +81,18 @@ TEST(GPIBBoard, InitialisesAndSendsThroughTheBoard)
     EXPECT_EQ(message, QStringLiteral("初期化を終了しました。"));
 
     // Not the system controller: no interface clear, no remote enable.
-    b.rig.gpib().calls.clear();
-    b.rig.gpib().systemControllerStatus = 1;
+    b.faults.gpib.calls.clear();
+    b.faults.gpib.systemControllerStatus = 1;
     EXPECT_EQ(b.inst.GPIBInit(), 0);
-    EXPECT_FALSE(b.rig.gpib().calls.contains("GpIfc"));
+    EXPECT_FALSE(b.faults.gpib.calls.contains("GpIfc"));
 
     b.inst.FGStart();
     EXPECT_EQ(received(b.rig.generator()), QStringList{"A1"});
     EXPECT_EQ(b.inst.GPIBLastMessage, QStringLiteral("GpTalk : 正常に終了しました｡"));
     // An empty command sends nothing.
-    b.rig.gpib().calls.clear();
+    b.faults.gpib.calls.clear();
     b.inst.GPIBSend(7, QByteArray());
-    EXPECT_TRUE(b.rig.gpib().calls.isEmpty());
+    EXPECT_TRUE(b.faults.gpib.calls.isEmpty());
     // Nobody at the address: the failure is only recorded.
     b.inst.GPIBSend(9, "A0");
     EXPECT_EQ(b.inst.GPIBLastMessage, QStringLiteral("GpTalk : タイムアウトしました。"));
@@ -101,19 +102,19 @@ TEST(GPIBBoard, FailuresOfTheInitialisationSteps)
 {
     for (const char *call : {"GpIni", "GpIfc", "GpRen", "GpTimeout"}) {
         BoardRig b;
-        b.rig.gpib().failCodes.insert(name(call), 80);
+        b.faults.gpib.failCodes.insert(name(call), 80);
         QString message;
         EXPECT_EQ(b.inst.GPIBBoardInit(message), 1) << call;
         EXPECT_EQ(message,
                   name(call) + QStringLiteral(" : I/Oアドレスエラーです。確認してください。"));
-        EXPECT_EQ(b.rig.gpib().calls.back(), name(call));
+        EXPECT_EQ(b.faults.gpib.calls.back(), name(call));
         EXPECT_EQ(b.inst.GPIBInit(), 1);
     }
     // GpExit's and GpBoardsts's results are not checked; codes below 3 are no error.
     BoardRig b;
-    b.rig.gpib().failCodes.insert(name("GpExit"), 255);
-    b.rig.gpib().failCodes.insert(name("GpBoardsts"), 255);
-    b.rig.gpib().failCodes.insert(name("GpIni"), 2);
+    b.faults.gpib.failCodes.insert(name("GpExit"), 255);
+    b.faults.gpib.failCodes.insert(name("GpBoardsts"), 255);
+    b.faults.gpib.failCodes.insert(name("GpIni"), 2);
     EXPECT_EQ(b.inst.GPIBInit(), 0);
 }
 

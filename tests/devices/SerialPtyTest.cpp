@@ -1,8 +1,8 @@
-#include "app/Settings.h"
 #include "devices/Instruments.h"
 #include "devices/LinuxRoutes.h"
 #include "devices/sim/SerialConverterPeer.h"
 #include "devices/sim/SimFunctionGenerator.h"
+#include "state/Settings.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,10 +1,11 @@
 #include "devices/sim/SimRig.h"
-#include "app/Settings.h"
 #include "devices/Instruments.h"
 #include "devices/LinuxRoutes.h"
 #include "devices/sim/DummyCell.h"
 #include "devices/sim/InstrumentRoutes.h"
 #include "devices/sim/SimPanelController.h"
+#include "state/Settings.h"
+#include "support/VendorFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,8 @@ struct Bench {
     SimRig rig{clock};
     Settings settings;
     std::vector<RpmRow> table;
-    Instruments inst{settings, table, rig.libraries()};
+    test::FaultyLibraries faults{rig.libraries()};
+    Instruments inst{settings, table, faults.libraries()};
 
     Bench() { rig.noiseVolts = 0; }
     void runSeconds(double s) { clock.advance(static_cast<std::uint32_t>(std::lround(s * 1000))); }
@@ -243,7 +245,7 @@ TEST(SimRotatorTest, FollowsTheVoltageWithALagOnlyWhilePowered)
     ASSERT_TRUE(ReadRpmTable(sourceFile("devices/sim/rotator-calibration.txt"), b.table));
     ASSERT_EQ(b.inst.ADOpen(), 0);
     ASSERT_EQ(b.inst.DAOpen(), 0);
-    EXPECT_EQ(b.rig.dask().registrations, 1);
+    EXPECT_EQ(b.faults.dask.registrations, 1);
 
     std::int32_t rpm = 1600;
     b.inst.RpmSet(rpm);
@@ -313,10 +315,10 @@ TEST(SimRigTest, PortBoardThatNeverSignalsReady)
     Bench b;
     b.settings.ADBoard = 0;
     b.inst.ADOpen();
-    b.rig.port().neverReady = true;
+    b.faults.port.neverReady = true;
     EXPECT_DOUBLE_EQ(b.inst.ADRead(0), 0.0);
     EXPECT_TRUE(b.inst.adBoardFaulty());
-    b.rig.port().allowAccess = false;
+    b.faults.port.allowAccess = false;
     EXPECT_NE(b.inst.ADOpen(), 0);
 }
 

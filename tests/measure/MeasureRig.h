@@ -2,11 +2,12 @@
 
 // A complete simulated workstation for measurement tests: fake clock, scripted prompts, the
 // simulated rig behind the device operations, two graph windows and a silent sound player.
-#include "app/AppState.h"
 #include "devices/Instruments.h"
 #include "devices/sim/SimRig.h"
 #include "measure/MeasureContext.h"
 #include "plot/Graph.h"
+#include "state/AppState.h"
+#include "support/TestDoubles.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>

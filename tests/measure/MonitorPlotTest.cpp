@@ -1,5 +1,6 @@
 #include "measure/MonitorPlot.h"
 #include "MeasureRig.h"
+#include "support/TestDoubles.h"
 
 #include <gtest/gtest.h>
 

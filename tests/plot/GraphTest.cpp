@@ -2,6 +2,7 @@
 #include "../canvas/QtApp.h"
 #include "plot/Palette.h"
 #include "plot/frmGraph.h"
+#include "support/TestDoubles.h"
 
 #include <QToolButton>
 #include <gtest/gtest.h>

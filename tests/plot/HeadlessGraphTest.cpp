@@ -1,5 +1,6 @@
 #include "plot/Graph.h"
 #include "plot/Palette.h"
+#include "support/TestDoubles.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,36 +1,66 @@
 // Records the example track files on the simulated rig with a clock that runs as fast as the
 // computer can: a cyclic voltammogram of a redox couple and ring-disk voltammograms of oxygen
 // reduction at four rotation rates. Usage: record-examples OUTPUT-FOLDER
-#include "app/AppState.h"
 #include "devices/Instruments.h"
 #include "devices/sim/SimCellController.h"
 #include "devices/sim/SimRig.h"
 #include "measure/CVModel.h"
 #include "measure/RDEModel.h"
 #include "plot/Graph.h"
+#include "state/AppState.h"
 #include "tracks/TrackFile.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <optional>
 
 using namespace tervo;
 
 namespace {
 
+// Run unattended: messages go to the error stream, questions are answered No, dialogs cancelled.
+class ConsolePrompts : public Prompts {
+public:
+    void message(const QString &text, const QString & = QString()) override
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+    bool askYesNo(const QString &, const QString & = QString()) override { return false; }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    QString openFileName(const QString &, const QString &) override { return QString(); }
+    QString saveFileName(const QString &, const QString &) override { return QString(); }
+};
+
+class NoClipboard : public Clipboard {
+public:
+    QString text() const override { return QString(); }
+    void setText(const QString &) override {}
+    void setImage(const QImage &) override {}
+    void clear() override {}
+};
+
+class NoSound : public SoundPlayer {
+public:
+    void play(const QString &) override {}
+};
+
 struct Workstation {
     QTemporaryDir dir;
     FakeMsClock clock{1000};
-    ScriptedPrompts prompts;
+    ConsolePrompts prompts;
     AppState app{clock, prompts, dir.path()};
     sim::SimRig rig{clock, 2026};
     sim::SimCellController cells{rig, dir.path(), 2026};
     Instruments instruments{app.settings, app.RpmTable, rig.libraries()};
-    MemoryClipboard clipboard;
+    NoClipboard clipboard;
     Graph first{clipboard};
     Graph second{clipboard};
-    SilentSoundPlayer sound;
+    NoSound sound;
     MeasureContext context{app, instruments, first, second, sound};
 
     explicit Workstation(const QString &model)
@@ -52,8 +82,7 @@ struct Workstation {
     {
         m.setTimerDriven(false);
         if (!m.open())
-            std::fprintf(stderr, "boards did not open: %s\n",
-                         qPrintable(prompts.messages.join(QLatin1Char(' '))));
+            std::fprintf(stderr, "boards did not open\n");
     }
 
     template <typename Model> void run(Model &m)

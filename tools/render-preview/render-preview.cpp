@@ -11,8 +11,8 @@
 #include "plot/Palette.h"
 #include "plot/PlotRanges.h"
 #include "plot/TrackPreview.h"
+#include "state/TrackStore.h"
 #include "tracks/TrackFile.h"
-#include "tracks/TrackStore.h"
 
 #include <QApplication>
 #include <QImage>
@@ -23,6 +23,15 @@
 #include <memory>
 
 namespace {
+
+// The graph's copy commands are not used here.
+class NoClipboard : public tervo::Clipboard {
+public:
+    QString text() const override { return QString(); }
+    void setText(const QString &) override {}
+    void setImage(const QImage &) override {}
+    void clear() override {}
+};
 
 // Three cycles 0 V -> 0.8 V -> -0.2 V -> 0 V of a reversible couple near 0.35 V, with a charging
 // current that flips with the sweep direction.
@@ -114,7 +123,7 @@ int main(int argc, char **argv)
         }
     }
     if (graph) {
-        tervo::MemoryClipboard clipboard;
+        NoClipboard clipboard;
         tervo::Graph g(clipboard);
         const int unit = g.getPictureX();
         g.SetSize(0, 0, width * unit, height * unit);

@@ -1,4 +1,3 @@
-#include "app/Settings.h"
 #include "core/Prompts.h"
 #include "devices/AdjustRpmController.h"
 #include "devices/Instruments.h"
@@ -8,6 +7,9 @@
 #include "devices/ui/frmAdjustRPM.h"
 #include "devices/ui/frmPower.h"
 #include "devices/ui/frmSimRig.h"
+#include "state/Settings.h"
+#include "support/TestDoubles.h"
+#include "support/VendorFakes.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,7 +42,8 @@ struct Station {
     sim::SimRig rig{clock};
     Settings settings;
     std::vector<RpmRow> table{{100, 0.5}, {1000, 2.8}, {2000, 4.5}};
-    Instruments inst{settings, table, rig.libraries()};
+    test::FaultyLibraries faults{rig.libraries()};
+    Instruments inst{settings, table, faults.libraries()};
     ScriptedPrompts prompts;
 
     Station()
@@ -88,7 +91,7 @@ TEST(frmPowerView, CheckBoxesAndStateFollowEachOther)
 TEST(frmPowerView, BoardFailureIsReportedAndTheWindowStaysClosed)
 {
     Station s;
-    s.rig.dask().refuseRegistration = true;
+    s.faults.dask.refuseRegistration = true;
     frmPower w(s.inst.powerController(), s.prompts);
     EXPECT_FALSE(w.openWindow());
     EXPECT_FALSE(w.isVisible());
@@ -141,7 +144,7 @@ TEST(frmAdjustRPMView, MotorRowsVoltageAndReadings)
 TEST(frmAdjustRPMView, FailingBoardKeepsTheWindowClosed)
 {
     Station s;
-    s.rig.dask().refuseRegistration = true;
+    s.faults.dask.refuseRegistration = true;
     AdjustRpmController controller(s.inst, s.prompts, QString());
     frmAdjustRPM w(controller);
     EXPECT_FALSE(w.openWindow());

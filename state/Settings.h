@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BoardSettings.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -30,12 +32,13 @@ constexpr int kMMEntries = 20;      // entries 0..19 at start-up
 constexpr int kMMListCapacity = 21; // entries 0..20 after the settings file is read
 constexpr int kMMInputs = 64;
 
-// Every key of "Parameters.txt", one variable per key.
-struct Settings {
+// Every key of "Parameters.txt", one variable per key; the board keys are the embedded
+// BoardSettings.
+struct Settings : BoardSettings {
     std::int32_t CVNum = 0;
     std::array<CVSet, kCVSets> CV;
 
-    double DiskXScale = 0, DiskYScale = 0, RingXScale = 0, RingYScale = 0, RPMScale = 0;
+    double DiskXScale = 0, DiskYScale = 0, RingXScale = 0, RingYScale = 0;
     double RDEV0 = 0, RDEV1 = 0, RDEV2 = 0, RDEScanrate = 0, RDECycleNum = 0;
     double RDESamplingRate = 0, RDEAccum = 0;
     std::int32_t RDERef = 0, RDERetainTime = 0, RDERPM = 0;
@@ -74,16 +77,6 @@ struct Settings {
 
     QString SoundFileName;
     std::int32_t PrevGraphDrawSetting = 0;
-    std::int32_t ADBoard = 0;
-    QString DeviceName;
-    std::int32_t CardNumber = 0;
-    std::int16_t DynamicRange = 0;
-    std::int32_t GPIBControl = 0;
-    std::int32_t GPIBAddress = 0;
-    std::int32_t FGKind = 0;
-    std::int32_t DABoard = 0;
-    QString RPMvsVoltageFile;
-    std::int32_t PowerControl = 0;
 
     const CVSet &currentCV() const { return CV[static_cast<std::size_t>(CVNum)]; }
     CVSet &currentCV() { return CV[static_cast<std::size_t>(CVNum)]; }

@@ -1,4 +1,5 @@
-#include "app/AppState.h"
+#include "state/AppState.h"
+#include "support/TestDoubles.h"
 
 #include <QDir>
 #include <QFile>

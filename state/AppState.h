@@ -1,35 +1,22 @@
 #pragma once
 
-#include "Settings.h"
-#include "core/Clock.h"
-#include "core/Prompts.h"
-#include "devices/RpmTable.h"
-#include "tracks/TrackFile.h"
-#include "tracks/TrackStore.h"
+#include "RpmTable.h"
+#include "SharedState.h"
+#include "core/FileWrite.h"
 
 #include <QString>
-#include <array>
 #include <vector>
 
 namespace tervo {
 
-// The process-wide state of one run of the program: the track store, the settings, the rotator
-// calibration and the one-measurement flag. The windows are handed this object.
-class AppState {
+// The process-wide state of one run of the program: what the windows share, the rotator
+// calibration and where the settings file lives. The windows are handed this object.
+class AppState : public SharedState {
 public:
     AppState(MsClock &clock, Prompts &prompts, QString settingsFolder);
 
-    TrackStore store;
-    Settings settings;
     bool SettingsLoaded = false;
     std::vector<RpmRow> RpmTable;
-    bool MeasurementRunning = false;
-    // The points of the run in progress; only one measurement runs at a time.
-    std::vector<std::array<double, 3>> AcquisitionBuffer =
-        std::vector<std::array<double, 3>>(kMaxPoints, std::array<double, 3>{});
-
-    MsClock &clock;
-    Prompts &prompts;
 
     QString settingsFolder() const { return m_folder; }
     QString settingsPath() const;

@@ -9,7 +9,7 @@
 namespace tervo {
 
 AppState::AppState(MsClock &c, Prompts &p, QString folder)
-    : clock(c), prompts(p), m_folder(std::move(folder))
+    : SharedState(c, p), m_folder(std::move(folder))
 {
 }
 

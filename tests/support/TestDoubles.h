@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/Prompts.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+namespace tervo {
+
+// Test doubles of the interfaces through which the logic reaches the operator and the desktop.
+
+// Prompts answered from queues; every message shown is recorded. An empty queue answers No,
+// cancels the input box and cancels the dialogs.
+class ScriptedPrompts : public Prompts {
+public:
+    QStringList messages;
+    QStringList questions;
+    std::deque<bool> yesNoAnswers;
+    std::deque<QString> inputAnswers; // a null QString cancels the box
+    std::deque<QString> fileAnswers;
+
+    void message(const QString &text, const QString & = QString()) override { messages << text; }
+    bool askYesNo(const QString &text, const QString & = QString()) override
+    {
+        questions << text;
+        if (yesNoAnswers.empty())
+            return false;
+        bool a = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return a;
+    }
+    std::optional<QString> input(const QString &prompt, const QString &, const QString &) override
+    {
+        questions << prompt;
+        if (inputAnswers.empty())
+            return std::nullopt;
+        const QString a = inputAnswers.front();
+        inputAnswers.pop_front();
+        if (a.isNull())
+            return std::nullopt;
+        return a;
+    }
+    QString openFileName(const QString &, const QString &) override { return nextFile(); }
+    QString saveFileName(const QString &, const QString &) override { return nextFile(); }
+
+private:
+    QString nextFile()
+    {
+        if (fileAnswers.empty())
+            return QString();
+        QString a = fileAnswers.front();
+        fileAnswers.pop_front();
+        return a;
+    }
+};
+
+// A clipboard held in memory.
+class MemoryClipboard : public Clipboard {
+public:
+    QString content;
+    QImage image;
+    QString text() const override { return content; }
+    void setText(const QString &t) override { content = t; }
+    void setImage(const QImage &i) override { image = i; }
+    void clear() override
+    {
+        content.clear();
+        image = QImage();
+    }
+};
+
+// Plays nothing; records what it was asked to play.
+class SilentSoundPlayer : public SoundPlayer {
+public:
+    QStringList played;
+    void play(const QString &path) override { played << path; }
+};
+
+} // namespace tervo
