@@ -1,6 +1,7 @@
 #include "ControlPanelController.h"
 #include "QtPrompts.h"
 #include "RecentFiles.h"
+#include "SignalClose.h"
 #include "canvas/KurvexControl.h"
 #include "devices/AdjustRpmController.h"
 #include "devices/Instruments.h"
@@ -17,6 +18,7 @@
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
+#include "measure/RunRecorder.h"
 #include "measure/ui/QtSoundPlayer.h"
 #include "measure/ui/frmMeasureCV.h"
 #include "measure/ui/frmMeasureRDE.h"
@@ -181,10 +183,21 @@ int main(int argc, char *argv[])
                            [&] { showWindow(*simWindow); });
     }
 
+    // Unsaved runs survive a crash: recovery track file and journal in the settings folder.
+    RunRecorder recorder(measure, folder);
+    for (MeasurementModel *m : measurements)
+        recorder.watch(*m);
+    // SIGTERM and SIGHUP close the program as Quit does, but keep the recovery files.
+    SignalClose signalClose([&main] { main.close(); });
+
     QObject::connect(&main, &frmControlPanel::aboutToClose, &main, [&] {
         // A run still in progress is stopped and stored before the boards close.
         for (MeasurementModel *m : measurements)
             m->closeWindow();
+        if (signalClose.received())
+            recorder.writeRecovery();
+        else
+            recorder.discard();
         instruments.ADClose();
         instruments.DAClose();
     });
@@ -192,6 +205,7 @@ int main(int argc, char *argv[])
                      Qt::QueuedConnection);
     main.show();
     state.store.FileLoadCount = 0;
+    recorder.offerRecovery(prompts);
     if (!parser.positionalArguments().isEmpty())
         controller.openPath(parser.positionalArguments().constFirst());
     return app.exec();

@@ -59,6 +59,8 @@ public:
     int pointCount() const { return m_n; }
     std::uint32_t runLength() const { return m_runLength; }
     int targetTrack() const { return m_targetTrack; }
+    // The mode code of the track a run of this window becomes.
+    int runMode() const { return modeCode(); }
     const PlotRange &plotRange() const { return m_range; }
     QString remainingText() const { return m_remainingText; }
     QString monitorText() const { return m_monitorText; }

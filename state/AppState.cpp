@@ -30,11 +30,30 @@ bool AppState::ReadSettings()
     const QByteArray text = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return false;
-    const QStringList refused = parseSettingsText(text, settings);
-    if (!refused.isEmpty())
-        prompts.message(beyondRangeMessage(
-            QStringLiteral("The value of %1 in %2")
-                .arg(refused.join(QStringLiteral(", ")), QString::fromLatin1(kSettingsFileName))));
+    const SettingsReadReport report = parseSettingsText(text, settings);
+    if (!report.refused.isEmpty())
+        prompts.message(beyondRangeMessage(QStringLiteral("The value of %1 in %2")
+                                               .arg(report.refused.join(QStringLiteral(", ")),
+                                                    QString::fromLatin1(kSettingsFileName))));
+    if (!report.complete()) {
+        // Written back at close, the file would lose what was not understood: keep it aside.
+        const QString bad = settingsPath() + QStringLiteral(".bad");
+        QFile::remove(bad);
+        const bool kept = QFile::copy(settingsPath(), bad);
+        prompts.message(
+            kept ? QStringLiteral("%1 could not be read completely (line %2). It was kept as %3; "
+                                  "the settings will be written anew when the program closes.")
+                       .arg(settingsPath())
+                       .arg(report.firstUnreadLine)
+                       .arg(bad)
+                 : QStringLiteral("%1 could not be read completely (line %2), and no copy of it "
+                                  "could be kept.")
+                       .arg(settingsPath())
+                       .arg(report.firstUnreadLine));
+        // Nothing understood at all: the defaults serve better than zeros.
+        if (report.keysRead == 0)
+            return false;
+    }
     if (settings.DABoard > 0) {
         QString path = settings.RPMvsVoltageFile;
         // A relative calibration path is taken beside the settings file.

@@ -296,18 +296,32 @@ QByteArray settingsText(const Settings &s)
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-QStringList parseSettingsText(const QByteArray &text, Settings &s)
+SettingsReadReport parseSettingsText(const QByteArray &text, Settings &s)
 {
+    SettingsReadReport report;
     LineReader reader(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     int cvSet = 0;
-    QStringList refused;
+    int lineNumber = 0;
+    auto unread = [&] {
+        if (report.unreadLines++ == 0)
+            report.firstUnreadLine = lineNumber;
+    };
     std::string_view line;
     while (reader.next(line)) {
+        ++lineNumber;
         if (line == "Table")
             break;
         const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos || eq == 0)
+        // A NUL byte is no text: a damaged or binary file.
+        if (line.find('\0') != std::string_view::npos) {
+            unread();
             continue;
+        }
+        if (eq == std::string_view::npos || eq == 0) {
+            if (line.find_first_not_of(" \t") != std::string_view::npos)
+                unread();
+            continue;
+        }
         const std::string_view key = line.substr(0, eq);
         const std::string_view v = line.substr(eq + 1);
         Assigned a = Assigned::Taken;
@@ -338,11 +352,15 @@ QStringList parseSettingsText(const QByteArray &text, Settings &s)
                 a = assignKey(s, keysAfterLists(), key, v);
         }
         if (a == Assigned::Refused)
-            refused << QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+            report.refused << QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+        else if (a == Assigned::Unknown)
+            unread();
+        else
+            ++report.keysRead;
     }
     s.MMAdch.resize(kMMListCapacity, 0);
     s.MMScale.resize(kMMListCapacity, 0.0);
-    return refused;
+    return report;
 }
 
 } // namespace tervo

@@ -89,9 +89,19 @@ void ApplyDefaultSettings(Settings &s);
 // The settings file text, keys in their fixed order.
 QByteArray settingsText(const Settings &s);
 
+// How much of a settings text was understood.
+struct SettingsReadReport {
+    int keysRead = 0;
+    // Lines that are neither empty nor a known "key=value" (0 when none), and the first of them.
+    int unreadLines = 0;
+    int firstUnreadLine = 0;
+    // Known keys whose values were refused for being beyond the range of numbers.
+    QStringList refused;
+    bool complete() const { return unreadLines == 0; }
+};
+
 // Parses settings text into s: keys up to a "Table" line, unknown keys ignored, values clamped to
-// what the program can hold. Returns false when the text could not be read at all.
-// Returns the keys whose values were refused for being beyond the range of numbers.
-QStringList parseSettingsText(const QByteArray &text, Settings &s);
+// what the program can hold; values beyond the range of numbers are refused.
+SettingsReadReport parseSettingsText(const QByteArray &text, Settings &s);
 
 } // namespace tervo

@@ -54,6 +54,8 @@ struct TrackHeader {
     // The three programme potentials by index 0..2 (V1st, V2nd, V3rd).
     double &V(int i) { return i == 0 ? V1st : (i == 1 ? V2nd : V3rd); }
     double V(int i) const { return i == 0 ? V1st : (i == 1 ? V2nd : V3rd); }
+
+    bool operator==(const TrackHeader &) const = default;
 };
 
 // The point store: one double per (column, slot, point).
@@ -128,12 +130,19 @@ public:
 
     // Counts changes to the tracks, so a window can ask whether anything is unsaved.
     void markChanged() { ++m_changes; }
-    void markSaved() { m_savedAt = m_changes; }
+    void markSaved()
+    {
+        m_savedAt = m_changes;
+        ++m_saveGeneration;
+    }
+    // Counts saves and loads, so an observer can tell that the store was saved since it looked.
+    std::uint64_t saveGeneration() const { return m_saveGeneration; }
     bool hasUnsavedChanges() const { return m_changes != m_savedAt; }
 
 private:
     std::uint64_t m_changes = 0;
     std::uint64_t m_savedAt = 0;
+    std::uint64_t m_saveGeneration = 0;
 };
 
 // Track selector stepping with wrap-around over 0..20.

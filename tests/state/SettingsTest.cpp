@@ -196,3 +196,39 @@ TEST(Settings, FallbackFolderIsConfigTervo)
     QTemporaryDir dir;
     EXPECT_EQ(settingsFolderFor(dir.path()), dir.path());
 }
+
+TEST(Settings, FileNotReadCompletelyIsKeptAsideBeforeAnythingIsWritten)
+{
+    struct Case {
+        QByteArray text;
+        int line;
+        std::int16_t address; // after reading: the file's value, or the default
+    } cases[] = {
+        {QByteArray("GPIBAddress= 3 \r\nGPIBAdress= 4 \r\nFGKind= 1 \r\n"), 2, 3}, // a typo
+        {QByteArray("\x7f"
+                    "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0",
+                    20),
+         1, 7}, // binary
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        FakeMsClock clock;
+        ScriptedPrompts prompts;
+        AppState s(clock, prompts, dir.path());
+        writeText(s.settingsPath(), c.text);
+        s.loadMainWindowState();
+        ASSERT_EQ(prompts.messages.size(), 1);
+        EXPECT_TRUE(prompts.messages[0].contains(QStringLiteral("(line %1)").arg(c.line)))
+            << prompts.messages[0].toStdString();
+        EXPECT_EQ(s.settings.GPIBAddress, c.address);
+        ASSERT_TRUE(s.WriteSettings().ok);
+        QFile bad(s.settingsPath() + QStringLiteral(".bad"));
+        ASSERT_TRUE(bad.open(QIODevice::ReadOnly));
+        EXPECT_EQ(bad.readAll(), c.text);
+    }
+    // What the program writes, it reads completely.
+    Settings d;
+    ApplyDefaultSettings(d);
+    Settings again;
+    EXPECT_TRUE(parseSettingsText(settingsText(d), again).complete());
+}

@@ -1,0 +1,119 @@
+#include "RunRecorder.h"
+
+#include "MeasurementModel.h"
+#include "core/DateText.h"
+
+#include <QDir>
+
+namespace tervo {
+
+RunRecorder::RunRecorder(MeasureContext &context, QString folder, QObject *parent)
+    : QObject(parent), m_context(context), m_folder(std::move(folder)),
+      m_journal(QDir(m_folder).filePath(QString::fromLatin1(kJournalFileName)))
+{
+    // What the folder holds from an earlier, abnormal end stays until it was offered.
+    m_saved.take(m_context.app.store);
+    m_generation = m_context.app.store.saveGeneration();
+    m_timer.setInterval(500);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        checkSaved();
+        flush();
+    });
+    m_timer.start();
+}
+
+QString RunRecorder::recoveryPath() const
+{
+    return QDir(m_folder).filePath(QString::fromLatin1(kRecoveryFileName));
+}
+
+QString RunRecorder::journalPath() const
+{
+    return QDir(m_folder).filePath(QString::fromLatin1(kJournalFileName));
+}
+
+void RunRecorder::watch(MeasurementModel &model)
+{
+    m_models.push_back(&model);
+    connect(&model, &MeasurementModel::stored, this, [this] { runStored(); });
+}
+
+void RunRecorder::takeBaseline()
+{
+    m_saved.take(m_context.app.store);
+    m_generation = m_context.app.store.saveGeneration();
+    writeRecovery();
+}
+
+void RunRecorder::checkSaved()
+{
+    if (m_context.app.store.saveGeneration() != m_generation)
+        takeBaseline();
+}
+
+void RunRecorder::flush()
+{
+    MeasurementModel *running = nullptr;
+    for (MeasurementModel *m : m_models)
+        if (m->state() == MeasurementModel::Measuring && m->isRecording())
+            running = m;
+    // The multipotentiostat keeps its channels apart from the shared buffer.
+    if (!running || running->runMode() == ModeMulti)
+        return;
+    if (m_journaled != running || !m_journal.isOpen()) {
+        m_journaled = running;
+        if (!m_journal.begin(running->runMode(), running->targetTrack(), running->titleField,
+                             generalDateText(m_context.now()))) {
+            m_error = QStringLiteral("The run cannot be journalled to %1.").arg(journalPath());
+            return;
+        }
+    }
+    const int done = m_journal.written();
+    // Only completed points: the point of the present tick may still be overwritten.
+    const int count = std::min(running->pointCount(), kMaxPoints) - done;
+    if (count > 0)
+        m_journal.append(&m_context.app.AcquisitionBuffer[static_cast<std::size_t>(done)], count);
+}
+
+void RunRecorder::runStored()
+{
+    checkSaved();
+    writeRecovery();
+    // The finished run is in the recovery track file now.
+    m_journal.remove();
+    m_journaled = nullptr;
+}
+
+void RunRecorder::writeRecovery()
+{
+    const FileWriteResult r = writeRecoveryTracks(
+        m_context.app.store, m_saved.changedTracks(m_context.app.store), recoveryPath());
+    m_error = r.ok ? QString() : r.error;
+}
+
+bool RunRecorder::offerRecovery(Prompts &prompts)
+{
+    const RecoveryReport report = readRecovery(m_folder);
+    if (report.empty())
+        return false;
+    if (!prompts.askYesNo(report.summary() + QStringLiteral(". Restore them?"))) {
+        setRecoveryAside(m_folder);
+        return false;
+    }
+    const std::vector<int> tracks = restoreRecovery(report, m_context.app.store);
+    writeRecovery();
+    // The interrupted run is a track of the recovery file now.
+    m_journal.remove();
+    if (!tracks.empty())
+        m_context.showTrack(tracks.front());
+    return true;
+}
+
+void RunRecorder::discard()
+{
+    m_journal.remove();
+    m_journaled = nullptr;
+    QFile::remove(recoveryPath());
+}
+
+} // namespace tervo

@@ -1,0 +1,367 @@
+#include "Recovery.h"
+
+#include "Tables.h"
+
+#include <QDir>
+#include <QUrl>
+#include <charconv>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <unistd.h>
+
+namespace tervo {
+
+namespace {
+
+std::uint32_t crc32(std::string_view bytes)
+{
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : bytes)
+        c = table[(c ^ b) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+std::uint64_t hashBytes(std::uint64_t h, const void *data, std::size_t size)
+{
+    // FNV-1a over 64-bit words, enough to tell whether a track's points changed.
+    const auto *p = static_cast<const unsigned char *>(data);
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        h = (h ^ w) * 0x100000001b3ull;
+    }
+    for (; i < size; ++i)
+        h = (h ^ p[i]) * 0x100000001b3ull;
+    return h;
+}
+
+std::uint64_t trackHash(const TrackStore &store, int track)
+{
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    const int n = std::clamp(store[track].pnum, 0, kMaxPoints);
+    for (int c = 0; c < kColumns; ++c)
+        h = hashBytes(h, store.data.column(c, track), static_cast<std::size_t>(n) * sizeof(double));
+    const KLSettings &kl = store.kl;
+    const auto t = static_cast<std::size_t>(track);
+    const double klValues[] = {double(kl.KLUseFlag[t]),
+                               double(kl.KLNStart[t]),
+                               double(kl.KLNEnd[t]),
+                               double(kl.KLBaseMode[t]),
+                               double(kl.KLBaseTrack[t]),
+                               double(kl.KLBaseNEnd[t]),
+                               kl.KLSubVal[t]};
+    return hashBytes(h, klValues, sizeof klValues);
+}
+
+void appendNumber(QByteArray &out, double v)
+{
+    char buffer[32];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
+    out.append(buffer, static_cast<qsizetype>(r.ptr - buffer));
+}
+
+QByteArray encodeText(const QString &text)
+{
+    return QUrl::toPercentEncoding(text);
+}
+
+QString decodeText(const QByteArray &text)
+{
+    return QUrl::fromPercentEncoding(text);
+}
+
+bool parseNumber(const QByteArray &field, double &v)
+{
+    const char *end = field.constData() + field.size();
+    const auto r = std::from_chars(field.constData(), end, v);
+    return r.ec == std::errc() && r.ptr == end;
+}
+
+// The body of a record whose checksum matches, or nothing.
+std::optional<QByteArray> checkedBody(const QByteArray &line)
+{
+    const qsizetype tab = line.lastIndexOf('\t');
+    if (tab < 0 || line.size() - tab - 1 != 8)
+        return std::nullopt;
+    bool ok = false;
+    const std::uint32_t stored = line.mid(tab + 1).toUInt(&ok, 16);
+    const QByteArray body = line.left(tab);
+    if (!ok || stored != crc32(std::string_view(body.constData(), std::size_t(body.size()))))
+        return std::nullopt;
+    return body;
+}
+
+QString pluralTracks(std::size_t n)
+{
+    return n == 1 ? QStringLiteral("1 track") : QStringLiteral("%1 tracks").arg(n);
+}
+
+} // namespace
+
+void TrackSnapshot::take(const TrackStore &store)
+{
+    for (int t = 0; t < kUserTracks; ++t) {
+        m_headers[static_cast<std::size_t>(t)] = store[t];
+        m_hashes[static_cast<std::size_t>(t)] = trackHash(store, t);
+    }
+}
+
+std::vector<int> TrackSnapshot::changedTracks(const TrackStore &store) const
+{
+    std::vector<int> changed;
+    for (int t = 0; t < kUserTracks; ++t) {
+        const auto i = static_cast<std::size_t>(t);
+        // A track made vacant since the save needs no recovery: there is nothing to restore.
+        if (store[t].Mode == ModeNone)
+            continue;
+        if (!(store[t] == m_headers[i]) || trackHash(store, t) != m_hashes[i])
+            changed.push_back(t);
+    }
+    return changed;
+}
+
+RunJournalWriter::RunJournalWriter(QString path) : m_path(std::move(path)) {}
+
+RunJournalWriter::~RunJournalWriter() = default;
+
+bool RunJournalWriter::begin(std::int32_t mode, std::int32_t track, const QString &title,
+                             const QString &measTime)
+{
+    m_file = std::make_unique<QFile>(m_path);
+    m_written = 0;
+    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_file.reset();
+        return false;
+    }
+    QByteArray body = "H\t";
+    body += QByteArray::number(mode) + '\t' + QByteArray::number(track) + '\t' + encodeText(title) +
+            '\t' + encodeText(measTime);
+    return writeRecord(body) && m_file->flush() && ::fdatasync(m_file->handle()) == 0;
+}
+
+bool RunJournalWriter::append(const std::array<double, 3> *points, int count)
+{
+    if (!m_file)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        QByteArray body = "P";
+        for (double v : points[i]) {
+            body += '\t';
+            appendNumber(body, v);
+        }
+        if (!writeRecord(body))
+            return false;
+    }
+    m_written += count;
+    // Once the points are on the disk a power cut cannot take them.
+    return m_file->flush() && ::fdatasync(m_file->handle()) == 0;
+}
+
+bool RunJournalWriter::isOpen() const
+{
+    return m_file != nullptr;
+}
+
+void RunJournalWriter::remove()
+{
+    m_file.reset();
+    m_written = 0;
+    QFile::remove(m_path);
+}
+
+bool RunJournalWriter::writeRecord(const QByteArray &body)
+{
+    char crc[9];
+    std::snprintf(crc, sizeof crc, "%08x",
+                  crc32(std::string_view(body.constData(), std::size_t(body.size()))));
+    QByteArray line = body;
+    line += '\t';
+    line += crc;
+    line += '\n';
+    return m_file->write(line) == line.size();
+}
+
+JournalRun readRunJournal(const QString &path)
+{
+    JournalRun run;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return run;
+    const QByteArray all = file.readAll();
+    qsizetype pos = 0;
+    bool headerSeen = false;
+    while (pos < all.size()) {
+        const qsizetype end = all.indexOf('\n', pos);
+        if (end < 0) { // the last record was cut off
+            run.damaged = true;
+            break;
+        }
+        const std::optional<QByteArray> body = checkedBody(all.mid(pos, end - pos));
+        pos = end + 1;
+        if (!body) {
+            run.damaged = true;
+            break;
+        }
+        const QList<QByteArray> f = body->split('\t');
+        if (!headerSeen) {
+            if (f.size() != 5 || f[0] != "H") {
+                run.damaged = true;
+                break;
+            }
+            run.mode = f[1].toInt();
+            run.track = std::clamp(f[2].toInt(), 0, kUserTracks - 1);
+            run.title = decodeText(f[3]);
+            run.measTime = decodeText(f[4]);
+            headerSeen = true;
+            continue;
+        }
+        std::array<double, 3> p{};
+        if (f.size() != 4 || f[0] != "P" || !parseNumber(f[1], p[0]) || !parseNumber(f[2], p[1]) ||
+            !parseNumber(f[3], p[2]) || run.points.size() >= std::size_t(kMaxPoints)) {
+            run.damaged = true;
+            break;
+        }
+        run.points.push_back(p);
+    }
+    if (!headerSeen)
+        run = JournalRun{{}, {}, {}, {}, {}, run.damaged};
+    return run;
+}
+
+QString RecoveryReport::summary() const
+{
+    const QString runText =
+        run.points.empty() ? QString()
+                           : QStringLiteral("a %1 run of %2 points")
+                                 .arg(modeName(run.mode).isEmpty() ? QStringLiteral("measurement")
+                                                                   : modeName(run.mode))
+                                 .arg(run.points.size());
+    if (trackNumbers.empty() && runText.isEmpty())
+        return {};
+    if (trackNumbers.empty())
+        return runText.left(1).toUpper() + runText.mid(1) + QStringLiteral(" was not saved");
+    if (runText.isEmpty())
+        return pluralTracks(trackNumbers.size()) + (trackNumbers.size() == 1
+                                                        ? QStringLiteral(" was not saved")
+                                                        : QStringLiteral(" were not saved"));
+    return pluralTracks(trackNumbers.size()) + QStringLiteral(" and ") + runText +
+           QStringLiteral(" were not saved");
+}
+
+RecoveryReport readRecovery(const QString &folder)
+{
+    RecoveryReport report;
+    const QDir dir(folder);
+    const QString trackPath = dir.filePath(QString::fromLatin1(kRecoveryFileName));
+    if (QFileInfo::exists(trackPath)) {
+        auto store = std::make_unique<TrackStore>();
+        for (int t = 0; t < kTrackSlots; ++t)
+            store->ClearTrack(t);
+        const TrackFileReadResult r = loadTrackFile(*store, trackPath);
+        if (r.status == TrackFileReadResult::Ok || r.status == TrackFileReadResult::StoppedEarly) {
+            for (int t = 0; t < kUserTracks; ++t)
+                if (!store->isVacant(t))
+                    report.trackNumbers.push_back(t);
+            if (!report.trackNumbers.empty())
+                report.tracks = std::move(store);
+        }
+    }
+    report.run = readRunJournal(dir.filePath(QString::fromLatin1(kJournalFileName)));
+    return report;
+}
+
+std::vector<int> restoreRecovery(const RecoveryReport &report, TrackStore &store)
+{
+    std::vector<int> written;
+    for (int t : report.trackNumbers) {
+        store[t] = (*report.tracks)[t];
+        const int n = std::clamp(store[t].pnum, 0, kMaxPoints);
+        for (int c = 0; c < kColumns; ++c)
+            std::copy_n(report.tracks->data.column(c, t), n, store.data.column(c, t));
+        const auto i = static_cast<std::size_t>(t);
+        store.kl.KLUseFlag[i] = report.tracks->kl.KLUseFlag[i];
+        store.kl.KLNStart[i] = report.tracks->kl.KLNStart[i];
+        store.kl.KLNEnd[i] = report.tracks->kl.KLNEnd[i];
+        store.kl.KLBaseMode[i] = report.tracks->kl.KLBaseMode[i];
+        store.kl.KLBaseTrack[i] = report.tracks->kl.KLBaseTrack[i];
+        store.kl.KLBaseNEnd[i] = report.tracks->kl.KLBaseNEnd[i];
+        store.kl.KLSubVal[i] = report.tracks->kl.KLSubVal[i];
+        written.push_back(t);
+    }
+    const JournalRun &run = report.run;
+    if (!run.points.empty()) {
+        const int t = run.track;
+        store.ClearTrack(t);
+        TrackHeader &h = store[t];
+        h.Mode = run.mode > 0 ? run.mode : ModeCV;
+        h.Title = run.title;
+        h.MeasTime = run.measTime;
+        h.pnum = static_cast<std::int32_t>(run.points.size());
+        for (int i = 0; i < h.pnum; ++i) {
+            const auto &p = run.points[static_cast<std::size_t>(i)];
+            for (int c = 0; c < kColumns; ++c)
+                store.data(c, t, i) = p[static_cast<std::size_t>(c)];
+            // A potential step records milliseconds and stores seconds.
+            if (h.Mode == ModePS)
+                store.data(0, t, i) /= 1000.0;
+        }
+        double xmin = store.data(0, t, 0), xmax = xmin, ymin = store.data(1, t, 0), ymax = ymin;
+        for (int i = 1; i < h.pnum; ++i) {
+            xmin = std::min(xmin, store.data(0, t, i)), xmax = std::max(xmax, store.data(0, t, i));
+            ymin = std::min(ymin, store.data(1, t, i)), ymax = std::max(ymax, store.data(1, t, i));
+        }
+        h.Vxmin = xmin, h.Vxmax = xmax, h.Vymin = ymin, h.Vymax = ymax;
+        if (std::find(written.begin(), written.end(), t) == written.end())
+            written.push_back(t);
+    }
+    if (!written.empty())
+        store.markChanged();
+    return written;
+}
+
+FileWriteResult writeRecoveryTracks(const TrackStore &store, const std::vector<int> &tracks,
+                                    const QString &path)
+{
+    if (tracks.empty()) {
+        QFile::remove(path);
+        return {};
+    }
+    auto copy = std::make_unique<TrackStore>();
+    for (int t = 0; t < kTrackSlots; ++t)
+        copy->ClearTrack(t);
+    for (int t : tracks) {
+        (*copy)[t] = store[t];
+        const int n = std::clamp(store[t].pnum, 0, kMaxPoints);
+        for (int c = 0; c < kColumns; ++c)
+            std::copy_n(store.data.column(c, t), n, copy->data.column(c, t));
+    }
+    copy->kl = store.kl;
+    // A recovery file is read back by this program only, so "." is its decimal separator.
+    return writeTrackFile(*copy, path, '.');
+}
+
+void setRecoveryAside(const QString &folder)
+{
+    const QDir dir(folder);
+    for (const char *name : {kRecoveryFileName, kJournalFileName}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        if (!QFileInfo::exists(path))
+            continue;
+        QFile::remove(path + QStringLiteral(".old"));
+        QFile::rename(path, path + QStringLiteral(".old"));
+    }
+}
+
+} // namespace tervo

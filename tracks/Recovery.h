@@ -1,0 +1,94 @@
+#pragma once
+
+#include "TrackFile.h"
+#include "state/TrackStore.h"
+
+#include <QFile>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace tervo {
+
+inline constexpr char kRecoveryFileName[] = "recovery.tvd";
+inline constexpr char kJournalFileName[] = "recovery.journal";
+
+// The user tracks as they were at the last save or load; a track that differs from its
+// snapshot has not been saved.
+class TrackSnapshot {
+public:
+    void take(const TrackStore &store);
+    std::vector<int> changedTracks(const TrackStore &store) const;
+
+private:
+    std::array<TrackHeader, kUserTracks> m_headers{};
+    std::array<std::uint64_t, kUserTracks> m_hashes{};
+};
+
+// The header of a run in progress, as far as it is known before the run is stored.
+struct JournalRun {
+    std::int32_t mode = 0;
+    std::int32_t track = 0;
+    QString title;
+    QString measTime;
+    std::vector<std::array<double, 3>> points;
+    // A record that was cut off or damaged was found and left out.
+    bool damaged = false;
+};
+
+// The points of the run in progress, appended as they come. Each record is one line carrying
+// its own checksum, so a record torn by a crash is recognised and dropped on reading.
+class RunJournalWriter {
+public:
+    explicit RunJournalWriter(QString path);
+    ~RunJournalWriter();
+
+    // Starts a new journal for a run; the previous one is replaced.
+    bool begin(std::int32_t mode, std::int32_t track, const QString &title,
+               const QString &measTime);
+    // Appends points and forces them to the disk.
+    bool append(const std::array<double, 3> *points, int count);
+    bool isOpen() const;
+    int written() const { return m_written; }
+    // Closes and deletes the journal.
+    void remove();
+
+private:
+    bool writeRecord(const QByteArray &body);
+
+    QString m_path;
+    std::unique_ptr<QFile> m_file;
+    int m_written = 0;
+};
+
+// Reads a journal; an absent or empty one gives a run with no points and mode 0.
+JournalRun readRunJournal(const QString &path);
+
+// What a crash left behind in the settings folder.
+struct RecoveryReport {
+    std::unique_ptr<TrackStore> tracks; // the unsaved finished tracks, null when none
+    std::vector<int> trackNumbers;
+    JournalRun run; // the run that was in progress; no points when none
+
+    bool empty() const { return trackNumbers.empty() && run.points.empty(); }
+    // "3 tracks and a CV run of 812 points were not saved"
+    QString summary() const;
+};
+
+RecoveryReport readRecovery(const QString &folder);
+
+// Puts the unsaved tracks back into their slots and the interrupted run into its target track.
+// Returns the tracks written.
+std::vector<int> restoreRecovery(const RecoveryReport &report, TrackStore &store);
+
+// Writes the given tracks of the store to the recovery track file (atomically); with no tracks
+// the file is removed.
+FileWriteResult writeRecoveryTracks(const TrackStore &store, const std::vector<int> &tracks,
+                                    const QString &path);
+
+// Moves the recovery files aside (".old"), so a declined restore is still on the disk.
+void setRecoveryAside(const QString &folder);
+
+} // namespace tervo
