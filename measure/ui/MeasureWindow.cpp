@@ -9,6 +9,11 @@
 
 namespace tervo {
 
+namespace {
+// About 30 refreshes a second: as often as anyone can read a label.
+constexpr int kRefreshIntervalMs = 33;
+} // namespace
+
 MeasureWindow::MeasureWindow(MeasurementModel &model, const QString &caption,
                              const QString &objectName, QWidget *parent)
     : QWidget(parent, Qt::Window), m_model(model), m_fields(this)
@@ -16,7 +21,21 @@ MeasureWindow::MeasureWindow(MeasurementModel &model, const QString &caption,
     setWindowTitle(caption);
     setObjectName(objectName);
     m_root = new QVBoxLayout(this);
-    connect(&m_model, &MeasurementModel::changed, this, &MeasureWindow::refresh);
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(kRefreshIntervalMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &MeasureWindow::refresh);
+    connect(&m_model, &MeasurementModel::changed, this, &MeasureWindow::modelChanged);
+}
+
+void MeasureWindow::modelChanged()
+{
+    const int state = m_model.state() * 2 + (m_model.isRecording() ? 1 : 0);
+    if (m_model.ticking() && state == m_shownState) {
+        if (!m_refreshTimer.isActive())
+            m_refreshTimer.start();
+        return;
+    }
+    refresh();
 }
 
 void MeasureWindow::addTrackRow()
@@ -144,6 +163,8 @@ QHBoxLayout *MeasureWindow::addButtons(const QString &clearCaption)
 
 void MeasureWindow::refresh()
 {
+    m_refreshTimer.stop();
+    m_shownState = m_model.state() * 2 + (m_model.isRecording() ? 1 : 0);
     m_refreshing = true;
     m_fields.refresh();
     for (const auto &f : m_refreshers)

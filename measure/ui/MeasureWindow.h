@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -44,6 +45,9 @@ protected:
     QHBoxLayout *addButtons(const QString &clearCaption);
     void onRefresh(std::function<void()> f) { m_refreshers.push_back(std::move(f)); }
     void refresh();
+    // Ticks change the model at the sampling rate; the view follows at screen rate, and at once
+    // on every other change.
+    void modelChanged();
 
     MeasurementModel &m_model;
     FieldBinder m_fields;
@@ -53,6 +57,8 @@ private:
     std::vector<std::function<void()>> m_refreshers;
     bool m_open = false;
     bool m_refreshing = false;
+    QTimer m_refreshTimer;
+    int m_shownState = -1;
 };
 
 } // namespace tervo
