@@ -124,7 +124,9 @@ void MeasurementModel::tick()
     if (m_opened)
         setTimerEnabled(true);
     m_inTick = false;
+    m_reportingTick = true;
     emit changed();
+    m_reportingTick = false;
 }
 
 bool MeasurementModel::generatorControlled() const

@@ -52,6 +52,8 @@ public:
     void setTimerDriven(bool driven);
     int timerIntervalMs() const;
     bool timerEnabled() const { return m_timerEnabled; }
+    // True while a timer tick is at work (its changes come at the sampling rate).
+    bool ticking() const { return m_inTick || m_reportingTick; }
 
     int state() const { return m_state; }
     bool isRecording() const { return m_recording; }
@@ -215,6 +217,7 @@ private:
     bool m_timerDriven = true;
     bool m_timerEnabled = false;
     bool m_inTick = false;
+    bool m_reportingTick = false;
     std::uint32_t m_due = 0; // clock tick at which the timer's next tick is due
     bool m_opened = false;
     int m_state = Monitor;

@@ -12,6 +12,11 @@
 
 namespace tervo {
 
+namespace {
+// About 30 refreshes a second: as often as anyone can read a label.
+constexpr int kRefreshIntervalMs = 33;
+} // namespace
+
 MeasureWindow::MeasureWindow(MeasurementModel &model, const QString &caption,
                              const QString &objectName, QWidget *parent)
     : QWidget(parent, Qt::Window), m_model(model), m_fields(this)
@@ -19,7 +24,10 @@ MeasureWindow::MeasureWindow(MeasurementModel &model, const QString &caption,
     setWindowTitle(caption);
     setObjectName(objectName);
     m_root = new QVBoxLayout(this);
-    connect(&m_model, &MeasurementModel::changed, this, &MeasureWindow::refresh);
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(kRefreshIntervalMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &MeasureWindow::refresh);
+    connect(&m_model, &MeasurementModel::changed, this, &MeasureWindow::modelChanged);
     // A board failure closed the model; the window goes with it. A field being edited is
     // dropped, so that leaving it does not load the window again.
     connect(&m_model, &MeasurementModel::boardFailed, this, [this] {
@@ -29,6 +37,17 @@ MeasureWindow::MeasureWindow(MeasurementModel &model, const QString &caption,
         }
         hide();
     });
+}
+
+void MeasureWindow::modelChanged()
+{
+    const int state = m_model.state() * 2 + (m_model.isRecording() ? 1 : 0);
+    if (m_model.ticking() && state == m_shownState) {
+        if (!m_refreshTimer.isActive())
+            m_refreshTimer.start();
+        return;
+    }
+    refresh();
 }
 
 void MeasureWindow::addTrackRow()
@@ -156,6 +175,8 @@ QHBoxLayout *MeasureWindow::addButtons(const QString &clearCaption)
 
 void MeasureWindow::refresh()
 {
+    m_refreshTimer.stop();
+    m_shownState = m_model.state() * 2 + (m_model.isRecording() ? 1 : 0);
     m_refreshing = true;
     m_fields.refresh();
     for (const auto &f : m_refreshers)

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QRect>
 #include <QSpinBox>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -50,6 +51,9 @@ protected:
     QHBoxLayout *addButtons(const QString &clearCaption);
     void onRefresh(std::function<void()> f) { m_refreshers.push_back(std::move(f)); }
     void refresh();
+    // Ticks change the model at the sampling rate; the view follows at screen rate, and at once
+    // on every other change.
+    void modelChanged();
 
     MeasurementModel &m_model;
     FieldBinder m_fields;
@@ -60,6 +64,8 @@ private:
 
     std::vector<std::function<void()>> m_refreshers;
     bool m_refreshing = false;
+    QTimer m_refreshTimer;
+    int m_shownState = -1;
 };
 
 } // namespace tervo

@@ -9,9 +9,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace tervo;
@@ -263,4 +265,33 @@ TEST(MeasureViews, QuitThenAMacroStartLoadsTheWindowAgain)
     EXPECT_EQ(model.state(), CVModel::Measuring);
     w.QuitCVMeasurement();
     EXPECT_FALSE(r.app->MeasurementRunning);
+}
+
+TEST(MeasureViews, TicksRefreshTheLabelsAtScreenRateAndAStopAtOnce)
+{
+    app();
+    MeasureRig r;
+    CVModel model(*r.context);
+    model.setTimerDriven(false);
+    frmMeasureCV w(model);
+    w.show();
+    auto *remain = w.findChild<QLabel *>(QStringLiteral("lblRemain"));
+    ASSERT_NE(remain, nullptr);
+    std::int32_t retain = 0;
+    model.RetainTime(retain);
+    model.SamplingRate(100);
+    model.start();
+    ASSERT_EQ(model.state(), CVModel::Measuring);
+    r.ticks(model, 5);
+    ASSERT_TRUE(model.isRecording());
+    QTest::qWait(60);
+    r.ticks(model, 300);
+    // Three seconds of ticks, no refresh yet: the label waits for the screen-rate timer.
+    EXPECT_NE(remain->text(), model.remainingText());
+    QTest::qWait(60);
+    EXPECT_EQ(remain->text(), model.remainingText());
+    auto *start = button(w, "cmdStart");
+    model.stop();
+    r.ticks(model, 1); // the tick that finishes the run changes the state
+    EXPECT_TRUE(start->isEnabled());
 }
