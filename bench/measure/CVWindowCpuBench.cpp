@@ -1,12 +1,12 @@
 // A real-time CV at 1 kHz, accumulation 1, through its window and the two graph windows, as the
 // program runs it: points recorded per second and the process's CPU time per second of the run.
-#include "support/TestDoubles.h"
-#include "state/AppState.h"
 #include "devices/Instruments.h"
 #include "devices/sim/SimRig.h"
 #include "measure/CVModel.h"
 #include "measure/ui/frmMeasureCV.h"
 #include "plot/frmGraph.h"
+#include "state/AppState.h"
+#include "support/TestDoubles.h"
 
 #include <QApplication>
 #include <QEventLoop>
