@@ -75,6 +75,9 @@ public:
     // Store the typed cut-off and return the value to show.
     double setXMaxFrequency(double hz);
     double setYMaxFrequency(double hz);
+    double xMaxFrequency() const { return m_settings.FFTFxmax; }
+    double yMaxFrequency() const { return m_settings.FFTFymax; }
+    const TrackStore &store() const { return m_store; }
 
     QString destTitle() const { return m_destTitle; }
     void setDestTitle(const QString &title) { m_destTitle = title; }

@@ -105,6 +105,7 @@ public:
     bool recordAnotherTrack();
 
     void drawPreview(kurvex::KurvexControl &canvas) const;
+    const TrackStore &store() const { return m_store; }
     const QString &coefficientPath() const { return m_coefficientPath; }
 
     std::function<void(int)> trackChanged;

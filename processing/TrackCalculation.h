@@ -67,6 +67,7 @@ public:
     void setTitleC(const QString &t) { m_titleC = t; }
 
     bool resultReady() const { return m_ready; }
+    const TrackStore &store() const { return m_store; }
     bool calculate();
     // "UpDate": false (with a message) without a result of the present operands.
     bool update();
