@@ -25,12 +25,26 @@ FFTPlan::FFTPlan(int n) : m_n(isPowerOfTwo(n) ? n : 0)
         stepCos[k] = std::cos(k * theta);
         stepSin[k] = std::sin(k * theta);
     }
+    std::vector<double> c(static_cast<std::size_t>(half)), s(static_cast<std::size_t>(half));
     for (int base = 0; base < half; base += kStride) {
         const double c0 = std::cos(base * theta), s0 = std::sin(base * theta);
         for (int k = 0; k < kStride && base + k < half; ++k) {
-            m_cos[static_cast<std::size_t>(base + k)] = c0 * stepCos[k] - s0 * stepSin[k];
-            m_sin[static_cast<std::size_t>(base + k)] = s0 * stepCos[k] + c0 * stepSin[k];
+            c[static_cast<std::size_t>(base + k)] = c0 * stepCos[k] - s0 * stepSin[k];
+            s[static_cast<std::size_t>(base + k)] = s0 * stepCos[k] + c0 * stepSin[k];
         }
+    }
+    // Block j of every pass takes the twiddle of the bit-reversed counter r(j); stored in block
+    // order, each pass reads the table front to back.
+    for (int j = 0, r = 0; j < half; ++j) {
+        m_cos[static_cast<std::size_t>(j)] = c[static_cast<std::size_t>(r)];
+        m_sin[static_cast<std::size_t>(j)] = s[static_cast<std::size_t>(r)];
+        // Bit-reversed counter with top bit n/4.
+        int l = n / 4;
+        while (l >= 1 && l <= r) {
+            r -= l;
+            l /= 2;
+        }
+        r += l;
     }
 }
 
@@ -41,11 +55,13 @@ void FFTPlan::transform(double *re, double *im, int sign) const
         return;
     const double sg = sign < 0 ? -1.0 : 1.0;
     for (int m = n / 2; m >= 1; m /= 2) {
-        int r = 0;
-        for (int b = 0; b < n; b += 2 * m) {
-            const double wr = m_cos[static_cast<std::size_t>(r)];
-            const double wi = sg * m_sin[static_cast<std::size_t>(r)];
-            double *ar = re + b, *ai = im + b, *br = re + b + m, *bi = im + b + m;
+        for (int b = 0, j = 0; b < n; b += 2 * m, ++j) {
+            const double wr = m_cos[static_cast<std::size_t>(j)];
+            const double wi = sg * m_sin[static_cast<std::size_t>(j)];
+            double *__restrict ar = re + b;
+            double *__restrict ai = im + b;
+            double *__restrict br = re + b + m;
+            double *__restrict bi = im + b + m;
             for (int q = 0; q < m; ++q) {
                 const double tr = wr * br[q] - wi * bi[q];
                 const double ti = wr * bi[q] + wi * br[q];
@@ -54,13 +70,6 @@ void FFTPlan::transform(double *re, double *im, int sign) const
                 ar[q] += tr;
                 ai[q] += ti;
             }
-            // Bit-reversed block counter with top bit n/4.
-            int l = n / 4;
-            while (l >= 1 && l <= r) {
-                r -= l;
-                l /= 2;
-            }
-            r += l;
         }
     }
     if (sign < 0) {

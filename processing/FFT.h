@@ -17,7 +17,8 @@ public:
 
 private:
     int m_n;
-    std::vector<double> m_cos; // cos(2 pi r / n), r = 0..n/2-1
+    // cos and sin of 2 pi r(j) / n for block j, r(j) the bit reversal of j
+    std::vector<double> m_cos;
     std::vector<double> m_sin;
 };
 
