@@ -161,6 +161,12 @@ bool FFTFilterController::calculate()
     }
     m_result = filterSpectrum(m_spectrum, m_xFilter == 1, m_settings.FFTFxmax, m_settings.FFTFymax);
     m_destTitle = QStringLiteral("FFT_") + m_store[m_selected].Title;
+    // The work slot shows the result to the other windows; the buttons use the window's copy.
+    m_store.CopyTrackHeader(m_selected, kWorkSlot);
+    for (int c = 0; c <= m_result.columns; ++c)
+        std::copy(m_result.values[static_cast<std::size_t>(c)].begin(),
+                  m_result.values[static_cast<std::size_t>(c)].end(),
+                  m_store.data.column(c, kWorkSlot));
     return true;
 }
 

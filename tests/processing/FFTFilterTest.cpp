@@ -56,6 +56,7 @@ TEST(FFTFilter, CutOffsAboveNyquistLeaveTheColumnsAndNoneLeavesX)
                 r.c.result().values[static_cast<std::size_t>(c)][static_cast<std::size_t>(p)],
                 r.store->data(c, 3, p), 1e-12);
     EXPECT_EQ(r.c.destTitle(), QStringLiteral("FFT_"));
+    EXPECT_EQ(r.store->data(1, kWorkSlot, 70), r.c.result().values[1][70]);
 }
 
 TEST(FFTFilter, LowPassKeepsTheMeanAndFiltersTheRingToo)
