@@ -106,7 +106,8 @@ frmCalculation::frmCalculation(TrackCalculationController &controller, QWidget *
         grid->addWidget(new QLabel(QString::fromLatin1(name), this), row, 0);
         grid->addWidget(s.widget, row, 1);
         grid->addWidget(mode, row, 2);
-        grid->addWidget(title, row, 3);
+        // C's title is the long result title: it takes the width of the number boxes too.
+        grid->addWidget(title, row, 3, 1, rpm ? 1 : 3);
         if (rpm)
             grid->addWidget(rpm, row, 4);
         if (rate)
