@@ -16,28 +16,28 @@ FFTPlan::FFTPlan(int n) : m_n(isPowerOfTwo(n) ? n : 0)
     const int half = m_n / 2;
     m_cos.resize(static_cast<std::size_t>(half));
     m_sin.resize(static_cast<std::size_t>(half));
-    // Direct sines every kStride entries and angle addition in between: a few hundred library
-    // calls instead of n/2, at an error of a few ulp.
+    // cos and sin of r theta from a coarse table (every kStride-th angle) and a fine one by
+    // angle addition: a few hundred library calls instead of n/2, at an error of a few ulp.
     constexpr int kStride = 32;
     const double theta = 2 * std::numbers::pi / n;
-    double stepCos[kStride], stepSin[kStride];
+    double fineCos[kStride], fineSin[kStride];
     for (int k = 0; k < kStride; ++k) {
-        stepCos[k] = std::cos(k * theta);
-        stepSin[k] = std::sin(k * theta);
+        fineCos[k] = std::cos(k * theta);
+        fineSin[k] = std::sin(k * theta);
     }
-    std::vector<double> c(static_cast<std::size_t>(half)), s(static_cast<std::size_t>(half));
-    for (int base = 0; base < half; base += kStride) {
-        const double c0 = std::cos(base * theta), s0 = std::sin(base * theta);
-        for (int k = 0; k < kStride && base + k < half; ++k) {
-            c[static_cast<std::size_t>(base + k)] = c0 * stepCos[k] - s0 * stepSin[k];
-            s[static_cast<std::size_t>(base + k)] = s0 * stepCos[k] + c0 * stepSin[k];
-        }
+    std::vector<double> coarseCos(static_cast<std::size_t>(half / kStride + 1));
+    std::vector<double> coarseSin(coarseCos.size());
+    for (std::size_t b = 0; b < coarseCos.size(); ++b) {
+        coarseCos[b] = std::cos(double(b) * kStride * theta);
+        coarseSin[b] = std::sin(double(b) * kStride * theta);
     }
     // Block j of every pass takes the twiddle of the bit-reversed counter r(j); stored in block
     // order, each pass reads the table front to back.
     for (int j = 0, r = 0; j < half; ++j) {
-        m_cos[static_cast<std::size_t>(j)] = c[static_cast<std::size_t>(r)];
-        m_sin[static_cast<std::size_t>(j)] = s[static_cast<std::size_t>(r)];
+        const auto b = static_cast<std::size_t>(r / kStride);
+        const int k = r % kStride;
+        m_cos[static_cast<std::size_t>(j)] = coarseCos[b] * fineCos[k] - coarseSin[b] * fineSin[k];
+        m_sin[static_cast<std::size_t>(j)] = coarseSin[b] * fineCos[k] + coarseCos[b] * fineSin[k];
         // Bit-reversed counter with top bit n/4.
         int l = n / 4;
         while (l >= 1 && l <= r) {
