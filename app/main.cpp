@@ -27,6 +27,14 @@
 #include "measure/ui/frmPotentialStep.h"
 #include "plot/TrackPreview.h"
 #include "plot/frmGraph.h"
+#include "processing/FFTFilter.h"
+#include "processing/Smoothing.h"
+#include "processing/SpecialCopy.h"
+#include "processing/TrackCalculation.h"
+#include "processing/ui/frmCalculation.h"
+#include "processing/ui/frmFFTFilter.h"
+#include "processing/ui/frmSmoothing.h"
+#include "processing/ui/frmSpecialCopy.h"
 #include "state/AppState.h"
 
 #include <QApplication>
@@ -163,6 +171,38 @@ int main(int argc, char *argv[])
     main.setWindowOpener(QStringLiteral("Multipotentiostat"), [&] { showWindow(multiWindow); });
     MeasurementModel *const measurements[] = {&cvModel, &rdeModel, &psModel, &rpmModel,
                                               &multiModel};
+
+    // Processing: the FFT filter exists from start-up, the others from their first use.
+    auto showCurrent = [&main, &state](int) { main.ShowDataInfo(state.store.CurrentTrack); };
+    FFTFilterController fftModel(state.store, state.settings, prompts);
+    fftModel.trackChanged = showCurrent;
+    frmFFTFilter fftWindow(fftModel);
+    main.setWindowOpener(QStringLiteral("FFT Filter"), [&] { fftWindow.openWindow(); });
+    SmoothingController smoothModel(state.store, state.settings, prompts,
+                                    QDir(QApplication::applicationDirPath())
+                                        .filePath(QString::fromLatin1(kCoefficientFileName)));
+    smoothModel.trackChanged = showCurrent;
+    std::unique_ptr<frmSmoothing> smoothWindow;
+    main.setWindowOpener(QStringLiteral("Smoothing"), [&] {
+        if (!smoothWindow)
+            smoothWindow = std::make_unique<frmSmoothing>(smoothModel);
+        smoothWindow->openWindow();
+    });
+    TrackCalculationController calcModel(state.store, prompts);
+    calcModel.trackChanged = showCurrent;
+    std::unique_ptr<frmCalculation> calcWindow;
+    main.setWindowOpener(QStringLiteral("Calculation"), [&] {
+        if (!calcWindow)
+            calcWindow = std::make_unique<frmCalculation>(calcModel);
+        calcWindow->openWindow();
+    });
+    SpecialCopyController specialCopyModel(state.store, state.settings, clipboard, prompts);
+    std::unique_ptr<frmSpecialCopy> specialCopyWindow;
+    main.setWindowOpener(QStringLiteral("Special Copy"), [&] {
+        if (!specialCopyWindow)
+            specialCopyWindow = std::make_unique<frmSpecialCopy>(specialCopyModel);
+        specialCopyWindow->openWindow();
+    });
 
     frmPower powerWindow(instruments.powerController(), prompts);
     main.setWindowOpener(QStringLiteral("Power Control"), [&] { powerWindow.openWindow(); });

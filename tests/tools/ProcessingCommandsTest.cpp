@@ -1,0 +1,108 @@
+// The processing commands give what the windows' controllers give.
+#include "../processing/ProcessingFixtures.h"
+#include "processing/Smoothing.h"
+#include "processing/SpecialCopy.h"
+#include "tracks/TrackFile.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tervo;
+
+namespace {
+
+struct ToolRun {
+    int code = -1;
+    QByteArray out, err;
+};
+
+ToolRun tool(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), args);
+    p.waitForFinished(20000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+struct ToolFiles {
+    QTemporaryDir dir;
+    std::unique_ptr<TrackStore> store = std::make_unique<TrackStore>();
+    QString in = dir.filePath(QStringLiteral("in.tvd"));
+    QString out = dir.filePath(QStringLiteral("out.tvd"));
+    ToolFiles()
+    {
+        for (int t = 0; t < kTrackSlots; ++t)
+            store->ClearTrack(t);
+        makeCV(*store, 0, ModeCV, 0.5, -0.5, 100, 2,
+               [](double x, int s) { return (s ? 1e-6 : -1e-6) * (1 + x) + ((s * 7) % 3) * 1e-8; });
+        (*store)[0].MaxTime = 20000;
+        (*store)[0].Title = QStringLiteral("cv");
+        makeCV(*store, 1, ModeCV, 0.5, -0.5, 100, 2, [](double, int) { return 1e-7; });
+        EXPECT_TRUE(writeTrackFile(*store, in, '.').ok);
+        // Compare with what the file holds, not with the unrounded values.
+        EXPECT_TRUE(loadTrackFile(*store, in).ok());
+    }
+    std::unique_ptr<TrackStore> result() const
+    {
+        auto s = std::make_unique<TrackStore>();
+        EXPECT_TRUE(loadTrackFile(*s, out).ok());
+        return s;
+    }
+};
+
+} // namespace
+
+TEST(ProcessingCommands, SmoothWritesWhatTheWindowComputes)
+{
+    ToolFiles f;
+    const ToolRun r =
+        tool({"smooth", f.in, "--track", "0", "--points", "9", "--dest", "3", "--out", f.out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    SmoothOptions o;
+    o.points = 9;
+    ASSERT_TRUE(smoothTrack(
+        *f.store, 0, o, readCoefficientFile(QStringLiteral(TERVO_BIN_DIR "/Savitzky-Golay.dat"))));
+    const auto s = f.result();
+    EXPECT_EQ((*s)[3].Title, QStringLiteral("cv"));
+    for (int p = 0; p < (*f.store)[0].pnum; ++p)
+        EXPECT_NEAR(s->data(1, 3, p), f.store->data(1, kWorkSlot, p), 1e-10) << p;
+}
+
+TEST(ProcessingCommands, CalcAndFilterWriteTheirTracks)
+{
+    ToolFiles f;
+    ToolRun r = tool({"calc", f.in, "--track-a", "0", "--track-b", "1", "--op", "-", "--track-c",
+                      "7", "--out", f.out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    auto s = f.result();
+    EXPECT_EQ((*s)[7].Title, QStringLiteral("(1* Track0-1* Track1)[xBshift=0]"));
+    EXPECT_NEAR(s->data(1, 7, 20), f.store->data(1, 0, 20) - 1e-7, 1e-12);
+
+    r = tool({"fft-filter", f.in, "--track", "0", "--ymax", "1000", "--dest", "4", "--out", f.out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    s = f.result();
+    EXPECT_EQ((*s)[4].Title, QStringLiteral("FFT_cv"));
+    EXPECT_NEAR(s->data(1, 4, 50), f.store->data(1, 0, 50), 1e-12);
+
+    EXPECT_EQ(tool({"fft-filter", f.in, "--track", "5", "--out", f.out}).code, 1); // vacant
+    EXPECT_EQ(tool({"calc", f.in, "--op", "*"}).code, 2);
+    EXPECT_EQ(tool({"smooth", f.in, "--method", "median"}).code, 2);
+}
+
+TEST(ProcessingCommands, SpecialCopyPrintsTheClipboardText)
+{
+    ToolFiles f;
+    const ToolRun r = tool({"special-copy", f.in, "--track", "0", "--disk-unit", "uA", "--polarity",
+                            "cathodic", "--cycle", "1", "--distance", "0.2"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    SpecialCopyOptions o;
+    o.diskUnit = 3;
+    o.polarity = 1;
+    o.cycle = 0;
+    o.thinning.distance = 0.2;
+    f.store->CurrentFileTitle = QStringLiteral("in.tvd");
+    EXPECT_EQ(QString::fromUtf8(r.out), specialCopyText(*f.store, 0, o, 0.4, QChar('.'), nullptr));
+    EXPECT_TRUE(r.out.startsWith("\r\nPotential/V\tDisk/"));
+}

@@ -1,0 +1,391 @@
+// smooth, fft-filter, calc and special-copy: the processing windows for batch work. Each command
+// drives the window's controller, so both take the same path.
+#include "ToolCommand.h"
+#include "core/NumberFormat.h"
+#include "core/NumberParse.h"
+#include "processing/FFTFilter.h"
+#include "processing/Smoothing.h"
+#include "processing/SpecialCopy.h"
+#include "processing/TrackCalculation.h"
+#include "tracks/Tables.h"
+#include "tracks/TrackFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <memory>
+
+namespace tervo::tool {
+
+namespace {
+
+// Special copy's text goes to standard output instead of the clipboard.
+class TextClipboard : public Clipboard {
+public:
+    QString content;
+    QString text() const override { return content; }
+    void setText(const QString &t) override { content = t; }
+    void setImage(const QImage &) override {}
+    void clear() override { content.clear(); }
+};
+
+// The windows' message boxes become lines on stderr.
+class StderrPrompts final : public Prompts {
+public:
+    int messages = 0;
+    void message(const QString &text, const QString & = QString()) override
+    {
+        ++messages;
+        writeErr(text);
+    }
+    bool askYesNo(const QString &, const QString & = QString()) override { return false; }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    QString openFileName(const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &) override { return {}; }
+};
+
+// FILE.tvd followed by --name value options and --flag switches.
+struct Options {
+    QString file;
+    QHash<QString, QString> values;
+    QStringList flags;
+    QString error;
+
+    bool has(const char *flag) const { return flags.contains(QLatin1String(flag)); }
+    QString value(const char *name, const QString &fallback = {}) const
+    {
+        return values.value(QLatin1String(name), fallback);
+    }
+    double number(const char *name, double fallback) const
+    {
+        const QString v = value(name);
+        return v.isEmpty() ? fallback : parseDecimal(QStringView(v));
+    }
+    // A track number 0..20, or fallback when absent; -1 (with error set) when malformed.
+    int track(const char *name, int fallback)
+    {
+        const QString v = value(name);
+        if (v.isEmpty())
+            return fallback;
+        bool ok = false;
+        const int t = v.toInt(&ok);
+        if (!ok || t < 0 || t >= kUserTracks) {
+            error = QStringLiteral("--%1 must be a track number from 0 to 20.")
+                        .arg(QLatin1String(name));
+            return -1;
+        }
+        return t;
+    }
+};
+
+Options parse(const QStringList &args, const QStringList &valueNames, const QStringList &flagNames)
+{
+    Options o;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (!a.startsWith(QLatin1String("--"))) {
+            if (!o.file.isEmpty())
+                o.error = QStringLiteral("Unexpected argument \"%1\".").arg(a);
+            o.file = a;
+            continue;
+        }
+        const QString name = a.mid(2);
+        if (flagNames.contains(name)) {
+            o.flags << name;
+        } else if (valueNames.contains(name) && i + 1 < args.size()) {
+            o.values.insert(name, args[++i]);
+        } else {
+            o.error = QStringLiteral("Unknown or incomplete option \"%1\".").arg(a);
+        }
+    }
+    if (o.file.isEmpty() && o.error.isEmpty())
+        o.error = QStringLiteral("Which track file?");
+    return o;
+}
+
+bool loadStore(TrackStore &store, const QString &path)
+{
+    const TrackFileReadResult r = loadTrackFile(store, path);
+    if (r.ok())
+        return true;
+    if (r.status == TrackFileReadResult::StoppedEarly)
+        writeErr(QStringLiteral("%1: line %2: %3").arg(path).arg(r.line).arg(r.reason));
+    else
+        writeErr(QStringLiteral("%1: %2").arg(path, r.message(path)));
+    return false;
+}
+
+int save(const TrackStore &store, const Options &o)
+{
+    const QString out = o.value("out", o.file);
+    const FileWriteResult w =
+        writeTrackFile(store, out, static_cast<char>(localeDecimalSeparator().unicode()));
+    if (!w.ok) {
+        writeErr(w.error);
+        return 1;
+    }
+    return 0;
+}
+
+int runSmooth(const QStringList &args)
+{
+    Options o = parse(args,
+                      {QStringLiteral("track"), QStringLiteral("method"), QStringLiteral("points"),
+                       QStringLiteral("skip"), QStringLiteral("dest"),
+                       QStringLiteral("coefficients"), QStringLiteral("out")},
+                      {QStringLiteral("all"), QStringLiteral("x-axis")});
+    const int track = o.track("track", 0);
+    const int dest = o.track("dest", -2);
+    static const QStringList methods{QStringLiteral("average"), QStringLiteral("savitzky-golay"),
+                                     QStringLiteral("spike")};
+    const int method = methods.indexOf(o.value("method", methods[1]));
+    if (method < 0)
+        o.error = QStringLiteral("--method is one of average, savitzky-golay, spike.");
+    if (!o.error.isEmpty())
+        return usageError(o.error);
+    auto store = std::make_unique<TrackStore>();
+    if (!loadStore(*store, o.file))
+        return 1;
+    Settings settings;
+    StderrPrompts prompts;
+    SmoothingController c(
+        *store, settings, prompts,
+        o.value("coefficients", QDir(QCoreApplication::applicationDirPath())
+                                    .filePath(QString::fromLatin1(kCoefficientFileName))));
+    c.open();
+    c.selectTrack(track);
+    c.setFilter(method);
+    if (!o.value("points").isEmpty())
+        c.setPoints(o.value("points").toInt());
+    c.applyX = o.has("x-axis");
+    c.applyAllTracks = o.has("all");
+    if (!o.value("skip").isEmpty()) {
+        c.skipAtEdge = true;
+        c.setSkipCount(o.value("skip").toInt());
+    }
+    if (c.applyAllTracks) {
+        if (!c.updateData())
+            return 1;
+    } else {
+        if (store->isVacant(track)) {
+            writeErr(QStringLiteral("%1: track %2 is vacant.").arg(o.file).arg(track));
+            return 1;
+        }
+        if (!c.calculate())
+            return 1;
+        if (dest >= 0) {
+            c.setDestination(dest);
+            if (!c.recordAnotherTrack())
+                return 1;
+        } else if (!c.updateData()) {
+            return 1;
+        }
+    }
+    return save(*store, o);
+}
+
+int runFFTFilter(const QStringList &args)
+{
+    Options o = parse(args,
+                      {QStringLiteral("track"), QStringLiteral("xmax"), QStringLiteral("ymax"),
+                       QStringLiteral("dest"), QStringLiteral("title"), QStringLiteral("out")},
+                      {QStringLiteral("filter-x")});
+    const int track = o.track("track", 0);
+    const int dest = o.track("dest", -2);
+    if (!o.error.isEmpty())
+        return usageError(o.error);
+    auto store = std::make_unique<TrackStore>();
+    if (!loadStore(*store, o.file))
+        return 1;
+    Settings settings;
+    ApplyDefaultSettings(settings);
+    StderrPrompts prompts;
+    FFTFilterController c(*store, settings, prompts);
+    c.open();
+    c.setXMaxFrequency(o.number("xmax", settings.FFTFxmax));
+    c.setYMaxFrequency(o.number("ymax", settings.FFTFymax));
+    c.setXFilter(o.has("filter-x") ? 1 : 0);
+    c.selectTrack(track);
+    if (!c.calculate()) {
+        if (prompts.messages == 0)
+            writeErr(QStringLiteral("%1: track %2 is vacant.").arg(o.file).arg(track));
+        return 1;
+    }
+    if (dest >= 0) {
+        c.setDestination(dest);
+        if (!o.value("title").isNull())
+            c.setDestTitle(o.value("title"));
+        if (!c.recordAnotherTrack())
+            return 1;
+    } else if (!c.updateData()) {
+        return 1;
+    }
+    return save(*store, o);
+}
+
+int runCalc(const QStringList &args)
+{
+    Options o =
+        parse(args,
+              {QStringLiteral("track-a"), QStringLiteral("track-b"), QStringLiteral("track-c"),
+               QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("op"),
+               QStringLiteral("xshift"), QStringLiteral("title"), QStringLiteral("out")},
+              {});
+    const int a = o.track("track-a", 0);
+    const int b = o.track("track-b", 0);
+    const int cTrack = o.track("track-c", 20);
+    const QString op = o.value("op", QStringLiteral("+"));
+    if (op != QLatin1String("+") && op != QLatin1String("-"))
+        o.error = QStringLiteral("--op is + or -.");
+    if (!o.error.isEmpty())
+        return usageError(o.error);
+    auto store = std::make_unique<TrackStore>();
+    if (!loadStore(*store, o.file))
+        return 1;
+    StderrPrompts prompts;
+    TrackCalculationController c(*store, prompts);
+    c.open();
+    c.setTrackA(a);
+    c.setTrackB(b);
+    c.setTrackC(cTrack);
+    c.setFactorA(o.number("a", 1));
+    c.setFactorB(o.number("b", 1));
+    c.setConstant(o.number("c", 0));
+    c.setXShift(o.number("xshift", 0));
+    c.setOperator(op == QLatin1String("-") ? 1 : 0);
+    if (!c.calculate()) {
+        if (prompts.messages == 0)
+            writeErr(QStringLiteral("Tracks %1 (%2) and %3 (%4) cannot be combined.")
+                         .arg(a)
+                         .arg(modeName((*store)[a].Mode))
+                         .arg(b)
+                         .arg(modeName((*store)[b].Mode)));
+        return 1;
+    }
+    if (!o.value("title").isNull())
+        c.setTitleC(o.value("title"));
+    if (!c.update())
+        return 1;
+    return save(*store, o);
+}
+
+int runSpecialCopy(const QStringList &args)
+{
+    Options o =
+        parse(args,
+              {QStringLiteral("track"), QStringLiteral("disk-unit"), QStringLiteral("ring-unit"),
+               QStringLiteral("conversion"), QStringLiteral("area"), QStringLiteral("weight"),
+               QStringLiteral("ce"), QStringLiteral("polarity"), QStringLiteral("cycle"),
+               QStringLiteral("degree"), QStringLiteral("distance"), QStringLiteral("order")},
+              {QStringLiteral("log"), QStringLiteral("abs"), QStringLiteral("h2o"),
+               QStringLiteral("info")});
+    const int track = o.track("track", 0);
+    auto indexOf = [&o](const char *name, const QStringList &names, int fallback) {
+        const QString v = o.value(name);
+        if (v.isEmpty())
+            return fallback;
+        const int i = names.indexOf(v);
+        if (i < 0)
+            o.error = QStringLiteral("--%1 is one of %2.")
+                          .arg(QLatin1String(name), names.join(QStringLiteral(", ")));
+        return i;
+    };
+    const QStringList units{QStringLiteral("A"), QStringLiteral("mA"), QStringLiteral("uA"),
+                            QStringLiteral("nA")};
+    const int diskUnit = indexOf("disk-unit", units, 0) + 1;
+    const int ringUnit = indexOf("ring-unit", units, 0) + 1;
+    const int conversion =
+        indexOf("conversion",
+                {QStringLiteral("none"), QStringLiteral("area"), QStringLiteral("weight")}, 0);
+    const int polarity = indexOf(
+        "polarity",
+        {QStringLiteral("bipolar"), QStringLiteral("cathodic"), QStringLiteral("anodic")}, 0);
+    if (!o.error.isEmpty())
+        return usageError(o.error);
+    auto store = std::make_unique<TrackStore>();
+    if (!loadStore(*store, o.file))
+        return 1;
+    store->CurrentTrack = track;
+    Settings settings;
+    ApplyDefaultSettings(settings);
+    TextClipboard clipboard;
+    StderrPrompts prompts;
+    SpecialCopyController c(*store, settings, clipboard, prompts);
+    c.activate();
+    if (!o.value("area").isEmpty())
+        c.setArea(o.number("area", 0));
+    if (!o.value("weight").isEmpty())
+        c.setWeight(o.number("weight", 0));
+    c.setCollectionEfficiency(o.number("ce", c.collectionEfficiency()));
+    SpecialCopyOptions &s = c.options;
+    s.diskUnit = diskUnit;
+    s.ringUnit = ringUnit;
+    s.conversion = conversion;
+    s.polarity = polarity;
+    s.logarithm = s.thinning.logarithm = o.has("log");
+    s.absolute = o.has("abs");
+    s.h2o = o.has("h2o");
+    s.information = o.has("info");
+    s.thinning.degree = o.number("degree", s.thinning.degree);
+    s.thinning.distance = o.number("distance", s.thinning.distance);
+    s.thinning.order = static_cast<int>(o.number("order", s.thinning.order));
+    if (!o.value("cycle").isEmpty()) {
+        const int cycle = o.value("cycle").toInt();
+        if (cycle < 1 || cycle > c.cycles().size()) {
+            writeErr(QStringLiteral("--cycle must be from 1 to %1.").arg(c.cycles().size()));
+            return 2;
+        }
+        s.cycle = cycle - 1;
+    }
+    store->CurrentFileTitle = QFileInfo(o.file).fileName();
+    if (!c.go(localeDecimalSeparator()))
+        return 1;
+    writeOut(clipboard.content);
+    return 0;
+}
+
+} // namespace
+
+TERVO_TOOL_COMMAND(
+    smooth,
+    "  smooth FILE.tvd [--track N | --all] [--method average|savitzky-golay|spike]\n"
+    "         [--points N] [--skip E] [--x-axis] [--dest D] [--coefficients FILE]\n"
+    "         [--out OUT.tvd]\n"
+    "                         Smooth a track (sweep by sweep for voltammograms) as the\n"
+    "                         \"Smoothing\" window does; the result replaces the track, or\n"
+    "                         goes into track D, and the file is written to OUT (default\n"
+    "                         FILE). Savitzky-Golay with 5 points unless told otherwise.\n",
+    runSmooth);
+// Names with a hyphen are no identifiers, so these two register without the macro.
+const bool fftFilterRegistered = registerCommand(
+    {QStringLiteral("fft-filter"),
+     QStringLiteral(
+         "  fft-filter FILE.tvd [--track N] [--ymax HZ] [--xmax HZ --filter-x]\n"
+         "         [--dest D [--title TITLE]] [--out OUT.tvd]\n"
+         "                         Low-pass filter a track as the \"FFTFilter\" window does\n"
+         "                         (cut-offs default to 25 Hz for x, 2 Hz for the currents);\n"
+         "                         the result replaces the track or goes into track D.\n"),
+     runFFTFilter});
+TERVO_TOOL_COMMAND(
+    calc,
+    "  calc FILE.tvd --track-a A --track-b B [--track-c C] [--a F] [--b F] [--c F]\n"
+    "         [--op +|-] [--xshift S] [--title TITLE] [--out OUT.tvd]\n"
+    "                         Track C (default 20) = a*A(x) + c +/- b*B(x - S), sweep by\n"
+    "                         sweep, as the \"Calculation\" window does.\n",
+    runCalc);
+const bool specialCopyRegistered = registerCommand(
+    {QStringLiteral("special-copy"),
+     QStringLiteral(
+         "  special-copy FILE.tvd [--track N] [--disk-unit A|mA|uA|nA] [--ring-unit U]\n"
+         "         [--conversion none|area|weight] [--area CM2] [--weight MG] [--log]\n"
+         "         [--abs] [--h2o] [--ce N] [--polarity bipolar|cathodic|anodic]\n"
+         "         [--cycle K] [--degree D] [--distance L] [--order M] [--info]\n"
+         "                         Print the text the \"Special Copy\" window puts on the\n"
+         "                         clipboard (thinned points, converted currents).\n"),
+     runSpecialCopy});
+
+} // namespace tervo::tool
