@@ -7,12 +7,20 @@
 
 #include <QDateTime>
 #include <functional>
+#include <optional>
 
 namespace tervo {
 
 // What every measurement window is handed: the process-wide state, the instruments, the two
 // graph windows, the finishing sound, the calendar and a way to make the main window show a
 // track again.
+// The header fields a simulated cell knows: concentration (mol cm-3), disk area (cm2), electrons.
+struct CellFacts {
+    double Conc = 0;
+    double Area = 0;
+    double ne = 0;
+};
+
 struct MeasureContext {
     AppState &app;
     Instruments &instruments;
@@ -21,6 +29,8 @@ struct MeasureContext {
     SoundPlayer &sound;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     std::function<void(int)> showTrack = [](int) {};
+    // Set when the rig is simulated: a run fills the header fields it left empty from the cell.
+    std::function<std::optional<CellFacts>()> cellFacts;
 };
 
 } // namespace tervo

@@ -130,6 +130,8 @@ protected:
     virtual void storePoints(TrackStore &store, int track);
     // Writes the finished run into the track store.
     virtual void storeRun();
+    // Header fields the run left empty, from the simulated cell.
+    void fillFromCell(TrackHeader &h) const;
     // A run stopped before recording began stores nothing unless this says otherwise.
     virtual bool storesWithoutRecording() const { return false; }
     // Windows that drive no function generator, output board or rotator say false.
