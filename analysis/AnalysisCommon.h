@@ -31,6 +31,7 @@ struct AnalysisPoints {
 struct LineFit {
     double intercept = 0;
     double slope = 0;
+    bool operator==(const LineFit &) const = default;
 };
 
 // Least-squares line y = a + b x over points 0..k-1; nothing when fewer than two distinct x

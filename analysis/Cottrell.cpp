@@ -72,6 +72,11 @@ void CottrellAnalysis::drawPlot(kurvex::KurvexControl &canvas)
     for (int i = 0; i < m_points.k; ++i)
         canvas.VCircle(m_points.X[std::size_t(i)], m_points.Y[std::size_t(i)], 2,
                        paletteColor(kLightRed));
+    if (m_fitted == current()) {
+        const LineFit &line = m_fitted.line;
+        canvas.VLine(0, line.intercept, m_rect.xmax, line.slope * m_rect.xmax + line.intercept,
+                     paletteColor(kLightBlue));
+    }
 }
 
 bool CottrellAnalysis::Calculate(kurvex::KurvexControl *canvas)
@@ -84,10 +89,8 @@ bool CottrellAnalysis::Calculate(kurvex::KurvexControl *canvas)
         m_prompts.message(QString::fromLatin1(kCottrellParameters));
         return false;
     }
-    if (canvas)
-        drawPlot(*canvas);
-    else
-        buildPoints();
+    m_fitted.track = -1;
+    buildPoints();
     LineFit line;
     if (fitMode == WithIntercept) {
         const std::optional<LineFit> f = LeastSquaresLine(m_points.X, m_points.Y, m_points.k);
@@ -105,9 +108,9 @@ bool CottrellAnalysis::Calculate(kurvex::KurvexControl *canvas)
         }
         line.slope = *s;
     }
+    m_fitted = {m_track, m_first, m_last, fitMode, line};
     if (canvas)
-        canvas->VLine(0, line.intercept, m_rect.xmax, line.slope * m_rect.xmax + line.intercept,
-                      paletteColor(kLightBlue));
+        drawPlot(*canvas);
     const double root = std::sqrt(kPi) * line.slope / (n * kFaradayConstant * a * c);
     m_dapp = root * root;
 

@@ -16,6 +16,7 @@ public:
 
     CottrellAnalysis(TrackStore &store, AnalysisPoints &points, Prompts &prompts);
 
+    TrackStore &store() { return m_store; }
     int selectedTrack() const { return m_track; }
     // Selects a track; a track that is not vacant gets its whole range.
     void selectTrack(int track);
@@ -28,7 +29,8 @@ public:
     // The plot points of the range (X = 1/sqrt(t), Y = i) and their rectangle; false for a track
     // that is not a potential-step track.
     bool buildPoints();
-    // Draws the points of the range (cleared canvas for other tracks).
+    // Draws the points of the range (cleared canvas for other tracks), and the fitted line while
+    // the track, range and fit mode are those of the last calculation.
     void drawPlot(kurvex::KurvexControl &canvas);
     // Fits and writes the report; false when it stopped with a message or the track is not a
     // potential-step track. The line is drawn on the canvas when one is given.
@@ -43,6 +45,14 @@ private:
     int m_track = 0;
     int m_first = 0, m_last = 0;
     PlotRange m_rect;
+    // The fitted line stays on the plot while the choices it was made from stay.
+    struct Fitted {
+        int track = -1, first = 0, last = 0, fitMode = 0;
+        LineFit line;
+        bool operator==(const Fitted &) const = default;
+    };
+    Fitted current() const { return {m_track, m_first, m_last, fitMode, m_fitted.line}; }
+    Fitted m_fitted;
     QString m_report;
     double m_dapp = 0;
 };

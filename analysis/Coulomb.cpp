@@ -72,13 +72,18 @@ bool CoulombAnalysis::fileLoadSeen()
 void CoulombAnalysis::drawPreview(kurvex::KurvexControl &canvas) const
 {
     canvas.Cls();
-    if (m_store[m_track].Mode != ModeNone)
-        drawRangePreview(canvas, m_store, m_track, m_first, m_last);
+    if (m_store[m_track].Mode == ModeNone ||
+        !drawRangePreview(canvas, m_store, m_track, m_first, m_last))
+        return;
+    if (m_drawn.sameChoices(choices()))
+        canvas.VLine(m_drawn.x0, m_drawn.y0, m_drawn.x1, m_drawn.y1, paletteColor(kLightGreen));
 }
 
 bool CoulombAnalysis::Calculate(kurvex::KurvexControl *canvas)
 {
     const TrackHeader &h = m_store[m_track];
+    m_drawn.track = -1;
+    m_report.clear();
     if (h.Mode == ModeNone)
         return false;
     const bool step = h.Mode == ModePS;
@@ -113,13 +118,13 @@ bool CoulombAnalysis::Calculate(kurvex::KurvexControl *canvas)
         for (std::size_t k = 0; k < n; ++k)
             line[k] = i[0] + slope * (x[k] - x[0]);
         b = runningIntegral(line, dt, method);
-        if (canvas)
-            canvas->VLine(x[0], i[0], x[n - 1], i[n - 1], paletteColor(kLightGreen));
+        m_drawn = choices();
+        m_drawn.x0 = x[0], m_drawn.y0 = i[0], m_drawn.x1 = x[n - 1], m_drawn.y1 = i[n - 1];
     } else if (sweep && baseLine == Value) {
         for (std::size_t k = 1; k < n; ++k)
             b[k] = b[k - 1] + dt[k] * baseValue;
-        if (canvas)
-            canvas->VLine(x[0], baseValue, x[n - 1], baseValue, paletteColor(kLightGreen));
+        m_drawn = choices();
+        m_drawn.x0 = x[0], m_drawn.y0 = baseValue, m_drawn.x1 = x[n - 1], m_drawn.y1 = baseValue;
     }
     m_points.clear();
     for (std::size_t k = 0; k < n; ++k) {
@@ -144,6 +149,8 @@ bool CoulombAnalysis::Calculate(kurvex::KurvexControl *canvas)
                 formatPattern(i[k], "0.000e+0") + QLatin1Char('\t') +
                 formatPattern(q[k], "0.000e+0") + crlf;
     m_report = text;
+    if (canvas)
+        drawPreview(*canvas);
     return true;
 }
 

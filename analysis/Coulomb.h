@@ -18,6 +18,7 @@ public:
 
     CoulombAnalysis(TrackStore &store, AnalysisPoints &points, Prompts &prompts);
 
+    TrackStore &store() { return m_store; }
     int selectedTrack() const { return m_track; }
     void selectTrack(int track);
     int firstPoint() const { return m_first; }
@@ -31,7 +32,8 @@ public:
     // True once after every track-file load: the preview is redrawn on activation.
     bool fileLoadSeen();
 
-    // Integrates and writes the report; the base line is drawn on the canvas when one is given.
+    // Integrates and writes the report; the preview with the base line is drawn on the canvas
+    // when one is given.
     // False when the track holds nothing to integrate (message) or is vacant.
     bool Calculate(kurvex::KurvexControl *canvas);
     const QString &report() const { return m_report; }
@@ -46,6 +48,19 @@ private:
     int m_first = 0, m_last = 0;
     int m_loadCount = 0;
     double m_charge = 0;
+    // The base line stays on the preview while the choices it was made from stay.
+    struct Drawn {
+        int track = -1, first = 0, last = 0, baseLine = 0;
+        double baseValue = 0;
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        bool sameChoices(const Drawn &o) const
+        {
+            return track == o.track && first == o.first && last == o.last &&
+                   baseLine == o.baseLine && baseValue == o.baseValue;
+        }
+    };
+    Drawn choices() const { return {m_track, m_first, m_last, baseLine, baseValue}; }
+    Drawn m_drawn;
     QString m_report;
 };
 

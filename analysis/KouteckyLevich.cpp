@@ -116,6 +116,11 @@ void KouteckyLevichAnalysis::stepBaseTrack(int delta)
     b = static_cast<std::int16_t>(wrapTrack(b + delta));
 }
 
+int KouteckyLevichAnalysis::baseTrack() const
+{
+    return wrapTrack(at(m_store.kl.KLBaseTrack, m_track));
+}
+
 void KouteckyLevichAnalysis::setBaseEnd(int &p)
 {
     const int base = wrapTrack(at(m_store.kl.KLBaseTrack, m_track));

@@ -26,9 +26,11 @@ public:
     void InitializeParameters();
     // The averaging window from KLVuse and KLVrange.
     void computeWindow();
+    Settings &settings() { return m_settings; }
     double lowerBound() const { return m_lower; }
     double upperBound() const { return m_upper; }
 
+    TrackStore &store() { return m_store; }
     int selectedTrack() const { return m_track; }
     void selectTrack(int track) { m_track = wrapTrack(track); }
 
@@ -44,6 +46,7 @@ public:
     void setStart(int &p);
     void setEnd(int &p);
     void stepBaseTrack(int delta);
+    int baseTrack() const;
     void setBaseEnd(int &p);
     // The selected track takes part in point choices (neither vacant nor potential step).
     bool selectedTrackUsable() const;

@@ -23,6 +23,8 @@ public:
 
     O2ReductionAnalysis(TrackStore &store, Settings &settings, Prompts &prompts);
 
+    TrackStore &store() { return m_store; }
+    Settings &settings() { return m_settings; }
     int selectedTrack() const { return m_track; }
     void selectTrack(int track) { m_track = wrapTrack(track); }
     // The boxes: the step is kept as its absolute value.

@@ -16,6 +16,8 @@ class TafelAnalysis {
 public:
     TafelAnalysis(TrackStore &store, Settings &settings, Prompts &prompts);
 
+    TrackStore &store() { return m_store; }
+    Settings &settings() { return m_settings; }
     int selectedTrack() const { return m_track; }
     // Selects a track; one that is not vacant gets its whole range.
     void selectTrack(int track);
