@@ -73,19 +73,23 @@ void KouteckyLevichAnalysis::setRange(double v)
     computeWindow();
 }
 
+// The per-track choices travel with the track file, so changing them is a change to save.
 void KouteckyLevichAnalysis::setUse(bool use)
 {
     at(m_store.kl.KLUseFlag, m_track) = use ? 1 : 0;
+    m_store.markChanged();
 }
 
 void KouteckyLevichAnalysis::setBaseMode(int mode)
 {
     at(m_store.kl.KLBaseMode, m_track) = static_cast<std::int16_t>(std::clamp(mode, 0, 2));
+    m_store.markChanged();
 }
 
 void KouteckyLevichAnalysis::setSubtractValue(double v)
 {
     at(m_store.kl.KLSubVal, m_track) = v;
+    m_store.markChanged();
 }
 
 bool KouteckyLevichAnalysis::selectedTrackUsable() const
@@ -100,6 +104,7 @@ void KouteckyLevichAnalysis::setStart(int &p)
         return;
     p = clampFirstPoint(p, m_store[m_track].pnum);
     at(m_store.kl.KLNStart, m_track) = p;
+    m_store.markChanged();
 }
 
 void KouteckyLevichAnalysis::setEnd(int &p)
@@ -108,12 +113,14 @@ void KouteckyLevichAnalysis::setEnd(int &p)
         return;
     p = clampLastPoint(p, m_store[m_track].pnum);
     at(m_store.kl.KLNEnd, m_track) = p;
+    m_store.markChanged();
 }
 
 void KouteckyLevichAnalysis::stepBaseTrack(int delta)
 {
     std::int16_t &b = at(m_store.kl.KLBaseTrack, m_track);
     b = static_cast<std::int16_t>(wrapTrack(b + delta));
+    m_store.markChanged();
 }
 
 int KouteckyLevichAnalysis::baseTrack() const
@@ -126,6 +133,7 @@ void KouteckyLevichAnalysis::setBaseEnd(int &p)
     const int base = wrapTrack(at(m_store.kl.KLBaseTrack, m_track));
     p = clampLastPoint(p, m_store[base].pnum);
     at(m_store.kl.KLBaseNEnd, m_track) = p;
+    m_store.markChanged();
 }
 
 double KouteckyLevichAnalysis::baseValue(int t) const

@@ -31,19 +31,35 @@ frmCottrellEquation::frmCottrellEquation(CottrellAnalysis &analysis, QWidget *pa
         form, QString(), [header] { return modeCaption(header().Mode); }, "lblMode");
     textBox(
         form, QStringLiteral("Title"), [header] { return header().Title; },
-        [header](const QString &t) { header().Title = t; }, "txtTitle");
+        [this, header](const QString &t) {
+            header().Title = t;
+            m_cottrell.store().markChanged();
+        },
+        "txtTitle");
     textBox(
         form, QStringLiteral("RPM"), [header] { return formatGeneral(header().RPM); }, nullptr,
         "txtRPM");
     numberBox(
         form, QStringLiteral("ne"), [header] { return header().ne; },
-        [header](double v) { header().ne = v; }, true, "txtne");
+        [this, header](double v) {
+            header().ne = v;
+            m_cottrell.store().markChanged();
+        },
+        true, "txtne");
     numberBox(
         form, QStringLiteral("Conc. /molcm-3"), [header] { return header().Conc; },
-        [header](double v) { header().Conc = v; }, true, "txtConc");
+        [this, header](double v) {
+            header().Conc = v;
+            m_cottrell.store().markChanged();
+        },
+        true, "txtConc");
     numberBox(
         form, QStringLiteral("Area /cm2"), [header] { return header().Area; },
-        [header](double v) { header().Area = v; }, true, "txtArea");
+        [this, header](double v) {
+            header().Area = v;
+            m_cottrell.store().markChanged();
+        },
+        true, "txtArea");
     pointSpinner(
         form, QStringLiteral("Start"), [this] { return m_cottrell.firstPoint(); },
         [this](int &p) { m_cottrell.setFirst(p); }, "txtStart");
