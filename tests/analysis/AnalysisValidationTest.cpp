@@ -242,9 +242,9 @@ TEST(AnalysisValidation, CottrellRecoversTheDiffusionCoefficient)
     Analysis a;
     CottrellAnalysis cottrell(store, a.points, a.prompts);
     cottrell.selectTrack(0);
-    // After the charging time: from 0.2 s on.
+    // After the charging time: from 0.4 s on.
     int first = 0;
-    while (store.data(0, 0, first) < 0.2)
+    while (store.data(0, 0, first) < 0.4)
         ++first;
     cottrell.setFirst(first);
     for (int mode : {CottrellAnalysis::ThroughOrigin, CottrellAnalysis::WithIntercept}) {
