@@ -2,6 +2,11 @@
 #include "QtPrompts.h"
 #include "RecentFiles.h"
 #include "SignalClose.h"
+#include "analysis/ui/frmCottrellEquation.h"
+#include "analysis/ui/frmCoulombCalculator.h"
+#include "analysis/ui/frmKoutecky_Levich.h"
+#include "analysis/ui/frmO2Reduction.h"
+#include "analysis/ui/frmTafelAnalyzer.h"
 #include "canvas/KurvexControl.h"
 #include "devices/AdjustRpmController.h"
 #include "devices/Instruments.h"
@@ -204,6 +209,46 @@ int main(int argc, char *argv[])
         specialCopyWindow->openWindow();
     });
 
+    // The analysis windows: Koutecky-Levich, O2 reduction and Cottrell exist from start-up,
+    // Tafel and Coulomb are made when first chosen. All re-read their tracks after a file load.
+    AnalysisPoints analysisPoints;
+    Graph klGraph(clipboard);
+    frmGraph klGraphWindow(klGraph);
+    KouteckyLevichAnalysis klAnalysis(state.store, state.settings, analysisPoints, prompts);
+    frmKoutecky_Levich klWindow(klAnalysis, klGraph);
+    main.setWindowOpener(QStringLiteral("Koutecky-Levich Analysis"), [&] { showWindow(klWindow); });
+    O2ReductionAnalysis o2Analysis(state.store, state.settings, prompts);
+    frmO2Reduction o2Window(o2Analysis);
+    main.setWindowOpener(QStringLiteral("%H2O Analysis(O2 reduction)"),
+                         [&] { showWindow(o2Window); });
+    CottrellAnalysis cottrellAnalysis(state.store, analysisPoints, prompts);
+    frmCottrellEquation cottrellWindow(cottrellAnalysis);
+    main.setWindowOpener(QStringLiteral("Cottrell Equation Analysis"),
+                         [&] { showWindow(cottrellWindow); });
+    CoulombAnalysis coulombAnalysis(state.store, analysisPoints, prompts);
+    std::unique_ptr<frmCoulombCalculator> coulombWindow;
+    main.setWindowOpener(QStringLiteral("Coulomb Number Calculation"), [&] {
+        if (!coulombWindow)
+            coulombWindow = std::make_unique<frmCoulombCalculator>(coulombAnalysis);
+        showWindow(*coulombWindow);
+    });
+    TafelAnalysis tafelAnalysis(state.store, state.settings, prompts);
+    std::unique_ptr<frmTafelAnalyzer> tafelWindow;
+    main.setWindowOpener(QStringLiteral("Tafel Analysis"), [&] {
+        if (!tafelWindow)
+            tafelWindow = std::make_unique<frmTafelAnalyzer>(tafelAnalysis);
+        showWindow(*tafelWindow);
+    });
+    QObject::connect(&controller, &ControlPanelController::fileLoaded, &main, [&] {
+        klWindow.InitializeParameters();
+        o2Window.reinitialise();
+        cottrellWindow.reinitialise();
+        if (coulombWindow)
+            coulombWindow->reinitialise();
+        if (tafelWindow)
+            tafelWindow->reinitialise();
+    });
+
     frmPower powerWindow(instruments.powerController(), prompts);
     main.setWindowOpener(QStringLiteral("Power Control"), [&] { powerWindow.openWindow(); });
     AdjustRpmController adjustRpm(instruments, prompts, folder);
@@ -219,6 +264,13 @@ int main(int argc, char *argv[])
         cells = std::make_unique<sim::SimCellController>(*rig, folder);
         cells->load();
         simWindow = std::make_unique<frmSimRig>(*panel, cells.get());
+        // Runs on the simulated cell carry its concentration, area and electrons.
+        measure.cellFacts = [&cells]() -> std::optional<CellFacts> {
+            CellFacts f;
+            if (!cells->trackFields(f.Conc, f.Area, f.ne))
+                return std::nullopt;
+            return f;
+        };
         main.addExtraEntry(QStringLiteral("Tool_Acc"), QStringLiteral("Simulated Instrument"),
                            [&] { showWindow(*simWindow); });
     }

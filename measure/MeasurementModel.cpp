@@ -397,10 +397,26 @@ void MeasurementModel::storeRun()
     h.MaxTime = m_runLength;
     h.pnum = m_n;
     storeFields(h);
+    fillFromCell(h);
     storePoints(store, t);
     store.markChanged();
     emit stored(t);
     m_context.showTrack(t);
+}
+
+void MeasurementModel::fillFromCell(TrackHeader &h) const
+{
+    const std::optional<CellFacts> cell =
+        m_context.cellFacts ? m_context.cellFacts() : std::nullopt;
+    if (!cell)
+        return;
+    if (h.Conc == 0)
+        h.Conc = cell->Conc;
+    if (h.Area == 0)
+        h.Area = cell->Area;
+    // A cleared track carries ne 1.
+    if (h.ne == 0 || h.ne == 1)
+        h.ne = cell->ne;
 }
 
 void MeasurementModel::storePoints(TrackStore &store, int t)

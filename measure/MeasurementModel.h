@@ -145,6 +145,8 @@ protected:
     virtual void storePoints(TrackStore &store, int track);
     // Writes the finished run into the track store.
     virtual void storeRun();
+    // Header fields the run left empty, from the simulated cell.
+    void fillFromCell(TrackHeader &h) const;
     // A run stopped before recording began stores nothing unless this says otherwise.
     virtual bool storesWithoutRecording() const { return false; }
     // Finishing a run: by default the generator stops and the rotator goes to 0 rpm.

@@ -181,7 +181,7 @@ QString specialCopyText(TrackStore &store, int track, const SpecialCopyOptions &
     d.logarithm = o.logarithm;
     d.absolute = o.absolute;
     d.filter = o.polarity;
-    d.collectionEfficiency = collectionEfficiency;
+    store.CollectionEfficiency = collectionEfficiency;
     QString text = o.information ? HeaderText(store, kWorkSlot) : QString();
     text += QStringLiteral("\r\n");
     text += TrackDataText(store, kWorkSlot, d, decimalSep);
@@ -230,8 +230,8 @@ void SpecialCopyController::setWeight(double mg)
 bool SpecialCopyController::go(QChar decimalSep)
 {
     QString message;
-    const QString text =
-        specialCopyText(m_store, track(), options, m_settings.O2CE, decimalSep, &message);
+    const QString text = specialCopyText(m_store, track(), options, m_store.CollectionEfficiency,
+                                         decimalSep, &message);
     if (text.isNull()) {
         m_prompts.message(message);
         return false;

@@ -60,8 +60,9 @@ public:
     double weight() const;
     void setArea(double cm2);
     void setWeight(double mg);
-    double collectionEfficiency() const { return m_settings.O2CE; }
-    void setCollectionEfficiency(double n) { m_settings.O2CE = n; }
+    // One value for the whole program; written to the settings at close.
+    double collectionEfficiency() const { return m_store.CollectionEfficiency; }
+    void setCollectionEfficiency(double n) { m_store.CollectionEfficiency = n; }
     QStringList cycles() const { return m_cycles; }
 
     // "cmdGo": true when the text went onto the clipboard.

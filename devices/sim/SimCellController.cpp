@@ -68,6 +68,7 @@ void SimCellController::install()
             m_cell = std::make_unique<DummyCell>();
         }
     }
+    m_installed = setup;
     setWiring(m_wiring);
 }
 
@@ -81,6 +82,18 @@ bool SimCellController::apply(QString *error)
                 QStringLiteral("The cell choice could not be saved to \"%1\".").arg(filePath());
         return false;
     }
+    return true;
+}
+
+bool SimCellController::trackFields(double &conc, double &area, double &electrons) const
+{
+    if (m_wiring != RingDisk || m_installed.model == kDummyModel)
+        return false;
+    const CellParameters &p = m_installed.parameters;
+    conc = p.concentration * 1e-6;
+    area = p.area;
+    // Oxygen reduction counts the 4-electron path that the model's n refers to.
+    electrons = m_installed.model == kOxygenReductionModel ? 4 : p.electrons;
     return true;
 }
 

@@ -45,6 +45,9 @@ public:
     Wiring wiring() const { return m_wiring; }
 
     QString filePath() const;
+    // The header fields a track recorded from the cell in use carries: concentration (mol cm-3),
+    // disk area (cm2) and electrons. False for the dummy cell and the multipotentiostat wiring.
+    bool trackFields(double &conc, double &area, double &electrons) const;
     const CellModel *cell() const { return m_cell.get(); }
 
 private:
@@ -55,6 +58,7 @@ private:
     std::uint64_t m_seed;
     Wiring m_wiring = RingDisk;
     std::unique_ptr<CellModel> m_cell;
+    CellSetup m_installed{kDummyModel, {}};
     std::vector<std::unique_ptr<CellModel>> m_multi;
 };
 

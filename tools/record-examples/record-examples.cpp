@@ -75,6 +75,13 @@ struct Workstation {
         context.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0)); };
         cells.chooseModel(model);
         cells.apply();
+        // As in the program: runs carry the cell's concentration, area and electrons.
+        context.cellFacts = [this]() -> std::optional<CellFacts> {
+            CellFacts f;
+            if (!cells.trackFields(f.Conc, f.Area, f.ne))
+                return std::nullopt;
+            return f;
+        };
     }
 
     // Opening a window shows its target track, which fills the title and rate fields.

@@ -9,8 +9,10 @@ namespace tervo::sim {
 //   O2 + 4 H+ + 4 e- -> 2 H2O     k4 = k4' exp(-a4 F (E - E0) / RT)
 //   O2 + 2 H+ + 2 e- -> H2O2      k2 = k2' exp(-a2 F (E - E0) / RT)
 // Both consume O2 from the same diffusion layer; the share of the peroxide path,
-// k2 / (k2 + k4), moves with the potential because the two Tafel slopes differ. The ring
-// oxidises the fraction N of the peroxide made at the disk (anodic current).
+// k2 / (k2 + k4), depends on the potential only, through the difference of the two transfer
+// coefficients: equal ones give a constant share k2' / (k2' + k4'), a larger a2 a share that
+// grows towards negative potentials. The cell's effective electron count is 4 - 2 share. The
+// ring oxidises the fraction N of the peroxide made at the disk (anodic current).
 class OxygenReductionCell : public ElectrodeCell {
 public:
     explicit OxygenReductionCell(const CellParameters &parameters);

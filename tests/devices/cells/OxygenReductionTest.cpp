@@ -59,10 +59,11 @@ TEST(OxygenReduction, WaterPercentFormulaRecoversTheModel)
         const double fromCurrents = waterPercent(it->disk, it->ring, p.collectionEfficiency);
         EXPECT_NEAR(fromCurrents, cell.waterPercentAt(it->e), 1e-6) << e;
     }
-    // The peroxide path gains at low potentials: about 2 % near the half-wave potential, tens of
-    // percent near 0 V.
-    EXPECT_GT(cell.waterPercentAt(0.8), 97);
-    EXPECT_LT(cell.waterPercentAt(0.05), 80);
+    // Platinum: a few percent of peroxide in the kinetic region, gaining slowly at low
+    // potentials and staying under 10 % down to 0.1 V.
+    EXPECT_GT(cell.waterPercentAt(0.8), 96);
+    EXPECT_LT(cell.waterPercentAt(0.8), 99);
+    EXPECT_GT(cell.waterPercentAt(0.1), 90);
     EXPECT_LT(cell.waterPercentAt(0.1), cell.waterPercentAt(0.5));
 }
 

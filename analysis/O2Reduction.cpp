@@ -1,0 +1,109 @@
+#include "O2Reduction.h"
+
+#include "core/NumberFormat.h"
+#include "plot/Palette.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tervo {
+
+O2ReductionAnalysis::O2ReductionAnalysis(TrackStore &store, Settings &settings, Prompts &prompts)
+    : m_store(store), m_settings(settings), m_prompts(prompts)
+{
+}
+
+void O2ReductionAnalysis::scanSegment(double start, double end, int &scanStart, int limit)
+{
+    const double step = std::abs(m_settings.O2VStep), range = m_settings.O2Vrange;
+    const double n = m_store.CollectionEfficiency;
+    const int s = end > start ? 1 : -1;
+    const int count = std::min(limit, pointCount(m_store[m_track]));
+    // E by index rather than by repeated addition, so that the last potential is not lost to
+    // rounding.
+    for (int j = 0;; ++j) {
+        const double e = start + s * step * j;
+        if (s * (e - end) > step * 1e-9)
+            break;
+        double sx = 0, sd = 0, sr = 0;
+        int added = 0;
+        int nextStart = -1;
+        int p = scanStart;
+        for (; p < count; ++p) {
+            const double x = m_store.data(0, m_track, p);
+            if (s < 0) {
+                if (x >= e + range)
+                    continue;
+                if (x < e - step + range && nextStart < 0)
+                    nextStart = p;
+                if (x <= e - range)
+                    break;
+            } else {
+                if (x <= e - range)
+                    continue;
+                if (x > e + step - range && nextStart < 0)
+                    nextStart = p;
+                if (x >= e + range)
+                    break;
+            }
+            sx += x;
+            sd += m_store.data(1, m_track, p);
+            sr += m_store.data(2, m_track, p);
+            ++added;
+        }
+        scanStart = nextStart >= 0 ? nextStart : p;
+        if (added == 0)
+            continue;
+        Row row;
+        row.Edisk = sx / added;
+        row.disk = std::abs(sd / added);
+        row.ring = std::abs(sr / added);
+        const double ringPart = n != 0 ? row.ring / n : std::numeric_limits<double>::quiet_NaN();
+        const double sum = ringPart + row.disk;
+        row.h2o = n != 0 && sum != 0 ? (row.disk - ringPart) / sum * 100
+                                     : std::numeric_limits<double>::quiet_NaN();
+        m_rows.push_back(row);
+    }
+}
+
+bool O2ReductionAnalysis::Analyse()
+{
+    m_rows.clear();
+    m_report.clear();
+    const TrackHeader &h = m_store[m_track];
+    if (h.Mode != ModeRDE && h.Mode != ModeSSV)
+        return false;
+    if (m_settings.O2VStep == 0) {
+        m_prompts.message(QString::fromLatin1(kZeroStepMessage));
+        return false;
+    }
+    // The first segment's scan ends at its turning point: an evaluation potential at the turn
+    // would otherwise scan through the return sweep and leave nothing for the second segment.
+    int scanStart = 0;
+    scanSegment(h.V1st, h.V2nd, scanStart, FindTurningPoint(m_store, m_track, 0, h.V2nd) + 1);
+    scanSegment(h.V2nd, h.V3rd, scanStart, pointCount(h));
+    const QString crlf = QStringLiteral("\r\n");
+    QString text = QStringLiteral("Edisk/V\t%H2O") + crlf;
+    for (const Row &r : m_rows)
+        text += formatPattern(r.Edisk, "0.###") + QLatin1Char('\t') +
+                (std::isnan(r.h2o) ? QStringLiteral("\u2014") : formatPattern(r.h2o, "##0.0")) +
+                crlf;
+    m_report = text;
+    return true;
+}
+
+void O2ReductionAnalysis::draw(kurvex::KurvexControl &canvas) const
+{
+    canvas.Cls();
+    const TrackHeader &h = m_store[m_track];
+    if ((h.Mode != ModeRDE && h.Mode != ModeSSV) || !canvas.View(h.Vxmin, 100, h.Vxmax, 0))
+        return;
+    canvas.Axis(NiceStep(h.Vxmin, h.Vxmax), NiceStep(0, 100), QStringLiteral("Potential /V"),
+                QStringLiteral("%H2O"));
+    for (const Row &r : m_rows)
+        if (!std::isnan(r.h2o))
+            canvas.VCircle(r.Edisk, r.h2o, 5, paletteColor(kLightBlue));
+}
+
+} // namespace tervo

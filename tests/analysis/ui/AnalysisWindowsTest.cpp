@@ -1,0 +1,130 @@
+// The analysis windows as views: their controls reach the analyses and show the reports.
+#include "analysis/ui/frmCottrellEquation.h"
+#include "analysis/ui/frmCoulombCalculator.h"
+#include "analysis/ui/frmKoutecky_Levich.h"
+#include "analysis/ui/frmO2Reduction.h"
+#include "analysis/ui/frmTafelAnalyzer.h"
+#include "support/TestDoubles.h"
+#include "tracks/TrackFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace tervo;
+
+namespace {
+
+QApplication &app()
+{
+    static int argc = 1;
+    static char name[] = "analysis_ui_tests";
+    static char *argv[] = {name, nullptr};
+    static QApplication *a = new QApplication(argc, argv);
+    return *a;
+}
+
+struct Workbench {
+    QApplication &application = app();
+    std::unique_ptr<TrackStore> store = std::make_unique<TrackStore>();
+    Settings settings;
+    AnalysisPoints points;
+    ScriptedPrompts prompts;
+    MemoryClipboard clipboard;
+    Workbench()
+    {
+        ApplyDefaultSettings(settings);
+        EXPECT_TRUE(loadTrackFile(*store, QStringLiteral(TERVO_SOURCE_DIR
+                                                         "/examples/rrde-oxygen-reduction.tvd"))
+                        .ok());
+    }
+};
+
+QString result(QWidget &w)
+{
+    return w.findChild<QPlainTextEdit *>(QStringLiteral("txtResult"))->toPlainText();
+}
+
+} // namespace
+
+TEST(AnalysisWindows, KouteckyLevichWindowDrivesTheAnalysisAndTheGraph)
+{
+    Workbench b;
+    Graph graph(b.clipboard);
+    KouteckyLevichAnalysis kl(*b.store, b.settings, b.points, b.prompts);
+    frmKoutecky_Levich w(kl, graph);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Koutecky-Levich Analysis"));
+    auto *range = w.findChild<QLineEdit *>(QStringLiteral("txtKLVrange"));
+    range->setText(QStringLiteral("-0.02"));
+    emit range->editingFinished();
+    EXPECT_DOUBLE_EQ(b.settings.KLVrange, 0.02);
+    auto *potential = w.findChild<QLineEdit *>(QStringLiteral("txtUseVoltage"));
+    potential->setText(QStringLiteral("0.3"));
+    emit potential->editingFinished();
+    EXPECT_DOUBLE_EQ(kl.lowerBound(), 0.28);
+    auto *use = w.findChild<QCheckBox *>(QStringLiteral("chkUse"));
+    auto *track = w.findChild<QSpinBox *>(QStringLiteral("txtDataNum"));
+    for (int t = 0; t < 4; ++t) {
+        track->setValue(t);
+        if (use->checkState() != Qt::Checked)
+            use->click();
+    }
+    track->setValue(20);
+    track->stepBy(1); // wraps to 0
+    EXPECT_EQ(kl.selectedTrack(), 0);
+    auto *end = w.findChild<QSpinBox *>(QStringLiteral("txtEnd"));
+    end->setValue(99999);
+    EXPECT_EQ(end->value(), b.store->kl.KLNEnd[0]);
+    EXPECT_EQ(end->value(), (*b.store)[0].pnum - 1);
+    w.findChild<QPushButton *>(QStringLiteral("cmdKLCalc"))->click();
+    EXPECT_TRUE(b.prompts.messages.isEmpty())
+        << b.prompts.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(result(w).startsWith(QStringLiteral("File\trrde-oxygen-reduction.tvd\n")));
+    EXPECT_TRUE(graph.isVisible());
+    EXPECT_EQ(graph.title(), QStringLiteral("Koutecky-Levich Plot"));
+}
+
+TEST(AnalysisWindows, CaptionsAndCalculationButtons)
+{
+    Workbench b;
+    TafelAnalysis tafel(*b.store, b.settings, b.prompts);
+    frmTafelAnalyzer tafelWindow(tafel);
+    CottrellAnalysis cottrell(*b.store, b.points, b.prompts);
+    frmCottrellEquation cottrellWindow(cottrell);
+    CoulombAnalysis coulomb(*b.store, b.points, b.prompts);
+    frmCoulombCalculator coulombWindow(coulomb);
+    O2ReductionAnalysis o2(*b.store, b.settings, b.prompts);
+    frmO2Reduction o2Window(o2);
+    EXPECT_EQ(tafelWindow.windowTitle(), QStringLiteral("Tafel Analysis"));
+    EXPECT_EQ(cottrellWindow.windowTitle(), QStringLiteral("Cottrell Eqaution Analysis"));
+    EXPECT_EQ(coulombWindow.windowTitle(), QStringLiteral("Coulomb Number Calculator (Disk Only)"));
+    EXPECT_EQ(o2Window.windowTitle(), QStringLiteral("O2 Reduction Analysis"));
+
+    // The %H2O table is there as soon as the window opens on a ring-disk track.
+    o2Window.show();
+    EXPECT_TRUE(result(o2Window).startsWith(QStringLiteral("Edisk/V\t%H2O\n")));
+    EXPECT_GT(result(o2Window).count(QLatin1Char('\n')), 10);
+
+    coulombWindow.show();
+    coulombWindow.findChild<QSpinBox *>(QStringLiteral("txtDataNum"))->setValue(1);
+    coulombWindow.findChild<QPushButton *>(QStringLiteral("cmdCalc"))->click();
+    EXPECT_TRUE(
+        result(coulombWindow)
+            .startsWith(QStringLiteral("FileName:\trrde-oxygen-reduction.tvd\nTrack:\t1\n")));
+
+    tafelWindow.show();
+    auto *area = tafelWindow.findChild<QLineEdit *>(QStringLiteral("txtArea"));
+    area->setText(QStringLiteral("0"));
+    emit area->editingFinished();
+    EXPECT_EQ(area->text(), QStringLiteral("1"));
+    tafelWindow.findChild<QPushButton *>(QStringLiteral("cmdCalc"))->click();
+    EXPECT_EQ((*b.store)[0].Area, 1);
+
+    // A ring-disk track is not a potential-step track: Calculation does nothing.
+    cottrellWindow.show();
+    cottrellWindow.findChild<QPushButton *>(QStringLiteral("cmdCalc"))->click();
+    EXPECT_TRUE(result(cottrellWindow).isEmpty());
+}

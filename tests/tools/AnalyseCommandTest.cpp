@@ -1,0 +1,125 @@
+// tervo-tool analyse prints what the analysis window shows for the same file and choices.
+#include "analysis/Coulomb.h"
+#include "analysis/KouteckyLevich.h"
+#include "state/Settings.h"
+#include "support/TestDoubles.h"
+#include "tracks/TrackFile.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace tervo;
+
+namespace {
+
+struct ToolOutput {
+    int code = -1;
+    QString out, err;
+};
+
+ToolOutput analyse(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"),
+            QStringList{QStringLiteral("analyse")} + args);
+    p.waitForFinished(20000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+const QString kExample = QStringLiteral(TERVO_SOURCE_DIR "/examples/rrde-oxygen-reduction.tvd");
+
+} // namespace
+
+TEST(AnalyseCommand, KouteckyLevichReportIsTheWindows)
+{
+    const ToolOutput run =
+        analyse({QStringLiteral("kl"), kExample, QStringLiteral("--use"), QStringLiteral("0,1,2,3"),
+                 QStringLiteral("--set"), QStringLiteral("KLVuse=0.3"), QStringLiteral("--set"),
+                 QStringLiteral("KLVrange=-0.02"), QStringLiteral("--solve"), QStringLiteral("C")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, kExample).ok());
+    Settings s;
+    ApplyDefaultSettings(s);
+    ScriptedPrompts prompts;
+    AnalysisPoints points;
+    KouteckyLevichAnalysis kl(*store, s, points, prompts);
+    kl.InitializeParameters();
+    for (int t = 0; t < 4; ++t) {
+        kl.selectTrack(t);
+        kl.setUse(true);
+    }
+    kl.selectTrack(0);
+    kl.setUseVoltage(0.3);
+    kl.setRange(-0.02); // the box stores the absolute value
+    s.KLVariable = KouteckyLevichAnalysis::Concentration;
+    ASSERT_TRUE(kl.Calculate(nullptr));
+    EXPECT_EQ(run.out, kl.report());
+    EXPECT_TRUE(run.out.contains(QStringLiteral("*Conc /molcm-3\t")));
+}
+
+TEST(AnalyseCommand, ProblemsGoToStderrWithExitStatus)
+{
+    // The default range is negative: no point qualifies, as in the window before it is edited.
+    ToolOutput run =
+        analyse({QStringLiteral("kl"), kExample, QStringLiteral("--use"), QStringLiteral("0,1")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Please check at least one 'Use' Check Box")));
+    run = analyse(
+        {QStringLiteral("h2o"), kExample, QStringLiteral("--set"), QStringLiteral("O2VStep=0")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("The voltage step must not be 0.")));
+    const struct {
+        QStringList args;
+        const char *why;
+    } bad[] = {
+        {{QStringLiteral("fit"), kExample}, "Unknown analysis"},
+        {{QStringLiteral("kl"), kExample, QStringLiteral("--set"), QStringLiteral("NoSuchKey=1")},
+         "unknown setting"},
+        {{QStringLiteral("coulomb"), kExample, QStringLiteral("--track"), QStringLiteral("21")},
+         "--track"},
+        {{QStringLiteral("kl")}, "needs KIND and FILE"},
+    };
+    for (const auto &b : bad) {
+        run = analyse(b.args);
+        EXPECT_EQ(run.code, 2) << b.why;
+        EXPECT_TRUE(run.err.contains(QLatin1String(b.why))) << run.err.toStdString();
+    }
+    run = analyse({QStringLiteral("--help")});
+    EXPECT_EQ(run.code, 0);
+    for (const char *option :
+         {"--track", "--use", "--points", "--solve", "--start", "--end", "--fit", "--ne", "--conc",
+          "--area", "--method", "--base", "--base-value", "--set", "--settings-dir"})
+        EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
+}
+
+TEST(AnalyseCommand, CoulombOptionsReachTheAnalysis)
+{
+    const ToolOutput run =
+        analyse({QStringLiteral("coulomb"), kExample, QStringLiteral("--track"),
+                 QStringLiteral("1"), QStringLiteral("--start"), QStringLiteral("10"),
+                 QStringLiteral("--end"), QStringLiteral("400"), QStringLiteral("--method"),
+                 QStringLiteral("simpson"), QStringLiteral("--base"), QStringLiteral("value"),
+                 QStringLiteral("--base-value"), QStringLiteral("-1e-4")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, kExample).ok());
+    ScriptedPrompts prompts;
+    AnalysisPoints points;
+    CoulombAnalysis coulomb(*store, points, prompts);
+    coulomb.selectTrack(1);
+    int first = 10, last = 400;
+    coulomb.setFirst(first);
+    coulomb.setLast(last);
+    coulomb.method = CoulombAnalysis::Simpson;
+    coulomb.baseLine = CoulombAnalysis::Value;
+    coulomb.baseValue = -1e-4;
+    ASSERT_TRUE(coulomb.Calculate(nullptr));
+    EXPECT_EQ(run.out, coulomb.report());
+}
