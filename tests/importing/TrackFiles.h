@@ -32,6 +32,10 @@ inline void writeTracks(const QString &path, std::initializer_list<TrackSpec> tr
         h.RPM = s.rpm;
         h.Scanrate = s.scanrate;
         h.pnum = s.points;
+        h.Vxmin = s.slot;
+        h.Vxmax = s.slot + s.points / 10.0;
+        h.Vymin = -s.points;
+        h.Vymax = s.points;
         for (int i = 0; i < s.points; ++i) {
             store->data(0, s.slot, i) = s.slot + i / 10.0;
             store->data(1, s.slot, i) = i;
