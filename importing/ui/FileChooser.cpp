@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTreeView>
+#include <memory>
 
 namespace tervo {
 
@@ -27,6 +28,17 @@ FileChooser makeFileChooser(QWidget *parent, QDir::Filters filters, const QStrin
                          c.path->setText(QDir::toNativeSeparators(c.model->filePath(current)));
                      });
     goTo(c, startFolder);
+    // The model reads folders in the background: the start folder comes into view once its
+    // parent has been read.
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = QObject::connect(c.model, &QFileSystemModel::directoryLoaded, c.tree,
+                             [c, once](const QString &loaded) {
+                                 const QModelIndex current = c.tree->currentIndex();
+                                 if (c.model->filePath(current.parent()) != loaded)
+                                     return;
+                                 c.tree->scrollTo(current);
+                                 QObject::disconnect(*once);
+                             });
     return c;
 }
 
