@@ -78,7 +78,8 @@ frmImportTrack::frmImportTrack(ImportTrackController &controller, TrackStore &st
             });
     connect(fgcDataSheet, &QTableWidget::currentCellChanged, this,
             [this](int r) { clickRow(r + 1); });
-    connect(fgcDataSheet, &QTableWidget::cellDoubleClicked, this, [this] { importSelected(); });
+    // A double click or Enter on a row imports it.
+    connect(fgcDataSheet, &QTableWidget::activated, this, [this] { importSelected(); });
     connect(cmdImport, &QPushButton::clicked, this, [this] { importSelected(); });
 }
 

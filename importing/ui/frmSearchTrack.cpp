@@ -167,7 +167,7 @@ frmSearchTrack::frmSearchTrack(SearchTrackController &controller, const QString 
         if (m_controller.importSelected())
             refreshDestination();
     };
-    connect(SearchResult, &QTableWidget::cellDoubleClicked, this, import);
+    connect(SearchResult, &QTableWidget::activated, this, import);
     connect(cmdImport, &QPushButton::clicked, this, import);
     connect(UpDown1Up, &QToolButton::clicked, this, [this] {
         m_controller.stepDestination(+1);
@@ -206,9 +206,9 @@ void frmSearchTrack::search()
     const QString where = folder();
     if (where.isEmpty())
         return;
-    SearchResult->setRowCount(0);
     if (!m_controller.startSearch(where, f))
         return;
+    SearchResult->setRowCount(0);
     cmdSearch->setEnabled(false);
     cmdCancel->setEnabled(true);
     prgSearch->setValue(0);
