@@ -2,6 +2,7 @@
 
 #include "tracks/TrackEditing.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -111,10 +112,18 @@ void frmEditTracks::refresh()
     lblDestinationTrack->setText(m_controller.title(m_controller.destination()));
 }
 
+// Titles may have changed in other windows meanwhile.
 void frmEditTracks::showEvent(QShowEvent *event)
 {
-    refresh(); // titles may have changed elsewhere while the window was hidden
+    refresh();
     QWidget::showEvent(event);
+}
+
+void frmEditTracks::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        refresh();
+    QWidget::changeEvent(event);
 }
 
 frmReplaceTitle::frmReplaceTitle(TrackStore &store, std::function<void()> replaced, QWidget *parent)

@@ -6,6 +6,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -243,10 +244,18 @@ void frmSearchTrack::refreshDestination()
     txtTitle->setText(m_controller.destinationTitle());
 }
 
+// The destination's title may have changed in other windows meanwhile.
 void frmSearchTrack::showEvent(QShowEvent *event)
 {
     refreshDestination();
     QWidget::showEvent(event);
+}
+
+void frmSearchTrack::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        refreshDestination();
+    QWidget::changeEvent(event);
 }
 
 } // namespace tervo
