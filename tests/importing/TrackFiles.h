@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tracks/EditFixtures.h"
 #include "tracks/TrackFile.h"
 
 #include <QCoreApplication>
@@ -43,14 +44,6 @@ inline void writeTracks(const QString &path, std::initializer_list<TrackSpec> tr
         }
     }
     ASSERT_TRUE(writeTrackFile(*store, path, '.').ok);
-}
-
-inline std::unique_ptr<TrackStore> emptyStore()
-{
-    auto s = std::make_unique<TrackStore>();
-    for (int t = 0; t < kTrackSlots; ++t)
-        s->ClearTrack(t);
-    return s;
 }
 
 // An event loop for the signals of the search worker.

@@ -1,3 +1,4 @@
+#include "importing/TrackFiles.h"
 #include "importing/TrackSearch.h"
 #include "tracks/TrackFile.h"
 
@@ -9,6 +10,7 @@
 #include <memory>
 
 using namespace tervo;
+using namespace tervo::testing;
 
 namespace {
 
@@ -24,14 +26,6 @@ ToolRun tool(const QStringList &args)
     p.waitForFinished(20000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
             p.readAllStandardError()};
-}
-
-std::unique_ptr<TrackStore> emptyStore()
-{
-    auto s = std::make_unique<TrackStore>();
-    for (int t = 0; t < kTrackSlots; ++t)
-        s->ClearTrack(t);
-    return s;
 }
 
 } // namespace

@@ -1,20 +1,14 @@
 #include "tracks/TrackEditing.h"
+#include "EditFixtures.h"
 #include "plot/PlotRanges.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 
 using namespace tervo;
+using namespace tervo::testing;
 
 namespace {
-
-std::unique_ptr<TrackStore> emptyStore()
-{
-    auto s = std::make_unique<TrackStore>();
-    for (int t = 0; t < kTrackSlots; ++t)
-        s->ClearTrack(t);
-    return s;
-}
 
 // Sets a track of n points whose column c holds base + 100*c + i.
 void fill(TrackStore &s, int track, int mode, int n, double base)
@@ -24,32 +18,6 @@ void fill(TrackStore &s, int track, int mode, int n, double base)
     for (int i = 0; i < n; ++i)
         for (int c = 0; c < kColumns; ++c)
             s.data(c, track, i) = base + 100 * c + i;
-}
-
-// Two full cycles 0 -> 0.5 -> -0.5 -> 0 V in 0.1 V steps: boundaries 0, 20, 40.
-void fillTwoCycles(TrackStore &s, int track)
-{
-    TrackHeader &h = s[track];
-    h.Mode = ModeCV;
-    h.V1st = 0;
-    h.V2nd = 0.5;
-    h.V3rd = -0.5;
-    int n = 0;
-    auto add = [&](int tenths) {
-        s.data(0, track, n) = tenths / 10.0;
-        s.data(1, track, n) = 1e-6 * n;
-        ++n;
-    };
-    add(0);
-    for (int c = 0; c < 2; ++c) {
-        for (int k = 1; k <= 5; ++k)
-            add(k);
-        for (int k = 4; k >= -5; --k)
-            add(k);
-        for (int k = -4; k <= 0; ++k)
-            add(k);
-    }
-    h.pnum = n;
 }
 
 struct EditTracks : ::testing::Test {

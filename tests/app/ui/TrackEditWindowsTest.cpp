@@ -3,6 +3,7 @@
 #include "app/ui/frmEditTracks.h"
 #include "canvas/QtApp.h"
 #include "plot/PlotRanges.h"
+#include "tracks/EditFixtures.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,47 +18,7 @@
 #include <memory>
 
 using namespace tervo;
-
-namespace {
-
-std::unique_ptr<TrackStore> emptyStore()
-{
-    auto s = std::make_unique<TrackStore>();
-    for (int t = 0; t < kTrackSlots; ++t)
-        s->ClearTrack(t);
-    return s;
-}
-
-// Two cycles 0 -> 0.5 -> -0.5 -> 0 V; the current follows the potential.
-void fillTwoCycles(TrackStore &s, int track)
-{
-    TrackHeader &h = s[track];
-    h.Mode = ModeCV;
-    h.V2nd = 0.5;
-    h.V3rd = -0.5;
-    h.Vxmin = -0.5;
-    h.Vxmax = 0.5;
-    h.Vymin = -1e-5;
-    h.Vymax = 1e-5;
-    int n = 0;
-    auto add = [&](int tenths) {
-        s.data(0, track, n) = tenths / 10.0;
-        s.data(1, track, n) = tenths * 2e-6;
-        ++n;
-    };
-    add(0);
-    for (int c = 0; c < 2; ++c) {
-        for (int k = 1; k <= 5; ++k)
-            add(k);
-        for (int k = 4; k >= -5; --k)
-            add(k);
-        for (int k = -4; k <= 0; ++k)
-            add(k);
-    }
-    h.pnum = n;
-}
-
-} // namespace
+using namespace tervo::testing;
 
 TEST(EditTracksWindow, ArrowsTitlesAndButtons)
 {
