@@ -7,6 +7,8 @@
 #include "analysis/ui/frmKoutecky_Levich.h"
 #include "analysis/ui/frmO2Reduction.h"
 #include "analysis/ui/frmTafelAnalyzer.h"
+#include "app/ui/frmEditATrack.h"
+#include "app/ui/frmEditTracks.h"
 #include "canvas/KurvexControl.h"
 #include "devices/AdjustRpmController.h"
 #include "devices/Instruments.h"
@@ -18,6 +20,9 @@
 #include "devices/ui/frmSimRig.h"
 #include "frmControlPanel.h"
 #include "frmProgressWindow.h"
+#include "importing/TrackSearch.h"
+#include "importing/ui/frmImportTrack.h"
+#include "importing/ui/frmSearchTrack.h"
 #include "measure/CVModel.h"
 #include "measure/MultipotentiostatModel.h"
 #include "measure/PSModel.h"
@@ -30,6 +35,7 @@
 #include "measure/ui/frmMeasureRPMvsj.h"
 #include "measure/ui/frmMultipotentiostat.h"
 #include "measure/ui/frmPotentialStep.h"
+#include "plot/PlotRanges.h"
 #include "plot/TrackPreview.h"
 #include "plot/frmGraph.h"
 #include "processing/FFTFilter.h"
@@ -41,6 +47,7 @@
 #include "processing/ui/frmSmoothing.h"
 #include "processing/ui/frmSpecialCopy.h"
 #include "state/AppState.h"
+#include "tracks/TrackEditing.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -254,6 +261,50 @@ int main(int argc, char *argv[])
     AdjustRpmController adjustRpm(instruments, prompts, folder);
     frmAdjustRPM adjustWindow(adjustRpm);
     main.setWindowOpener(QStringLiteral("Adjust RPM"), [&] { adjustWindow.openWindow(); });
+
+    // Editing the track list and single tracks, import and search; each window is made the
+    // first time it is asked for. A changed track is shown again in the main window.
+    auto showEditedTrack = [&] { main.ShowDataInfo(state.store.CurrentTrack); };
+    EditTracksController editTracks(state.store, prompts);
+    editTracks.changed = showEditedTrack;
+    std::unique_ptr<frmEditTracks> editTracksWindow;
+    main.setWindowOpener(QStringLiteral("Edit Tracks"), [&] {
+        if (!editTracksWindow)
+            editTracksWindow = std::make_unique<frmEditTracks>(editTracks);
+        showWindow(*editTracksWindow);
+    });
+    std::unique_ptr<frmReplaceTitle> replaceWindow;
+    main.setWindowOpener(QStringLiteral("Replace words in each title"), [&] {
+        if (!replaceWindow)
+            replaceWindow = std::make_unique<frmReplaceTitle>(state.store, showEditedTrack);
+        showWindow(*replaceWindow);
+    });
+    TrackEditor trackEditor(state.store, prompts, CycleBoundaries);
+    trackEditor.changed = showEditedTrack;
+    std::unique_ptr<frmEditATrack> editorWindow;
+    main.setWindowOpener(QStringLiteral("Edit a Track"), [&] {
+        if (!editorWindow)
+            editorWindow = std::make_unique<frmEditATrack>(trackEditor, state.store);
+        showWindow(*editorWindow);
+    });
+    ImportTrackController importer(state.store, prompts);
+    importer.showTrack = [&main](int track) { main.ShowDataInfo(track); };
+    std::unique_ptr<frmImportTrack> importWindow;
+    main.setWindowOpener(QStringLiteral("Import Track"), [&] {
+        if (!importWindow)
+            importWindow = std::make_unique<frmImportTrack>(
+                importer, state.store, [&state] { return state.settings.PrevGraphDrawSetting; },
+                QDir::currentPath());
+        showWindow(*importWindow);
+    });
+    SearchTrackController searcher(state.store, prompts);
+    searcher.showTrack = [&main](int track) { main.ShowDataInfo(track); };
+    std::unique_ptr<frmSearchTrack> searchWindow;
+    main.setWindowOpener(QStringLiteral("Search Track"), [&] {
+        if (!searchWindow)
+            searchWindow = std::make_unique<frmSearchTrack>(searcher, QDir::currentPath());
+        showWindow(*searchWindow);
+    });
 
     // The simulated rig's own window: the cell and the potentiostat's front panel.
     std::unique_ptr<sim::SimPanelController> panel;
