@@ -173,17 +173,39 @@ ReadResult readForeignBytes(const QByteArray &bytes, const QString &path)
                                   "open it with File > Open")};
         return r;
     }
+    ReadResult r;
     switch (*format) {
     case Format::ECLab:
-        return readEcLab(bytes, path);
+        r = readEcLab(bytes, path);
+        break;
     case Format::Gamry:
-        return readGamry(bytes, path);
+        r = readGamry(bytes, path);
+        break;
     case Format::CHI:
-        return readChi(bytes, path);
+        r = readChi(bytes, path);
+        break;
     case Format::Delimited:
+        r = readDelimited(bytes, path);
         break;
     }
-    return readDelimited(bytes, path);
+    if (r.file) {
+        r.file->rpm = rpmFromFileName(path);
+        if (r.file->rpm > 0 && r.file->mode == ModeCV)
+            r.file->mode = ModeRDE;
+    }
+    return r;
+}
+
+QString thinningNote(const ForeignFile &file)
+{
+    if (file.rows() <= kMaxPoints)
+        return QString();
+    const QString head =
+        QStringLiteral("%1 rows; a track holds %2 points: ").arg(file.rows()).arg(kMaxPoints);
+    if (file.thinning == Thinning::First)
+        return head + QStringLiteral("the first %1 rows are kept").arg(kMaxPoints);
+    return head +
+           QStringLiteral("one row in %1 is kept (%2 points)").arg(file.step()).arg(file.points());
 }
 
 ReadResult readForeignFile(const QString &path)
@@ -226,6 +248,25 @@ double rpmFromFileName(const QString &path)
                                         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = rpm.match(QFileInfo(path).fileName());
     return m.hasMatch() ? m.captured(1).toDouble() : 0;
+}
+
+void setMode(ForeignFile &file, int mode)
+{
+    file.mode = mode;
+    const int wanted = static_cast<int>(mode == ModePS ? Quantity::Time : Quantity::Potential);
+    if (quantityOf(file.xUnit) == wanted)
+        return;
+    for (std::size_t c = 0; c < file.columns.size(); ++c) {
+        if (quantityOf(file.columns[c].unit) == wanted) {
+            file.x = static_cast<int>(c);
+            file.xUnit = file.columns[c].unit;
+            return;
+        }
+    }
+    const bool known = file.x >= 0 && file.x < static_cast<int>(file.columns.size()) &&
+                       !file.columns[static_cast<std::size_t>(file.x)].unit.isEmpty();
+    if (!known)
+        file.xUnit = mode == ModePS ? QStringLiteral("s") : QStringLiteral("V");
 }
 
 std::optional<ReadError> checkChoices(const ForeignFile &file)

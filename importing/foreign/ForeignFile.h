@@ -87,7 +87,8 @@ struct ReadResult {
 };
 
 // Detects the format from the first lines and reads the file. Never throws; a file that does
-// not read gives the line and what was expected there.
+// not read gives the line and what was expected there. A rotation rate in the file name
+// pre-fills the rate and makes a voltammogram an RDE track.
 ReadResult readForeignFile(const QString &path);
 ReadResult readForeignBytes(const QByteArray &bytes, const QString &path);
 std::optional<Format> detectFormat(const QByteArray &bytes);
@@ -98,10 +99,17 @@ ReadResult readGamry(const QByteArray &bytes, const QString &path);
 ReadResult readChi(const QByteArray &bytes, const QString &path);
 ReadResult readDelimited(const QByteArray &bytes, const QString &path);
 
+// What a track-sized cut of a long file keeps, for the operator; empty when the file fits.
+QString thinningNote(const ForeignFile &file);
+
 // Mode for a technique name (CV, LSV, CHRONOA, "Amperometric i-t Curve", ...), 0 when unknown.
 int modeForTechnique(const QString &technique);
 // A rotation rate written in a file name ("ORR-1225RPM-2.txt"), 0 when none.
 double rpmFromFileName(const QString &path);
+
+// Changes the mode and, when x no longer fits it (potential for CV and RDE, time for PS), moves
+// x to a column that does, or gives a column without a unit the mode's unit.
+void setMode(ForeignFile &file, int mode);
 
 // Why the choices cannot make a track (a column that is not numeric, a unit that does not
 // fit), or nothing.

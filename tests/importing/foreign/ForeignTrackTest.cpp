@@ -91,8 +91,13 @@ TEST(ForeignTrack, FlipAndUnitChoicesAreChecked)
     ForeignFile f = readOk(data("tsv-time-current.txt"));
     f.mode = ModePS;
     EXPECT_TRUE(checkChoices(f).has_value()); // x still in V
-    f.xUnit = QStringLiteral("s");
+    setMode(f, ModePS);                       // a column without a unit takes the mode's
+    EXPECT_EQ(f.xUnit, QStringLiteral("s"));
     EXPECT_FALSE(checkChoices(f).has_value());
+    // A potential sweep read as a transient moves x to the time column.
+    ForeignFile cv = readOk(data("eclab-cv.mpt"));
+    setMode(cv, ModePS);
+    EXPECT_EQ(cv.columns[static_cast<std::size_t>(cv.x)].title, QStringLiteral("time/s"));
     f.yUnit = QStringLiteral("V");
     EXPECT_TRUE(checkChoices(f)->expected.contains(QLatin1String("current unit")));
     f.yUnit = QStringLiteral("nA");
@@ -125,6 +130,7 @@ TEST(ForeignTrack, LongFilesOfferTheFirstPointsOrEveryKth)
     ASSERT_EQ(f.rows(), 25000);
     auto store = emptyStore();
     EXPECT_EQ(f.step(), 2);
+    EXPECT_TRUE(thinningNote(f).contains(QLatin1String("one row in 2")));
     EXPECT_EQ(writeTrack(*store, 1, f), 12500);
     EXPECT_DOUBLE_EQ(store->data(0, 1, 12499), 24998 * 1e-4);
     f.thinning = Thinning::First;
