@@ -13,6 +13,7 @@
 #include "devices/ui/frmSimRig.h"
 #include "frmControlPanel.h"
 #include "frmProgressWindow.h"
+#include "importing/foreign/ui/frmImportForeign.h"
 #include "measure/CVModel.h"
 #include "measure/MultipotentiostatModel.h"
 #include "measure/PSModel.h"
@@ -167,6 +168,20 @@ int main(int argc, char *argv[])
     AdjustRpmController adjustRpm(instruments, prompts, folder);
     frmAdjustRPM adjustWindow(adjustRpm);
     main.setWindowOpener(QStringLiteral("Adjust RPM"), [&] { adjustWindow.openWindow(); });
+
+    // Exports of other instruments: the menu entry asks for files, a drop brings them.
+    foreign::ForeignImportController foreignImport(state.store, prompts, &userSettings);
+    frmImportForeign foreignWindow(foreignImport);
+    QObject::connect(&foreignImport, &foreign::ForeignImportController::trackWritten, &main,
+                     [&main](int track) { main.ShowDataInfo(track); });
+    main.setWindowOpener(QStringLiteral("Import from other instrument…"), [&] {
+        foreignImport.setStartTrack(state.store.CurrentTrack);
+        foreignWindow.chooseFiles();
+    });
+    main.setDropHandler([&](const QStringList &paths) {
+        foreignImport.setStartTrack(state.store.CurrentTrack);
+        foreignWindow.openWith(paths);
+    });
 
     // The simulated rig's own window: the cell and the potentiostat's front panel.
     std::unique_ptr<sim::SimPanelController> panel;
