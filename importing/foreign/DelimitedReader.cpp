@@ -22,6 +22,9 @@ struct Line {
     int number;
 };
 
+// Exports put their data within the first thousand lines; the search stops there.
+constexpr std::size_t kMaxHeaderLines = 1000;
+
 // ' ' stands for runs of blanks and tabs.
 constexpr char kSeparators[] = {'\t', ';', ',', ' '};
 
@@ -55,10 +58,10 @@ struct Layout {
 
 // Where the data begin with this separator: the first line from which five rows (or all that
 // remain before the last) hold the same number of values, two or more.
-std::optional<Layout> findData(const std::vector<Line> &lines, char separator)
+std::optional<Layout> findData(const std::vector<Line> &lines, char separator, std::size_t limit)
 {
     std::vector<std::string_view> fields;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i < std::min(limit, lines.size()); ++i) {
         const int n = numericCount(lines[i].text, separator, fields);
         if (n < 2)
             continue;
@@ -117,7 +120,9 @@ ReadResult readDelimited(const QByteArray &bytes, const QString &path)
     }
     std::optional<Layout> best;
     for (const char s : kSeparators) {
-        const std::optional<Layout> l = findData(lines, s);
+        // Another separator can only win with an earlier start.
+        const std::size_t limit = best ? best->start + 1 : kMaxHeaderLines;
+        const std::optional<Layout> l = findData(lines, s, limit);
         if (l && (!best || l->start < best->start ||
                   (l->start == best->start && l->count > best->count)))
             best = l;
