@@ -318,6 +318,12 @@ int writeTrack(TrackStore &store, int track, const ForeignFile &file)
         c1[i] = ys[r] * yf;
         c2[i] = 0;
     }
+    // Clearing keeps these for a re-measured track; an imported one must not inherit them.
+    h.ref = 0;
+    h.pH = 0;
+    h.Weight = 0;
+    h.DiskYscale = h.RingYscale = 0;
+    h.TimeRecording = 0;
     h.Mode = file.mode;
     h.Title = file.title;
     h.MeasTime = file.measTime;

@@ -62,6 +62,8 @@ TEST(ForeignTrack, CurrentsAreStoredInAmperesAndPotentialsInVolts)
 TEST(ForeignTrack, HeaderFieldsAndPlotRange)
 {
     auto store = emptyStore();
+    (*store)[5].ref = 2; // left by an earlier measurement in the slot
+    (*store)[5].pH = 13;
     ForeignFile f = readOk(data("gamry-cv.DTA"));
     f.mode = ModeRDE;
     f.rpm = 1225;
@@ -73,6 +75,8 @@ TEST(ForeignTrack, HeaderFieldsAndPlotRange)
     EXPECT_DOUBLE_EQ(h.Scanrate, 100);
     EXPECT_DOUBLE_EQ(h.RPM, 1225);
     EXPECT_DOUBLE_EQ(h.Area, 0.071);
+    EXPECT_EQ(h.ref, 0);
+    EXPECT_DOUBLE_EQ(h.pH, 0);
     EXPECT_DOUBLE_EQ(h.V2nd, 0.5);
     EXPECT_DOUBLE_EQ(h.Vxmin, 0);
     EXPECT_DOUBLE_EQ(h.Vxmax, 0.5);
