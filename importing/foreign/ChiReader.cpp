@@ -94,7 +94,7 @@ ReadResult readChi(const QByteArray &bytes, const QString &path)
     const int titleLine = lines.lineNumber();
     std::vector<std::string_view> fields;
     for (Column &c : f.columns)
-        c.values.reserve(static_cast<std::size_t>(bytes.size()) / 24);
+        c.values.reserve(static_cast<std::size_t>(bytes.size()) / (12 * f.columns.size()));
     while (lines.next(line)) {
         if (isBlank(line))
             continue;
