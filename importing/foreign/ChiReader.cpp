@@ -139,12 +139,13 @@ ReadResult readChi(const QByteArray &bytes, const QString &path)
                                                    f.columns[static_cast<std::size_t>(f.y)].values)
                                : 0;
     f.flipCurrent = convention < 0;
-    f.signNote = convention < 0 ? QStringLiteral("cathodic currents positive in the file (the "
-                                                 "loop runs that way); flipped to anodic positive")
+    f.signNote = convention < 0
+                     ? QStringLiteral("cathodic currents positive in the file (the loop runs "
+                                      "that way)")
                  : convention > 0
                      ? QStringLiteral("anodic currents positive in the file (the loop runs that "
-                                      "way); kept")
-                     : QStringLiteral("convention not told by the file; kept as recorded");
+                                      "way)")
+                     : QStringLiteral("convention not told by the file");
     ReadResult r;
     r.file = std::move(f);
     return r;

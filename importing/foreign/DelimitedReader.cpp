@@ -185,7 +185,7 @@ ReadResult readDelimited(const QByteArray &bytes, const QString &path)
         f.xUnit = f.mode == ModePS ? QStringLiteral("s") : QStringLiteral("V");
     if (f.yUnit.isEmpty() || !yUnitNames().contains(f.yUnit))
         f.yUnit = QStringLiteral("A");
-    f.signNote = QStringLiteral("anodic currents positive assumed; kept as recorded");
+    f.signNote = QStringLiteral("anodic currents positive assumed");
     ReadResult r;
     r.file = std::move(f);
     return r;

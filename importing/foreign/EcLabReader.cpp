@@ -146,7 +146,7 @@ ReadResult readEcLab(const QByteArray &bytes, const QString &path)
                 .arg(f.mode == ModePS ? QStringLiteral("time") : QStringLiteral("potential")));
     f.xUnit = f.columns[static_cast<std::size_t>(f.x)].unit;
     f.yUnit = f.columns[static_cast<std::size_t>(f.y)].unit;
-    f.signNote = QStringLiteral("anodic currents positive, as recorded");
+    f.signNote = QStringLiteral("anodic currents positive");
     ReadResult r;
     r.file = std::move(f);
     return r;

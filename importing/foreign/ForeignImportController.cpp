@@ -156,7 +156,8 @@ QStringList ForeignImportController::summary(int index) const
                       f.mode == ModePS ? QStringLiteral("s") : QStringLiteral("V"))
           << QStringLiteral("Points: %1").arg(f.points())
           << QStringLiteral("Current sign: ") + f.signNote +
-                 (f.flipCurrent ? QStringLiteral(" (flipped)") : QString());
+                 (f.flipCurrent ? QStringLiteral("; stored flipped")
+                                : QStringLiteral("; stored as recorded"));
     if (const QString note = thinningNote(f); !note.isEmpty())
         lines << note;
     return lines;

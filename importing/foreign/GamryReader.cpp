@@ -174,7 +174,7 @@ ReadResult readGamry(const QByteArray &bytes, const QString &path)
         f.xUnit = f.mode == ModePS ? QStringLiteral("s") : QStringLiteral("V");
     if (f.yUnit.isEmpty())
         f.yUnit = QStringLiteral("A");
-    f.signNote = QStringLiteral("anodic currents positive, as recorded");
+    f.signNote = QStringLiteral("anodic currents positive");
     ReadResult r;
     r.file = std::move(f);
     return r;

@@ -120,7 +120,7 @@ TEST(ForeignReaders, ChiSignConventionFromTheLoop)
 {
     const ForeignFile cathodic = readOk("chi-cv.txt");
     EXPECT_TRUE(cathodic.flipCurrent);
-    EXPECT_TRUE(cathodic.signNote.contains(QLatin1String("flipped")));
+    EXPECT_TRUE(cathodic.signNote.startsWith(QLatin1String("cathodic")));
     const ForeignFile anodic = readOk("chi-cv-charge.txt");
     EXPECT_FALSE(anodic.flipCurrent);
     // A transient has no loop: the sign stays as recorded.

@@ -43,6 +43,7 @@ TEST(ImportForeignView, ShowsWhatWasDetectedAndForwardsChoices)
     EXPECT_TRUE(window.lblSummary->text().contains(QStringLiteral("CH Instruments text export")));
     EXPECT_TRUE(window.lblSummary->text().contains(QStringLiteral("Points: 11")));
     EXPECT_TRUE(window.chkFlip->isChecked());
+    EXPECT_TRUE(window.lblSummary->text().contains(QStringLiteral("stored flipped")));
     EXPECT_EQ(window.grdPreview->columnCount(), 2);
     EXPECT_FALSE(window.cbxThinning->isEnabled());
 
