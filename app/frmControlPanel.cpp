@@ -43,6 +43,17 @@ QString droppedTrackFile(const QMimeData *mime)
     return QString();
 }
 
+// The local files among dropped URLs.
+QStringList droppedLocalFiles(const QMimeData *mime)
+{
+    QStringList paths;
+    if (mime && mime->hasUrls())
+        for (const QUrl &url : mime->urls())
+            if (url.isLocalFile())
+                paths << url.toLocalFile();
+    return paths;
+}
+
 } // namespace
 
 frmControlPanel::frmControlPanel(ControlPanelController &controller, QWidget *parent)
@@ -243,6 +254,7 @@ void frmControlPanel::buildMenus()
     file->addSeparator();
     addEntry(file, QStringLiteral("Import Track"));
     addEntry(file, QStringLiteral("Search Track"));
+    addEntry(file, QStringLiteral("Import from other instrument…"));
     file->addSeparator();
     m_recentMenu = file->addMenu(QStringLiteral("Recent Files"));
     m_recentMenu->setObjectName(QStringLiteral("mnuRecentFiles"));
@@ -404,17 +416,29 @@ void frmControlPanel::closeEvent(QCloseEvent *event)
     emit closed();
 }
 
+void frmControlPanel::setDropHandler(std::function<void(const QStringList &)> handler)
+{
+    m_dropHandler = std::move(handler);
+}
+
 void frmControlPanel::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!droppedTrackFile(event->mimeData()).isEmpty())
+    if (!droppedTrackFile(event->mimeData()).isEmpty() ||
+        (m_dropHandler && !droppedLocalFiles(event->mimeData()).isEmpty()))
         event->acceptProposedAction();
 }
 
 void frmControlPanel::dropEvent(QDropEvent *event)
 {
     const QString path = droppedTrackFile(event->mimeData());
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        const QStringList others = droppedLocalFiles(event->mimeData());
+        if (!m_dropHandler || others.isEmpty())
+            return;
+        event->acceptProposedAction();
+        m_dropHandler(others);
         return;
+    }
     event->acceptProposedAction();
     m_controller.openPath(path);
 }

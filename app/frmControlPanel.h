@@ -44,6 +44,10 @@ public:
     QAction *addExtraEntry(const QString &menuName, const QString &caption,
                            std::function<void()> opener);
 
+    // Dropped local files that are not track files go to handler (the import of other
+    // instruments' exports); without one only track files are taken.
+    void setDropHandler(std::function<void(const QStringList &paths)> handler);
+
     // The preview: canvas goes into the host area and draw is run for every track shown.
     void setPreview(QWidget *canvas, std::function<void(int track)> draw);
     QWidget *previewHost() const { return PrevGraph; }
@@ -84,6 +88,7 @@ private:
     int m_editRow = -1;
     int m_shownTrack = -1;
     std::function<void(int)> m_drawPreview;
+    std::function<void(const QStringList &)> m_dropHandler;
     QPointer<QWidget> m_previewCanvas;
     // Redraws the preview once after a run of resizes.
     QTimer m_previewRedraw;

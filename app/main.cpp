@@ -21,6 +21,7 @@
 #include "frmControlPanel.h"
 #include "frmProgressWindow.h"
 #include "importing/TrackSearch.h"
+#include "importing/foreign/ui/frmImportForeign.h"
 #include "importing/ui/frmImportTrack.h"
 #include "importing/ui/frmSearchTrack.h"
 #include "measure/CVModel.h"
@@ -304,6 +305,20 @@ int main(int argc, char *argv[])
         if (!searchWindow)
             searchWindow = std::make_unique<frmSearchTrack>(searcher, QDir::currentPath());
         showWindow(*searchWindow);
+    });
+
+    // Exports of other instruments: the menu entry asks for files, a drop brings them.
+    foreign::ForeignImportController foreignImport(state.store, prompts, &userSettings);
+    frmImportForeign foreignWindow(foreignImport);
+    QObject::connect(&foreignImport, &foreign::ForeignImportController::trackWritten, &main,
+                     [&main](int track) { main.ShowDataInfo(track); });
+    main.setWindowOpener(QStringLiteral("Import from other instrument…"), [&] {
+        foreignImport.setStartTrack(state.store.CurrentTrack);
+        foreignWindow.chooseFiles();
+    });
+    main.setDropHandler([&](const QStringList &paths) {
+        foreignImport.setStartTrack(state.store.CurrentTrack);
+        foreignWindow.openWith(paths);
     });
 
     // The simulated rig's own window: the cell and the potentiostat's front panel.

@@ -246,6 +246,23 @@ TEST_F(MainWindow, DroppedTrackFileOpens)
     EXPECT_FALSE(refused.isAccepted());
 }
 
+TEST_F(MainWindow, DroppedExportsOfOtherInstrumentsGoToTheDropHandler)
+{
+    QStringList received;
+    window->setDropHandler([&](const QStringList &paths) { received = paths; });
+    const QString run = QDir(dir.path()).filePath(QStringLiteral("run.mpt"));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(run)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    EXPECT_EQ(received, QStringList{run});
+    EXPECT_FALSE(window->menuEntry(QStringLiteral("Import from other instrument…"))->isEnabled());
+}
+
 TEST_F(MainWindow, SettingsWindowWritesSettingsAndCloseSavesThem)
 {
     window->menuEntry(QStringLiteral("Settings"))->trigger();
