@@ -29,6 +29,7 @@ public:
     // Opens the boards in order; on a failure the window's message is shown and false returned
     // (the window then closes). On success the monitor timer runs.
     bool open();
+    bool isOpen() const { return m_opened; }
     // One timer tick: the monitor or the measuring step. The timer is off while it works.
     void tick();
     // The Start button; refused while another run is in progress anywhere.

@@ -164,7 +164,8 @@ void MeasureWindow::showEvent(QShowEvent *event)
     if (m_open)
         return;
     m_open = true;
-    if (!m_model.open()) {
+    // A macro may have opened the model without showing the window.
+    if (!m_model.isOpen() && !m_model.open()) {
         // A board that fails to open closes the window again.
         m_open = false;
         QTimer::singleShot(0, this, &QWidget::hide);
