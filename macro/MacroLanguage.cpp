@@ -194,7 +194,10 @@ const MacroCommand *findMacroCommand(QStringView name)
     return nullptr;
 }
 
-MacroLine parseMacroLine(QStringView line, int lineNumber)
+namespace {
+
+// withText false only checks: the texts of the arguments are not built.
+MacroLine parseLine(QStringView line, int lineNumber, bool withText)
 {
     // Only spaces are trimmed: a tab stays part of the command and makes it unknown.
     qsizetype begin = 0, end = line.size();
@@ -255,21 +258,31 @@ MacroLine parseMacroLine(QStringView line, int lineNumber)
             number = parseDecimal(word);
             break;
         case A::Text:
-            r.text = word.toString();
+            if (withText)
+                r.text = word.toString();
             break;
         case A::NumberText:
             number = parseDecimal(word);
-            r.text = formatGeneral(number);
+            if (withText)
+                r.text = formatGeneral(number);
             break;
         case A::Words:
             // Words 1..n joined by single spaces are the rest of the line, empty words included.
-            r.text = line.sliced(words[0].size() + 1).toString();
+            if (withText)
+                r.text = line.sliced(words[0].size() + 1).toString();
             break;
         }
     }
     r.kind = MacroLine::Command;
     r.command = c;
     return r;
+}
+
+} // namespace
+
+MacroLine parseMacroLine(QStringView line, int lineNumber)
+{
+    return parseLine(line, lineNumber, true);
 }
 
 QStringList splitMacroLines(const QString &text)
@@ -281,7 +294,7 @@ int checkMacro(const QStringList &lines, QString *message)
 {
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
-        MacroLine l = parseMacroLine(lines[i], n);
+        MacroLine l = parseLine(lines[i], n, false);
         if (l.kind == MacroLine::Error) {
             if (message)
                 *message = l.error;
