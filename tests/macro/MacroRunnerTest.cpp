@@ -138,6 +138,20 @@ TEST(MacroRunner, FastSeriesOnTheSimulatedRigFillsTheTracks)
     EXPECT_FALSE(m.rig.app->MeasurementRunning);
 }
 
+TEST(MacroRunner, CvfLinesDriveTheSecondWindowOnly)
+{
+    MacroRig m;
+    m.run("CV.Title first|CV.Repeat 2|CVF.RecordTrack 4|CVF.Title second|CVF.Repeat 5|"
+          "CVF.SamplingRate 10|CVF.Voltage 0 0.05 0|CVF.RetainTime 0|CVF.Start");
+    ASSERT_TRUE(m.driver->runToEnd());
+    EXPECT_EQ(m.cv->titleField, "first");
+    EXPECT_EQ(m.cv->fields.cycles, 2);
+    EXPECT_EQ(m.cvf->fields.cycles, 5);
+    EXPECT_EQ(m.rig.app->store[4].Mode, ModeCV);
+    EXPECT_EQ(m.rig.app->store[4].Title, "second");
+    EXPECT_EQ(m.cv->state(), MeasurementModel::Monitor);
+}
+
 TEST(MacroRunner, TheLastLineStartingAMeasurementEndsTheRunAtOnce)
 {
     MacroRig m;

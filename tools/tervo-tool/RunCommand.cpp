@@ -182,6 +182,8 @@ int runMacro(const QStringList &args)
                 loop.quit();
         };
         QObject::connect(&runner, &MacroRunner::finished, &loop, check, Qt::QueuedConnection);
+        // A Wait on the last line ends with its countdown, after the run.
+        QObject::connect(&runner, &MacroRunner::statusChanged, &loop, check, Qt::QueuedConnection);
         for (MeasurementModel *m : models)
             QObject::connect(m, &MeasurementModel::changed, &loop, check, Qt::QueuedConnection);
         QTimer::singleShot(0, &loop, [&] {
