@@ -119,4 +119,10 @@ void SettingsController::setSoundFile(const QString &path)
     m_settings.SoundFileName = path;
 }
 
+void SettingsController::setMailPort(const QString &text)
+{
+    const double port = parseDecimal(text);
+    m_settings.MailPort = port >= 1 && port <= 65535 ? roundHalfEven(port) : 25;
+}
+
 } // namespace tervo

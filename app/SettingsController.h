@@ -40,6 +40,13 @@ public:
     void choosePowerControl(int index);
     void chooseDrawMethod(int index);
     void setSoundFile(const QString &path);
+    // The SMTP server of the macros' Mail.Send. A port outside 1..65535 is the SMTP port 25.
+    void setMailServer(const QString &host) { m_settings.MailServer = host.trimmed(); }
+    void setMailPort(const QString &text);
+    void setMailFrom(const QString &address) { m_settings.MailFrom = address.trimmed(); }
+    void setMailStartTLS(bool on) { m_settings.MailStartTLS = on ? 1 : 0; }
+    void setMailUser(const QString &user) { m_settings.MailUser = user; }
+    void setMailPassword(const QString &password) { m_settings.MailPassword = password; }
 
 private:
     Settings &m_settings;

@@ -132,6 +132,26 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
                     opnDrawMethod, QStringLiteral("opnDrawMethod"));
     rightColumn->addWidget(draw);
 
+    // The mail server of the macros; the password is shown as dots only.
+    auto *mail = new QGroupBox(QStringLiteral("Mail Server (SMTP)"), this);
+    auto *mailForm = new QFormLayout(mail);
+    const auto mailField = [mail, mailForm](const QString &caption, const char *name) {
+        auto *edit = new QLineEdit(mail);
+        edit->setObjectName(QString::fromLatin1(name));
+        mailForm->addRow(caption, edit);
+        return edit;
+    };
+    txtMailServer = mailField(QStringLiteral("Server:"), "txtMailServer");
+    txtMailPort = mailField(QStringLiteral("Port:"), "txtMailPort");
+    txtMailFrom = mailField(QStringLiteral("Sender:"), "txtMailFrom");
+    chkMailStartTLS = new QCheckBox(QStringLiteral("STARTTLS"), mail);
+    chkMailStartTLS->setObjectName(QStringLiteral("chkMailStartTLS"));
+    mailForm->addRow(QString(), chkMailStartTLS);
+    txtMailUser = mailField(QStringLiteral("User:"), "txtMailUser");
+    txtMailPassword = mailField(QStringLiteral("Password:"), "txtMailPassword");
+    txtMailPassword->setEchoMode(QLineEdit::Password);
+    leftColumn->addWidget(mail);
+
     leftColumn->addStretch(1);
     rightColumn->addStretch(1);
 
@@ -180,6 +200,20 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
             [this](int id) { m_controller.chooseDrawMethod(id); });
     connect(txtSoundFileName, &QLineEdit::textEdited, this,
             [this](const QString &t) { m_controller.setSoundFile(t); });
+    connect(txtMailServer, &QLineEdit::textEdited, this,
+            [this](const QString &t) { m_controller.setMailServer(t); });
+    connect(txtMailPort, &QLineEdit::editingFinished, this, [this] {
+        m_controller.setMailPort(txtMailPort->text());
+        txtMailPort->setText(QString::number(m_controller.settings().MailPort));
+    });
+    connect(txtMailFrom, &QLineEdit::textEdited, this,
+            [this](const QString &t) { m_controller.setMailFrom(t); });
+    connect(chkMailStartTLS, &QCheckBox::clicked, this,
+            [this](bool on) { m_controller.setMailStartTLS(on); });
+    connect(txtMailUser, &QLineEdit::textEdited, this,
+            [this](const QString &t) { m_controller.setMailUser(t); });
+    connect(txtMailPassword, &QLineEdit::textEdited, this,
+            [this](const QString &t) { m_controller.setMailPassword(t); });
     connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
 
     loadControls();
@@ -198,6 +232,12 @@ void frmSettings::loadControls()
     txtRPMvsVoltageFile->setText(s.RPMvsVoltageFile);
     check(opnPowerControl, s.PowerControl);
     chkDynamicRange->setChecked(s.DynamicRange != 0);
+    txtMailServer->setText(s.MailServer);
+    txtMailPort->setText(QString::number(s.MailPort));
+    txtMailFrom->setText(s.MailFrom);
+    chkMailStartTLS->setChecked(s.MailStartTLS != 0);
+    txtMailUser->setText(s.MailUser);
+    txtMailPassword->setText(s.MailPassword);
 }
 
 void frmSettings::showEvent(QShowEvent *event)

@@ -35,6 +35,12 @@ public:
     QButtonGroup *opnPowerControl = nullptr;
     QButtonGroup *opnDrawMethod = nullptr;
     QLineEdit *txtSoundFileName = nullptr;
+    QLineEdit *txtMailServer = nullptr;
+    QLineEdit *txtMailPort = nullptr;
+    QLineEdit *txtMailFrom = nullptr;
+    QCheckBox *chkMailStartTLS = nullptr;
+    QLineEdit *txtMailUser = nullptr;
+    QLineEdit *txtMailPassword = nullptr;
     QPushButton *cmdOK = nullptr;
 
 protected:

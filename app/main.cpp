@@ -24,6 +24,9 @@
 #include "importing/foreign/ui/frmImportForeign.h"
 #include "importing/ui/frmImportTrack.h"
 #include "importing/ui/frmSearchTrack.h"
+#include "macro/MacroRunner.h"
+#include "macro/SmtpMailSender.h"
+#include "macro/ui/frmMacro.h"
 #include "measure/CVModel.h"
 #include "measure/MultipotentiostatModel.h"
 #include "measure/PSModel.h"
@@ -182,8 +185,13 @@ int main(int argc, char *argv[])
     MultipotentiostatModel multiModel(measure);
     frmMultipotentiostat multiWindow(multiModel);
     main.setWindowOpener(QStringLiteral("Multipotentiostat"), [&] { showWindow(multiWindow); });
-    MeasurementModel *const measurements[] = {&cvModel, &rdeModel, &psModel, &rpmModel,
-                                              &multiModel};
+    // The second, independent CV window that the macros' CVF commands drive.
+    CVModel cvfModel(measure);
+    frmMeasureCV cvfWindow(cvfModel);
+    cvfWindow.setWindowTitle(QStringLiteral("CV Meaurement (CVF)"));
+    cvfWindow.setObjectName(QStringLiteral("frmMeasureCVF"));
+    MeasurementModel *const measurements[] = {&cvModel,  &rdeModel,   &psModel,
+                                              &rpmModel, &multiModel, &cvfModel};
 
     // Processing: the FFT filter exists from start-up, the others from their first use.
     auto showCurrent = [&main, &state](int) { main.ShowDataInfo(state.store.CurrentTrack); };
@@ -320,6 +328,37 @@ int main(int argc, char *argv[])
         foreignImport.setStartTrack(state.store.CurrentTrack);
         foreignWindow.openWith(paths);
     });
+    // The macro editor drives the measurement windows through their models.
+    const std::pair<MeasurementModel *, QWidget *> macroWindows[] = {{&cvModel, &cvWindow},
+                                                                     {&cvfModel, &cvfWindow},
+                                                                     {&rdeModel, &rdeWindow},
+                                                                     {&psModel, &psWindow},
+                                                                     {&rpmModel, &rpmWindow}};
+    const auto windowOf = [&macroWindows](MeasurementModel &m) -> QWidget * {
+        for (const auto &[model, window] : macroWindows)
+            if (model == &m)
+                return window;
+        return nullptr;
+    };
+    SmtpMailSender mail(state.settings);
+    MacroEnvironment macroEnv{state, instruments, sound};
+    macroEnv.cv = &cvModel;
+    macroEnv.cvf = &cvfModel;
+    macroEnv.rde = &rdeModel;
+    macroEnv.ps = &psModel;
+    macroEnv.rpmvsi = &rpmModel;
+    macroEnv.mail = &mail;
+    macroEnv.showWindow = [windowOf](MeasurementModel &m) { showWindow(*windowOf(m)); };
+    macroEnv.closeWindow = [windowOf](MeasurementModel &m) {
+        windowOf(m)->close();
+        // A window the macro opened without showing it has no close event.
+        if (m.isOpen())
+            m.closeWindow();
+    };
+    macroEnv.showPower = [&] { powerWindow.openWindow(); };
+    MacroRunner macroRunner(macroEnv);
+    frmMacro macroWindow(macroRunner, prompts);
+    main.setWindowOpener(QStringLiteral("Macro"), [&] { showWindow(macroWindow); });
 
     // The simulated rig's own window: the cell and the potentiostat's front panel.
     std::unique_ptr<sim::SimPanelController> panel;

@@ -153,6 +153,12 @@ const std::vector<K> &keysAfterLists()
         {"DABoard", &Settings::DABoard, none},
         {"RPMvsVoltageFile", &Settings::RPMvsVoltageFile, none},
         {"PowerControl", &Settings::PowerControl, 0},
+        {"MailServer", &Settings::MailServer, none, ""},
+        {"MailPort", &Settings::MailPort, 25},
+        {"MailFrom", &Settings::MailFrom, none, ""},
+        {"MailStartTLS", &Settings::MailStartTLS, 0},
+        {"MailUser", &Settings::MailUser, none, ""},
+        {"MailPassword", &Settings::MailPassword, none, ""},
     };
     return keys;
 }

@@ -78,6 +78,13 @@ struct Settings : BoardSettings {
 
     QString SoundFileName;
     std::int32_t PrevGraphDrawSetting = 0;
+    // The SMTP server of the macros' Mail.Send.
+    QString MailServer;
+    std::int32_t MailPort = 0;
+    QString MailFrom;
+    std::int16_t MailStartTLS = 0;
+    QString MailUser;
+    QString MailPassword;
 
     const CVSet &currentCV() const { return CV[static_cast<std::size_t>(CVNum)]; }
     CVSet &currentCV() { return CV[static_cast<std::size_t>(CVNum)]; }

@@ -72,3 +72,20 @@ TEST(SettingsDialog, ControlsWriteTheirSettingsAtOnce)
     EXPECT_EQ(s.RPMvsVoltageFile, QStringLiteral("/data/rpm.txt"));
     EXPECT_TRUE(p.messages.isEmpty());
 }
+
+TEST(SettingsDialog, MailServerFields)
+{
+    Settings s;
+    ScriptedPrompts p;
+    SettingsController c(s, p);
+    c.setMailServer(QStringLiteral(" smtp.lab.example "));
+    c.setMailFrom(QStringLiteral("tervo@lab.example"));
+    c.setMailStartTLS(true);
+    EXPECT_EQ(s.MailServer, "smtp.lab.example");
+    EXPECT_EQ(s.MailFrom, "tervo@lab.example");
+    EXPECT_EQ(s.MailStartTLS, 1);
+    for (const auto &[text, port] : {std::pair{"587", 587}, {"0", 25}, {"70000", 25}, {"x", 25}}) {
+        c.setMailPort(QString::fromLatin1(text));
+        EXPECT_EQ(s.MailPort, port) << text;
+    }
+}

@@ -78,6 +78,7 @@ struct MeasureRig {
     std::unique_ptr<sim::SimRig> rig;
     std::unique_ptr<CountingDask> dask;
     std::unique_ptr<test::FaultyLibraries> faults;
+    VendorLibraries libraries;
     std::unique_ptr<Instruments> instruments;
     MemoryClipboard clipboard;
     Graph monitor{clipboard};
@@ -95,7 +96,8 @@ struct MeasureRig {
         app->settings.SoundFileName = QStringLiteral("done.wav");
         rig = std::make_unique<sim::SimRig>(clock, 11);
         rig->wireStandard();
-        instruments = std::make_unique<Instruments>(app->settings, app->RpmTable, rig->libraries());
+        libraries = rig->libraries();
+        instruments = std::make_unique<Instruments>(app->settings, app->RpmTable, libraries);
         context = std::make_unique<MeasureContext>(
             MeasureContext{*app, *instruments, monitor, result, sound});
         context->now = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 30, 0)); };
@@ -124,12 +126,13 @@ struct MeasureRig {
     // Call before the model is made.
     void useFaults()
     {
-        faults = std::make_unique<test::FaultyLibraries>(rig->libraries());
+        faults = std::make_unique<test::FaultyLibraries>(libraries);
         rebuild(faults->libraries());
     }
 
     void rebuild(const VendorLibraries &libs)
     {
+        libraries = libs;
         instruments = std::make_unique<Instruments>(app->settings, app->RpmTable, libs);
         auto now = context->now;
         auto show = context->showTrack;

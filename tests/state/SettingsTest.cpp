@@ -69,7 +69,9 @@ TEST(Settings, WrittenFileReadsBackToTheSameValues)
     EXPECT_TRUE(text.contains("RingYScale= 1E-05 \r\n"));
     EXPECT_TRUE(text.contains("RPjV=-.25 \r\nMMAdch= 0 1 2 3 63 5"));
     EXPECT_TRUE(text.contains("MMScale= 1 .005 1 .005"));
-    EXPECT_TRUE(text.endsWith("PowerControl= 0 \r\n"));
+    // The mail server keys follow the original ones.
+    EXPECT_TRUE(text.endsWith("PowerControl= 0 \r\nMailServer=\r\nMailPort= 25 \r\nMailFrom=\r\n"
+                              "MailStartTLS= 0 \r\nMailUser=\r\nMailPassword=\r\n"));
     EXPECT_EQ(text.count("CVSetNum="), 6);
 
     AppState b(clock, prompts, dir.path());

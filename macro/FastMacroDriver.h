@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/Clock.h"
+
+#include <vector>
+
+namespace tervo {
+
+class MacroRunner;
+class MeasurementModel;
+
+// Runs a macro as fast as the computer can on a clock that jumps straight to the next due event:
+// a measuring window's next tick or the end of a Wait. Windows in the monitor state are not
+// ticked; nothing they show reaches a track.
+class FastMacroDriver {
+public:
+    FastMacroDriver(MacroRunner &runner, FakeMsClock &clock,
+                    std::vector<MeasurementModel *> models);
+
+    // Drives the run (already started) to its end and, with waitForMeasurement, on until the
+    // measurement its last line started has finished. False when it stalled: the running flag
+    // is held by something no tick or Wait will release.
+    bool runToEnd(bool waitForMeasurement = true);
+
+private:
+    MacroRunner &m_runner;
+    FakeMsClock &m_clock;
+    std::vector<MeasurementModel *> m_models;
+};
+
+} // namespace tervo

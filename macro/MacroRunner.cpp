@@ -1,0 +1,613 @@
+#include "MacroRunner.h"
+
+#include "devices/Instruments.h"
+#include "measure/CVModel.h"
+#include "measure/PSModel.h"
+#include "measure/RDEModel.h"
+#include "measure/RPMvsjModel.h"
+#include "state/AppState.h"
+
+#include <algorithm>
+
+namespace tervo {
+
+MacroRunner::MacroRunner(MacroEnvironment env, QObject *parent)
+    : QObject(parent), m_env(std::move(env))
+{
+    if (!m_env.showWindow)
+        m_env.showWindow = [](MeasurementModel &m) {
+            if (!m.isOpen())
+                m.open();
+        };
+    if (!m_env.closeWindow)
+        m_env.closeWindow = [](MeasurementModel &m) { m.closeWindow(); };
+    m_waitTimer.setSingleShot(true);
+    m_waitTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_waitTimer, &QTimer::timeout, this, &MacroRunner::waitTick);
+    m_pollTimer.setInterval(kPollMs);
+    connect(&m_pollTimer, &QTimer::timeout, this, &MacroRunner::advance);
+    // Every tick and the end of a run signal a change; the end of a measurement is seen at once.
+    for (MeasurementModel *m : std::initializer_list<MeasurementModel *>{
+             m_env.cv, m_env.cvf, m_env.rde, m_env.ps, m_env.rpmvsi})
+        if (m)
+            connect(m, &MeasurementModel::changed, this, &MacroRunner::requestAdvance);
+}
+
+MacroRunner::~MacroRunner() = default;
+
+void MacroRunner::setTimerDriven(bool driven)
+{
+    m_timerDriven = driven;
+    if (!driven) {
+        m_waitTimer.stop();
+        m_pollTimer.stop();
+    } else if (m_inWait) {
+        scheduleWaitTick();
+    }
+}
+
+bool MacroRunner::run(const QString &text)
+{
+    if (m_running)
+        return false;
+    Settings &s = m_env.app.settings;
+    // Board trouble is reported but does not stop the run.
+    if (s.DABoard > 0 && m_env.instruments.DAOpen() != 0)
+        m_env.app.prompts.message(QStringLiteral("DA Board Trouble!"));
+    if (s.GPIBControl > 0 && m_env.instruments.GPIBInit() != 0)
+        m_env.app.prompts.message(QStringLiteral("GPIB Trouble!"));
+    if (s.PowerControl >= 1 && m_env.showPower)
+        m_env.showPower();
+    m_stop = false;
+    m_running = true;
+    m_lines = splitMacroLines(text);
+    m_index = 0;
+    m_mail = MailMessage();
+    emit runningChanged(true);
+    advance();
+    return true;
+}
+
+void MacroRunner::stop()
+{
+    if (!m_running)
+        return;
+    m_stop = true;
+    if (m_inWait) {
+        m_waitTimer.stop();
+        m_inWait = false;
+        m_env.app.MeasurementRunning = false;
+    }
+    advance();
+}
+
+void MacroRunner::requestAdvance()
+{
+    // Queued: a model signals from inside its own tick, which must end before the next line
+    // may start or close that window.
+    if (!m_running || !m_timerDriven || m_inWait || m_advanceQueued)
+        return;
+    m_advanceQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_advanceQueued = false;
+            advance();
+        },
+        Qt::QueuedConnection);
+}
+
+void MacroRunner::advance()
+{
+    if (!m_running || m_inAdvance)
+        return;
+    m_inAdvance = true;
+    while (m_running) {
+        // Stop ends the run before another line is handled.
+        if (m_stop) {
+            std::int32_t zero = 0;
+            m_env.instruments.RpmSet(zero);
+            finish(Stopped);
+            break;
+        }
+        if (m_env.app.MeasurementRunning) {
+            if (m_timerDriven && !m_inWait && !m_pollTimer.isActive())
+                m_pollTimer.start();
+            break;
+        }
+        m_pollTimer.stop();
+        if (m_index >= m_lines.size()) {
+            finish(Completed);
+            break;
+        }
+        handleLine(m_index++);
+        // The run ends as soon as its last line has been handled, even when that line started
+        // a measurement: the measurement finishes on its own.
+        if (m_running && !m_stop && m_index >= m_lines.size()) {
+            finish(Completed);
+            break;
+        }
+    }
+    m_inAdvance = false;
+}
+
+void MacroRunner::handleLine(int index)
+{
+    emit lineStarted(index, m_lines[index]);
+    const MacroLine l = parseMacroLine(m_lines[index], index + 1);
+    if (l.kind == MacroLine::Skip)
+        return;
+    if (l.kind == MacroLine::Error) {
+        m_env.app.prompts.message(l.error);
+        setStatus(l.error);
+        finish(SyntaxError, l.error);
+        return;
+    }
+    // Debug mode fills in every parameter but measures, waits, turns and switches nothing.
+    if (l.command->acts && m_debug)
+        return;
+    const auto missing = [&] {
+        fail(QStringLiteral("%1line No window for %2").arg(index + 1).arg(l.command->name), true);
+    };
+    switch (l.command->target) {
+    case MacroTarget::CV:
+    case MacroTarget::CVF:
+        if (CVModel *m = l.command->target == MacroTarget::CV ? m_env.cv : m_env.cvf)
+            handleCV(*m, l);
+        else
+            missing();
+        break;
+    case MacroTarget::RDE:
+        if (m_env.rde)
+            handleRDE(*m_env.rde, l);
+        else
+            missing();
+        break;
+    case MacroTarget::PS:
+        if (m_env.ps)
+            handlePS(*m_env.ps, l);
+        else
+            missing();
+        break;
+    case MacroTarget::RPMvsi:
+        if (m_env.rpmvsi)
+            handleRPMvsi(*m_env.rpmvsi, l);
+        else
+            missing();
+        break;
+    case MacroTarget::SSV:
+        if (m_env.ssv)
+            handleSSV(*m_env.ssv, l);
+        else
+            fail(QStringLiteral("%1line The steady-state voltammetry window is not available:%2")
+                     .arg(index + 1)
+                     .arg(l.command->name),
+                 true);
+        break;
+    case MacroTarget::General:
+        handleGeneral(l);
+        break;
+    }
+}
+
+bool MacroRunner::prepare(MeasurementModel &m, const MacroLine &l)
+{
+    switch (l.command->op) {
+    case MacroOp::MeasureMode:
+        m_env.showWindow(m);
+        return false;
+    case MacroOp::End:
+        m_env.closeWindow(m);
+        return false;
+    default:
+        // An operation on a window that is not open loads it first, as its show does.
+        if (!m.isOpen())
+            m.open();
+        return true;
+    }
+}
+
+namespace {
+
+std::int32_t asLong(double v)
+{
+    return static_cast<std::int32_t>(v);
+}
+
+// Operations every measurement model shares.
+bool handleShared(MeasurementModel &m, const MacroLine &l)
+{
+    switch (l.command->op) {
+    case MacroOp::RecordTrack: {
+        std::int32_t track = asLong(l.numbers[0]);
+        m.SelTrack(track);
+        return true;
+    }
+    case MacroOp::Title:
+        m.Title(l.text);
+        return true;
+    case MacroOp::Rpm: {
+        QString text = l.text;
+        m.rpm(text);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void MacroRunner::handleCV(CVModel &m, const MacroLine &l)
+{
+    if (!prepare(m, l) || handleShared(m, l))
+        return;
+    const auto &n = l.numbers;
+    switch (l.command->op) {
+    case MacroOp::Setting: {
+        QString text = l.text;
+        m.SettingNum(text);
+        break;
+    }
+    case MacroOp::DiskScale: {
+        double scale = n[0];
+        m.DiskScale(scale);
+        break;
+    }
+    case MacroOp::Voltage:
+        m.SetVoltage(n[0], n[1], n[2]);
+        break;
+    case MacroOp::RetainTime: {
+        std::int32_t s = asLong(n[0]);
+        m.RetainTime(s);
+        break;
+    }
+    case MacroOp::Scanrate: {
+        double rate = n[0];
+        m.scanrate(rate);
+        break;
+    }
+    case MacroOp::Repeat: {
+        std::int32_t cycles = asLong(n[0]);
+        m.Repeat(cycles);
+        break;
+    }
+    case MacroOp::SamplingRate:
+        m.SamplingRate(n[0]);
+        break;
+    case MacroOp::Accumlation:
+        m.Accumlation(asLong(n[0]));
+        break;
+    case MacroOp::Start:
+        m.StartMeasurement();
+        break;
+    default:
+        break;
+    }
+}
+
+void MacroRunner::handleRDE(RDEModel &m, const MacroLine &l)
+{
+    if (!prepare(m, l) || handleShared(m, l))
+        return;
+    const auto &n = l.numbers;
+    switch (l.command->op) {
+    case MacroOp::DiskScale: {
+        double scale = n[0];
+        m.DiskScale(scale);
+        break;
+    }
+    case MacroOp::RingScale: {
+        double scale = n[0];
+        m.RingScale(scale);
+        break;
+    }
+    case MacroOp::Voltage:
+        m.SetVoltage(n[0], n[1], n[2]);
+        break;
+    case MacroOp::RetainTime: {
+        std::int32_t s = asLong(n[0]);
+        m.RetainTime(s);
+        break;
+    }
+    case MacroOp::Scanrate: {
+        double rate = n[0];
+        m.scanrate(rate);
+        break;
+    }
+    case MacroOp::Repeat: {
+        std::int32_t cycles = asLong(n[0]);
+        m.Repeat(cycles);
+        break;
+    }
+    case MacroOp::SamplingRate:
+        m.SamplingRate(n[0]);
+        break;
+    case MacroOp::Accumlation:
+        m.Accumlation(asLong(n[0]));
+        break;
+    case MacroOp::Start:
+        m.StartMeasurement();
+        break;
+    default:
+        break;
+    }
+}
+
+void MacroRunner::handlePS(PSModel &m, const MacroLine &l)
+{
+    if (!prepare(m, l) || handleShared(m, l))
+        return;
+    const auto &n = l.numbers;
+    switch (l.command->op) {
+    case MacroOp::DiskScale: {
+        double scale = n[0];
+        m.DiskScale(scale);
+        break;
+    }
+    case MacroOp::Voltage:
+        m.SetVoltage(n[0], n[1]);
+        break;
+    case MacroOp::MeasureMethod: {
+        auto mode = static_cast<std::int16_t>(n[0]);
+        m.MeasMode(mode);
+        break;
+    }
+    case MacroOp::RetainTime: {
+        std::int32_t s = asLong(n[0]);
+        m.RetainTime(s);
+        break;
+    }
+    case MacroOp::Coulomb: {
+        double c = n[0];
+        m.CoulombNumber(c);
+        break;
+    }
+    case MacroOp::MeasureTime: {
+        std::int32_t s = asLong(n[0]);
+        m.MeasureTime(s);
+        break;
+    }
+    case MacroOp::InitSamplingRate:
+        m.InitSamplingRate(n[0]);
+        break;
+    case MacroOp::Accumlation:
+        m.Accumlation(asLong(n[0]));
+        break;
+    case MacroOp::Start:
+        m.StartMeasurement();
+        break;
+    default:
+        break;
+    }
+}
+
+void MacroRunner::handleRPMvsi(RPMvsjModel &m, const MacroLine &l)
+{
+    if (!prepare(m, l) || handleShared(m, l))
+        return;
+    const auto &n = l.numbers;
+    switch (l.command->op) {
+    case MacroOp::DiskScale:
+        m.DiskScale(n[0]);
+        break;
+    case MacroOp::RateMethod:
+        m.AppliedMeasuremode(asLong(n[0]));
+        break;
+    case MacroOp::Potential:
+        m.Potential(n[0]);
+        break;
+    case MacroOp::RetainTime: {
+        std::int32_t s = asLong(n[0]);
+        m.RetainTime(s);
+        break;
+    }
+    case MacroOp::RateSweep:
+        m.SetRPMParameters(n[0], n[1], n[2]);
+        break;
+    case MacroOp::SamplingRate:
+        m.SamplingRate(n[0]);
+        break;
+    case MacroOp::Accumlation:
+        m.Accumlation(asLong(n[0]));
+        break;
+    case MacroOp::Start:
+        m.StartMeasurement();
+        break;
+    default:
+        break;
+    }
+}
+
+void MacroRunner::handleSSV(SsvMacroTarget &t, const MacroLine &l)
+{
+    const auto &n = l.numbers;
+    switch (l.command->op) {
+    case MacroOp::MeasureMode:
+        t.Show();
+        break;
+    case MacroOp::RecordTrack:
+        t.SelTrack(n[0]);
+        break;
+    case MacroOp::DiskScale:
+        t.DiskScale(n[0]);
+        break;
+    case MacroOp::RingScale:
+        t.RingScale(n[0]);
+        break;
+    case MacroOp::Title:
+        t.Title(l.text);
+        break;
+    case MacroOp::Rpm:
+        t.rpm(n[0]);
+        break;
+    case MacroOp::Voltage:
+        t.SetVoltage(n[0], n[1]);
+        break;
+    case MacroOp::Acceleratemode:
+        t.SetAcceleratemode(n[0]);
+        break;
+    case MacroOp::CurrentTolerance:
+        t.CurrentTolerance(n[0]);
+        break;
+    case MacroOp::SkipMode:
+        t.SetSkipMode(n[0]);
+        break;
+    case MacroOp::AppliedCurrent:
+        t.AppliedCurrent(n[0]);
+        break;
+    case MacroOp::VoltStep:
+        t.VoltStep(n[0]);
+        break;
+    case MacroOp::StepTime:
+        t.StepTime(n[0]);
+        break;
+    case MacroOp::Segment:
+        t.Segment(n[0]);
+        break;
+    case MacroOp::SamplingRate:
+        t.SamplingRate(n[0]);
+        break;
+    case MacroOp::Accumlation:
+        t.Accumlation(n[0]);
+        break;
+    case MacroOp::SendtoClip:
+        t.SetSendtoClip(n[0]);
+        break;
+    case MacroOp::MinTime:
+        t.MinTime(n[0]);
+        break;
+    case MacroOp::RecordNextTrack:
+        t.RecordNextTrack(n[0]);
+        break;
+    case MacroOp::Start:
+        t.StartMeasurement();
+        break;
+    case MacroOp::End:
+        t.QuitSSVMeasurement();
+        break;
+    default:
+        break;
+    }
+}
+
+void MacroRunner::handleGeneral(const MacroLine &l)
+{
+    const auto &n = l.numbers;
+    switch (l.command->op) {
+    case MacroOp::SetPotential:
+        m_env.instruments.FGProgramSweep(1, {n[0], n[0], n[0]}, 10.0, 10);
+        break;
+    case MacroOp::Sound:
+        m_env.sound.play(l.text);
+        break;
+    case MacroOp::Wait:
+        startWait(asLong(n[0]));
+        break;
+    case MacroOp::MotorOn: {
+        std::int32_t rpm = asLong(n[0]);
+        m_env.instruments.RpmSet(rpm);
+        break;
+    }
+    case MacroOp::MotorOff: {
+        std::int32_t zero = 0;
+        m_env.instruments.RpmSet(zero);
+        break;
+    }
+    case MacroOp::Power: {
+        auto on = static_cast<std::uint8_t>(n[1]);
+        m_env.instruments.power().Power(static_cast<std::int16_t>(n[0]), on);
+        break;
+    }
+    case MacroOp::MailDisplayName:
+        m_mail.displayName = l.text;
+        break;
+    case MacroOp::MailAddress:
+        m_mail.address = l.text;
+        break;
+    case MacroOp::MailSubject:
+        m_mail.subject = l.text;
+        break;
+    case MacroOp::MailMsgNote:
+        m_mail.note = l.text;
+        break;
+    case MacroOp::MailSend:
+        sendMail();
+        break;
+    default:
+        break;
+    }
+}
+
+void MacroRunner::sendMail()
+{
+    QString error = QStringLiteral("no mail server is set up");
+    if (m_env.mail && m_env.mail->send(m_mail, error))
+        return;
+    // A lost notification must not pass unnoticed: the status says why the run ended.
+    fail(QStringLiteral("Mail.Send failed: ") + error, false);
+}
+
+void MacroRunner::startWait(std::int32_t ms)
+{
+    m_waitLength = ms;
+    m_waitStart = m_env.app.clock.tickCount();
+    m_env.app.MeasurementRunning = true;
+    m_inWait = true;
+    if (m_timerDriven)
+        scheduleWaitTick();
+}
+
+std::uint32_t MacroRunner::waitDeadline() const
+{
+    return m_waitStart + static_cast<std::uint32_t>(std::max(0, m_waitLength)) + 1;
+}
+
+void MacroRunner::scheduleWaitTick()
+{
+    const std::int64_t elapsed = elapsedMs(m_waitStart, m_env.app.clock.tickCount());
+    const std::int64_t toEnd = static_cast<std::int64_t>(m_waitLength) - elapsed + 1;
+    m_waitTimer.start(static_cast<int>(std::clamp<std::int64_t>(toEnd, 0, kWaitTickMs)));
+}
+
+void MacroRunner::waitTick()
+{
+    if (!m_inWait)
+        return;
+    const std::uint32_t elapsed = elapsedMs(m_waitStart, m_env.app.clock.tickCount());
+    const bool over = static_cast<std::int64_t>(elapsed) > m_waitLength;
+    if (over) {
+        m_env.app.MeasurementRunning = false;
+        m_inWait = false;
+    }
+    setStatus(QString::number(static_cast<std::int64_t>(m_waitLength) - elapsed) +
+              QStringLiteral("remain"));
+    if (over)
+        advance();
+    else if (m_timerDriven)
+        scheduleWaitTick();
+}
+
+void MacroRunner::setStatus(const QString &text)
+{
+    m_status = text;
+    emit statusChanged(text);
+}
+
+void MacroRunner::fail(const QString &message, bool show)
+{
+    if (show)
+        m_env.app.prompts.message(message);
+    setStatus(message);
+    finish(Failed, message);
+}
+
+void MacroRunner::finish(Outcome outcome, const QString &message)
+{
+    m_running = false;
+    m_pollTimer.stop();
+    emit runningChanged(false);
+    emit finished(outcome, message);
+}
+
+} // namespace tervo

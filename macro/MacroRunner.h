@@ -1,0 +1,130 @@
+#pragma once
+
+#include "MacroLanguage.h"
+#include "MacroTargets.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+
+namespace tervo {
+
+class AppState;
+class Instruments;
+class SoundPlayer;
+class MeasurementModel;
+class CVModel;
+class RDEModel;
+class PSModel;
+class RPMvsjModel;
+
+// What a macro drives. Models left null are windows this program does not have.
+struct MacroEnvironment {
+    AppState &app;
+    Instruments &instruments;
+    SoundPlayer &sound;
+    CVModel *cv = nullptr;
+    CVModel *cvf = nullptr; // the second, independent cyclic-voltammetry window
+    RDEModel *rde = nullptr;
+    PSModel *ps = nullptr;
+    RPMvsjModel *rpmvsi = nullptr;
+    SsvMacroTarget *ssv = nullptr;
+    MailSender *mail = nullptr;
+    // Showing and closing a measurement window. Without a display only the model is opened
+    // and closed.
+    std::function<void(MeasurementModel &)> showWindow;
+    std::function<void(MeasurementModel &)> closeWindow;
+    // Shows the power window at Run when power control is configured.
+    std::function<void()> showPower;
+};
+
+// Runs a macro line by line. It handles lines while no measurement (and no Wait) is running and
+// otherwise waits for the end of it: the measurement windows' signals, the Wait timer and, for
+// windows it does not watch, a slow poll wake it; it never spins. A display-less driver can
+// instead call poll() and waitTick() itself (setTimerDriven(false)).
+class MacroRunner : public QObject {
+    Q_OBJECT
+public:
+    enum Outcome {
+        Completed,   // the last line was handled
+        Stopped,     // Stop
+        SyntaxError, // a line the language rejects (message shown)
+        Failed,      // a mail error or a command for a window this program lacks
+    };
+    // Wait countdown step, and the poll for running flags of windows not watched.
+    static constexpr int kWaitTickMs = 100;
+    static constexpr int kPollMs = 20;
+
+    explicit MacroRunner(MacroEnvironment env, QObject *parent = nullptr);
+    ~MacroRunner() override;
+
+    // Run: false while a run is in progress. The first lines are handled before it returns.
+    bool run(const QString &text);
+    // Stop: a pending Wait ends, and the run ends with the rotator at 0 rpm.
+    void stop();
+    void setDebugMode(bool on) { m_debug = on; }
+    bool debugMode() const { return m_debug; }
+
+    bool isRunning() const { return m_running; }
+    // Index of the line handled last (0-based).
+    int currentLine() const { return m_index - 1; }
+    QString status() const { return m_status; }
+    const MailMessage &mail() const { return m_mail; }
+
+    // Without timers a driver calls poll() whenever a measurement may have ended and
+    // waitTick() once the clock has reached waitDeadline().
+    void setTimerDriven(bool driven);
+    void poll() { advance(); }
+    bool waiting() const { return m_inWait; }
+    std::uint32_t waitDeadline() const;
+    void waitTick();
+
+signals:
+    // A line is about to be handled.
+    void lineStarted(int index, const QString &text);
+    void statusChanged(const QString &status);
+    void runningChanged(bool running);
+    void finished(int outcome, const QString &message);
+
+private:
+    void advance();
+    void requestAdvance();
+    void handleLine(int index);
+    void handleCV(CVModel &m, const MacroLine &l);
+    void handleRDE(RDEModel &m, const MacroLine &l);
+    void handlePS(PSModel &m, const MacroLine &l);
+    void handleRPMvsi(RPMvsjModel &m, const MacroLine &l);
+    void handleSSV(SsvMacroTarget &t, const MacroLine &l);
+    void handleGeneral(const MacroLine &l);
+    // MeasureMode / END, or makes sure the model is open before an operation; false when the
+    // line is done.
+    bool prepare(MeasurementModel &m, const MacroLine &l);
+    void startWait(std::int32_t ms);
+    void scheduleWaitTick();
+    void sendMail();
+    void setStatus(const QString &text);
+    void finish(Outcome outcome, const QString &message = QString());
+    void fail(const QString &message, bool show);
+
+    MacroEnvironment m_env;
+    bool m_timerDriven = true;
+    bool m_debug = false;
+    bool m_stop = false;
+    bool m_running = false;
+    bool m_inAdvance = false;
+    bool m_advanceQueued = false;
+    QStringList m_lines;
+    int m_index = 0;
+    MailMessage m_mail;
+    QString m_status;
+
+    QTimer m_waitTimer; // Timer1
+    bool m_inWait = false;
+    std::uint32_t m_waitStart = 0;
+    std::int32_t m_waitLength = 0;
+    QTimer m_pollTimer;
+};
+
+} // namespace tervo

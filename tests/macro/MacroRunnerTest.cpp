@@ -1,0 +1,289 @@
+#include "macro/MacroRunner.h"
+#include "macro/FastMacroDriver.h"
+#include "measure/CVModel.h"
+#include "measure/MeasureRig.h"
+#include "measure/PSModel.h"
+#include "measure/RDEModel.h"
+#include "measure/RPMvsjModel.h"
+
+#include <gtest/gtest.h>
+
+using namespace tervo;
+
+namespace {
+
+class RecordingMail : public MailSender {
+public:
+    std::vector<MailMessage> sent;
+    QString failWith;
+    bool send(const MailMessage &m, QString &error) override
+    {
+        if (!failWith.isEmpty()) {
+            error = failWith;
+            return false;
+        }
+        sent.push_back(m);
+        return true;
+    }
+};
+
+// A steady-state window that is refused at Start, as a window is while another run goes on.
+class RefusingSsv : public SsvMacroTarget {
+public:
+    explicit RefusingSsv(Prompts &p) : prompts(p) {}
+    Prompts &prompts;
+    QStringList calls;
+    void Show() override { calls << "Show"; }
+    void SelTrack(double t) override { calls << QStringLiteral("SelTrack %1").arg(t); }
+    void DiskScale(double) override {}
+    void RingScale(double) override {}
+    void Title(const QString &t) override { calls << "Title " + t; }
+    void rpm(double) override {}
+    void SetVoltage(double a, double b) override
+    {
+        calls << QStringLiteral("SetVoltage %1 %2").arg(a).arg(b);
+    }
+    void SetAcceleratemode(double) override {}
+    void CurrentTolerance(double) override {}
+    void SetSkipMode(double) override {}
+    void AppliedCurrent(double) override {}
+    void VoltStep(double) override {}
+    void StepTime(double) override {}
+    void Segment(double) override {}
+    void SamplingRate(double) override {}
+    void Accumlation(double) override {}
+    void SetSendtoClip(double) override {}
+    void MinTime(double) override {}
+    void RecordNextTrack(double) override {}
+    void StartMeasurement() override
+    {
+        calls << "Start";
+        prompts.message(QStringLiteral("Please terminate other mesurement!"));
+    }
+    void QuitSSVMeasurement() override { calls << "Quit"; }
+};
+
+struct MacroRig {
+    MeasureRig rig;
+    RecordingMail mail;
+    std::unique_ptr<CVModel> cv, cvf;
+    std::unique_ptr<RDEModel> rde;
+    std::unique_ptr<PSModel> ps;
+    std::unique_ptr<RPMvsjModel> rpm;
+    std::unique_ptr<RefusingSsv> ssv;
+    std::unique_ptr<MacroRunner> runner;
+    std::unique_ptr<FastMacroDriver> driver;
+    std::vector<int> outcomes;
+    QStringList handled;
+
+    explicit MacroRig(bool withSsv = false)
+    {
+        rig.app->settings.DABoard = 1;
+        rig.app->settings.PowerControl = 1;
+        rig.useCard();
+        rig.useFaults();
+        cv = std::make_unique<CVModel>(*rig.context);
+        cvf = std::make_unique<CVModel>(*rig.context);
+        rde = std::make_unique<RDEModel>(*rig.context);
+        ps = std::make_unique<PSModel>(*rig.context);
+        rpm = std::make_unique<RPMvsjModel>(*rig.context);
+        if (withSsv)
+            ssv = std::make_unique<RefusingSsv>(rig.prompts);
+        MacroEnvironment env{*rig.app, *rig.instruments, rig.sound};
+        env.cv = cv.get();
+        env.cvf = cvf.get();
+        env.rde = rde.get();
+        env.ps = ps.get();
+        env.rpmvsi = rpm.get();
+        env.ssv = ssv.get();
+        env.mail = &mail;
+        runner = std::make_unique<MacroRunner>(env);
+        driver = std::make_unique<FastMacroDriver>(
+            *runner, rig.clock,
+            std::vector<MeasurementModel *>{cv.get(), cvf.get(), rde.get(), ps.get(), rpm.get()});
+        QObject::connect(runner.get(), &MacroRunner::finished,
+                         [this](int outcome, const QString &) { outcomes.push_back(outcome); });
+        QObject::connect(runner.get(), &MacroRunner::lineStarted,
+                         [this](int i, const QString &) { handled << QString::number(i + 1); });
+    }
+
+    void run(const QString &lines) { runner->run(QString(lines).replace("|", "\r\n")); }
+};
+
+} // namespace
+
+TEST(MacroRunner, FastSeriesOnTheSimulatedRigFillsTheTracks)
+{
+    MacroRig m;
+    m.run("CVMeasureMode|    CV.RecordTrack 2|    CV.Title Pt-CV|    CV.RPM 0|"
+          "    CV.Voltage 0 1 -1|    CV.RetainTime 2|    CV.Scanrate 100|    CV.Repeat 1|"
+          "    CV.SamplingRate 10|    CV.Accumlation 20|    CV.Start|CV.END|"
+          "RDEMeasureMode|    RDE.RecordTrack 5|    RDE.Title Pt-RDE|    RDE.RPM 900|"
+          "    RDE.Voltage 0 1 -1|    RDE.RetainTime 2|    RDE.Scanrate 100|    RDE.Repeat 1|"
+          "    RDE.SamplingRate 10|    RDE.Accumlation 20|    RDE.Start");
+    ASSERT_TRUE(m.driver->runToEnd());
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Completed});
+    const TrackStore &s = m.rig.app->store;
+    EXPECT_EQ(s[2].Mode, ModeCV);
+    EXPECT_EQ(s[2].Title, "Pt-CV");
+    EXPECT_EQ(s[5].Mode, ModeRDE);
+    EXPECT_EQ(s[5].Title, "Pt-RDE");
+    EXPECT_EQ(s[5].RPM, 900);
+    const int cvPoints = static_cast<int>(CVModel::runLengthMs({0, 1, -1}, 100, 1) / 100);
+    const int rdePoints = static_cast<int>(RDEModel::runLengthMs({0, 1, -1}, 100, 1) / 100);
+    EXPECT_NEAR(s[2].pnum, cvPoints, 2);
+    EXPECT_NEAR(s[5].pnum, rdePoints, 2);
+    // The CV window was closed by CV.END; the RDE window stays open.
+    EXPECT_FALSE(m.cv->isOpen());
+    EXPECT_TRUE(m.rde->isOpen());
+    EXPECT_FALSE(m.rig.app->MeasurementRunning);
+}
+
+TEST(MacroRunner, CvfLinesDriveTheSecondWindowOnly)
+{
+    MacroRig m;
+    m.run("CV.Title first|CV.Repeat 2|CVF.RecordTrack 4|CVF.Title second|CVF.Repeat 5|"
+          "CVF.SamplingRate 10|CVF.Voltage 0 0.05 0|CVF.RetainTime 0|CVF.Start");
+    ASSERT_TRUE(m.driver->runToEnd());
+    EXPECT_EQ(m.cv->titleField, "first");
+    EXPECT_EQ(m.cv->fields.cycles, 2);
+    EXPECT_EQ(m.cvf->fields.cycles, 5);
+    EXPECT_EQ(m.rig.app->store[4].Mode, ModeCV);
+    EXPECT_EQ(m.rig.app->store[4].Title, "second");
+    EXPECT_EQ(m.cv->state(), MeasurementModel::Monitor);
+}
+
+TEST(MacroRunner, TheLastLineStartingAMeasurementEndsTheRunAtOnce)
+{
+    MacroRig m;
+    m.run("CV.SamplingRate 10|CV.Start");
+    EXPECT_FALSE(m.runner->isRunning());
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Completed});
+    EXPECT_EQ(m.cv->state(), MeasurementModel::Measuring);
+    EXPECT_TRUE(m.rig.app->MeasurementRunning);
+}
+
+TEST(MacroRunner, LinesWaitForTheMeasurementBeforeThem)
+{
+    MacroRig m;
+    m.run("CV.Start|CV.Title after");
+    EXPECT_TRUE(m.runner->isRunning());
+    EXPECT_EQ(m.cv->titleField, "");
+    ASSERT_TRUE(m.driver->runToEnd());
+    EXPECT_EQ(m.cv->titleField, "after");
+}
+
+TEST(MacroRunner, StopDuringAWaitEndsItAndTheRunWithTheRotatorOff)
+{
+    MacroRig m;
+    m.runner->setTimerDriven(false);
+    m.run("Motor.On 500|Wait 60000|CV.Start");
+    ASSERT_TRUE(m.runner->waiting());
+    EXPECT_TRUE(m.rig.instruments->power().isOn(0));
+    m.rig.clock.advance(1500);
+    m.runner->waitTick();
+    EXPECT_EQ(m.runner->status(), "58500remain");
+    m.runner->stop();
+    EXPECT_FALSE(m.runner->isRunning());
+    EXPECT_FALSE(m.runner->waiting());
+    EXPECT_FALSE(m.rig.app->MeasurementRunning);
+    EXPECT_FALSE(m.rig.instruments->power().isOn(0));
+    EXPECT_EQ(m.cv->state(), MeasurementModel::Monitor);
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Stopped});
+}
+
+TEST(MacroRunner, AWaitEndsOnceItsTimeHasPassed)
+{
+    MacroRig m;
+    m.run("Wait 2000|CV.Title done");
+    ASSERT_TRUE(m.runner->waiting());
+    EXPECT_EQ(m.runner->waitDeadline() - m.rig.clock.tickCount(), 2001u);
+    ASSERT_TRUE(m.driver->runToEnd());
+    EXPECT_EQ(m.runner->status(), "-1remain");
+    EXPECT_EQ(m.cv->titleField, "done");
+}
+
+TEST(MacroRunner, DebugModeFillsInParametersButDoesNotActAndStillMails)
+{
+    MacroRig m;
+    m.runner->setDebugMode(true);
+    m.run("Wait 60000|Motor.On 800|Power 1 1|SetPotential 0.5|CV.Title dry|CV.Repeat 4|CV.Start|"
+          "Sound ding.wav|Mail.Address lab@example.org|Mail.Send");
+    EXPECT_FALSE(m.runner->isRunning());
+    EXPECT_EQ(m.cv->titleField, "dry");
+    EXPECT_EQ(m.cv->fields.cycles, 4);
+    EXPECT_EQ(m.cv->state(), MeasurementModel::Monitor);
+    EXPECT_FALSE(m.rig.app->MeasurementRunning);
+    EXPECT_EQ(m.rig.instruments->power().state(), 0);
+    EXPECT_EQ(m.rig.sound.played, QStringList{"ding.wav"});
+    ASSERT_EQ(m.mail.sent.size(), 1u);
+    EXPECT_EQ(m.mail.sent[0].address, "lab@example.org");
+}
+
+TEST(MacroRunner, ASyntaxErrorEndsTheRunAfterTheLinesBeforeIt)
+{
+    MacroRig m;
+    m.run("CV.Title first|CV.Voltage 1 2|CV.Title second");
+    EXPECT_EQ(m.rig.prompts.messages, QStringList{"2line Syntax error:CV.Voltage V1st V2nd V3rd"});
+    EXPECT_EQ(m.cv->titleField, "first");
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::SyntaxError});
+    EXPECT_EQ(m.handled, (QStringList{"1", "2"}));
+}
+
+TEST(MacroRunner, ARefusedStartDoesNotHoldTheRunUp)
+{
+    MacroRig m(true);
+    m.run("SSVMeasureMode|SSV.Voltage 1 -0.2|SSV.Start|SSV.Title next|SSV.END");
+    EXPECT_EQ(m.ssv->calls,
+              (QStringList{"Show", "SetVoltage 1 -0.2", "Start", "Title next", "Quit"}));
+    EXPECT_EQ(m.rig.prompts.messages, QStringList{"Please terminate other mesurement!"});
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Completed});
+}
+
+TEST(MacroRunner, SsvLinesWithoutTheWindowEndTheRunWithAMessage)
+{
+    MacroRig m;
+    m.run("CV.Title a|SSV.Title b|CV.Title c");
+    EXPECT_EQ(m.rig.prompts.messages,
+              QStringList{"2line The steady-state voltammetry window is not available:SSV.Title"});
+    EXPECT_EQ(m.cv->titleField, "a");
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Failed});
+}
+
+TEST(MacroRunner, TwoSendsMailTheSameStoredValues)
+{
+    MacroRig m;
+    m.run("Mail.DisplayName Lab  Bench|Mail.Address lab@example.org|Mail.Subject Done|"
+          "Mail.MsgNote Finished|Mail.Send|Mail.Send");
+    ASSERT_EQ(m.mail.sent.size(), 2u);
+    for (const MailMessage &s : m.mail.sent) {
+        EXPECT_EQ(s.displayName, "Lab  Bench");
+        EXPECT_EQ(s.address, "lab@example.org");
+        EXPECT_EQ(s.subject, "Done");
+        EXPECT_EQ(s.note, "Finished");
+    }
+    // Every run starts with empty values.
+    m.run("Mail.Send");
+    ASSERT_EQ(m.mail.sent.size(), 3u);
+    EXPECT_EQ(m.mail.sent[2].address, "");
+}
+
+TEST(MacroRunner, AMailErrorEndsTheRunAndSaysWhy)
+{
+    MacroRig m;
+    m.mail.failWith = QStringLiteral("Couldn't connect to server");
+    m.run("Mail.Send|CV.Title never");
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Failed});
+    EXPECT_EQ(m.runner->status(), "Mail.Send failed: Couldn't connect to server");
+    EXPECT_TRUE(m.rig.prompts.messages.isEmpty());
+    EXPECT_EQ(m.cv->titleField, "");
+}
+
+TEST(MacroRunner, BoardTroubleAtRunIsReportedAndTheRunGoesOn)
+{
+    MacroRig m;
+    m.rig.faults->gpib.failCodes.insert(QStringLiteral("GpIni"), 80);
+    m.run("CV.Title still");
+    EXPECT_TRUE(m.rig.prompts.messages.contains("GPIB Trouble!"));
+    EXPECT_EQ(m.cv->titleField, "still");
+}

@@ -1,0 +1,103 @@
+#include "macro/ui/frmMacro.h"
+#include "macro/MacroRunner.h"
+#include "measure/CVModel.h"
+#include "measure/MeasureRig.h"
+#include "support/TestDoubles.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <gtest/gtest.h>
+
+using namespace tervo;
+
+namespace {
+
+// Lives until the process ends: tearing the GUI down among the static destructors crashes.
+void app()
+{
+    static int argc = 1;
+    static char name[] = "macro_ui_tests";
+    static char *argv[] = {name, nullptr};
+    static QApplication *a = new QApplication(argc, argv);
+    (void)a;
+}
+
+struct Editor {
+    bool ready = (app(), true);
+    MeasureRig rig;
+    CVModel cv{*rig.context};
+    ScriptedPrompts prompts;
+    std::unique_ptr<MacroRunner> runner;
+    std::unique_ptr<frmMacro> window;
+
+    Editor()
+    {
+        MacroEnvironment env{*rig.app, *rig.instruments, rig.sound};
+        env.cv = &cv;
+        runner = std::make_unique<MacroRunner>(env);
+        window = std::make_unique<frmMacro>(*runner, prompts);
+    }
+};
+
+} // namespace
+
+TEST(frmMacro, TemplatesReplaceTheSelectionAtTheCaret)
+{
+    Editor e;
+    e.window->setMacroText("Wait 10\r\nXX\r\nMotor.Off");
+    QTextCursor c(e.window->txtMacro()->document()->findBlockByNumber(1));
+    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    e.window->txtMacro()->setTextCursor(c);
+    e.window->insertTemplate(static_cast<int>(MacroTemplate::Mail));
+    EXPECT_EQ(e.window->macroText(),
+              "Wait 10\r\n" + macroTemplateText(MacroTemplate::Mail) + "Motor.Off");
+}
+
+TEST(frmMacro, RunHighlightsTheLineAndCountsTheWaitDownUntilStop)
+{
+    Editor e;
+    e.window->setMacroText("CV.Title first\r\nWait 5000\r\nCV.Title second");
+    e.window->cmdRun()->click();
+    EXPECT_FALSE(e.window->cmdRun()->isEnabled());
+    EXPECT_EQ(e.window->highlightedLine(), 1);
+    EXPECT_EQ(e.cv.titleField, "first");
+    e.rig.clock.advance(1200);
+    e.runner->waitTick();
+    EXPECT_EQ(e.window->lblStatus()->text(), "3800remain");
+    e.window->cmdStop()->click();
+    EXPECT_TRUE(e.window->cmdRun()->isEnabled());
+    EXPECT_EQ(e.cv.titleField, "first");
+    EXPECT_FALSE(e.rig.app->MeasurementRunning);
+}
+
+TEST(frmMacro, DebugModeFollowsTheCheckBox)
+{
+    Editor e;
+    e.window->chkDebugMode()->setChecked(true);
+    e.window->setMacroText("Wait 60000\r\nCV.Title dry");
+    e.window->cmdRun()->click();
+    EXPECT_TRUE(e.window->cmdRun()->isEnabled());
+    EXPECT_EQ(e.cv.titleField, "dry");
+}
+
+TEST(frmMacro, SaveAddsTheExtensionAndOpenReadsItBack)
+{
+    Editor e;
+    QTemporaryDir dir;
+    e.window->setMacroText("CVMeasureMode\r\nCV.Start");
+    e.prompts.fileAnswers = {dir.filePath("series"), dir.filePath("series.tvm"), QString()};
+    e.window->SaveMacro();
+    ASSERT_TRUE(QFile::exists(dir.filePath("series.tvm")));
+    e.window->setMacroText("other");
+    e.window->OpenMacro();
+    EXPECT_EQ(e.window->macroText(), "CVMeasureMode\r\nCV.Start\r\n");
+    // A cancelled dialog leaves the editor alone.
+    e.window->OpenMacro();
+    EXPECT_EQ(e.window->macroText(), "CVMeasureMode\r\nCV.Start\r\n");
+}

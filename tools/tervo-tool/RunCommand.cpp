@@ -1,0 +1,242 @@
+// run: a macro without a display, on the simulated rig or on the real routes.
+#include "ToolCommand.h"
+#include "devices/Instruments.h"
+#include "devices/sim/InstrumentRoutes.h"
+#include "devices/sim/SimCellController.h"
+#include "macro/FastMacroDriver.h"
+#include "macro/MacroRunner.h"
+#include "macro/SmtpMailSender.h"
+#include "measure/CVModel.h"
+#include "measure/PSModel.h"
+#include "measure/RDEModel.h"
+#include "measure/RPMvsjModel.h"
+#include "plot/Graph.h"
+#include "state/AppState.h"
+#include "tracks/TrackFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+namespace tervo::tool {
+
+namespace {
+
+// Messages go to stderr; questions are answered No and dialogs cancelled, as nobody is there.
+// A run without a desktop: no clipboard, no loudspeaker.
+class NoClipboard : public Clipboard {
+public:
+    QString text() const override { return m_text; }
+    void setText(const QString &t) override { m_text = t; }
+    void setImage(const QImage &) override {}
+    void clear() override { m_text.clear(); }
+
+private:
+    QString m_text;
+};
+
+class NoSound : public SoundPlayer {
+public:
+    void play(const QString &) override {}
+};
+
+class ConsolePrompts : public Prompts {
+public:
+    QString last;
+    void message(const QString &text, const QString & = QString()) override
+    {
+        last = text;
+        writeErr(text);
+    }
+    bool askYesNo(const QString &text, const QString & = QString()) override
+    {
+        writeErr(text);
+        return false;
+    }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    QString openFileName(const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &) override { return {}; }
+};
+
+// The complete simulated workstation the program's --demo sets up: the generator on the GPIB
+// board, the rotator with its calibration beside the program, and power control.
+void prepareDemoSettings(AppState &state)
+{
+    ApplyDefaultSettings(state.settings);
+    Settings &s = state.settings;
+    s.GPIBControl = 2;
+    s.GPIBAddress = 7;
+    s.DABoard = 1;
+    s.PowerControl = 1;
+    s.RPMvsVoltageFile = QDir(QCoreApplication::applicationDirPath())
+                             .filePath(QStringLiteral("rotator-calibration.txt"));
+    s.SoundFileName.clear();
+    for (CVSet &set : s.CV) {
+        set.CVSamplingRate = 10;
+        set.CVAccum = 20;
+        set.CVRetainTime = 2;
+    }
+    s.RDESamplingRate = 10;
+    s.RDEAccum = 20;
+    state.WriteSettings();
+}
+
+struct Options {
+    QString macro;
+    QString out;
+    QString settingsDir;
+    bool fast = false;
+    bool hardware = false;
+};
+
+bool parseOptions(const QStringList &args, Options &o)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--fast")) {
+            o.fast = true;
+        } else if (a == QLatin1String("--hardware")) {
+            o.hardware = true;
+        } else if (a == QLatin1String("--out") || a == QLatin1String("--settings-dir")) {
+            if (++i >= args.size())
+                return false;
+            (a == QLatin1String("--out") ? o.out : o.settingsDir) = args[i];
+        } else if (a.startsWith(QLatin1String("--")) || !o.macro.isEmpty()) {
+            return false;
+        } else {
+            o.macro = a;
+        }
+    }
+    return !o.macro.isEmpty();
+}
+
+int runMacro(const QStringList &args)
+{
+    Options o;
+    if (!parseOptions(args, o))
+        return usageError();
+    if (o.fast && o.hardware)
+        return usageError(QStringLiteral("--fast runs only on the simulated rig."));
+    QString text;
+    if (!loadMacroFile(o.macro, text)) {
+        writeErr(QStringLiteral("%1: cannot be read.").arg(o.macro));
+        return 1;
+    }
+    const QString folder = o.settingsDir.isEmpty() ? defaultSettingsFolder() : o.settingsDir;
+    QDir().mkpath(folder);
+
+    // The fast clock only moves when the driver jumps it to the next due tick.
+    FakeMsClock fastClock(1000);
+    SystemMsClock systemClock;
+    MsClock &clock = o.fast ? static_cast<MsClock &>(fastClock) : systemClock;
+    ConsolePrompts prompts;
+    auto app = std::make_unique<AppState>(clock, prompts, folder);
+    if (!o.hardware && !QFileInfo::exists(app->settingsPath()))
+        prepareDemoSettings(*app);
+    app->loadMainWindowState();
+
+    std::unique_ptr<InstrumentRoutes> routes =
+        o.hardware ? InstrumentRoutes::hardware(QString()) : InstrumentRoutes::simulated(clock);
+    std::unique_ptr<sim::SimCellController> cells;
+    if (sim::SimRig *rig = routes->rig()) {
+        cells = std::make_unique<sim::SimCellController>(*rig, folder);
+        cells->load();
+    }
+    Instruments instruments(app->settings, app->RpmTable, routes->libraries());
+    NoClipboard clipboard;
+    Graph first(clipboard), second(clipboard);
+    NoSound sound;
+    MeasureContext context{*app, instruments, first, second, sound};
+    CVModel cv(context), cvf(context);
+    RDEModel rde(context);
+    PSModel ps(context);
+    RPMvsjModel rpm(context);
+    const std::vector<MeasurementModel *> models{&cv, &cvf, &rde, &ps, &rpm};
+    SmtpMailSender mail(app->settings);
+
+    MacroEnvironment env{*app, instruments, sound};
+    env.cv = &cv;
+    env.cvf = &cvf;
+    env.rde = &rde;
+    env.ps = &ps;
+    env.rpmvsi = &rpm;
+    env.mail = &mail;
+    env.showPower = [&instruments] { instruments.power().ensureOpen(); };
+    MacroRunner runner(env);
+    QObject::connect(&runner, &MacroRunner::lineStarted, [](int index, const QString &line) {
+        writeOut(QStringLiteral("line %1: %2\n").arg(index + 1).arg(line));
+        std::fflush(stdout);
+    });
+    int outcome = MacroRunner::Completed;
+    QObject::connect(&runner, &MacroRunner::finished, [&](int how, const QString &message) {
+        outcome = how;
+        // A failure the window only shows in its status line goes to stderr here.
+        if (how == MacroRunner::Failed && message != prompts.last)
+            writeErr(message);
+    });
+    const auto measuring = [&models] {
+        for (MeasurementModel *m : models)
+            if (m->state() == MeasurementModel::Measuring)
+                return true;
+        return false;
+    };
+
+    bool stalled = false;
+    if (o.fast) {
+        FastMacroDriver driver(runner, fastClock, models);
+        runner.run(text);
+        stalled = !driver.runToEnd(true);
+    } else {
+        QEventLoop loop;
+        const auto check = [&] {
+            if (!runner.isRunning() && !runner.waiting() && !measuring())
+                loop.quit();
+        };
+        QObject::connect(&runner, &MacroRunner::finished, &loop, check, Qt::QueuedConnection);
+        // A Wait on the last line ends with its countdown, after the run.
+        QObject::connect(&runner, &MacroRunner::statusChanged, &loop, check, Qt::QueuedConnection);
+        for (MeasurementModel *m : models)
+            QObject::connect(m, &MeasurementModel::changed, &loop, check, Qt::QueuedConnection);
+        QTimer::singleShot(0, &loop, [&] {
+            runner.run(text);
+            check();
+        });
+        loop.exec();
+    }
+    if (stalled)
+        writeErr(QStringLiteral("The run waits for a measurement that never ends."));
+    for (MeasurementModel *m : models)
+        m->closeWindow();
+    instruments.ADClose();
+    instruments.DAClose();
+
+    // The tracks are saved also when the run ended early.
+    int status = outcome == MacroRunner::SyntaxError         ? 2
+                 : outcome == MacroRunner::Failed || stalled ? 1
+                                                             : 0;
+    if (!o.out.isEmpty()) {
+        const FileWriteResult r = writeTrackFile(app->store, o.out, '.');
+        if (!r.ok) {
+            writeErr(QStringLiteral("%1: %2").arg(o.out, r.error));
+            status = std::max(status, 1);
+        }
+    }
+    return status;
+}
+
+} // namespace
+
+TERVO_TOOL_COMMAND(run,
+                   "  run MACRO.tvm [--fast] [--out RESULT.tvd] [--settings-dir DIR] [--hardware]\n"
+                   "                         Run a macro without a display, printing each line.\n"
+                   "                         --fast runs the simulated clock as fast as it can.\n",
+                   runMacro);
+
+} // namespace tervo::tool
