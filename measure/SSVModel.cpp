@@ -337,8 +337,10 @@ void SSVModel::afterSample()
 
 double SSVModel::steadyOf(const std::vector<double> &y, bool fit)
 {
+    m_lastFitted = false;
     if (!fit || (m_settings.SSVSkipMode == 1 && changePercent(y) < m_settings.SSVAppliedCurrent))
         return tailMean(y);
+    m_lastFitted = true;
     ++m_fitsRun;
     const SteadyEstimate e = estimateSteadyCurrent(m_fit, m_t, y);
     return e.value;
@@ -355,6 +357,7 @@ bool SSVModel::stepEnds(double elapsed)
         return false;
     if (s.SSVSkipMode == 1 && m_disk.size() >= 2 && changePercent(m_disk) < s.SSVAppliedCurrent) {
         m_settled = tailMean(m_disk);
+        m_lastFitted = false;
         return true;
     }
     const double estimate = steadyOf(m_disk, true);
@@ -377,7 +380,8 @@ void SSVModel::finishStep()
         e += v;
     e /= static_cast<double>(std::max<std::size_t>(1, m_e.size()));
     const int i = pointCount();
-    record(i) = {e, m_settled, steadyOf(m_ring, true)};
+    // The ring is fitted only where the disk was: its transient follows the disk's.
+    record(i) = {e, m_settled, steadyOf(m_ring, m_lastFitted)};
     drawStepPoint(i);
     advancePoint();
     ++m_step;

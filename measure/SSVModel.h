@@ -146,6 +146,7 @@ private:
     std::uint32_t m_stepStart = 0;
     std::vector<double> m_t, m_e, m_disk, m_ring;
     bool m_haveEstimate = false;
+    bool m_lastFitted = false;
     double m_lastEstimate = 0;
     double m_settled = 0;
     bool m_settledKnown = false;
