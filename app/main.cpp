@@ -18,10 +18,12 @@
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
+#include "measure/SSVModel.h"
 #include "measure/ui/QtSoundPlayer.h"
 #include "measure/ui/frmMeasureCV.h"
 #include "measure/ui/frmMeasureRDE.h"
 #include "measure/ui/frmMeasureRPMvsj.h"
+#include "measure/ui/frmMeasureSSV.h"
 #include "measure/ui/frmMultipotentiostat.h"
 #include "measure/ui/frmPotentialStep.h"
 #include "plot/TrackPreview.h"
@@ -159,8 +161,12 @@ int main(int argc, char *argv[])
     MultipotentiostatModel multiModel(measure);
     frmMultipotentiostat multiWindow(multiModel);
     main.setWindowOpener(QStringLiteral("Multipotentiostat"), [&] { showWindow(multiWindow); });
-    MeasurementModel *const measurements[] = {&cvModel, &rdeModel, &psModel, &rpmModel,
-                                              &multiModel};
+    SSVModel ssvModel(measure, clipboard);
+    frmMeasureSSV ssvWindow(ssvModel);
+    main.addExtraEntry(QStringLiteral("Measurement_Acc"),
+                       QStringLiteral("Steady State Voltammogram"), [&] { showWindow(ssvWindow); });
+    MeasurementModel *const measurements[] = {&cvModel,  &rdeModel,   &psModel,
+                                              &rpmModel, &multiModel, &ssvModel};
 
     frmPower powerWindow(instruments.powerController(), prompts);
     main.setWindowOpener(QStringLiteral("Power Control"), [&] { powerWindow.openWindow(); });
