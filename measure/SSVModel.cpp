@@ -62,7 +62,7 @@ SSVModel::SSVModel(MeasureContext &context, Clipboard &clipboard, QObject *paren
 
 double SSVModel::accumulationEdited(double value)
 {
-    return fields.accum = value < 1 ? 1 : value;
+    return fields.accum = value >= 1 ? value : 1;
 }
 
 double SSVModel::samplingRateEdited(double value)
@@ -74,7 +74,7 @@ double SSVModel::samplingRateEdited(double value)
 
 double SSVModel::rpmScaleEdited(double value)
 {
-    return fields.rpmScale = value < 1 ? 1 : value;
+    return fields.rpmScale = value >= 1 ? value : 1;
 }
 
 double SSVModel::voltStepEdited(double value)
@@ -116,14 +116,14 @@ void SSVModel::SelTrack(double &track)
 
 void SSVModel::DiskScale(double &scale)
 {
-    if (scale <= 0)
+    if (!(scale > 0))
         scale = 1e-05;
     fields.diskYScale = scale;
 }
 
 void SSVModel::RingScale(double &scale)
 {
-    if (scale <= 0)
+    if (!(scale > 0))
         scale = 1e-05;
     fields.ringYScale = scale;
 }
