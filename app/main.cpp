@@ -26,6 +26,7 @@
 #include "importing/ui/frmSearchTrack.h"
 #include "macro/MacroRunner.h"
 #include "macro/SmtpMailSender.h"
+#include "macro/SsvMacroAdapter.h"
 #include "macro/ui/frmMacro.h"
 #include "measure/CVModel.h"
 #include "measure/MultipotentiostatModel.h"
@@ -33,10 +34,12 @@
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
 #include "measure/RunRecorder.h"
+#include "measure/SSVModel.h"
 #include "measure/ui/QtSoundPlayer.h"
 #include "measure/ui/frmMeasureCV.h"
 #include "measure/ui/frmMeasureRDE.h"
 #include "measure/ui/frmMeasureRPMvsj.h"
+#include "measure/ui/frmMeasureSSV.h"
 #include "measure/ui/frmMultipotentiostat.h"
 #include "measure/ui/frmPotentialStep.h"
 #include "plot/PlotRanges.h"
@@ -190,8 +193,12 @@ int main(int argc, char *argv[])
     frmMeasureCV cvfWindow(cvfModel);
     cvfWindow.setWindowTitle(QStringLiteral("CV Meaurement (CVF)"));
     cvfWindow.setObjectName(QStringLiteral("frmMeasureCVF"));
-    MeasurementModel *const measurements[] = {&cvModel,  &rdeModel,   &psModel,
-                                              &rpmModel, &multiModel, &cvfModel};
+    SSVModel ssvModel(measure, clipboard);
+    frmMeasureSSV ssvWindow(ssvModel);
+    main.addExtraEntry(QStringLiteral("Measurement_Acc"),
+                       QStringLiteral("Steady State Voltammogram"), [&] { showWindow(ssvWindow); });
+    MeasurementModel *const measurements[] = {&cvModel,    &rdeModel, &psModel, &rpmModel,
+                                              &multiModel, &cvfModel, &ssvModel};
 
     // Processing: the FFT filter exists from start-up, the others from their first use.
     auto showCurrent = [&main, &state](int) { main.ShowDataInfo(state.store.CurrentTrack); };
@@ -348,6 +355,8 @@ int main(int argc, char *argv[])
     macroEnv.ps = &psModel;
     macroEnv.rpmvsi = &rpmModel;
     macroEnv.mail = &mail;
+    SsvMacroAdapter ssvMacro(ssvModel, [&] { showWindow(ssvWindow); });
+    macroEnv.ssv = &ssvMacro;
     macroEnv.showWindow = [windowOf](MeasurementModel &m) { showWindow(*windowOf(m)); };
     macroEnv.closeWindow = [windowOf](MeasurementModel &m) {
         windowOf(m)->close();

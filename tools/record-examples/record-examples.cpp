@@ -1,11 +1,13 @@
 // Records the example track files on the simulated rig with a clock that runs as fast as the
 // computer can: a cyclic voltammogram of a redox couple and ring-disk voltammograms of oxygen
-// reduction at four rotation rates. Usage: record-examples OUTPUT-FOLDER
+// reduction at four rotation rates, and an accelerated steady-state voltammogram of the couple on a
+// porous film with all its samples in the next track. Usage: record-examples OUTPUT-FOLDER
 #include "devices/Instruments.h"
 #include "devices/sim/SimCellController.h"
 #include "devices/sim/SimRig.h"
 #include "measure/CVModel.h"
 #include "measure/RDEModel.h"
+#include "measure/SSVModel.h"
 #include "plot/Graph.h"
 #include "state/AppState.h"
 #include "tracks/TrackFile.h"
@@ -165,6 +167,34 @@ bool recordRRDE(const QString &path)
     return w.save(path);
 }
 
+bool recordSSV(const QString &path)
+{
+    Workstation w(sim::kFilmElectrodeModel);
+    w.rig.potentiostat().currentGain = 1e-4;
+    SSVModel ssv(w.context, w.clipboard);
+    w.open(ssv);
+    double scale = 1e-4, step = 0.01, time = 20, segments = 2, rate = 2, accum = 20;
+    ssv.DiskScale(scale);
+    ssv.SetVoltage(0.5, -0.1);
+    ssv.VoltStep(step);
+    ssv.StepTime(time);
+    ssv.Segment(segments);
+    ssv.SamplingRate(rate);
+    ssv.Accumlation(accum);
+    double accelerate = 1, tolerance = 0.5, skip = 1, applied = 5, minTime = 1, all = 1;
+    ssv.SetAcceleratemode(accelerate);
+    ssv.CurrentTolerance(tolerance);
+    ssv.SetSkipMode(skip);
+    ssv.AppliedCurrent(applied);
+    ssv.MinTime(minTime);
+    ssv.RecordNextTrack(all);
+    ssv.Title(QStringLiteral("1 mM redox couple on a porous film, 900 rpm, 10 mV steps"));
+    QString rpm = QStringLiteral("900");
+    ssv.rpm(rpm);
+    w.run(ssv);
+    return w.save(path);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -178,6 +208,7 @@ int main(int argc, char *argv[])
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
     const bool ok = recordCV(out.filePath(QStringLiteral("cv-redox-couple.tvd"))) &&
-                    recordRRDE(out.filePath(QStringLiteral("rrde-oxygen-reduction.tvd")));
+                    recordRRDE(out.filePath(QStringLiteral("rrde-oxygen-reduction.tvd"))) &&
+                    recordSSV(out.filePath(QStringLiteral("ssv-redox-couple-film.tvd")));
     return ok ? 0 : 1;
 }

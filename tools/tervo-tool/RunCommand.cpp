@@ -6,10 +6,12 @@
 #include "macro/FastMacroDriver.h"
 #include "macro/MacroRunner.h"
 #include "macro/SmtpMailSender.h"
+#include "macro/SsvMacroAdapter.h"
 #include "measure/CVModel.h"
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
+#include "measure/RunRecorder.h"
 #include "plot/Graph.h"
 #include "state/AppState.h"
 #include "tracks/TrackFile.h"
@@ -158,8 +160,18 @@ int runMacro(const QStringList &args)
     RDEModel rde(context);
     PSModel ps(context);
     RPMvsjModel rpm(context);
-    const std::vector<MeasurementModel *> models{&cv, &cvf, &rde, &ps, &rpm};
+    SSVModel ssv(context, clipboard);
+    SsvMacroAdapter ssvMacro(ssv, [] {});
+    const std::vector<MeasurementModel *> models{&cv, &cvf, &rde, &ps, &rpm, &ssv};
     SmtpMailSender mail(app->settings);
+    // With a settings folder of its own the run keeps the recovery files the program keeps, so
+    // a killed series can be restored at the next start of the program.
+    std::unique_ptr<RunRecorder> recorder;
+    if (!o.settingsDir.isEmpty()) {
+        recorder = std::make_unique<RunRecorder>(context, folder);
+        for (MeasurementModel *m : models)
+            recorder->watch(*m);
+    }
 
     MacroEnvironment env{*app, instruments, sound};
     env.cv = &cv;
@@ -168,6 +180,7 @@ int runMacro(const QStringList &args)
     env.ps = &ps;
     env.rpmvsi = &rpm;
     env.mail = &mail;
+    env.ssv = &ssvMacro;
     env.showPower = [&instruments] { instruments.power().ensureOpen(); };
     MacroRunner runner(env);
     QObject::connect(&runner, &MacroRunner::lineStarted, [](int index, const QString &line) {
@@ -226,6 +239,8 @@ int runMacro(const QStringList &args)
         if (!r.ok) {
             writeErr(QStringLiteral("%1: %2").arg(o.out, r.error));
             status = std::max(status, 1);
+        } else if (recorder) {
+            recorder->discard(); // everything is saved
         }
     }
     return status;

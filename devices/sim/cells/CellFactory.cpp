@@ -9,7 +9,7 @@ namespace tervo::sim {
 
 std::unique_ptr<CellModel> makeCellModel(const QString &model, const CellParameters &parameters)
 {
-    if (model == kRedoxCoupleModel || model == kPotentialStepModel)
+    if (model == kRedoxCoupleModel || model == kPotentialStepModel || model == kFilmElectrodeModel)
         return std::make_unique<RedoxCoupleCell>(parameters, model);
     if (model == kOxygenReductionModel)
         return std::make_unique<OxygenReductionCell>(parameters);

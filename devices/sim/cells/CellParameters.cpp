@@ -40,6 +40,10 @@ const std::vector<CellParameterInfo> &cellParameterInfos()
          0, 1e4},
         {"UncompensatedResistance", "ohm", "uncompensated solution resistance", &P::resistance, 0,
          1e7},
+        {"FilmCapacitance", "mF/cm2", "capacitance of a porous film on the disk per area",
+         &P::filmCapacitance, 0, 1e3},
+        {"FilmResistance", "ohm", "ionic resistance through which the film charges (0: no film)",
+         &P::filmResistance, 0, 1e7},
         {"Temperature", "C", "cell temperature", &P::temperature, -20, 100},
         {"NoiseAmplitude", "A", "rms white noise on each current", &P::noise, 0, 1},
         {"MainsAmplitude", "A", "amplitude of the mains pick-up", &P::mainsAmplitude, 0, 1},
@@ -72,7 +76,7 @@ CellParameters CellParameters::sanitized() const
 
 QStringList cellModelNames()
 {
-    return {kRedoxCoupleModel, kOxygenReductionModel, kPotentialStepModel};
+    return {kRedoxCoupleModel, kOxygenReductionModel, kPotentialStepModel, kFilmElectrodeModel};
 }
 
 CellParameters defaultCellParameters(const QString &model)
@@ -100,6 +104,11 @@ CellParameters defaultCellParameters(const QString &model)
         p.resistance = 250;
         p.doubleLayer = 40;
         p.noise = 2e-9;
+    } else if (model == kFilmElectrodeModel) {
+        // A catalyst layer of high surface area: about 1 mF charged through 2 kohm, so every
+        // potential step relaxes over some seconds, as steady-state staircases meet it.
+        p.filmCapacitance = 5;
+        p.filmResistance = 2000;
     }
     return p;
 }

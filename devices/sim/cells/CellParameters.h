@@ -12,6 +12,7 @@ namespace tervo::sim {
 inline const QString kRedoxCoupleModel = QStringLiteral("Redox couple");
 inline const QString kOxygenReductionModel = QStringLiteral("Oxygen reduction (RRDE)");
 inline const QString kPotentialStepModel = QStringLiteral("Potential step");
+inline const QString kFilmElectrodeModel = QStringLiteral("Redox couple on a porous film");
 
 // The physical make-up of a simulated cell. Units are the bench units of the lab; the models
 // convert. Fields a model does not use are ignored by it.
@@ -27,6 +28,8 @@ struct CellParameters {
     double formalPotential = 0.2;       // V against the reference
     double doubleLayer = 20;            // uF/cm^2
     double resistance = 20;             // ohm, uncompensated
+    double filmCapacitance = 0;         // mF/cm^2, porous film charged through filmResistance
+    double filmResistance = 0;          // ohm, ionic resistance of the film (0: no film)
     double temperature = 25;            // degrees C
     double noise = 1e-9;                // A, rms of the white noise on each current
     double mainsAmplitude = 0;          // A, mains pick-up (0: none)

@@ -19,6 +19,8 @@ ElectrodeCell::ElectrodeCell(QString name, const CellParameters &parameters)
 {
     m_f = kFaraday / (kGasConstant * (m_p.temperature + 273.15));
     m_cdl = m_p.doubleLayer * 1e-6 * m_p.area;
+    if (m_p.filmResistance > 0)
+        m_cfilm = m_p.filmCapacitance * 1e-3 * m_p.area;
 }
 
 void ElectrodeCell::reset()
@@ -28,6 +30,7 @@ void ElectrodeCell::reset()
     m_started = false;
     m_applied = 0;
     m_v = 0;
+    m_vFilm = 0;
     m_omega = 0;
     m_time = 0;
     m_faradaic = 0;
@@ -45,6 +48,7 @@ CellCurrents ElectrodeCell::advance(double dtSeconds, double potentialV, double 
         m_started = true;
         m_applied = potentialV;
         m_v = potentialV;
+        m_vFilm = potentialV;
     }
     if (!(dtSeconds > 0) || !std::isfinite(dtSeconds)) {
         // No time passes: the potential jumps at the start of the next interval.
@@ -90,26 +94,52 @@ void ElectrodeCell::substep(double dt, double applied0, double applied1, double 
 {
     prepareStep(dt, omega);
     const double ru = m_p.resistance;
+    double filmSlope = 0, filmOffset = 0;
+    filmCurrentLine(dt, filmSlope, filmOffset);
     double v, total;
     if (ru > 0) {
-        // tau dV/dt = Ea(t) - Ru i_f - V with Ea linear over the step and i_f taken at the end
-        // of the step; exact for the double layer, implicit for the reaction.
+        // tau dV/dt = Ea(t) - Ru (i_f + i_film) - V with Ea linear over the step and i_f, i_film
+        // taken at the end of the step; exact for the double layer, implicit for the rest. The
+        // film's current is linear in V, so it folds into the target and the gain.
         const double tau = ru * m_cdl;
         const double decay = tau > 0 ? std::exp(-dt / tau) : 0;
         const double slopeTau = tau > 0 ? (applied1 - applied0) / dt * tau : 0;
         const double relaxed = applied1 - slopeTau + (m_v - applied0 + slopeTau) * decay;
-        v = solveInterface(relaxed, ru * (1 - decay));
+        const double gain = ru * (1 - decay);
+        const double scale = 1 + gain * filmSlope;
+        v = solveInterface((relaxed - gain * filmOffset) / scale, gain / scale);
         total = (applied1 - v) / ru;
     } else {
         v = applied1;
         double slope;
-        total = faradaicAt(v, slope) + m_cdl * (v - m_v) / dt;
+        total = faradaicAt(v, slope) + m_cdl * (v - m_v) / dt + filmSlope * v + filmOffset;
     }
     double slope;
     m_faradaic = faradaicAt(v, slope);
     m_clean.ring = completeStep(v);
     m_clean.disk = total;
+    if (m_cfilm > 0) {
+        const double tf = m_p.filmResistance * m_cfilm;
+        const double e = std::exp(-dt / tf);
+        const double rise = (v - m_v) / dt * tf;
+        m_vFilm = v - rise + (m_vFilm - m_v + rise) * e;
+    }
     m_v = v;
+}
+
+void ElectrodeCell::filmCurrentLine(double dt, double &slope, double &offset) const
+{
+    slope = 0;
+    offset = 0;
+    if (!(m_cfilm > 0))
+        return;
+    // Vf(end) = V - s tf + (Vf0 - V0 + s tf) e with s = (V - V0) / dt; i = (V - Vf(end)) / Rf.
+    const double rf = m_p.filmResistance;
+    const double tf = rf * m_cfilm;
+    const double e = std::exp(-dt / tf);
+    const double k = tf * (1 - e) / dt / rf;
+    slope = k;
+    offset = -k * m_v - (m_vFilm - m_v) * e / rf;
 }
 
 // Root of V - target + gain * i_f(V) = 0. The left side rises with V (i_f never falls with the

@@ -18,6 +18,11 @@ inline constexpr double kGasConstant = 8.314462618; // J/(mol K)
 // between holding either end. Long intervals or large potential changes are split into
 // sub-steps. The double layer is integrated exactly over each sub-step (a true exponential with
 // Ru Cdl); the faradaic current is implicit, so large currents through Ru stay stable.
+//
+// A porous film (a catalyst layer of high surface area) adds a capacitance that charges through
+// its own ionic resistance, in parallel with the double layer; after a potential step it relaxes
+// with Rf Cf, seconds rather than the Ru Cdl microseconds of a bare disk. It is integrated
+// exactly for an interface potential linear over the sub-step, its current implicit as well.
 class ElectrodeCell : public CellModel {
 public:
     ElectrodeCell(QString name, const CellParameters &parameters);
@@ -38,6 +43,9 @@ public:
     double fOverRT() const { return m_f; }
     // Total double-layer capacitance, F.
     double capacitance() const { return m_cdl; }
+    // The porous film: its capacitance (F, 0 without a film) and the potential it is charged to.
+    double filmCapacitance() const { return m_cfilm; }
+    double filmPotential() const { return m_vFilm; }
 
     // Longest sub-step (s) and largest potential change per sub-step (V).
     static constexpr double kMaxSubstep = 0.02;
@@ -62,11 +70,16 @@ protected:
 private:
     void substep(double dt, double applied0, double applied1, double omega);
     double solveInterface(double target, double gain) const;
+    // The film current at the end of a sub-step of length dt over which the interface moves
+    // linearly from m_v to v is slope * v + offset.
+    void filmCurrentLine(double dt, double &slope, double &offset) const;
 
     QString m_name;
     CellParameters m_p;
     double m_f;
     double m_cdl;
+    double m_cfilm = 0;
+    double m_vFilm = 0;
     NoiseSource m_noise;
     double m_mainsPhase = 0;
     bool m_started = false;

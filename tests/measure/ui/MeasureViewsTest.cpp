@@ -2,6 +2,7 @@
 #include "measure/ui/frmMeasureCV.h"
 #include "measure/ui/frmMeasureRDE.h"
 #include "measure/ui/frmMeasureRPMvsj.h"
+#include "measure/ui/frmMeasureSSV.h"
 #include "measure/ui/frmMultipotentiostat.h"
 #include "measure/ui/frmPotentialStep.h"
 
@@ -294,4 +295,38 @@ TEST(MeasureViews, TicksRefreshTheLabelsAtScreenRateAndAStopAtOnce)
     model.stop();
     r.ticks(model, 1); // the tick that finishes the run changes the state
     EXPECT_TRUE(start->isEnabled());
+}
+
+TEST(MeasureViews, SteadyStateWindowEditsRunsAndQuits)
+{
+    app();
+    MeasureRig r;
+    SSVModel model(*r.context, r.clipboard);
+    model.setTimerDriven(false);
+    frmMeasureSSV w(model);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), "Steady State Voltammogram");
+    type(w, "txtVoltStep", QStringLiteral("-1"));
+    EXPECT_EQ(textOf(w, "txtVoltStep"), "0.001");
+    type(w, "txtMinTime", QStringLiteral("9"));
+    EXPECT_EQ(model.fields.minTime, 4);
+    auto *accelerate = w.findChild<QCheckBox *>(QStringLiteral("chkAccelerate"));
+    ASSERT_NE(accelerate, nullptr);
+    accelerate->setChecked(!accelerate->isChecked());
+    EXPECT_EQ(model.fields.accelerate, accelerate->isChecked() ? 1 : 0);
+    type(w, "txtV0", QStringLiteral("0.3"));
+    type(w, "txtV1", QStringLiteral("0.29"));
+    type(w, "txtVoltStep", QStringLiteral("0.005"));
+    type(w, "txtStepTime", QStringLiteral("2"));
+
+    button(w, "cmdStart")->click();
+    EXPECT_EQ(model.state(), SSVModel::Measuring);
+    EXPECT_EQ(model.stepsPlanned(), 3 * 2 - 1);
+    r.ticks(model, 3);
+    button(w, "cmdStop")->click();
+    r.ticks(model, 1);
+    EXPECT_EQ(model.state(), SSVModel::Monitor);
+    EXPECT_EQ(r.app->store[0].Mode, ModeSSV);
+    w.QuitSSVMeasurement();
+    EXPECT_FALSE(w.isVisible());
 }

@@ -1,0 +1,165 @@
+#pragma once
+
+#include "MeasurementModel.h"
+#include "MonitorPlot.h"
+#include "measure/fit/SSVGaussNewtonLog.h"
+
+#include <array>
+#include <vector>
+
+namespace tervo {
+
+class Clipboard;
+
+// The steady-state voltammetry window's logic: a potential staircase from the first to the
+// second potential (and back, segment by segment), each step held until its current has settled.
+// The steady current of a step is the asymptote of the log fit of its transient; in the
+// accelerated mode a step ends as soon as successive fits agree, and in the skip mode a step
+// whose current hardly moved takes the mean of its last tenth without a fit. One point per step
+// (potential, steady disk current, steady ring current) goes into an SSV track; every sample
+// (potential, disk current, time) can go into an SSVAll track in the track after it.
+class SSVModel : public MeasurementModel {
+    Q_OBJECT
+public:
+    static constexpr int kMonitorLimit = 1000;
+    // The longest MinTime mode: the whole step time.
+    static constexpr int kMaxMinTime = 4;
+
+    SSVModel(MeasureContext &context, Clipboard &clipboard, QObject *parent = nullptr);
+
+    struct Fields {
+        double diskXScale = 1;
+        double diskYScale = 1e-3;
+        double ringXScale = 1;
+        double ringYScale = 1e-5;
+        double rpmScale = 1000;
+        double v1 = 1;
+        double v2 = -0.2;
+        double voltStep = 0.005;
+        double stepTime = 30;
+        int accelerate = 1;
+        double currentTolerance = 0.5; // %
+        int skip = 1;
+        double appliedCurrent = 5; // %
+        double samplingRate = 2;
+        double accum = 500;
+        int ref = 0;
+        int segments = 2;
+        int minTime = 1;
+        int recordNextTrack = 1;
+        int sendToClip = 0;
+    };
+    Fields fields;
+
+    // Validation as when a field is left; each returns the value it kept.
+    double accumulationEdited(double value);
+    double samplingRateEdited(double value);
+    double rpmScaleEdited(double value);
+    double voltStepEdited(double value);
+    double stepTimeEdited(double value);
+    double toleranceEdited(double value);
+    double appliedCurrentEdited(double value);
+    int segmentsEdited(double value);
+    int minTimeEdited(double value);
+
+    // Public operations of the window; the arguments are in/out and receive the value kept.
+    using MeasurementModel::SelTrack;
+    void SelTrack(double &track);
+    void DiskScale(double &scale);
+    void RingScale(double &scale);
+    void SetVoltage(double v1, double v2);
+    void SetAcceleratemode(double &mode);
+    void CurrentTolerance(double &percent);
+    void SetSkipMode(double &mode);
+    void AppliedCurrent(double &percent);
+    void VoltStep(double &volts);
+    void StepTime(double &seconds);
+    void Segment(double &count);
+    void SamplingRate(double &rate);
+    void Accumlation(double &count);
+    void SetSendtoClip(double &mode);
+    void MinTime(double &mode);
+    void RecordNextTrack(double &mode);
+    void StartMeasurement() { start(); }
+    // Finishes a run in progress (storing what was measured) and asks the window to close.
+    void QuitSSVMeasurement();
+
+    // The staircase: V1, V1 +- step, ... to V2, then back, for the given number of segments;
+    // a turning potential is measured once.
+    static std::vector<double> staircase(double v1, double v2, double step, int segments);
+
+    // During a run: steps done and planned, and how the finished steps were taken.
+    int stepsDone() const { return m_step; }
+    int stepsPlanned() const { return static_cast<int>(m_potentials.size()); }
+    int fittedSteps() const { return m_fittedSteps; }
+    int fitsRun() const { return m_fitsRun; }
+    const PlotRange &ringRange() const { return m_ringRange; }
+
+signals:
+    void quitRequested();
+
+protected:
+    int modeCode() const override { return ModeSSV; }
+    double samplingRate() const override { return fields.samplingRate; }
+    std::uint32_t beginRun() override;
+    PlotRange initialRange() const override;
+    void prepareResultGraph() override {}
+    void prepareGraphs() override;
+    void showMonitorGraphs() override
+    {
+        m_context.monitorGraph.Show();
+        m_context.resultGraph.Show();
+    }
+    bool timesFromRecordingStart() const override { return false; }
+    void programGenerator() override;
+    std::int32_t rotationRate() const override { return m_settings.SSVRPM; }
+    double measureReference() override { return 0; }
+    void takeSample(std::array<double, 3> &record) override;
+    // The staircase runs from Start: every sample belongs to a step.
+    bool recordingBegins(const std::array<double, 3> &) override { return true; }
+    void onRecordingStarted() override;
+    bool drawsLive() const override { return true; }
+    void updateLive(const std::array<double, 3> &) override {}
+    void afterSample() override;
+    bool advancesEachTick() const override { return false; }
+    bool endsByItself() const override { return true; }
+    void checkEnd(std::uint32_t elapsed) override;
+    void storeFields(TrackHeader &h) override;
+    void storeRun() override;
+    void afterFinish() override;
+    void monitorStep() override;
+    void resetMonitor() override;
+
+private:
+    void programStep(double potential);
+    bool stepEnds(double elapsedSeconds);
+    void finishStep();
+    double steadyOf(const std::vector<double> &y, bool fit);
+    void drawStepPoint(int index);
+    void redrawDisk();
+    void redrawRing();
+
+    Clipboard &m_clipboard;
+    SSVGaussNewtonLog m_fit;
+    std::vector<double> m_potentials;
+    int m_step = 0;
+    std::uint32_t m_stepStart = 0;
+    std::vector<double> m_t, m_e, m_disk, m_ring;
+    bool m_haveEstimate = false;
+    bool m_lastFitted = false;
+    double m_lastEstimate = 0;
+    double m_settled = 0;
+    bool m_settledKnown = false;
+    int m_fittedSteps = 0;
+    int m_fitsRun = 0;
+    // Every sample of the run: potential, disk current, seconds since Start.
+    std::vector<std::array<double, 3>> m_all;
+    bool m_storedAll = false;
+    PlotRange m_ringRange;
+    std::pair<int, int> m_diskSize{0, 0};
+    std::pair<int, int> m_ringSize{0, 0};
+    MonitorPlot m_diskMonitor{1, kMonitorLimit};
+    MonitorPlot m_ringMonitor{1, kMonitorLimit};
+};
+
+} // namespace tervo
