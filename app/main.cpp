@@ -67,31 +67,6 @@ using namespace tervo;
 
 namespace {
 
-// A first start with --demo sets up a complete simulated workstation: the function generator on
-// the GPIB board, the rotator with its calibration beside the program, and power control.
-void prepareDemoSettings(AppState &state)
-{
-    if (QFileInfo::exists(state.settingsPath()))
-        return;
-    ApplyDefaultSettings(state.settings);
-    Settings &s = state.settings;
-    s.GPIBControl = 2;
-    s.GPIBAddress = 7;
-    s.DABoard = 1;
-    s.PowerControl = 1;
-    s.RPMvsVoltageFile = QDir(QApplication::applicationDirPath())
-                             .filePath(QStringLiteral("rotator-calibration.txt"));
-    s.SoundFileName.clear();
-    for (CVSet &set : s.CV) {
-        set.CVSamplingRate = 10;
-        set.CVAccum = 20;
-        set.CVRetainTime = 2;
-    }
-    s.RDESamplingRate = 10;
-    s.RDEAccum = 20;
-    state.WriteSettings();
-}
-
 void showWindow(QWidget &w)
 {
     w.show();
@@ -140,7 +115,7 @@ int main(int argc, char *argv[])
     QtPrompts prompts;
     AppState state(clock, prompts, folder);
     if (parser.isSet(demo))
-        prepareDemoSettings(state);
+        prepareDemoSettings(state, QApplication::applicationDirPath());
 
     // The instruments: the simulated rig unless the real routes are asked for.
     std::unique_ptr<InstrumentRoutes> routes =

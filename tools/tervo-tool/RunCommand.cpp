@@ -67,29 +67,6 @@ public:
     QString saveFileName(const QString &, const QString &) override { return {}; }
 };
 
-// The complete simulated workstation the program's --demo sets up: the generator on the GPIB
-// board, the rotator with its calibration beside the program, and power control.
-void prepareDemoSettings(AppState &state)
-{
-    ApplyDefaultSettings(state.settings);
-    Settings &s = state.settings;
-    s.GPIBControl = 2;
-    s.GPIBAddress = 7;
-    s.DABoard = 1;
-    s.PowerControl = 1;
-    s.RPMvsVoltageFile = QDir(QCoreApplication::applicationDirPath())
-                             .filePath(QStringLiteral("rotator-calibration.txt"));
-    s.SoundFileName.clear();
-    for (CVSet &set : s.CV) {
-        set.CVSamplingRate = 10;
-        set.CVAccum = 20;
-        set.CVRetainTime = 2;
-    }
-    s.RDESamplingRate = 10;
-    s.RDEAccum = 20;
-    state.WriteSettings();
-}
-
 struct Options {
     QString macro;
     QString out;
@@ -141,7 +118,7 @@ int runMacro(const QStringList &args)
     ConsolePrompts prompts;
     auto app = std::make_unique<AppState>(clock, prompts, folder);
     if (!o.hardware && !QFileInfo::exists(app->settingsPath()))
-        prepareDemoSettings(*app);
+        prepareDemoSettings(*app, QCoreApplication::applicationDirPath());
     app->loadMainWindowState();
 
     std::unique_ptr<InstrumentRoutes> routes =
