@@ -2,8 +2,10 @@
 
 #include <QLocale>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -58,8 +60,12 @@ const Pow10Table &pow10()
 // Decimal exponent of the first significant digit of ax (finite, > 0).
 int decimalExponent(double ax)
 {
-    int b = 0;
-    std::frexp(ax, &b);
+    // The binary exponent straight from the bits; frexp is a library call and this runs for
+    // every value of a saved file.
+    const auto bits = std::bit_cast<std::uint64_t>(ax);
+    int b = static_cast<int>((bits >> 52) & 0x7ff) - 1022;
+    if (b == -1022)
+        std::frexp(ax, &b); // subnormal
     // Truncation toward zero, then one step down for negatives: floor without a libm call.
     const double estimate = (b - 1) * 0.30102999566398120;
     int e = static_cast<int>(estimate);
@@ -404,10 +410,10 @@ char *writePatternFast(char *q, double x, const NumberPattern &p, char decimalSe
                      : fixedFast(q, std::fabs(x), p, decimalSep);
     if (!q)
         return nullptr;
-    if (negative) {
+    // The fast exponent form never shows a zero mantissa (zero goes the exact route).
+    if (negative && !p.scientific) {
         std::string_view body(digitsStart, static_cast<std::size_t>(q - digitsStart));
-        const std::size_t expAt = p.scientific ? body.find(p.expLetter) : std::string_view::npos;
-        if (allZeroDigits(body.substr(0, expAt))) {
+        if (allZeroDigits(body)) {
             std::memmove(start, digitsStart, body.size());
             --q;
         }

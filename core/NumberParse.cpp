@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -194,6 +195,62 @@ bool readDecimalList(std::string_view v, std::size_t capacity, std::vector<doubl
     return inRange;
 }
 
+std::size_t readPlainNumber(const char *first, const char *last, double &value)
+{
+    // Powers of ten that are exact doubles: a mantissa below 2^53 times or over one of them is
+    // a single correctly rounded operation.
+    static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char *p = first;
+    bool negative = false;
+    if (p < last && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    // Up to 19 digits cannot overflow the mantissa; longer ones go to the full rule.
+    std::uint64_t m = 0;
+    const char *const intStart = p;
+    for (; p < last && isDigit(*p); ++p)
+        m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+    std::ptrdiff_t digits = p - intStart;
+    int scale = 0;
+    if (p < last && (*p == '.' || *p == ',')) {
+        const char *const fracStart = ++p;
+        for (; p < last && isDigit(*p); ++p)
+            m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+        scale = -static_cast<int>(p - fracStart);
+        digits += p - fracStart;
+    }
+    if (digits == 0 || digits > 19)
+        return 0;
+    if (p < last && (*p == 'e' || *p == 'E')) {
+        const char *q = p + 1;
+        bool expNegative = false;
+        if (q < last && (*q == '+' || *q == '-')) {
+            expNegative = *q == '-';
+            ++q;
+        }
+        if (q == last || !isDigit(*q))
+            return 0;
+        int ex = 0;
+        for (; q < last && isDigit(*q); ++q)
+            if (ex < 100000)
+                ex = ex * 10 + (*q - '0');
+        scale += expNegative ? -ex : ex;
+        p = q;
+    }
+    double v = 0.0;
+    if (m != 0) {
+        if (m > (std::uint64_t{1} << 53) || scale < -22 || scale > 22)
+            return 0;
+        v = scale < 0 ? static_cast<double>(m) / kExact[-scale]
+                      : static_cast<double>(m) * kExact[scale];
+    }
+    value = negative ? -v : v;
+    return static_cast<std::size_t>(p - first);
+}
+
 DataNumber readDataNumber(std::string_view text, double &value)
 {
     std::size_t b = 0, e = text.size();
@@ -205,6 +262,11 @@ DataNumber readDataNumber(std::string_view text, double &value)
     if (b == e)
         return DataNumber::NotANumber;
     const std::string_view field = text.substr(b, e - b);
+    double plain = 0.0;
+    if (readPlainNumber(field.data(), field.data() + field.size(), plain) == field.size()) {
+        value = plain;
+        return DataNumber::Ok;
+    }
     double special = 0.0;
     if (nonFiniteLength(field, special) == field.size()) {
         value = special;

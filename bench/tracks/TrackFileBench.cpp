@@ -62,6 +62,30 @@ void BM_ReadFullStore(benchmark::State &state)
 }
 BENCHMARK(BM_ReadFullStore)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// Loads the file named by TERVO_BENCH_FILE, for side-by-side runs with other readers
+// (bench/tracks/compare_pandas.py).
+void BM_LoadGivenFile(benchmark::State &state)
+{
+    const QString path = qEnvironmentVariable("TERVO_BENCH_FILE");
+    if (path.isEmpty()) {
+        state.SkipWithError("TERVO_BENCH_FILE is not set");
+        return;
+    }
+    auto s = std::make_unique<TrackStore>();
+    for (auto _ : state) {
+        const TrackFileReadResult r = loadTrackFile(*s, path);
+        if (!r.ok()) {
+            state.SkipWithError("read failed");
+            break;
+        }
+    }
+    int points = 0;
+    for (int t = 0; t < kUserTracks; ++t)
+        points += s->isVacant(t) ? 0 : (*s)[t].pnum;
+    state.counters["points"] = points;
+}
+BENCHMARK(BM_LoadGivenFile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 // tervo-tool export of one 20001-point RDE track, as a whole process.
 void BM_ToolExportProcess(benchmark::State &state)
 {

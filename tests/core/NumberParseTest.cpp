@@ -3,7 +3,12 @@
 #include "core/Colors.h"
 #include "core/LineReader.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -124,4 +129,33 @@ TEST(Clock, FakeClockAndWrapAround)
     // A start read just after now is no time at all, not a wrapped 49 days.
     EXPECT_EQ(elapsedMs(1001, 1000), 0u);
     EXPECT_EQ(elapsedMs(0xFFFFFFFFu, 5), 6u);
+}
+
+// The fast route must give bit for bit the value of the exact conversion, in every spelling the
+// writers produce and in the ones it hands on to the full rule.
+TEST(DataNumber, FastRouteAgreesWithExactConversion)
+{
+    std::mt19937_64 rng(20261207);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-30, 30);
+    const char *formats[] = {"%.4f", "%.3e", "%.17g", "%.0f", "%.25f", "%.6E"};
+    char buf[128];
+    for (int i = 0; i < 20000; ++i) {
+        const double x = mantissa(rng) * std::pow(10.0, exponent(rng));
+        for (const char *f : formats) {
+            std::snprintf(buf, sizeof buf, f, x);
+            const double exact = std::strtod(buf, nullptr);
+            std::string comma = buf;
+            std::replace(comma.begin(), comma.end(), '.', ',');
+            for (const std::string &text : {std::string(buf), comma}) {
+                double v = 0;
+                ASSERT_EQ(readDataNumber(text, v), DataNumber::Ok) << text;
+                ASSERT_EQ(std::memcmp(&v, &exact, sizeof v), 0) << text;
+            }
+        }
+    }
+    double v = 7;
+    for (const char *bad : {"1e", "1.5,", "+-1", ".", "1.5e+", "--1", "1..2"})
+        EXPECT_EQ(readDataNumber(bad, v), DataNumber::NotANumber) << bad;
+    EXPECT_EQ(v, 7);
 }

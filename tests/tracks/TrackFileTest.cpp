@@ -146,6 +146,33 @@ TEST(TrackFileRoundTrip, ColumnsModesAndRounding)
     EXPECT_FALSE(r->hasUnsavedChanges());
 }
 
+// A large store is formatted on several threads: the blocks must still come in track order and
+// the text must be the one a small store's single pass gives.
+TEST(TrackFileRoundTrip, LargeStoreKeepsBlockOrder)
+{
+    QTemporaryDir dir;
+    auto s = emptyStore();
+    for (int t : {2, 3, 11, 19, 20})
+        fill(*s, t, ModeRDE, kMaxPoints);
+    const QString path = writeTemp(dir, *s);
+    auto r = emptyStore();
+    ASSERT_TRUE(loadTrackFile(*r, path).ok());
+    for (int t : {2, 3, 11, 19, 20}) {
+        ASSERT_EQ((*r)[t].pnum, kMaxPoints);
+        EXPECT_DOUBLE_EQ(r->data(1, t, kMaxPoints - 1), -0.24693); // four significant digits
+    }
+    const QByteArray text = trackFileText(*s, '.');
+    EXPECT_LT(text.indexOf("DataNum= 19 "), text.indexOf("DataNum= 20 "));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), text);
+    auto one = emptyStore();
+    fill(*one, 11, ModeRDE, kMaxPoints);
+    const QByteArray single = trackFileText(*one, '.');
+    const qsizetype start = single.indexOf("DataNum=");
+    EXPECT_TRUE(text.contains(single.mid(start)));
+}
+
 TEST(TrackFileRoundTrip, MultiTimeColumnSharedAfterLoad)
 {
     QTemporaryDir dir;
