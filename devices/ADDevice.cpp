@@ -88,6 +88,8 @@ double Instruments::readPortBoard(std::uint8_t channel)
 
 double Instruments::ADRead(std::uint8_t channel)
 {
+    if (m_adFaulty)
+        return 0.0;
     switch (m_settings.ADBoard) {
     case 0:
         return readPortBoard(channel);
@@ -98,7 +100,10 @@ double Instruments::ADRead(std::uint8_t channel)
         m_aioTransfer.dataAddress = LpWord(m_aioData);
         m_aioTransfer.channelAddress = LpWord(m_aioChannel);
         m_aioTransfer.count = 1;
-        m_libs.aio->AioInp(m_aioId, m_aioTransfer);
+        if (m_libs.aio->AioInp(m_aioId, m_aioTransfer) != 0) {
+            m_adFaulty = true;
+            return 0.0;
+        }
         return static_cast<double>(m_libs.aio->BinaryToVI(-2.5f, 2.5f, 1, 12, m_aioData));
     }
     case 2: {
@@ -106,14 +111,25 @@ double Instruments::ADRead(std::uint8_t channel)
             return 0.0;
         const auto card = static_cast<std::uint16_t>(m_settings.CardNumber);
         double volts = 0.0;
+        // A failed read or a value that is no number means the card cannot be trusted.
+        auto read = [&](std::int32_t range) {
+            if (m_libs.dask->AI_VReadChannel(card, channel, static_cast<std::uint16_t>(range),
+                                             volts) < 0 ||
+                !std::isfinite(volts)) {
+                m_adFaulty = true;
+                volts = 0.0;
+            }
+            return !m_adFaulty;
+        };
         // Only the 64 inputs the card has keep a range of their own.
         if (m_settings.DynamicRange == 0 || channel >= kAnalogInputs) {
-            m_libs.dask->AI_VReadChannel(card, channel, kRangeCodeFirst, volts);
+            read(kRangeCodeFirst);
             return volts;
         }
         std::int32_t &code = RangeCode[channel];
         code = std::clamp(code, kRangeCodeFirst, kRangeCodeLast);
-        m_libs.dask->AI_VReadChannel(card, channel, static_cast<std::uint16_t>(code), volts);
+        if (!read(code))
+            return 0.0;
         if (std::abs(volts / FullScale[static_cast<std::size_t>(code)]) < 0.2 &&
             code < kRangeCodeLast)
             ++code;

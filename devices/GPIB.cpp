@@ -2,6 +2,8 @@
 
 #include "SubFunc.h"
 
+#include <utility>
+
 namespace tervo {
 
 std::int32_t Instruments::GPIBInit()
@@ -49,8 +51,10 @@ void Instruments::GPIBSend(std::int32_t address, const QByteArray &command)
 {
     switch (m_settings.GPIBControl) {
     case 1:
-        if (m_libs.serial)
-            m_libs.serial->output(serialConverterFrame(address, command));
+        if ((!m_libs.serial || !m_libs.serial->output(serialConverterFrame(address, command))) &&
+            m_routeFault.isEmpty())
+            m_routeFault = QStringLiteral("The function generator cannot be reached: the serial "
+                                          "line to the GPIB converter is closed.");
         break;
     case 2: {
         if (command.isEmpty() || !m_libs.gpib)
@@ -58,12 +62,20 @@ void Instruments::GPIBSend(std::int32_t address, const QByteArray &command)
         m_gpibAddresses = {2, 0, address};
         const std::int32_t code = m_libs.gpib->GpTalk(
             m_gpibAddresses.data(), static_cast<std::int32_t>(command.size()), command);
-        GPIBCheckStatus(QStringLiteral("GpTalk"), code, GPIBLastMessage);
+        if (GPIBCheckStatus(QStringLiteral("GpTalk"), code, GPIBLastMessage) != 0 &&
+            m_routeFault.isEmpty())
+            m_routeFault = QStringLiteral("The function generator cannot be reached (%1).")
+                               .arg(GPIBLastMessage);
         break;
     }
     default:
         break;
     }
+}
+
+QString Instruments::takeRouteFault()
+{
+    return std::exchange(m_routeFault, QString());
 }
 
 } // namespace tervo

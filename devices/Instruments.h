@@ -38,8 +38,9 @@ public:
     std::int32_t ADOpen();
     double ADRead(std::uint8_t channel);
     void ADClose();
-    // True once a port-board conversion never signalled ready; reads then return 0 V until the
-    // next ADOpen. The measurement windows show their board message when they see it.
+    // True once the board failed a read (a port-board conversion never signalled ready, a
+    // library call failed, a value that is no number); reads then return 0 V until the next
+    // ADOpen. The measurement windows show their board message when they see it.
     bool adBoardFaulty() const { return m_adFaulty; }
 
     // DADevice
@@ -56,6 +57,10 @@ public:
     // GPIB
     std::int32_t GPIBInit();
     void GPIBSend(std::int32_t address, const QByteArray &command);
+    // The first command the generator's route did not deliver since the last take, as a
+    // sentence for the operator: the generator may then not be doing what a run expects.
+    bool routeFaulty() const { return !m_routeFault.isEmpty(); }
+    QString takeRouteFault();
     // SubFunc
     std::int32_t GPIBBoardInit(QString &message);
 
@@ -98,6 +103,7 @@ private:
     VendorLibraries m_libs;
 
     std::int32_t m_adStatus = 0;
+    QString m_routeFault;
     bool m_adFaulty = false;
     bool m_portBoardGranted = false;
     bool m_portOutGranted = false;

@@ -119,6 +119,7 @@ void MeasurementModel::tick()
             failBoard();
     } else if (!idle) {
         measuringStep();
+        checkGeneratorRoute();
     }
     // A tick may have closed the window (a board failure) or ended the program's interest.
     if (m_opened)
@@ -143,6 +144,7 @@ void MeasurementModel::start()
         return;
     }
     m_context.app.MeasurementRunning = true;
+    (void)m_instruments.takeRouteFault(); // a failure before this run is not this run's
     m_stopRequested = false;
     m_endedByRunLength = false;
     m_drewLast = false;
@@ -165,6 +167,7 @@ void MeasurementModel::start()
     m_state = Measuring;
     m_remainingText.clear();
     setTimerEnabled(true);
+    checkGeneratorRoute();
     emit changed();
 }
 
@@ -196,6 +199,7 @@ void MeasurementModel::closeWindow()
         stop();
         m_nowTick = m_context.app.clock.tickCount();
         finishRun();
+        checkGeneratorRoute();
     }
     m_opened = false;
     setTimerEnabled(false);
@@ -225,6 +229,8 @@ void MeasurementModel::measuringStep()
         return;
     updateLive(r);
     afterSample();
+    if (m_state != Measuring) // the sample showed a failed device
+        return;
     if (advancesEachTick()) {
         advancePoint();
         if (m_stopRequested)
@@ -362,6 +368,24 @@ void MeasurementModel::failBoard()
     m_opened = false;
     setTimerEnabled(false);
     emit boardFailed();
+}
+
+void MeasurementModel::endRunOnFault(const QString &message)
+{
+    if (m_state == Measuring) {
+        stop();
+        m_nowTick = m_context.app.clock.tickCount();
+        finishRun();
+    }
+    // Stopping the generator over a broken route fails again; one message says it all.
+    (void)m_instruments.takeRouteFault();
+    m_context.app.prompts.message(message);
+}
+
+void MeasurementModel::checkGeneratorRoute()
+{
+    if (m_instruments.routeFaulty())
+        endRunOnFault(m_instruments.takeRouteFault());
 }
 
 void MeasurementModel::finishRun()

@@ -200,6 +200,9 @@ protected:
         return m_context.app.AcquisitionBuffer[static_cast<std::size_t>(i)];
     }
     void updateTimerInterval();
+    // A device failed during a run: the run ends as at Stop (what was recorded is stored, the
+    // instruments are stopped, the one-run flag is cleared) and the operator is told why.
+    void endRunOnFault(const QString &message);
 
     MeasureContext &m_context;
     Settings &m_settings;
@@ -210,6 +213,8 @@ private:
     void finishRun();
     // The analog board stopped answering.
     void failBoard();
+    // A command the generator's route did not deliver ends the run.
+    void checkGeneratorRoute();
     void setTargetTrack(int track);
     void extendLiveRange(const std::array<double, 3> &r, bool forceRedraw);
     void setTimerEnabled(bool enabled);

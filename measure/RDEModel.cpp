@@ -133,6 +133,7 @@ double RDEModel::rpmCorrection(double measuredRpm, double setRpm)
 
 std::uint32_t RDEModel::beginRun()
 {
+    m_offRateSince.reset();
     Settings &s = m_settings;
     s.DiskXScale = fields.diskXScale;
     s.DiskYScale = fields.diskYScale;
@@ -223,9 +224,40 @@ bool RDEModel::sweepHasStarted(const std::array<double, 3> &r) const
     return quantise(r[0]) != referencePotential();
 }
 
+std::optional<double> RDEModel::drivenRpm() const
+{
+    const std::vector<RpmRow> &table = m_instruments.rpmTable();
+    const double set = m_settings.RDERPM;
+    if (m_settings.DABoard <= 0 || table.size() < 2 || !(set > 0))
+        return std::nullopt;
+    // Below the table's first rate the motor is switched off where power is controlled, else it
+    // runs at that rate; above the last it runs at the last.
+    if (set < table.front().rpm && m_settings.PowerControl > 0)
+        return std::nullopt;
+    return std::clamp(set, table.front().rpm, table.back().rpm);
+}
+
+bool RDEModel::rotatorReachesRate()
+{
+    const std::optional<double> driven = drivenRpm();
+    if (!driven || std::fabs(m_rpm - *driven) <= std::max(kRpmTolerance, kRotatorBand * *driven)) {
+        m_offRateSince = nowTick();
+        return true;
+    }
+    if (!m_offRateSince)
+        m_offRateSince = nowTick();
+    if (elapsedMs(*m_offRateSince, nowTick()) < kRotatorGraceMs)
+        return true;
+    endRunOnFault(QStringLiteral("The rotator does not reach %1 rpm: it turns at %2 rpm. The run "
+                                 "was stopped and its points were kept.")
+                      .arg(*driven, 0, 'f', 0)
+                      .arg(std::max(0.0, m_rpm), 0, 'f', 0));
+    return false;
+}
+
 void RDEModel::afterSample()
 {
-    if (m_settings.DABoard <= 0)
+    if (m_settings.DABoard <= 0 || !rotatorReachesRate())
         return;
     const double step = rpmCorrection(m_rpm, m_settings.RDERPM);
     if (step != 0)

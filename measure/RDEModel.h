@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace tervo {
 
@@ -20,6 +21,10 @@ public:
     static constexpr double kNudgeVolts = 0.0005;
     static constexpr double kRpmTolerance = 10;
     static constexpr double kMinFeedbackRpm = 100;
+    // A rotor further than this from its rate (the larger of the two) for kRotatorGraceMs of
+    // recording ends the run: its track would carry a rate the electrode never had.
+    static constexpr double kRotatorBand = 0.2;
+    static constexpr std::uint32_t kRotatorGraceMs = 10000;
 
     explicit RDEModel(MeasureContext &context, QObject *parent = nullptr);
 
@@ -104,7 +109,12 @@ private:
     void redrawDisk();
     void redrawRing();
 
+    // The rate the rotator was sent to, or none when it is not driven or switched off.
+    std::optional<double> drivenRpm() const;
+    bool rotatorReachesRate();
+
     double m_rpm = 0;
+    std::optional<std::uint32_t> m_offRateSince;
     PlotRange m_ringRange;
     std::pair<int, int> m_diskSize{0, 0};
     std::pair<int, int> m_ringSize{0, 0};

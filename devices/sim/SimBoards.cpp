@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tervo::sim {
 
@@ -21,7 +22,7 @@ int toRaw12(double volts, double fullScale)
 
 std::int32_t SimAio::AioOpenEx(const QString &name, std::int16_t &id)
 {
-    if (name != deviceName)
+    if (name != deviceName || m_rig.injected.analogOpenFails)
         return kNoDevice;
     id = 0;
     m_open = true;
@@ -36,7 +37,8 @@ std::int32_t SimAio::AioSetRange(std::int16_t id, std::int16_t, std::int16_t, st
 
 std::int32_t SimAio::AioInp(std::int16_t id, const AioTransfer &t)
 {
-    if (!m_open || id != 0 || t.count != 1 || !t.dataAddress || !t.channelAddress)
+    if (!m_open || id != 0 || t.count != 1 || !t.dataAddress || !t.channelAddress ||
+        m_rig.injected.analogStopsAnswering)
         return kNoDevice;
     const auto channel = *reinterpret_cast<const std::uint16_t *>(t.channelAddress);
     const double v = m_rig.inputVolts(channel);
@@ -54,7 +56,7 @@ std::int32_t SimAio::AioClose(std::int16_t)
 
 std::int16_t SimPciDask::Register_Card(std::uint16_t type, std::uint16_t number)
 {
-    if (type != kCardTypePci9112 || number != cardNumber)
+    if (type != kCardTypePci9112 || number != cardNumber || m_rig.injected.analogOpenFails)
         return kInvalidCard;
     m_registered = true;
     return 0;
@@ -71,8 +73,15 @@ std::int16_t SimPciDask::Release_Card(std::uint16_t handle)
 std::int16_t SimPciDask::AI_VReadChannel(std::uint16_t number, std::uint16_t channel,
                                          std::uint16_t range, double &volts)
 {
-    if (!m_registered || number != cardNumber || range < 3 || range > 5)
+    if (!m_registered || number != cardNumber || range < 3 || range > 5 ||
+        m_rig.injected.analogStopsAnswering)
         return kInvalidCard;
+    if (m_rig.injected.analogNonFinite) {
+        m_nonFinite = !m_nonFinite;
+        volts = m_nonFinite ? std::numeric_limits<double>::quiet_NaN()
+                            : std::numeric_limits<double>::infinity();
+        return 0;
+    }
     const double fullScale = 2.5 / (1 << (range - 3));
     const int raw = toRaw12(m_rig.inputVolts(channel), fullScale);
     volts = (raw - 2048) * fullScale / 2048;
@@ -102,9 +111,9 @@ std::int16_t SimPciDask::DO_WritePort(std::uint16_t number, std::uint16_t port, 
 
 // --- port I/O ---
 
-bool SimPortIo::PortAccess(std::uint16_t, std::uint16_t)
+bool SimPortIo::PortAccess(std::uint16_t first, std::uint16_t)
 {
-    return true;
+    return !(first == kPortBoardBase && m_rig.injected.analogOpenFails);
 }
 
 std::uint8_t SimPortIo::PortInputByte(std::uint16_t port)
@@ -113,7 +122,7 @@ std::uint8_t SimPortIo::PortInputByte(std::uint16_t port)
         return static_cast<std::uint8_t>(m_raw & 0xFF);
     if (port == kPortBoardBase + 1) {
         const auto high = static_cast<std::uint8_t>((m_raw >> 8) & 0x0F);
-        if (!m_converting)
+        if (!m_converting || m_rig.injected.analogStopsAnswering)
             return high;
         if (m_pollsLeft > 0) {
             --m_pollsLeft;
@@ -141,8 +150,10 @@ std::int32_t SimGpibBoard::GpTalk(const std::int32_t *addresses, std::int32_t le
                                   const QByteArray &data)
 {
     if (!addresses || addresses[0] < 2 || length < 0 || length > data.size())
-        return 255;                                               // parameter error
-    return m_rig.talk(addresses[2], data.left(length)) ? 0 : 254; // nobody listening: time-out
+        return 255; // parameter error
+    if (m_rig.injected.gpibTimesOut)
+        return kTimeout;
+    return m_rig.talk(addresses[2], data.left(length)) ? 0 : kTimeout; // nobody listening
 }
 
 std::int32_t SimGpibBoard::GpBoardsts(std::int32_t, std::int32_t &value)
@@ -165,15 +176,20 @@ bool SimSerialPort::setSettings(const QString &settings)
     return true;
 }
 
+bool SimSerialPort::isOpen() const
+{
+    return m_open && !m_rig.injected.serialVanished;
+}
+
 bool SimSerialPort::open()
 {
-    m_open = true;
-    return true;
+    m_open = !m_rig.injected.serialVanished;
+    return m_open;
 }
 
 bool SimSerialPort::output(const QByteArray &bytes)
 {
-    if (!m_open)
+    if (!isOpen())
         return false;
     m_rig.converter().feed(bytes);
     return true;

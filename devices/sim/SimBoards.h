@@ -48,6 +48,7 @@ private:
     bool validHandle(std::uint16_t handle) const { return m_registered && handle == 0; }
     SimRig &m_rig;
     bool m_registered = false;
+    bool m_nonFinite = false;
 };
 
 // The I/O-port analog board at 0x1D0 and the relay port at 0x40.
@@ -81,6 +82,8 @@ public:
     std::int32_t GpBoardsts(std::int32_t item, std::int32_t &value) override;
     std::int32_t GpExit() override { return 0; }
 
+    static constexpr std::int32_t kTimeout = 254;
+
 private:
     SimRig &m_rig;
 };
@@ -89,7 +92,7 @@ private:
 class SimSerialPort final : public SerialPortLibrary {
 public:
     explicit SimSerialPort(SimRig &rig) : m_rig(rig) {}
-    bool isOpen() const override { return m_open; }
+    bool isOpen() const override;
     bool setCommPort(int port) override { return port == 1; }
     bool setSettings(const QString &settings) override;
     bool open() override;

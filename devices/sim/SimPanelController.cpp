@@ -71,4 +71,14 @@ QStringList SimPanelController::faults() const
     return m_rig.faults();
 }
 
+bool SimPanelController::faultInjected(int index) const
+{
+    return m_rig.injected.*(kFaultSwitches[index].flag);
+}
+
+void SimPanelController::injectFault(int index, bool on)
+{
+    m_rig.injected.*(kFaultSwitches[index].flag) = on;
+}
+
 } // namespace tervo::sim

@@ -34,6 +34,10 @@ public:
     // The commands the rig could not take, newest last.
     QStringList faults() const;
 
+    // The injected faults of kFaultSwitches, by index.
+    bool faultInjected(int index) const;
+    void injectFault(int index, bool on);
+
 private:
     SimRig &m_rig;
 };

@@ -85,6 +85,7 @@ void SimRig::step(double dt)
 {
     m_generator.advance(dt);
     m_potentiostat.advance(dt);
+    m_rotator.stalled = injected.rotatorStalls;
     m_rotator.advance(dt);
     const double e = m_potentiostat.appliedPotential();
     for (int k = 0; k < kMaxCells; ++k)

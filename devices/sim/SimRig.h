@@ -18,6 +18,31 @@ namespace tervo::sim {
 inline constexpr int kMaxCells = 10;
 inline constexpr int kRigInputs = 64;
 
+// Failures that can be switched on at any time, to rehearse how the program copes with them.
+struct SimFaults {
+    bool analogOpenFails = false;      // the analog input board refuses to open
+    bool analogStopsAnswering = false; // its reads fail from now on
+    bool analogNonFinite = false;      // the PCI card hands over NaN and infinity
+    bool serialVanished = false;       // the line to the GPIB converter is gone: writes fail
+    bool gpibTimesOut = false;         // every command to the bus times out
+    bool rotatorStalls = false;        // the rotor does not turn, whatever its voltage
+};
+
+// One switch of SimFaults: its name on the command line and its caption in the window.
+struct FaultSwitch {
+    const char *key;
+    const char *caption;
+    bool SimFaults::*flag;
+};
+inline constexpr FaultSwitch kFaultSwitches[] = {
+    {"analog-open", "Analog board fails to open", &SimFaults::analogOpenFails},
+    {"analog-stops", "Analog board stops answering", &SimFaults::analogStopsAnswering},
+    {"analog-nan", "PCI card reads NaN and infinity", &SimFaults::analogNonFinite},
+    {"serial-gone", "Serial converter vanished", &SimFaults::serialVanished},
+    {"gpib-timeout", "GPIB board times out", &SimFaults::gpibTimesOut},
+    {"rotator-stalls", "Rotator stalls", &SimFaults::rotatorStalls},
+};
+
 // What an analog input of the rig is wired to.
 enum class Signal { None, Potential, Current, RingCurrent, RotatorSpeed };
 struct InputWire {
@@ -74,6 +99,7 @@ public:
 
     QStringList faults() const;
 
+    SimFaults injected;
     double noiseVolts = 0.0002; // standard deviation added to every input
     double rpmPerVolt = 1000;   // speed monitor of the rotator
     std::int32_t generatorAddress = 7;

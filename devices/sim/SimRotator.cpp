@@ -29,7 +29,7 @@ void SimRotator::advance(double dt)
 {
     if (!(dt > 0))
         return;
-    const double target = m_powered ? settledRpm(m_volts) : 0.0;
+    const double target = m_powered && !stalled ? settledRpm(m_volts) : 0.0;
     const double tau = timeConstant > 0 ? timeConstant : 1e-9;
     m_rpm = target + (m_rpm - target) * std::exp(-dt / tau);
 }

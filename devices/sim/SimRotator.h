@@ -20,6 +20,7 @@ public:
     bool powered() const { return m_powered; }
 
     double timeConstant = 0.5; // s
+    bool stalled = false;      // a jammed rotor stays still
 
 private:
     double m_volts = 0;

@@ -2,8 +2,10 @@
 
 #include "devices/sim/SimCellController.h"
 #include "devices/sim/SimPanelController.h"
+#include "devices/sim/SimRig.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMessageBox>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <iterator>
 
 namespace tervo {
 
@@ -73,6 +76,18 @@ frmSimRig::frmSimRig(sim::SimPanelController &controller, sim::SimCellController
     right->addWidget(sweepBox);
     right->addLayout(buttons);
     right->addWidget(m_status);
+    auto *faultBox = new QGroupBox(QStringLiteral("Injected faults"), this);
+    auto *faultLayout = new QVBoxLayout(faultBox);
+    for (int i = 0; i < static_cast<int>(std::size(sim::kFaultSwitches)); ++i) {
+        auto *check = new QCheckBox(QString::fromLatin1(sim::kFaultSwitches[i].caption), faultBox);
+        check->setObjectName(QStringLiteral("chkFault_") +
+                             QString::fromLatin1(sim::kFaultSwitches[i].key));
+        check->setChecked(m_controller.faultInjected(i));
+        connect(check, &QCheckBox::toggled, this,
+                [this, i](bool on) { m_controller.injectFault(i, on); });
+        faultLayout->addWidget(check);
+    }
+    right->addWidget(faultBox);
     right->addWidget(new QLabel(QStringLiteral("Commands the rig could not take:"), this));
     right->addWidget(m_faults, 1);
     layout->addLayout(right, 1);

@@ -63,6 +63,25 @@ TEST(RunCommand, FastExampleSeriesOnAFreshSettingsFolder)
     EXPECT_NEAR(rde.pnum, 400, 3);
 }
 
+// A series can be rehearsed against a failing rig: the stalled rotor ends the ring-disk run
+// with its message, and what was recorded is saved.
+TEST(RunCommand, InjectedFaultEndsTheRunAndKeepsItsPoints)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("result.tvd");
+    const ToolRun r =
+        tool({"run", QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-then-rde.tvm"), "--fast",
+              "--out", out, "--settings-dir", dir.path(), "--fault", "rotator-stalls"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("The rotator does not reach 900 rpm")) << r.err.toStdString();
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, out).ok());
+    EXPECT_NEAR((*store)[0].pnum, 400, 3); // the CV run does not turn the rotor
+    EXPECT_EQ((*store)[1].Mode, ModeRDE);
+    EXPECT_GT((*store)[1].pnum, 50);
+    EXPECT_LT((*store)[1].pnum, 200);
+}
+
 TEST(RunCommand, SyntaxErrorExitsTwoAndStillSavesTheTracks)
 {
     QTemporaryDir dir;
@@ -83,6 +102,8 @@ TEST(RunCommand, MalformedCallsAndUnreadableMacros)
     EXPECT_EQ(tool({"run"}).code, 2);
     EXPECT_EQ(tool({"run", "a.tvm", "--fast", "--hardware"}).code, 2);
     EXPECT_EQ(tool({"run", "a.tvm", "--out"}).code, 2);
+    EXPECT_EQ(tool({"run", "a.tvm", "--fault", "meteor"}).code, 2);
+    EXPECT_EQ(tool({"run", "a.tvm", "--fault", "gpib-timeout", "--hardware"}).code, 2);
     const ToolRun r = tool({"run", "/nonexistent/a.tvm"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, QByteArray("/nonexistent/a.tvm: cannot be read.\n"));

@@ -3,6 +3,7 @@
 #include "devices/Instruments.h"
 #include "devices/sim/InstrumentRoutes.h"
 #include "devices/sim/SimCellController.h"
+#include "devices/sim/SimRig.h"
 #include "macro/FastMacroDriver.h"
 #include "macro/MacroRunner.h"
 #include "macro/SmtpMailSender.h"
@@ -22,6 +23,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 
 namespace tervo::tool {
@@ -71,9 +73,19 @@ struct Options {
     QString macro;
     QString out;
     QString settingsDir;
+    QStringList faults;
     bool fast = false;
     bool hardware = false;
 };
+
+// The index in kFaultSwitches of a fault's key, or -1.
+int faultIndex(const QString &key)
+{
+    for (int i = 0; i < static_cast<int>(std::size(sim::kFaultSwitches)); ++i)
+        if (key == QLatin1String(sim::kFaultSwitches[i].key))
+            return i;
+    return -1;
+}
 
 bool parseOptions(const QStringList &args, Options &o)
 {
@@ -87,6 +99,10 @@ bool parseOptions(const QStringList &args, Options &o)
             if (++i >= args.size())
                 return false;
             (a == QLatin1String("--out") ? o.out : o.settingsDir) = args[i];
+        } else if (a == QLatin1String("--fault")) {
+            if (++i >= args.size())
+                return false;
+            o.faults << args[i];
         } else if (a.startsWith(QLatin1String("--")) || !o.macro.isEmpty()) {
             return false;
         } else {
@@ -103,6 +119,17 @@ int runMacro(const QStringList &args)
         return usageError();
     if (o.fast && o.hardware)
         return usageError(QStringLiteral("--fast runs only on the simulated rig."));
+    if (!o.faults.isEmpty() && o.hardware)
+        return usageError(QStringLiteral("--fault runs only on the simulated rig."));
+    for (const QString &f : o.faults) {
+        if (faultIndex(f) < 0) {
+            QStringList keys;
+            for (const sim::FaultSwitch &s : sim::kFaultSwitches)
+                keys << QString::fromLatin1(s.key);
+            return usageError(
+                QStringLiteral("%1 is not a fault; the faults are %2.").arg(f, keys.join(", ")));
+        }
+    }
     QString text;
     if (!loadMacroFile(o.macro, text)) {
         writeErr(QStringLiteral("%1: cannot be read.").arg(o.macro));
@@ -127,6 +154,8 @@ int runMacro(const QStringList &args)
     if (sim::SimRig *rig = routes->rig()) {
         cells = std::make_unique<sim::SimCellController>(*rig, folder);
         cells->load();
+        for (const QString &f : o.faults)
+            rig->injected.*(sim::kFaultSwitches[faultIndex(f)].flag) = true;
     }
     Instruments instruments(app->settings, app->RpmTable, routes->libraries());
     NoClipboard clipboard;
@@ -227,8 +256,12 @@ int runMacro(const QStringList &args)
 
 TERVO_TOOL_COMMAND(run,
                    "  run MACRO.tvm [--fast] [--out RESULT.tvd] [--settings-dir DIR] [--hardware]\n"
+                   "                [--fault NAME]...\n"
                    "                         Run a macro without a display, printing each line.\n"
-                   "                         --fast runs the simulated clock as fast as it can.\n",
+                   "                         --fast runs the simulated clock as fast as it can.\n"
+                   "                         --fault switches on a failure of the simulated rig:\n"
+                   "                         analog-open, analog-stops, analog-nan, serial-gone,\n"
+                   "                         gpib-timeout or rotator-stalls.\n",
                    runMacro);
 
 } // namespace tervo::tool

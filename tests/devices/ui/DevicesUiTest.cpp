@@ -176,4 +176,11 @@ TEST(frmSimRigView, StartsTheFrontPanelSweepFromItsFields)
     EXPECT_TRUE(w.faultList()->toPlainText().contains("XX"));
     w.cmdStopSweep()->click();
     EXPECT_TRUE(w.cmdStartSweep()->isEnabled());
+    // Every fault of the rig has its switch in the window.
+    for (const sim::FaultSwitch &f : sim::kFaultSwitches) {
+        auto *check = w.findChild<QCheckBox *>(QStringLiteral("chkFault_") + f.key);
+        ASSERT_NE(check, nullptr) << f.key;
+        check->setChecked(true);
+        EXPECT_TRUE(s.rig.injected.*(f.flag)) << f.key;
+    }
 }
