@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 using namespace tervo;
@@ -37,6 +38,11 @@ const FaultCase kCases[] = {
     {"rotator-stalls", &sim::SimFaults::rotatorStalls, 2, When::BeforeStart,
      "does not reach 1600 rpm", false, true},
 };
+
+void PrintTo(const FaultCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class InjectedFault : public ::testing::TestWithParam<FaultCase> {};
 
