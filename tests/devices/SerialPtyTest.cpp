@@ -5,6 +5,7 @@
 #include "state/Settings.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -33,6 +34,12 @@ public:
             ::close(m_master);
     }
     bool ok() const { return m_master >= 0 && !m_slave.isEmpty(); }
+    // The converter is unplugged.
+    void closeMaster()
+    {
+        ::close(m_master);
+        m_master = -1;
+    }
     QString slaveName() const { return m_slave; }
 
     // Reads until count bytes have arrived or a second passes without any.
@@ -108,6 +115,30 @@ TEST(SerialRoute, FramesReachTheConverterThroughAPseudoTerminal)
     EXPECT_EQ(inst.GPIBInit(), 0);
     inst.FGStop();
     EXPECT_EQ(pty.read(13), QByteArray("WRT #4,7\nA0\r\n"));
+}
+
+TEST(SerialRoute, AVanishedConverterIsAFailedCommandNotAHang)
+{
+    app();
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialPortLibrary port(pty.slaveName());
+    Settings settings;
+    settings.GPIBControl = 1;
+    settings.GPIBAddress = 7;
+    std::vector<RpmRow> table;
+    Instruments inst(settings, table, VendorLibraries{nullptr, nullptr, nullptr, nullptr, &port});
+    ASSERT_EQ(inst.GPIBInit(), 0) << port.lastError().toStdString();
+    EXPECT_FALSE(inst.routeFaulty());
+    pty.closeMaster();
+    QElapsedTimer timer;
+    timer.start();
+    inst.FGProgramSweep(1, {0.0, 0.5, -0.5}, 100, 2);
+    inst.FGStart();
+    EXPECT_LT(timer.elapsed(), 5000); // every command waits at most a second
+    ASSERT_TRUE(inst.routeFaulty());
+    EXPECT_TRUE(inst.takeRouteFault().contains("serial line"));
+    EXPECT_FALSE(inst.routeFaulty());
 }
 
 TEST(SerialRoute, AMissingDeviceFailsTheInit)
