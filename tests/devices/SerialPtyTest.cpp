@@ -73,21 +73,31 @@ QCoreApplication &app()
     return a;
 }
 
+// The instruments with the serial route on a pseudo-terminal, generator at address 7.
+class SerialConverterRoute : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.ok());
+        ASSERT_EQ(inst.GPIBInit(), 0) << port.lastError().toStdString();
+    }
+    QCoreApplication &a = app();
+    PtyPair pty;
+    QtSerialPortLibrary port{pty.slaveName()};
+    Settings settings = [] {
+        Settings s;
+        s.GPIBControl = 1;
+        s.GPIBAddress = 7;
+        return s;
+    }();
+    std::vector<RpmRow> table;
+    Instruments inst{settings, table, VendorLibraries{nullptr, nullptr, nullptr, nullptr, &port}};
+};
+
 } // namespace
 
-TEST(SerialRoute, FramesReachTheConverterThroughAPseudoTerminal)
+TEST_F(SerialConverterRoute, FramesReachTheConverterThroughAPseudoTerminal)
 {
-    app();
-    PtyPair pty;
-    ASSERT_TRUE(pty.ok());
-    QtSerialPortLibrary port(pty.slaveName());
-    Settings settings;
-    settings.GPIBControl = 1;
-    settings.GPIBAddress = 7;
-    std::vector<RpmRow> table;
-    Instruments inst(settings, table, VendorLibraries{nullptr, nullptr, nullptr, nullptr, &port});
-
-    ASSERT_EQ(inst.GPIBInit(), 0) << port.lastError().toStdString();
     EXPECT_TRUE(pty.slaveName().endsWith(port.deviceName()));
     inst.FGStart();
     const QByteArray expected = "SIC .01\rsre 1\rtmo 0\rWRT #4,7\nA1\r\n";
@@ -117,18 +127,8 @@ TEST(SerialRoute, FramesReachTheConverterThroughAPseudoTerminal)
     EXPECT_EQ(pty.read(13), QByteArray("WRT #4,7\nA0\r\n"));
 }
 
-TEST(SerialRoute, AVanishedConverterIsAFailedCommandNotAHang)
+TEST_F(SerialConverterRoute, AVanishedConverterIsAFailedCommandNotAHang)
 {
-    app();
-    PtyPair pty;
-    ASSERT_TRUE(pty.ok());
-    QtSerialPortLibrary port(pty.slaveName());
-    Settings settings;
-    settings.GPIBControl = 1;
-    settings.GPIBAddress = 7;
-    std::vector<RpmRow> table;
-    Instruments inst(settings, table, VendorLibraries{nullptr, nullptr, nullptr, nullptr, &port});
-    ASSERT_EQ(inst.GPIBInit(), 0) << port.lastError().toStdString();
     EXPECT_FALSE(inst.routeFaulty());
     pty.closeMaster();
     QElapsedTimer timer;
