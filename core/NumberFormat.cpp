@@ -66,35 +66,38 @@ int decimalExponent(double ax)
     int b = static_cast<int>((bits >> 52) & 0x7ff) - 1022;
     if (b == -1022)
         std::frexp(ax, &b); // subnormal
-    // Truncation toward zero, then one step down for negatives: floor without a libm call.
-    const double estimate = (b - 1) * 0.30102999566398120;
-    int e = static_cast<int>(estimate);
-    if (estimate < e)
-        --e;
-    const Pow10Table &p = pow10();
-    if (e + 1 <= 308 && ax >= p(e + 1))
-        ++e;
-    else if (e >= -325 && ax < p(e))
-        --e;
-    return e;
+    // 2^(b-1) <= ax < 2^b, so the exponent is floor((b-1) log10 2) or one more; the integer
+    // form of the floor is exact over the whole double range, and the choice takes no branch
+    // (saved currents jump between magnitudes, which a branch predicts badly).
+    const int e = ((b - 1) * 78913) >> 18;
+    return e + (e + 1 <= 308 && ax >= pow10()(e + 1));
 }
 
-// Writes value's decimal digits, exactly `width` of them (leading zeros), at p.
-char *putDigits(char *p, unsigned long long value, int width)
-{
-    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324"
-                                     "25262728293031323334353637383940414243444546474849"
-                                     "50515253545556575859606162636465666768697071727374"
-                                     "75767778798081828384858687888990919293949596979899";
-    int i = width - 1;
-    for (; i >= 1; i -= 2) {
-        const auto pair = static_cast<std::size_t>(value % 100) * 2;
-        value /= 100;
-        p[i] = kPairs[pair + 1];
-        p[i - 1] = kPairs[pair];
+// The four digits of 0..9999, for writing numbers four digits at a time.
+struct Digits4 {
+    char d[10000][4];
+    constexpr Digits4() : d()
+    {
+        for (int v = 0; v < 10000; ++v) {
+            d[v][0] = static_cast<char>('0' + v / 1000);
+            d[v][1] = static_cast<char>('0' + v / 100 % 10);
+            d[v][2] = static_cast<char>('0' + v / 10 % 10);
+            d[v][3] = static_cast<char>('0' + v % 10);
+        }
     }
-    if (i == 0)
-        p[0] = static_cast<char>('0' + value % 10);
+};
+constexpr Digits4 kDigits4;
+
+// Writes value's decimal digits, exactly `width` of them (leading zeros), at p.
+inline char *putDigits(char *p, unsigned long long value, int width)
+{
+    int i = width;
+    for (; i >= 4; i -= 4) {
+        std::memcpy(p + i - 4, kDigits4.d[value % 10000], 4);
+        value /= 10000;
+    }
+    if (i > 0)
+        std::memcpy(p, kDigits4.d[value % 10000] + 4 - i, static_cast<std::size_t>(i));
     return p + width;
 }
 
@@ -203,6 +206,83 @@ void fixedExact(std::string &out, double ax, const NumberPattern &p, char sep)
     emitMantissa(out, intPart, std::move(frac), p, sep);
 }
 
+char *fastForm(char *q, double ax, const NumberPattern &p, char sep);
+
+// The short forms saved files are made of ("0.0000", "0.0###e+0"): at most four fraction or
+// significant digits, written from the digit table. nullptr when the general routes decide.
+char *shortFixed(char *q, double ax, const NumberPattern &p, char sep)
+{
+    const double scale = kPow10[static_cast<std::size_t>(p.fracMax)];
+    const double v = ax * scale;
+    if (!(v < 1e7) || nearTie(v))
+        return nullptr;
+    const auto r = static_cast<unsigned>(v + 0.5);
+    const auto iscale = static_cast<unsigned>(scale);
+    const unsigned ip = r / iscale;
+    const unsigned fp = r - ip * iscale;
+    if (ip >= 10000)
+        return nullptr;
+    const int intLen = std::max(ip >= 1000  ? 4
+                                : ip >= 100 ? 3
+                                : ip >= 10  ? 2
+                                : ip        ? 1
+                                            : 0,
+                                p.intZeros);
+    std::memcpy(q, kDigits4.d[ip] + 4 - intLen, static_cast<std::size_t>(intLen));
+    q += intLen;
+    if (p.hasPoint)
+        *q++ = sep;
+    const char *f = kDigits4.d[fp] + 4 - p.fracMax;
+    int fracLen = p.fracMax;
+    while (fracLen > p.fracMin && f[fracLen - 1] == '0')
+        --fracLen;
+    std::memcpy(q, f, static_cast<std::size_t>(fracLen));
+    return q + fracLen;
+}
+
+char *shortScientific(char *q, double ax, const NumberPattern &p, char sep)
+{
+    const int sig = 1 + p.fracMax;
+    if (ax == 0.0)
+        return nullptr;
+    int e = decimalExponent(ax);
+    const int k = sig - 1 - e;
+    double m = 0;
+    if (k >= 0 && k <= 22)
+        m = ax * kPow10[static_cast<std::size_t>(k)];
+    else if (k < 0 && k >= -22)
+        m = ax / kPow10[static_cast<std::size_t>(-k)];
+    else
+        return nullptr;
+    const double hi = kPow10[static_cast<std::size_t>(sig)];
+    if (!(m >= kPow10[static_cast<std::size_t>(sig - 1)] && m < hi) || nearTie(m))
+        return nullptr;
+    auto r = static_cast<unsigned>(m + 0.5);
+    if (r >= static_cast<unsigned>(hi)) {
+        r /= 10;
+        ++e;
+    }
+    const char *d = kDigits4.d[r] + 4 - sig;
+    *q++ = d[0];
+    if (p.hasPoint)
+        *q++ = sep;
+    int fracLen = p.fracMax;
+    while (fracLen > p.fracMin && d[fracLen] == '0')
+        --fracLen;
+    std::memcpy(q, d + 1, static_cast<std::size_t>(fracLen));
+    q += fracLen;
+    *q++ = p.expLetter;
+    if (e < 0) {
+        *q++ = '-';
+        e = -e;
+    } else if (p.expSignAlways) {
+        *q++ = '+';
+    }
+    const int width = std::max(e >= 100 ? 3 : (e >= 10 ? 2 : 1), p.expMinWidth);
+    std::memcpy(q, kDigits4.d[e] + 4 - width, static_cast<std::size_t>(width));
+    return q + width;
+}
+
 // Fast fixed form of ax >= 0 at q; nullptr when the exact route must decide.
 char *fixedFast(char *q, double ax, const NumberPattern &p, char sep)
 {
@@ -230,10 +310,10 @@ char *fixedFast(char *q, double ax, const NumberPattern &p, char sep)
     return putDigits(q, fp, fracLen);
 }
 
-void fixedFormat(std::string &out, double ax, const NumberPattern &p, char sep)
+void fixedFormat(std::string &out, double ax, const NumberPattern &p, char sep, bool fast)
 {
     char buf[64];
-    if (char *end = fixedFast(buf, ax, p, sep)) {
+    if (char *end = fast ? fastForm(buf, ax, p, sep) : nullptr) {
         out.append(buf, end);
         return;
     }
@@ -263,20 +343,17 @@ char *scientificFast(char *q, double ax, const NumberPattern &p, char sep)
         r /= 10;
         ++e;
     }
-    char digits[16];
-    putDigits(digits, r, sig);
-    // Integer digits: leading zeros cannot occur (the first digit is significant).
-    for (int i = p.intDigits; i < p.intZeros; ++i)
-        *q++ = '0';
-    for (int i = 0; i < p.intDigits; ++i)
-        *q++ = digits[i];
+    // The first digit is significant, so the integer digits need no leading zeros; the fraction
+    // is written whole and its trailing zeros taken back.
+    const auto fracScale =
+        static_cast<unsigned long long>(kPow10[static_cast<std::size_t>(p.fracMax)]);
+    q = putDigits(q, r / fracScale, p.intDigits);
     if (p.hasPoint)
         *q++ = sep;
-    int fracLen = p.fracMax;
-    while (fracLen > p.fracMin && digits[p.intDigits + fracLen - 1] == '0')
-        --fracLen;
-    for (int i = 0; i < fracLen; ++i)
-        *q++ = digits[p.intDigits + i];
+    char *const fracStart = q;
+    q = putDigits(q, r % fracScale, p.fracMax);
+    while (q - fracStart > p.fracMin && q[-1] == '0')
+        --q;
     int ex = e - (p.intDigits - 1);
     *q++ = p.expLetter;
     if (ex < 0) {
@@ -289,10 +366,10 @@ char *scientificFast(char *q, double ax, const NumberPattern &p, char sep)
     return putDigits(q, static_cast<unsigned long long>(ex), std::max(exLen, p.expMinWidth));
 }
 
-void scientificFormat(std::string &out, double ax, const NumberPattern &p, char sep)
+void scientificFormat(std::string &out, double ax, const NumberPattern &p, char sep, bool fast)
 {
     char buf[64];
-    if (char *end = scientificFast(buf, ax, p, sep)) {
+    if (char *end = fast ? fastForm(buf, ax, p, sep) : nullptr) {
         out.append(buf, end);
         return;
     }
@@ -321,6 +398,20 @@ void scientificFormat(std::string &out, double ax, const NumberPattern &p, char 
     intPart = nz == std::string_view::npos ? std::string_view() : intPart.substr(nz);
     emitMantissa(out, intPart, std::move(frac), p, sep);
     emitExponent(out, e, p);
+}
+
+// The fast routes of ax >= 0: the short forms first, then the general ones.
+char *fastForm(char *q, double ax, const NumberPattern &p, char sep)
+{
+    if (p.scientific) {
+        if (p.intDigits == 1 && p.fracMax <= 3 && p.expMinWidth <= 3)
+            return shortScientific(q, ax, p, sep);
+        return scientificFast(q, ax, p, sep);
+    }
+    if (p.fracMax <= 4 && p.intZeros <= 4)
+        if (char *end = shortFixed(q, ax, p, sep))
+            return end;
+    return fixedFast(q, ax, p, sep);
 }
 
 bool allZeroDigits(std::string_view s)
@@ -373,7 +464,10 @@ NumberPattern NumberPattern::compile(std::string_view pattern)
     return p;
 }
 
-void appendPattern(std::string &out, double x, const NumberPattern &p, char decimalSep)
+namespace {
+
+void appendPatternRoute(std::string &out, double x, const NumberPattern &p, char decimalSep,
+                        bool fast)
 {
     if (!std::isfinite(x)) {
         out.append(std::isnan(x) ? "NaN" : (x < 0 ? "-Inf" : "Inf"));
@@ -385,9 +479,9 @@ void appendPattern(std::string &out, double x, const NumberPattern &p, char deci
         out.push_back('-');
     const std::size_t digitsStart = out.size();
     if (p.scientific)
-        scientificFormat(out, std::fabs(x), p, decimalSep);
+        scientificFormat(out, std::fabs(x), p, decimalSep, fast);
     else
-        fixedFormat(out, std::fabs(x), p, decimalSep);
+        fixedFormat(out, std::fabs(x), p, decimalSep, fast);
     // A negative value that rounds to zero shows no sign.
     if (negative) {
         std::string_view body(out.data() + digitsStart, out.size() - digitsStart);
@@ -395,6 +489,18 @@ void appendPattern(std::string &out, double x, const NumberPattern &p, char deci
         if (allZeroDigits(body.substr(0, expAt)))
             out.erase(start, 1);
     }
+}
+
+} // namespace
+
+void appendPattern(std::string &out, double x, const NumberPattern &p, char decimalSep)
+{
+    appendPatternRoute(out, x, p, decimalSep, true);
+}
+
+void appendPatternExact(std::string &out, double x, const NumberPattern &p, char decimalSep)
+{
+    appendPatternRoute(out, x, p, decimalSep, false);
 }
 
 char *writePatternFast(char *q, double x, const NumberPattern &p, char decimalSep)
@@ -406,8 +512,7 @@ char *writePatternFast(char *q, double x, const NumberPattern &p, char decimalSe
     if (negative)
         *q++ = '-';
     char *const digitsStart = q;
-    q = p.scientific ? scientificFast(q, std::fabs(x), p, decimalSep)
-                     : fixedFast(q, std::fabs(x), p, decimalSep);
+    q = fastForm(q, std::fabs(x), p, decimalSep);
     if (!q)
         return nullptr;
     // The fast exponent form never shows a zero mantissa (zero goes the exact route).

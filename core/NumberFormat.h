@@ -29,6 +29,8 @@ struct NumberPattern {
 
 // Appends x formatted with pattern p (decimal point replaced by decimalSep) to out.
 void appendPattern(std::string &out, double x, const NumberPattern &p, char decimalSep = '.');
+// The same through the slow digit-string route only, which the fast routes must agree with.
+void appendPatternExact(std::string &out, double x, const NumberPattern &p, char decimalSep = '.');
 
 // The common case of appendPattern straight into a buffer of at least kFastPatternChars: returns
 // the end of what was written, or nullptr (nothing usable written) when appendPattern must decide.
