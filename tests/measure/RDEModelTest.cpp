@@ -67,12 +67,12 @@ TEST(RDEMeasurement, PublicOperationsClampAndOpeningMessage)
     m->scanrate(rate);
     EXPECT_EQ(rate, 0.001);
     m->SamplingRate(0);
-    EXPECT_EQ(m->fields.samplingRate, 0.1);
+    EXPECT_EQ(m->acquisition.samplingRate, 0.1);
     EXPECT_EQ(m->timerIntervalMs(), 10000);
     m->SamplingRate(5000); // no upper limit here
-    EXPECT_EQ(m->fields.samplingRate, 5000);
+    EXPECT_EQ(m->acquisition.samplingRate, 5000);
     m->Accumlation(0);
-    EXPECT_EQ(m->fields.accum, 1);
+    EXPECT_EQ(m->acquisition.accum, 1);
     m->rpmScaleEdited(0.5);
     EXPECT_EQ(m->fields.rpmScale, 1);
 
