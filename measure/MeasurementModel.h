@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace tervo {
@@ -214,8 +213,7 @@ protected:
     void drawLivePoint(int index, bool forceRedraw = false);
     // Every trace drawn again from the recorded points.
     void redrawLive();
-    // The acquisition fields as copied at Start, and the rate that paces a run that holds it.
-    const Acquisition &runAcquisition() const { return m_run; }
+    // The rate as copied at Start, which paces a run that holds it.
     double runSamplingRate() const { return m_run.samplingRate; }
     void setRunSamplingRate(double rate) { m_run.samplingRate = rate; }
     // Takes the next point: n advances, and a full buffer ends the run.

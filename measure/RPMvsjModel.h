@@ -2,7 +2,6 @@
 
 #include "MeasurementModel.h"
 #include "MonitorPlot.h"
-#include "plot/Palette.h"
 
 #include <array>
 
