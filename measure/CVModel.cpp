@@ -23,28 +23,13 @@ void CVModel::loadSet()
     fields.v = {s.CVV0, s.CVV1, s.CVV2};
     fields.scanRate = s.CVScanrate;
     fields.cycles = s.CVCyclenum;
-    fields.samplingRate = s.CVSamplingRate;
-    fields.accum = s.CVAccum;
+    acquisition.samplingRate = s.CVSamplingRate;
+    acquisition.accum = s.CVAccum;
     fields.ref = s.CVRef;
-    fields.retainTime = s.CVRetainTime;
+    acquisition.retainTime = s.CVRetainTime;
     fields.setTitle = s.CVTitle;
     rpmField = QString::number(s.CVRPM);
     emit changed();
-}
-
-void CVModel::accumulationEdited(double value)
-{
-    fields.accum = value < 1 ? 1 : value;
-}
-
-void CVModel::samplingRateEdited(double value)
-{
-    if (value > 1000)
-        value = 1000;
-    else if (!(value > 0))
-        value = 0.1;
-    fields.samplingRate = value;
-    updateTimerInterval();
 }
 
 void CVModel::scanRateEdited(double value)
@@ -104,14 +89,6 @@ void CVModel::SetVoltage(double v1, double v2, double v3)
     potentialEdited(2, v3);
 }
 
-void CVModel::RetainTime(std::int32_t &seconds)
-{
-    ensureOpen();
-    if (seconds < 0)
-        seconds = 0;
-    fields.retainTime = seconds;
-}
-
 void CVModel::scanrate(double &rate)
 {
     ensureOpen();
@@ -126,18 +103,6 @@ void CVModel::Repeat(std::int32_t &cycles)
     if (cycles < 1)
         cycles = 1;
     fields.cycles = cycles;
-}
-
-void CVModel::SamplingRate(double rate)
-{
-    ensureOpen();
-    samplingRateEdited(rate);
-}
-
-void CVModel::Accumlation(std::int32_t count)
-{
-    ensureOpen();
-    accumulationEdited(count);
 }
 
 std::uint32_t CVModel::runLengthMs(const std::array<double, 3> &v, double scanRate, int cycles)
@@ -162,10 +127,10 @@ std::uint32_t CVModel::beginRun()
     s.CVV2 = fields.v[2];
     s.CVScanrate = fields.scanRate;
     s.CVCyclenum = roundHalfEven(fields.cycles);
-    s.CVSamplingRate = fields.samplingRate;
-    s.CVAccum = fields.accum;
+    s.CVSamplingRate = acquisition.samplingRate;
+    s.CVAccum = acquisition.accum;
     s.CVRef = fields.ref;
-    s.CVRetainTime = roundHalfEven(fields.retainTime);
+    s.CVRetainTime = roundHalfEven(acquisition.retainTime);
     s.CVRPM = roundHalfEven(parseDecimal(rpmField));
     m_run = s;
     m_runMethod = fields.method;
@@ -266,7 +231,7 @@ void CVModel::showRemaining(std::uint32_t elapsed)
 
 void CVModel::beforeStore()
 {
-    redrawResult(kLightRed);
+    redrawLive();
 }
 
 void CVModel::storeFields(TrackHeader &h)
@@ -292,14 +257,14 @@ void CVModel::resetMonitor()
 
 void CVModel::monitorStep()
 {
-    const int count = roundHalfEven(fields.accum);
+    const int count = roundHalfEven(acquisition.accum);
     double v = 0, i = 0;
     for (int k = 0; k < count; ++k) {
         v += m_instruments.ADRead(0);
         i += m_instruments.ADRead(1);
     }
-    v /= fields.accum;
-    i /= fields.accum;
+    v /= acquisition.accum;
+    i /= acquisition.accum;
     m_monitor.add(m_context.monitorGraph, {{v, i}}, {paletteColor(kLightRed)});
     setMonitorText(formatPattern(v, "0.000000") + QStringLiteral("V"));
 }

@@ -26,10 +26,7 @@ public:
         std::array<double, 3> v{0, 0, -0.2};
         double scanRate = 50;
         double cycles = 2;
-        double samplingRate = 100;
-        double accum = 100;
         int ref = 0;
-        double retainTime = 10;
         double rpmPerVolt = 1000;
         QString setTitle;
         int method = 0; // 0 "by cycle num.", 1 "button"
@@ -37,8 +34,6 @@ public:
     Fields fields;
 
     // Field validation as when a field is left.
-    void accumulationEdited(double value);
-    void samplingRateEdited(double value);
     void scanRateEdited(double value);
     void cyclesEdited(double value);
     // The set title and the potentials go into the current set as they are edited.
@@ -52,11 +47,8 @@ public:
     void SettingNum(QString &text);
     void DiskScale(double &scale);
     void SetVoltage(double v1, double v2, double v3);
-    void RetainTime(std::int32_t &seconds);
     void scanrate(double &rate);
     void Repeat(std::int32_t &cycles);
-    void SamplingRate(double rate);
-    void Accumlation(std::int32_t count);
     void StartMeasurement() { start(); }
 
     // The planned run length in ms of the "by cycle num." method.
@@ -67,12 +59,15 @@ public:
     const MonitorPlot &monitor() const { return m_monitor; }
 
 protected:
-    int modeCode() const override { return ModeCV; }
     // During a run the values copied at Start hold; the fields may be edited meanwhile.
-    double samplingRate() const override
+    RunTraits traits() const override
     {
-        return state() == Measuring ? m_run.CVSamplingRate : fields.samplingRate;
+        return {.drawsLive = m_run.CVSamplingRate < 20,
+                .endsByItself = m_runMethod == 0,
+                .holdsRateDuringRun = true,
+                .capsSamplingRate = true};
     }
+    int modeCode() const override { return ModeCV; }
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override;
@@ -81,11 +76,8 @@ protected:
     double measureReference() override;
     void takeSample(std::array<double, 3> &record) override;
     bool sweepHasStarted(const std::array<double, 3> &record) const override;
-    double retainTimeSeconds() const override { return m_run.CVRetainTime; }
     void onRecordingStarted() override;
-    bool drawsLive() const override { return m_run.CVSamplingRate < 20; }
     void afterSample() override;
-    bool endsByItself() const override { return m_runMethod == 0; }
     void showRemaining(std::uint32_t elapsed) override;
     void beforeStore() override;
     void onFullRedraw() override;

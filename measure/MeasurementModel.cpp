@@ -22,6 +22,7 @@ MeasurementModel::MeasurementModel(MeasureContext &context, QObject *parent)
     : QObject(parent), m_context(context), m_settings(context.app.settings),
       m_instruments(context.instruments)
 {
+    m_traces.push_back({LivePlot(&context.resultGraph), 1, kLightRed});
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
@@ -40,7 +41,7 @@ bool MeasurementModel::open()
         return false;
     }
     // A window that only reads inputs needs neither the GPIB route nor the output board.
-    if (drivesInstruments()) {
+    if (traits().drivesInstruments) {
         if (m_settings.GPIBControl > 0 && m_instruments.GPIBInit() != 0) {
             m_context.app.prompts.message(gpibMessage());
             return false;
@@ -52,7 +53,9 @@ bool MeasurementModel::open()
     }
     m_opened = true;
     m_state = Monitor;
-    showMonitorGraphs();
+    m_context.monitorGraph.Show();
+    if (traits().monitorsBothGraphs)
+        m_context.resultGraph.Show();
     setTimerEnabled(true);
     emit changed();
     return true;
@@ -69,7 +72,8 @@ void MeasurementModel::setTimerDriven(bool driven)
 
 int MeasurementModel::timerIntervalMs() const
 {
-    return timerIntervalFor(samplingRate());
+    const bool held = m_state == Measuring && traits().holdsRateDuringRun;
+    return timerIntervalFor(held ? m_run.samplingRate : acquisition.samplingRate);
 }
 
 void MeasurementModel::updateTimerInterval()
@@ -112,7 +116,7 @@ void MeasurementModel::tick()
     setTimerEnabled(false);
     m_inTick = true;
     // A frozen window keeps its timer running but samples nothing; Stop still ends its run.
-    const bool idle = frozen() && !(m_state == Measuring && m_stopRequested);
+    const bool idle = traits().frozen && !(m_state == Measuring && m_stopRequested);
     if (!idle && m_state == Monitor) {
         monitorStep();
         if (m_instruments.adBoardFaulty())
@@ -150,10 +154,10 @@ void MeasurementModel::start()
     m_drewLast = false;
     setTimerEnabled(false);
     m_n = 0;
+    m_run = acquisition;
     m_runLength = beginRun();
-    m_range = initialRange();
     prepareGraphs();
-    if (drivesInstruments()) {
+    if (traits().drivesInstruments) {
         if (generatorControlled()) {
             programGenerator();
             m_instruments.FGStart();
@@ -174,12 +178,19 @@ void MeasurementModel::start()
 void MeasurementModel::prepareGraphs()
 {
     prepareResultGraph();
-    Graph &g = m_context.resultGraph;
-    const PlotRange w = WidenRange(m_range, 10);
-    g.View(w.xmin, w.ymax, w.xmax, w.ymin);
-    g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, axisLabel());
+    livePlot().reset(initialRange());
+    livePlot().graph().Show();
+}
+
+void MeasurementModel::prepareLiveGraph(std::size_t trace, const QString &title,
+                                        const PlotRange &range)
+{
+    Graph &g = livePlot(trace).graph();
+    g.SetTitle(title);
+    g.SetYFormat(QStringLiteral("0.0e+0"));
+    g.Cls();
+    livePlot(trace).reset(range);
     g.Show();
-    m_graphSize = {g.getSize().width, g.getSize().height};
 }
 
 void MeasurementModel::stop()
@@ -221,7 +232,7 @@ void MeasurementModel::measuringStep()
     }
     if (!m_recording && recordingBegins(r)) {
         m_recording = true;
-        if (timesFromRecordingStart())
+        if (traits().timesFromRecordingStart)
             m_startTick = m_context.app.clock.tickCount();
         onRecordingStarted();
     }
@@ -231,7 +242,7 @@ void MeasurementModel::measuringStep()
     afterSample();
     if (m_state != Measuring) // the sample showed a failed device
         return;
-    if (advancesEachTick()) {
+    if (traits().advancesEachTick) {
         advancePoint();
         if (m_stopRequested)
             return;
@@ -242,22 +253,22 @@ void MeasurementModel::measuringStep()
 bool MeasurementModel::recordingBegins(const std::array<double, 3> &r)
 {
     if (generatorControlled())
-        return elapsedMs(m_startTick, m_nowTick) > retainTimeSeconds() * 1000.0;
+        return elapsedMs(m_startTick, m_nowTick) > roundHalfEven(m_run.retainTime) * 1000.0;
     return sweepHasStarted(r);
 }
 
 void MeasurementModel::updateLive(const std::array<double, 3> &r)
 {
-    if (drawsLive()) {
+    if (traits().drawsLive) {
         // Drawing that resumes after ticks without it (a slowing sampling rate) starts with a
         // full redraw: the view still shows the range of the last drawn point.
-        extendLiveRange(r, m_n > 0 && !m_drewLast);
+        drawLivePoint(m_n, m_n > 0 && !m_drewLast);
         m_drewLast = true;
         return;
     }
     m_drewLast = false;
-    m_range = {std::min(m_range.xmin, r[0]), std::min(m_range.ymin, r[1]),
-               std::max(m_range.xmax, r[0]), std::max(m_range.ymax, r[1])};
+    for (LiveTrace &t : m_traces)
+        t.plot.extend(r[0], r[static_cast<std::size_t>(t.column)]);
 }
 
 void MeasurementModel::advancePoint()
@@ -282,7 +293,7 @@ void MeasurementModel::requestStop(bool playSound)
 
 void MeasurementModel::checkEnd(std::uint32_t elapsed)
 {
-    if (endsByItself()) {
+    if (traits().endsByItself) {
         if (m_runLength < elapsed)
             requestStop(true);
         else
@@ -298,58 +309,35 @@ void MeasurementModel::showRemaining(std::uint32_t elapsed)
     m_remainingText = QString::number(roundHalfEven(remaining));
 }
 
-void MeasurementModel::extendLiveRange(const std::array<double, 3> &r, bool forceRedraw)
-{
-    liveDraw(
-        m_context.resultGraph, m_range, m_graphSize, r[0], r[1], kLightRed,
-        [this] { redrawResult(kLightRed); }, forceRedraw);
-}
-
-void MeasurementModel::liveDraw(Graph &g, PlotRange &range, std::pair<int, int> &size, double x,
-                                double y, int colour, const std::function<void()> &redraw,
-                                bool forceRedraw)
-{
-    const PlotRange before = range;
-    range.xmin = std::min(range.xmin, x);
-    range.xmax = std::max(range.xmax, x);
-    range.ymin = std::min(range.ymin, y);
-    range.ymax = std::max(range.ymax, y);
-    const std::pair<int, int> now{g.getSize().width, g.getSize().height};
-    const bool grew = before.xmin != range.xmin || before.xmax != range.xmax ||
-                      before.ymin != range.ymin || before.ymax != range.ymax;
-    if (grew || now != size || forceRedraw) {
-        size = now;
-        // The range stays the extent of the data (it is what the track keeps); only the view
-        // gets the margin, or every growth in y would widen x by a fifth again.
-        redraw();
-    }
-    g.VPset(x, y, paletteColor(colour));
-}
-
-void MeasurementModel::setGraphView(Graph &g, const PlotRange &range)
-{
-    g.View(range.xmin, range.ymax, range.xmax, range.ymin);
-    g.Axis(NiceStep(range.xmin, range.xmax), NiceStep(range.ymin, range.ymax), 0,
-           QStringLiteral("/V"));
-}
-
-void MeasurementModel::drawResultPoint(int index, int colour)
+void MeasurementModel::drawLivePoint(int index, bool forceRedraw)
 {
     const std::array<double, 3> &r = record(index);
-    m_context.resultGraph.VPset(r[0], r[1], paletteColor(colour));
+    for (LiveTrace &t : m_traces) {
+        t.plot.add(
+            r[0], r[static_cast<std::size_t>(t.column)], paletteColor(t.colour),
+            [this, &t] { redrawTrace(t); }, forceRedraw);
+    }
 }
 
-void MeasurementModel::redrawResult(int colour)
+void MeasurementModel::redrawTrace(LiveTrace &t)
 {
     onFullRedraw();
-    setGraphView(m_context.resultGraph, WidenRange(m_range, 10));
+    t.plot.setView();
+    const QRgb colour = paletteColor(t.colour);
+    const auto column = static_cast<std::size_t>(t.column);
     for (int i = 0; i < m_n; ++i)
-        drawResultPoint(i, colour);
+        t.plot.graph().VPset(record(i)[0], record(i)[column], colour);
+}
+
+void MeasurementModel::redrawLive()
+{
+    for (LiveTrace &t : m_traces)
+        redrawTrace(t);
 }
 
 void MeasurementModel::stopInstruments()
 {
-    if (!drivesInstruments())
+    if (!traits().drivesInstruments)
         return;
     if (generatorControlled())
         m_instruments.FGStop();
@@ -391,10 +379,11 @@ void MeasurementModel::checkGeneratorRoute()
 void MeasurementModel::finishRun()
 {
     stopInstruments();
-    if (m_recording || storesWithoutRecording()) {
+    const RunTraits run = traits();
+    if (m_recording || run.storesWithoutRecording) {
         beforeStore();
         storeRun();
-        if (advancesTargetTrack())
+        if (run.advancesTargetTrack)
             setTargetTrack(wrapTrack(m_targetTrack + 1));
     }
     m_state = Monitor;
@@ -413,10 +402,11 @@ void MeasurementModel::storeRun()
     h.Mode = modeCode();
     h.Title = titleField;
     h.MeasTime = generalDateText(m_context.now());
-    h.Vxmin = m_range.xmin;
-    h.Vymin = m_range.ymin;
-    h.Vxmax = m_range.xmax;
-    h.Vymax = m_range.ymax;
+    const PlotRange &range = plotRange();
+    h.Vxmin = range.xmin;
+    h.Vymin = range.ymin;
+    h.Vxmax = range.xmax;
+    h.Vymax = range.ymax;
     h.RPM = parseDecimal(rpmField);
     h.MaxTime = m_runLength;
     h.pnum = m_n;
@@ -505,6 +495,42 @@ void MeasurementModel::rpm(QString &text)
         text = QStringLiteral("10000");
     rpmField = text;
     rpmEdited(parseDecimal(text));
+}
+
+double MeasurementModel::samplingRateEdited(double value)
+{
+    if (!(value > 0))
+        value = 0.1;
+    else if (traits().capsSamplingRate && value > kMaxSamplingRate)
+        value = kMaxSamplingRate;
+    acquisition.samplingRate = value;
+    updateTimerInterval();
+    return value;
+}
+
+double MeasurementModel::accumulationEdited(double value)
+{
+    return acquisition.accum = value >= 1 ? value : 1;
+}
+
+void MeasurementModel::RetainTime(std::int32_t &seconds)
+{
+    ensureOpen();
+    if (seconds < 0)
+        seconds = 0;
+    acquisition.retainTime = seconds;
+}
+
+void MeasurementModel::SamplingRate(double rate)
+{
+    ensureOpen();
+    samplingRateEdited(rate);
+}
+
+void MeasurementModel::Accumlation(std::int32_t count)
+{
+    ensureOpen();
+    accumulationEdited(count);
 }
 
 void MeasurementModel::clearMonitor()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MeasureContext.h"
+#include "plot/LivePlot.h"
 #include "plot/PlotRanges.h"
 
 #include <QObject>
@@ -8,7 +9,6 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace tervo {
@@ -22,6 +22,8 @@ class MeasurementModel : public QObject {
     Q_OBJECT
 public:
     enum State { Monitor = 1, Measuring = 2 };
+    // The highest sampling rate of the windows that cap it (Hz).
+    static constexpr double kMaxSamplingRate = 1000;
 
     explicit MeasurementModel(MeasureContext &context, QObject *parent = nullptr);
     ~MeasurementModel() override;
@@ -63,7 +65,7 @@ public:
     int targetTrack() const { return m_targetTrack; }
     // The mode code of the track a run of this window becomes.
     int runMode() const { return modeCode(); }
-    const PlotRange &plotRange() const { return m_range; }
+    const PlotRange &plotRange() const { return livePlot().range(); }
     QString remainingText() const { return m_remainingText; }
     QString monitorText() const { return m_monitorText; }
     bool startEnabled() const { return m_state == Monitor; }
@@ -77,9 +79,24 @@ public:
     QString rpmField;
     QString targetModeCaption() const;
 
+    // The sampling fields every window has (a window without a retain time ignores it).
+    struct Acquisition {
+        double samplingRate = 1;
+        double accum = 1;
+        double retainTime = 0;
+    };
+    Acquisition acquisition;
+
+    // Validation as when a field is left; each returns the value it kept.
+    double samplingRateEdited(double value);
+    double accumulationEdited(double value);
+
     // Shared public operations of the measurement windows.
     void Title(const QString &text);
     void rpm(QString &text);
+    void RetainTime(std::int32_t &seconds);
+    void SamplingRate(double rate);
+    void Accumlation(std::int32_t count);
 
 signals:
     // Labels, fields or state changed: the view refreshes.
@@ -91,25 +108,49 @@ signals:
     void stored(int track);
 
 protected:
+    // What sets a window's run apart, as its state stands now.
+    struct RunTraits {
+        // Windows that drive no function generator, output board or rotator say false.
+        bool drivesInstruments = true;
+        // The run's times count from the tick at which recording began, or else from Start.
+        bool timesFromRecordingStart = true;
+        // Recorded points are drawn as they come; otherwise only the range follows them.
+        bool drawsLive = true;
+        // Every recorded tick takes a new point; otherwise the window advances the point itself
+        // (advancePoint()) and the ticks between overwrite the same one.
+        bool advancesEachTick = true;
+        // The run ends by itself at the run length (otherwise by the button), as checkEnd()
+        // tests by default.
+        bool endsByItself = false;
+        // A run stopped before recording began is stored all the same.
+        bool storesWithoutRecording = false;
+        // A stored run moves the target track on by one.
+        bool advancesTargetTrack = true;
+        // Settings that make sampling impossible: the ticks stay idle.
+        bool frozen = false;
+        // During a run the rate copied at Start (runSamplingRate()) paces the timer, not the
+        // field.
+        bool holdsRateDuringRun = false;
+        // Sampling-rate edits are capped at kMaxSamplingRate.
+        bool capsSamplingRate = false;
+        // The monitor draws on both graph windows.
+        bool monitorsBothGraphs = false;
+    };
+
     // ---- What each window supplies
+    virtual RunTraits traits() const { return {}; }
     virtual int modeCode() const = 0;
     virtual QString adBoardMessage() const { return QStringLiteral("AD Board Trouble!"); }
     virtual QString gpibMessage() const { return QStringLiteral("GPIB Trouble!"); }
     virtual QString daBoardMessage() const { return QStringLiteral("DA Board Trouble!"); }
-    virtual double samplingRate() const = 0;
     // Copies the fields into the settings and returns the planned run length in ms.
     virtual std::uint32_t beginRun() = 0;
     virtual PlotRange initialRange() const = 0;
     // Title and formats of the result graph before the run.
     virtual void prepareResultGraph() = 0;
-    // Both graphs at Start; by default the result graph gets its title and formats, the view of
-    // the initial range and its axes.
+    // The graphs at Start; by default the result graph gets its title and formats, and the live
+    // plot the initial range.
     virtual void prepareGraphs();
-    // Axis label of the result graph at Start.
-    virtual QString axisLabel() const { return QStringLiteral("/V"); }
-    // Whether the run's times count from the tick at which recording began (the default) or
-    // from Start.
-    virtual bool timesFromRecordingStart() const { return true; }
     virtual void programGenerator() = 0;
     virtual std::int32_t rotationRate() const = 0;
     virtual double measureReference() = 0;
@@ -119,26 +160,19 @@ protected:
     virtual bool recordingBegins(const std::array<double, 3> &record);
     // Without a function generator: the sample's quantised potential left the reference.
     virtual bool sweepHasStarted(const std::array<double, 3> &) const { return false; }
-    virtual double retainTimeSeconds() const { return 0; }
     virtual void onRecordingStarted() {}
-    virtual bool drawsLive() const = 0;
-    // Range test and live drawing of a recorded point (n not yet advanced). By default the
-    // point (column 0, column 1) on the result graph in light red.
+    // Range test and live drawing of a recorded point (n not yet advanced). By default the live
+    // traces of the point.
     virtual void updateLive(const std::array<double, 3> &record);
     // After the point was appended (n not yet advanced).
     virtual void afterSample() {}
-    // Whether every recorded tick takes a new point; otherwise the window advances the point
-    // itself (advancePoint()) and the ticks between overwrite the same one.
-    virtual bool advancesEachTick() const { return true; }
-    // Method 0 runs end by themselves at the run length; method 1 by the button.
-    virtual bool endsByItself() const = 0;
-    // The end test after a recorded point; by default endsByItself() decides between the run
-    // length and the button.
+    // The end test after a recorded point; by default traits().endsByItself decides between
+    // the run length and the button.
     virtual void checkEnd(std::uint32_t elapsed);
     virtual void showRemaining(std::uint32_t elapsed);
     // Before storing: the full redraw of the result graph.
     virtual void beforeStore() {}
-    // Formats of a full redraw of the result graph.
+    // Formats of a full redraw of the live plots.
     virtual void onFullRedraw() {}
     virtual void storeFields(TrackHeader &h) = 0;
     // The recorded points into the target track; by default the three buffer columns.
@@ -147,48 +181,47 @@ protected:
     virtual void storeRun();
     // Header fields the run left empty, from the simulated cell.
     void fillFromCell(TrackHeader &h) const;
-    // A run stopped before recording began stores nothing unless this says otherwise.
-    virtual bool storesWithoutRecording() const { return false; }
     // Finishing a run: by default the generator stops and the rotator goes to 0 rpm.
     virtual void stopInstruments();
-    // Whether a stored run moves the target track on by one.
-    virtual bool advancesTargetTrack() const { return true; }
     // The rotation-rate field was left (or set by rpm) with this value.
     virtual void rpmEdited(double) {}
-    // Windows that drive no function generator, output board or rotator say false.
-    virtual bool drivesInstruments() const { return true; }
     // Before the boards are opened (a warning of the window).
     virtual void beforeOpen() {}
     // After a run was finished and the state is back to monitor.
     virtual void afterFinish() {}
-    // A window whose settings make sampling impossible leaves its ticks idle.
-    virtual bool frozen() const { return false; }
     // Monitor channels (raw volts) for the monitor step, and its display.
     virtual void monitorStep() = 0;
     virtual void resetMonitor() {}
     // The clear-monitor button; by default the monitor is reset as when the window opens.
     virtual void restartMonitor() { resetMonitor(); }
-    // Shows the graph windows the monitor draws on once the boards are open.
-    virtual void showMonitorGraphs() { m_context.monitorGraph.Show(); }
-    virtual int referenceIndex() const { return 0; }
 
     // ---- Helpers for the windows
-    void drawResultPoint(int index, int colour);
-    void redrawResult(int colour);
-    // Extends range to (x, y); when it grew or the graph changed size, widens it by 10 % and
-    // calls redraw (which draws all points), otherwise draws the point alone.
-    void liveDraw(Graph &graph, PlotRange &range, std::pair<int, int> &size, double x, double y,
-                  int colour, const std::function<void()> &redraw, bool forceRedraw = false);
-    // View and axes of a graph over range, as a full redraw sets them.
-    static void setGraphView(Graph &graph, const PlotRange &range);
+    // A buffer column drawn live against column 0 on one graph.
+    struct LiveTrace {
+        LivePlot plot;
+        int column = 1;
+        int colour = 0;
+    };
+    // By default one trace: column 1 in light red on the result graph.
+    void setLiveTraces(std::vector<LiveTrace> traces) { m_traces = std::move(traces); }
+    LivePlot &livePlot(std::size_t trace = 0) { return m_traces[trace].plot; }
+    const LivePlot &livePlot(std::size_t trace = 0) const { return m_traces[trace].plot; }
+    // A live trace's graph prepared at Start: title, y format, cleared, the view over range,
+    // shown.
+    void prepareLiveGraph(std::size_t trace, const QString &title, const PlotRange &range);
+    // Draws buffer point index on every trace, redrawing a trace whose range grew.
+    void drawLivePoint(int index, bool forceRedraw = false);
+    // Every trace drawn again from the recorded points.
+    void redrawLive();
+    // The rate as copied at Start, which paces a run that holds it.
+    double runSamplingRate() const { return m_run.samplingRate; }
+    void setRunSamplingRate(double rate) { m_run.samplingRate = rate; }
     // Takes the next point: n advances, and a full buffer ends the run.
     void advancePoint();
     // Ends the run at the next tick; sound when it ended by itself.
     void requestStop(bool playSound);
     void setRunLength(std::uint32_t ms) { m_runLength = ms; }
     void setStartTick(std::uint32_t tick) { m_startTick = tick; }
-    void setRange(const PlotRange &range) { m_range = range; }
-    std::pair<int, int> &resultGraphSize() { return m_graphSize; }
     void setRemainingText(const QString &text) { m_remainingText = text; }
     void setMonitorText(const QString &text) { m_monitorText = text; }
     bool generatorControlled() const;
@@ -216,7 +249,7 @@ private:
     // A command the generator's route did not deliver ends the run.
     void checkGeneratorRoute();
     void setTargetTrack(int track);
-    void extendLiveRange(const std::array<double, 3> &r, bool forceRedraw);
+    void redrawTrace(LiveTrace &trace);
     void setTimerEnabled(bool enabled);
     void showTargetTrack();
 
@@ -238,8 +271,8 @@ private:
     int m_n = 0;
     double m_reference = 0;
     int m_targetTrack = 0;
-    PlotRange m_range;
-    std::pair<int, int> m_graphSize{0, 0};
+    Acquisition m_run;
+    std::vector<LiveTrace> m_traces;
     QString m_remainingText;
     QString m_monitorText;
 };

@@ -9,9 +9,8 @@ const PlotRange kInitialRange{-0.1, -0.01, 0.1, 0.01};
 }
 
 MonitorPlot::MonitorPlot(int channels, int limit)
-    : m_channels(channels), m_limit(limit), m_range(kInitialRange),
-      m_ring(static_cast<std::size_t>(channels * (limit + 1)),
-             std::array<double, 2>{kEmpty, kEmpty})
+    : m_channels(channels), m_limit(limit), m_ring(static_cast<std::size_t>(channels * (limit + 1)),
+                                                   std::array<double, 2>{kEmpty, kEmpty})
 {
 }
 
@@ -30,36 +29,24 @@ void MonitorPlot::restart(Graph &g)
 void MonitorPlot::prepare(Graph &g)
 {
     m_index = 0;
-    m_range = kInitialRange;
+    m_plot.attach(g);
     g.SetTitle(m_style.title);
     g.SetXFormat(m_style.xFormat);
     g.SetYFormat(m_style.yFormat);
     g.Cls();
-    const PlotRange w = WidenRange(m_range, 10);
-    g.View(w.xmin, w.ymax, w.xmax, w.ymin);
-    g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, QStringLiteral("/V"));
-    m_size = sizeOf(g);
-}
-
-std::pair<int, int> MonitorPlot::sizeOf(const Graph &g)
-{
-    return {g.getSize().width, g.getSize().height};
+    m_plot.reset(kInitialRange);
 }
 
 void MonitorPlot::add(Graph &g, const std::vector<std::array<double, 2>> &points,
                       const std::vector<QRgb> &colours)
 {
-    bool grew = false;
+    m_plot.attach(g);
     for (int c = 0; c < m_channels && c < static_cast<int>(points.size()); ++c) {
         const auto [x, y] = points[static_cast<std::size_t>(c)];
         m_ring[static_cast<std::size_t>(c * (m_limit + 1) + m_index)] = {x, y};
-        if (x < m_range.xmin || x > m_range.xmax || y < m_range.ymin || y > m_range.ymax) {
-            m_range = {std::min(m_range.xmin, x), std::min(m_range.ymin, y),
-                       std::max(m_range.xmax, x), std::max(m_range.ymax, y)};
-            grew = true;
-        }
+        m_plot.extend(x, y);
     }
-    if (grew || (m_style.redrawOnResize && sizeOf(g) != m_size)) {
+    if (m_plot.grown() || (m_style.redrawOnResize && m_plot.resized())) {
         redraw(g, colours);
     } else {
         for (int c = 0; c < m_channels && c < static_cast<int>(points.size()); ++c)
@@ -72,10 +59,7 @@ void MonitorPlot::add(Graph &g, const std::vector<std::array<double, 2>> &points
 
 void MonitorPlot::redraw(Graph &g, const std::vector<QRgb> &colours)
 {
-    m_size = sizeOf(g);
-    const PlotRange w = WidenRange(m_range, 10);
-    g.View(w.xmin, w.ymax, w.xmax, w.ymin);
-    g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, QStringLiteral("/V"));
+    m_plot.setView();
     for (int c = 0; c < m_channels; ++c) {
         const QRgb colour = colours[static_cast<std::size_t>(c) % colours.size()];
         for (int i = 0; i <= m_limit; ++i) {

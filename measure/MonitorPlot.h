@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plot/Graph.h"
+#include "plot/LivePlot.h"
 #include "plot/PlotRanges.h"
 
 #include <QString>
@@ -42,7 +43,7 @@ public:
 
     int index() const { return m_index; }
     int channels() const { return m_channels; }
-    const PlotRange &range() const { return m_range; }
+    const PlotRange &range() const { return m_plot.range(); }
     const std::array<double, 2> &at(int channel, int i) const
     {
         return m_ring[static_cast<std::size_t>(channel * (m_limit + 1) + i)];
@@ -51,14 +52,12 @@ public:
 private:
     void redraw(Graph &graph, const std::vector<QRgb> &colours);
     void prepare(Graph &graph);
-    static std::pair<int, int> sizeOf(const Graph &graph);
 
     int m_channels;
     int m_limit;
     int m_index = 0;
     Style m_style;
-    PlotRange m_range;
-    std::pair<int, int> m_size{0, 0};
+    LivePlot m_plot;
     std::vector<std::array<double, 2>> m_ring;
 };
 

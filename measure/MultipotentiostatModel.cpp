@@ -19,8 +19,8 @@ MultipotentiostatModel::MultipotentiostatModel(MeasureContext &context, QObject 
     if (s.MMScale.size() < static_cast<std::size_t>(kSignals))
         s.MMScale.resize(kSignals, 0.0);
     fields.maxTime = s.MMMaxTime;
-    fields.samplingRate = s.MMSamplingRate;
-    fields.accum = s.MMAccum;
+    acquisition.samplingRate = s.MMSamplingRate;
+    acquisition.accum = s.MMAccum;
     rebuildUsedInputs();
 }
 
@@ -66,19 +66,22 @@ void MultipotentiostatModel::rebuildUsedInputs()
         m_used[static_cast<std::size_t>(input(j))] = true;
 }
 
-double MultipotentiostatModel::samplingRate() const
+MeasurementModel::RunTraits MultipotentiostatModel::traits() const
 {
-    return state() == Measuring ? m_settings.MMSamplingRate : fields.samplingRate;
-}
-
-bool MultipotentiostatModel::frozen() const
-{
-    return (state() == Measuring ? m_settings.MMAccum : fields.accum) == 0;
+    const double accum = state() == Measuring ? m_settings.MMAccum : acquisition.accum;
+    return {.drivesInstruments = false,
+            .timesFromRecordingStart = false,
+            .drawsLive = m_settings.MMSamplingRate < kLiveDrawingRate,
+            .advancesEachTick = fields.method != SamplingByButton,
+            .endsByItself = fields.method == StopByTime,
+            .storesWithoutRecording = true,
+            .frozen = accum == 0,
+            .holdsRateDuringRun = true};
 }
 
 QString MultipotentiostatModel::statusText() const
 {
-    if (frozen())
+    if (traits().frozen)
         return QStringLiteral("Accumlation is 0: nothing is sampled.");
     return remainingText();
 }
@@ -100,8 +103,8 @@ std::uint32_t MultipotentiostatModel::beginRun()
 {
     Settings &s = m_settings;
     s.MMMaxTime = fields.maxTime;
-    s.MMSamplingRate = fields.samplingRate;
-    s.MMAccum = fields.accum;
+    s.MMSamplingRate = acquisition.samplingRate;
+    s.MMAccum = acquisition.accum;
     rebuildUsedInputs();
     if (m_points.empty()) {
         m_points.assign(static_cast<std::size_t>(kChannels * kMaxPoints), {0, 0});
@@ -125,7 +128,6 @@ void MultipotentiostatModel::prepareResultGraph()
     g.SetTitle(QStringLiteral("I-t Graph"));
     g.SetXFormat(QStringLiteral("0.0#e+00"));
     g.SetYFormat(QStringLiteral("0.0#e+00"));
-    m_size = {g.getSize().width, g.getSize().height};
 }
 
 std::array<double, kMMInputs> MultipotentiostatModel::readInputs(double accum)
@@ -161,35 +163,21 @@ void MultipotentiostatModel::takeSample(std::array<double, 3> &r)
 void MultipotentiostatModel::updateLive(const std::array<double, 3> &r)
 {
     const int n = pointCount();
-    PlotRange range = plotRange();
-    const PlotRange before = range;
-    for (int k = 0; k < kChannels; ++k) {
-        const double i = point(k, n)[1];
-        range = {std::min(range.xmin, r[0]), std::min(range.ymin, i), std::max(range.xmax, r[0]),
-                 std::max(range.ymax, i)};
-    }
-    setRange(range);
-    if (!drawsLive())
+    LivePlot &plot = livePlot();
+    for (int k = 0; k < kChannels; ++k)
+        plot.extend(r[0], point(k, n)[1]);
+    if (!traits().drawsLive)
         return;
-    Graph &g = m_context.resultGraph;
-    const std::pair<int, int> size{g.getSize().width, g.getSize().height};
-    const bool grew = before.xmin != range.xmin || before.xmax != range.xmax ||
-                      before.ymin != range.ymin || before.ymax != range.ymax;
-    if (grew || size != m_size) {
-        m_size = size;
+    if (plot.grown() || plot.resized())
         redraw();
-        for (int k = 0; k < kChannels; ++k)
-            g.VPset(r[0], point(k, n)[1], channelColour(k));
-    } else {
-        for (int k = 0; k < kChannels; ++k)
-            g.VPset(r[0], point(k, n)[1], channelColour(k));
-    }
+    for (int k = 0; k < kChannels; ++k)
+        plot.graph().VPset(r[0], point(k, n)[1], channelColour(k));
 }
 
 void MultipotentiostatModel::redraw()
 {
+    livePlot().setView();
     Graph &g = m_context.resultGraph;
-    setGraphView(g, WidenRange(plotRange(), 10));
     for (int k = 0; k < kChannels; ++k)
         for (int p = 0; p < pointCount(); ++p)
             g.VPset(time(p), point(k, p)[1], channelColour(k));
@@ -245,7 +233,7 @@ void MultipotentiostatModel::restartMonitor()
 
 void MultipotentiostatModel::monitorStep()
 {
-    const std::array<double, kMMInputs> avg = readInputs(fields.accum);
+    const std::array<double, kMMInputs> avg = readInputs(acquisition.accum);
     std::vector<std::array<double, 2>> points(kChannels);
     std::vector<QRgb> colours(kChannels);
     for (int k = 0; k < kChannels; ++k) {

@@ -26,8 +26,6 @@ public:
     struct Fields {
         std::array<QString, kChannels> titles;
         double maxTime = 600;
-        double samplingRate = 1;
-        double accum = 20;
         int method = StopByTime;
         bool currentMonitor = false;
     };
@@ -58,9 +56,10 @@ public:
     static QRgb channelColour(int channel);
 
 protected:
+    // The inputs are only read; sampling stops by time or button, or takes a point per press.
+    RunTraits traits() const override;
     int modeCode() const override { return ModeMulti; }
     QString adBoardMessage() const override;
-    double samplingRate() const override;
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override;
@@ -69,19 +68,12 @@ protected:
     double measureReference() override { return 0; }
     void takeSample(std::array<double, 3> &record) override;
     bool recordingBegins(const std::array<double, 3> &) override { return true; }
-    bool timesFromRecordingStart() const override { return false; }
-    bool drawsLive() const override { return m_settings.MMSamplingRate < kLiveDrawingRate; }
     void updateLive(const std::array<double, 3> &record) override;
-    bool advancesEachTick() const override { return fields.method != SamplingByButton; }
-    bool endsByItself() const override { return fields.method == StopByTime; }
     void showRemaining(std::uint32_t) override {}
     void beforeStore() override { redraw(); }
     void storeFields(TrackHeader &) override {}
     void storeRun() override;
-    bool storesWithoutRecording() const override { return true; }
-    bool drivesInstruments() const override { return false; }
     void beforeOpen() override;
-    bool frozen() const override;
     void monitorStep() override;
     void resetMonitor() override;
     void restartMonitor() override;
@@ -96,7 +88,6 @@ private:
     std::vector<std::array<double, 2>> m_points;
     std::vector<double> m_time;
     std::array<QString, kChannels> m_currentTexts;
-    std::pair<int, int> m_size{0, 0};
     MonitorPlot m_monitor{kChannels, kMonitorLimit};
 };
 

@@ -30,10 +30,10 @@ PSModel::PSModel(MeasureContext &context, QObject *parent) : MeasurementModel(co
     fields.v1 = s.PSV1;
     fields.maxTime = s.PSMaxTime;
     fields.coulomb = s.PSCoulomb;
-    fields.initRate = s.PSInitSamplingRate;
+    acquisition.samplingRate = s.PSInitSamplingRate;
     fields.division = s.PSSamplinDivision;
-    fields.accum = s.PSAccum;
-    fields.retainTime = s.PSRetainTime;
+    acquisition.accum = s.PSAccum;
+    acquisition.retainTime = s.PSRetainTime;
     fields.graphOn = s.PSGraphOn == 1;
     rpmField = QString::number(s.PSRPM);
 }
@@ -41,17 +41,6 @@ PSModel::PSModel(MeasureContext &context, QObject *parent) : MeasurementModel(co
 QString PSModel::adBoardMessage() const
 {
     return QStringLiteral("AD Board不良です");
-}
-
-void PSModel::accumulationEdited(double value)
-{
-    fields.accum = value < 1 ? 1 : value;
-}
-
-void PSModel::initRateEdited(double value)
-{
-    fields.initRate = value > 0 ? value : 0.1;
-    updateTimerInterval();
 }
 
 void PSModel::graphOnEdited(bool on)
@@ -83,14 +72,6 @@ void PSModel::MeasMode(std::int16_t &mode)
     emit changed();
 }
 
-void PSModel::RetainTime(std::int32_t &seconds)
-{
-    ensureOpen();
-    if (seconds < 0)
-        seconds = 0;
-    fields.retainTime = seconds;
-}
-
 void PSModel::CoulombNumber(double &coulombs)
 {
     ensureOpen();
@@ -105,18 +86,6 @@ void PSModel::MeasureTime(std::int32_t &seconds)
     if (seconds < 0)
         seconds = 0;
     fields.maxTime = seconds;
-}
-
-void PSModel::InitSamplingRate(double rate)
-{
-    ensureOpen();
-    initRateEdited(rate);
-}
-
-void PSModel::Accumlation(std::int32_t count)
-{
-    ensureOpen();
-    accumulationEdited(count);
 }
 
 double PSModel::trapezoidCharge(double t0, double i0, double t1, double i1)
@@ -134,14 +103,12 @@ std::uint32_t PSModel::beginRun()
     s.PSV1 = fields.v1;
     s.PSMaxTime = fields.maxTime;
     s.PSCoulomb = fields.coulomb;
-    s.PSInitSamplingRate = fields.initRate;
+    s.PSInitSamplingRate = acquisition.samplingRate;
     s.PSSamplinDivision = fields.division;
-    s.PSAccum = fields.accum;
-    s.PSRetainTime = fields.retainTime;
+    s.PSAccum = acquisition.accum;
+    s.PSRetainTime = acquisition.retainTime;
     s.PSRPM = roundHalfEven(parseDecimal(rpmField));
     s.PSGraphOn = fields.graphOn ? 1 : 0;
-    m_running = true;
-    m_rate = s.PSInitSamplingRate;
     m_charge = 0;
     m_stepSeen = false;
     setRemainingText(QString());
@@ -238,7 +205,7 @@ void PSModel::onRecordingStarted()
 
 bool PSModel::drawsLive() const
 {
-    return m_rate < kLiveDrawingRate && m_settings.PSGraphOn == 1;
+    return runSamplingRate() < kLiveDrawingRate && m_settings.PSGraphOn == 1;
 }
 
 void PSModel::afterSample()
@@ -252,7 +219,7 @@ void PSModel::afterSample()
         m_charge += trapezoidCharge(record(n - 1)[0], record(n - 1)[1], record(n)[0], record(n)[1]);
     // A division of 0 or below would stop the timer or run it backwards; such a rate stays.
     if (fields.samplingMode == 1 && m_settings.PSSamplinDivision > 0)
-        m_rate /= m_settings.PSSamplinDivision;
+        setRunSamplingRate(runSamplingRate() / m_settings.PSSamplinDivision);
 }
 
 void PSModel::checkEnd(std::uint32_t elapsed)
@@ -275,7 +242,7 @@ void PSModel::checkEnd(std::uint32_t elapsed)
 
 void PSModel::beforeStore()
 {
-    redrawResult(kLightRed);
+    redrawLive();
 }
 
 void PSModel::storeFields(TrackHeader &h)
@@ -307,14 +274,14 @@ void PSModel::resetMonitor()
 
 void PSModel::monitorStep()
 {
-    const int count = roundHalfEven(fields.accum);
+    const int count = roundHalfEven(acquisition.accum);
     double v = 0, i = 0;
     for (int k = 0; k < count; ++k) {
         v += m_instruments.ADRead(0);
         i += m_instruments.ADRead(1);
     }
-    v /= fields.accum;
-    i /= fields.accum;
+    v /= acquisition.accum;
+    i /= acquisition.accum;
     m_monitor.add(m_context.monitorGraph, {{v, i}}, {paletteColor(kLightRed)});
     setMonitorText(formatPattern(v, "0.000000") + QStringLiteral("V"));
 }

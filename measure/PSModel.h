@@ -32,10 +32,7 @@ public:
         double v1 = 0.1;
         double maxTime = 100;
         double coulomb = 0.1;
-        double initRate = 10;
         double division = 1.2;
-        double accum = 500;
-        double retainTime = 10;
         bool graphOn = true;
         int samplingMode = 0; // 0 "Constant", 1 "Variable"
         int method = ByTime;
@@ -43,24 +40,21 @@ public:
     Fields fields;
 
     // Validation as when a field is left.
-    void accumulationEdited(double value);
-    void initRateEdited(double value);
     void graphOnEdited(bool on);
 
     // Public operations of the window.
     void DiskScale(double &scale);
     void SetVoltage(double v1, double v2);
     void MeasMode(std::int16_t &mode);
-    void RetainTime(std::int32_t &seconds);
     void CoulombNumber(double &coulombs);
     void MeasureTime(std::int32_t &seconds);
-    void InitSamplingRate(double rate);
-    void Accumlation(std::int32_t count);
+    // The sampling rate field holds the rate a run starts at.
+    void InitSamplingRate(double rate) { SamplingRate(rate); }
     void StartMeasurement() { start(); }
 
     // The charge of the run so far (C), and the present sampling rate (Hz).
     double charge() const { return m_charge; }
-    double presentRate() const { return m_rate; }
+    double presentRate() const { return runSamplingRate(); }
     // Status label: charge and time while drawing live.
     QString statusText() const { return remainingText(); }
     // The trapezoid between two points (ms, A) in coulombs.
@@ -68,12 +62,19 @@ public:
     const MonitorPlot &monitor() const { return m_monitor; }
 
 protected:
+    // The run's rate starts at the field's and may slow down at every recorded tick.
+    RunTraits traits() const override
+    {
+        return {.drawsLive = drawsLive(),
+                .endsByItself = fields.method == ByTime,
+                .storesWithoutRecording = true,
+                .holdsRateDuringRun = true};
+    }
     // Leaving the rotation-rate field writes it into the target track's header.
     void rpmEdited(double value) override;
     int modeCode() const override { return ModePS; }
     QString adBoardMessage() const override;
     QString gpibMessage() const override { return QStringLiteral("GPIB不良"); }
-    double samplingRate() const override { return m_running ? m_rate : fields.initRate; }
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override;
@@ -83,21 +84,17 @@ protected:
     void takeSample(std::array<double, 3> &record) override;
     bool recordingBegins(const std::array<double, 3> &record) override;
     void onRecordingStarted() override;
-    bool drawsLive() const override;
     void afterSample() override;
-    bool endsByItself() const override { return fields.method == ByTime; }
     void checkEnd(std::uint32_t elapsed) override;
-    bool storesWithoutRecording() const override { return true; }
     void beforeStore() override;
     void storeFields(TrackHeader &h) override;
     void storePoints(TrackStore &store, int track) override;
     void monitorStep() override;
     void resetMonitor() override;
-    void afterFinish() override { m_running = false; }
 
 private:
-    bool m_running = false;
-    double m_rate = 10;
+    bool drawsLive() const;
+
     double m_charge = 0;
     double m_referenceRaw = 0; // the unrounded first potential
     double m_potential = 0;    // averaged potential of the present tick before the step

@@ -19,11 +19,14 @@ RDEModel::RDEModel(MeasureContext &context, QObject *parent) : MeasurementModel(
     fields.v = {s.RDEV0, s.RDEV1, s.RDEV2};
     fields.scanRate = s.RDEScanrate;
     fields.cycles = s.RDECycleNum;
-    fields.samplingRate = s.RDESamplingRate;
-    fields.accum = s.RDEAccum;
+    acquisition.samplingRate = s.RDESamplingRate;
+    acquisition.accum = s.RDEAccum;
     fields.ref = s.RDERef;
-    fields.retainTime = s.RDERetainTime;
+    acquisition.retainTime = s.RDERetainTime;
     rpmField = QString::number(s.RDERPM);
+    // The disk voltammogram goes on the first graph window, the ring's on the second.
+    setLiveTraces({{LivePlot(&m_context.monitorGraph), 1, kLightBlue},
+                   {LivePlot(&m_context.resultGraph), 2, kLightRed}});
 }
 
 QString RDEModel::adBoardMessage() const
@@ -31,20 +34,9 @@ QString RDEModel::adBoardMessage() const
     return QStringLiteral("AD Board不良です");
 }
 
-void RDEModel::accumulationEdited(double value)
-{
-    fields.accum = value < 1 ? 1 : value;
-}
-
 void RDEModel::rpmScaleEdited(double value)
 {
     fields.rpmScale = value < 1 ? 1 : value;
-}
-
-void RDEModel::samplingRateEdited(double value)
-{
-    fields.samplingRate = value > 0 ? value : 0.1;
-    updateTimerInterval();
 }
 
 void RDEModel::DiskScale(double &scale)
@@ -69,14 +61,6 @@ void RDEModel::SetVoltage(double v1, double v2, double v3)
     fields.v = {v1, v2, v3};
 }
 
-void RDEModel::RetainTime(std::int32_t &seconds)
-{
-    ensureOpen();
-    if (seconds < 0)
-        seconds = 0;
-    fields.retainTime = seconds;
-}
-
 void RDEModel::scanrate(double &rate)
 {
     ensureOpen();
@@ -91,18 +75,6 @@ void RDEModel::Repeat(std::int32_t &cycles)
     if (cycles < 1)
         cycles = 1;
     fields.cycles = cycles;
-}
-
-void RDEModel::SamplingRate(double rate)
-{
-    ensureOpen();
-    samplingRateEdited(rate);
-}
-
-void RDEModel::Accumlation(std::int32_t count)
-{
-    ensureOpen();
-    accumulationEdited(count);
 }
 
 std::uint32_t RDEModel::runLengthMs(const std::array<double, 3> &v, double scanRate, int cycles)
@@ -145,10 +117,10 @@ std::uint32_t RDEModel::beginRun()
     s.RDEV2 = fields.v[2];
     s.RDEScanrate = fields.scanRate;
     s.RDECycleNum = fields.cycles;
-    s.RDESamplingRate = fields.samplingRate;
-    s.RDEAccum = fields.accum;
+    s.RDESamplingRate = acquisition.samplingRate;
+    s.RDEAccum = acquisition.accum;
     s.RDERef = fields.ref;
-    s.RDERetainTime = roundHalfEven(fields.retainTime);
+    s.RDERetainTime = roundHalfEven(acquisition.retainTime);
     s.RDERPM = roundHalfEven(parseDecimal(rpmField));
     setRemainingText(QString());
     if (fields.method != 0)
@@ -168,19 +140,10 @@ PlotRange RDEModel::initialRange() const
 
 void RDEModel::prepareGraphs()
 {
-    const PlotRange disk = plotRange();
-    m_ringRange = {disk.xmin, -0.01 * fields.ringYScale, disk.xmax, 0.01 * fields.ringYScale};
-    auto prepare = [](Graph &g, const QString &title, const PlotRange &r) {
-        g.SetTitle(title);
-        g.SetYFormat(QStringLiteral("0.0e+0"));
-        g.Cls();
-        setGraphView(g, WidenRange(r, 10));
-        g.Show();
-        return std::pair<int, int>{g.getSize().width, g.getSize().height};
-    };
-    m_diskSize = prepare(m_context.monitorGraph, QStringLiteral("Disk Voltammogram"), disk);
-    m_ringSize = prepare(m_context.resultGraph,
-                         QStringLiteral("Ring Voltammogram(x axis = Disk Voltage)"), m_ringRange);
+    const PlotRange disk = initialRange();
+    prepareLiveGraph(0, QStringLiteral("Disk Voltammogram"), disk);
+    prepareLiveGraph(1, QStringLiteral("Ring Voltammogram(x axis = Disk Voltage)"),
+                     {disk.xmin, -0.01 * fields.ringYScale, disk.xmax, 0.01 * fields.ringYScale});
 }
 
 void RDEModel::programGenerator()
@@ -264,43 +227,6 @@ void RDEModel::afterSample()
         m_instruments.RpmNudge(step);
 }
 
-void RDEModel::updateLive(const std::array<double, 3> &r)
-{
-    if (!drawsLive()) {
-        PlotRange disk = plotRange();
-        disk = {std::min(disk.xmin, r[0]), std::min(disk.ymin, r[1]), std::max(disk.xmax, r[0]),
-                std::max(disk.ymax, r[1])};
-        setRange(disk);
-        m_ringRange = {std::min(m_ringRange.xmin, r[0]), std::min(m_ringRange.ymin, r[2]),
-                       std::max(m_ringRange.xmax, r[0]), std::max(m_ringRange.ymax, r[2])};
-        return;
-    }
-    PlotRange disk = plotRange();
-    liveDraw(m_context.monitorGraph, disk, m_diskSize, r[0], r[1], kLightBlue, [this, &disk] {
-        setRange(disk);
-        redrawDisk();
-    });
-    setRange(disk);
-    liveDraw(m_context.resultGraph, m_ringRange, m_ringSize, r[0], r[2], kLightRed,
-             [this] { redrawRing(); });
-}
-
-void RDEModel::redrawDisk()
-{
-    Graph &g = m_context.monitorGraph;
-    setGraphView(g, WidenRange(plotRange(), 10));
-    for (int i = 0; i < pointCount(); ++i)
-        g.VPset(record(i)[0], record(i)[1], paletteColor(kLightBlue));
-}
-
-void RDEModel::redrawRing()
-{
-    Graph &g = m_context.resultGraph;
-    setGraphView(g, WidenRange(m_ringRange, 10));
-    for (int i = 0; i < pointCount(); ++i)
-        g.VPset(record(i)[0], record(i)[2], paletteColor(kLightRed));
-}
-
 void RDEModel::showRemaining(std::uint32_t elapsed)
 {
     // The label keeps its last non-zero value through the final half second.
@@ -336,13 +262,13 @@ void RDEModel::resetMonitor()
 
 void RDEModel::monitorStep()
 {
-    const int count = roundHalfEven(fields.accum);
+    const int count = roundHalfEven(acquisition.accum);
     std::array<double, 5> sum{};
     for (int k = 0; k < count; ++k)
         for (int c = 0; c < 5; ++c)
             sum[static_cast<std::size_t>(c)] += m_instruments.ADRead(static_cast<std::uint8_t>(c));
     for (double &x : sum)
-        x /= fields.accum;
+        x /= acquisition.accum;
     const std::vector<QRgb> blue{paletteColor(kLightBlue)};
     m_diskMonitor.add(m_context.monitorGraph, {{sum[0], sum[1]}}, blue);
     m_ringMonitor.add(m_context.resultGraph, {{sum[2], sum[3]}}, blue);

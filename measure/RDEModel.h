@@ -37,28 +37,20 @@ public:
         std::array<double, 3> v{0.8, -0.2, 0.8};
         double scanRate = 50;
         double cycles = 1;
-        double samplingRate = 2;
-        double accum = 500;
         int ref = 0;
-        double retainTime = 10;
         int method = 0; // 0 "by cycle num", 1 "by button"
     };
     Fields fields;
 
     // Validation as when a field is left.
-    void accumulationEdited(double value);
     void rpmScaleEdited(double value);
-    void samplingRateEdited(double value);
 
     // Public operations of the window.
     void DiskScale(double &scale);
     void RingScale(double &scale);
     void SetVoltage(double v1, double v2, double v3);
-    void RetainTime(std::int32_t &seconds);
     void scanrate(double &rate);
     void Repeat(std::int32_t &cycles);
-    void SamplingRate(double rate);
-    void Accumlation(std::int32_t count);
     void StartMeasurement() { start(); }
 
     static std::uint32_t runLengthMs(const std::array<double, 3> &v, double scanRate, int cycles);
@@ -69,35 +61,31 @@ public:
     // The last measured rotation rate (rpm) and the rotation-rate label.
     double measuredRpm() const { return m_rpm; }
     QString rpmText() const { return monitorText(); }
-    const PlotRange &ringRange() const { return m_ringRange; }
+    const PlotRange &ringRange() const { return livePlot(1).range(); }
     const MonitorPlot &diskMonitor() const { return m_diskMonitor; }
     const MonitorPlot &ringMonitor() const { return m_ringMonitor; }
 
 protected:
+    // Disk and ring monitors use both graph windows.
+    RunTraits traits() const override
+    {
+        return {.drawsLive = m_settings.RDESamplingRate < 50,
+                .endsByItself = fields.method == 0,
+                .monitorsBothGraphs = true};
+    }
     int modeCode() const override { return ModeRDE; }
     QString adBoardMessage() const override;
     QString gpibMessage() const override { return QStringLiteral("GPIB不良"); }
-    double samplingRate() const override { return fields.samplingRate; }
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override {}
     void prepareGraphs() override;
-    // Disk and ring monitors use both graph windows.
-    void showMonitorGraphs() override
-    {
-        m_context.monitorGraph.Show();
-        m_context.resultGraph.Show();
-    }
     void programGenerator() override;
     std::int32_t rotationRate() const override;
     double measureReference() override;
     void takeSample(std::array<double, 3> &record) override;
     bool sweepHasStarted(const std::array<double, 3> &record) const override;
-    double retainTimeSeconds() const override { return m_settings.RDERetainTime; }
-    bool drawsLive() const override { return m_settings.RDESamplingRate < 50; }
-    void updateLive(const std::array<double, 3> &record) override;
     void afterSample() override;
-    bool endsByItself() const override { return fields.method == 0; }
     void showRemaining(std::uint32_t elapsed) override;
     void storeFields(TrackHeader &h) override;
     void monitorStep() override;
@@ -106,8 +94,6 @@ protected:
 
 private:
     static double quantise(double v) { return std::floor(v * 500) / 500; }
-    void redrawDisk();
-    void redrawRing();
 
     // The rate the rotator was sent to, or none when it is not driven or switched off.
     std::optional<double> drivenRpm() const;
@@ -115,9 +101,6 @@ private:
 
     double m_rpm = 0;
     std::optional<std::uint32_t> m_offRateSince;
-    PlotRange m_ringRange;
-    std::pair<int, int> m_diskSize{0, 0};
-    std::pair<int, int> m_ringSize{0, 0};
     MonitorPlot m_diskMonitor{1, kMonitorLimit};
     MonitorPlot m_ringMonitor{1, kMonitorLimit};
 };

@@ -17,33 +17,19 @@ RPMvsjModel::RPMvsjModel(MeasureContext &context, QObject *parent)
     fields.yScale = s.RPjYScale;
     fields.rpmScale = s.RPjRPMScale;
     fields.rpmLimit = s.RPjRPMLimit;
-    fields.samplingRate = s.RPjSamplingRate;
-    fields.accum = s.RPjAccum;
+    acquisition.samplingRate = s.RPjSamplingRate;
+    acquisition.accum = s.RPjAccum;
     fields.startRpm = s.RPjStartRPM;
     fields.endRpm = s.RPjEndRPM;
     fields.speed = s.RPjSpeed;
-    fields.retainTime = s.RPjRetainTime;
+    acquisition.retainTime = s.RPjRetainTime;
     fields.v = s.RPjV;
+    livePlot().setAxisLabel(QStringLiteral("/rpm"));
 }
 
 QString RPMvsjModel::adBoardMessage() const
 {
     return QStringLiteral("AD Board不良です");
-}
-
-void RPMvsjModel::samplingRateEdited(double value)
-{
-    if (value > 1000)
-        value = 1000;
-    else if (!(value > 0))
-        value = 0.1;
-    fields.samplingRate = value;
-    updateTimerInterval();
-}
-
-void RPMvsjModel::accumulationEdited(double value)
-{
-    fields.accum = value < 1 ? 1 : value;
 }
 
 void RPMvsjModel::startRpmEdited(double value)
@@ -65,26 +51,6 @@ void RPMvsjModel::DiskScale(double scale)
 {
     ensureOpen();
     fields.yScale = scale <= 0 ? 1e-5 : scale;
-}
-
-void RPMvsjModel::RetainTime(std::int32_t &seconds)
-{
-    ensureOpen();
-    if (seconds < 0)
-        seconds = 0;
-    fields.retainTime = seconds;
-}
-
-void RPMvsjModel::SamplingRate(double rate)
-{
-    ensureOpen();
-    samplingRateEdited(rate);
-}
-
-void RPMvsjModel::Accumlation(std::int32_t count)
-{
-    ensureOpen();
-    accumulationEdited(count);
 }
 
 void RPMvsjModel::Potential(double volts)
@@ -132,12 +98,12 @@ std::uint32_t RPMvsjModel::beginRun()
     s.RPjYScale = fields.yScale;
     s.RPjRPMScale = fields.rpmScale;
     s.RPjRPMLimit = fields.rpmLimit;
-    s.RPjSamplingRate = fields.samplingRate;
-    s.RPjAccum = fields.accum;
+    s.RPjSamplingRate = acquisition.samplingRate;
+    s.RPjAccum = acquisition.accum;
     s.RPjStartRPM = fields.startRpm;
     s.RPjEndRPM = fields.endRpm;
     s.RPjSpeed = fields.speed;
-    s.RPjRetainTime = fields.retainTime;
+    s.RPjRetainTime = acquisition.retainTime;
     s.RPjV = fields.v;
     m_recordTime = fields.recordTime;
     m_commanded = 0;
@@ -296,14 +262,14 @@ void RPMvsjModel::resetMonitor()
 
 void RPMvsjModel::monitorStep()
 {
-    const int count = roundHalfEven(fields.accum);
+    const int count = roundHalfEven(acquisition.accum);
     double rate = 0, current = 0;
     for (int k = 0; k < count; ++k) {
         rate += m_instruments.ADRead(4);
         current += m_instruments.ADRead(1);
     }
-    rate /= fields.accum;
-    current /= fields.accum;
+    rate /= acquisition.accum;
+    current /= acquisition.accum;
     m_monitor.add(m_context.monitorGraph, {{rate, current}}, {paletteColor(kLightRed)});
     setMonitorText(formatPattern(rate * fields.rpmScale, "0") + QStringLiteral("RPM"));
 }

@@ -2,7 +2,6 @@
 
 #include "MeasurementModel.h"
 #include "MonitorPlot.h"
-#include "plot/Palette.h"
 
 #include <array>
 
@@ -30,12 +29,9 @@ public:
         double yScale = 1e-3;
         double rpmScale = 1000;
         double rpmLimit = 1500;
-        double samplingRate = 10;
-        double accum = 250;
         double startRpm = 200;
         double endRpm = 1200;
         double speed = 10;
-        double retainTime = 15;
         double v = -0.1;
         int method = ByLimit;
         bool recordTime = false;
@@ -43,8 +39,6 @@ public:
     Fields fields;
 
     // Validation as when a field is left.
-    void samplingRateEdited(double value);
-    void accumulationEdited(double value);
     void startRpmEdited(double value);
     void endRpmEdited(double value);
     void speedEdited(double value);
@@ -52,9 +46,6 @@ public:
 
     // Public operations of the window.
     void DiskScale(double scale);
-    void RetainTime(std::int32_t &seconds);
-    void SamplingRate(double rate);
-    void Accumlation(std::int32_t count);
     void StartMeasurement() { start(); }
     void Potential(double volts);
     void AppliedMeasuremode(std::int32_t mode);
@@ -71,32 +62,33 @@ public:
     const MonitorPlot &monitor() const { return m_monitor; }
 
 protected:
+    // The target track stays where it is after a run.
+    RunTraits traits() const override
+    {
+        return {.drawsLive = m_settings.RPjSamplingRate < kLiveDrawingRate,
+                .advancesTargetTrack = false,
+                .capsSamplingRate = true};
+    }
     int modeCode() const override { return ModeRPMvsJ; }
     QString adBoardMessage() const override;
-    double samplingRate() const override { return fields.samplingRate; }
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override;
-    QString axisLabel() const override { return QStringLiteral("/rpm"); }
     void programGenerator() override;
     std::int32_t rotationRate() const override;
     double measureReference() override;
     void takeSample(std::array<double, 3> &record) override;
     bool recordingBegins(const std::array<double, 3> &record) override;
     void onRecordingStarted() override;
-    bool drawsLive() const override { return m_settings.RPjSamplingRate < kLiveDrawingRate; }
     void afterSample() override;
-    bool endsByItself() const override { return false; }
     void checkEnd(std::uint32_t elapsed) override;
-    void beforeStore() override { redrawResult(kLightRed); }
+    void beforeStore() override { redrawLive(); }
     void storeFields(TrackHeader &h) override;
     void storePoints(TrackStore &store, int track) override;
     void monitorStep() override;
     void resetMonitor() override;
-    // This window's own stop sequence: the rotator to 0 rpm, no generator stop, and the target
-    // track stays where it is.
+    // This window's own stop sequence: the rotator to 0 rpm, no generator stop.
     void stopInstruments() override;
-    bool advancesTargetTrack() const override { return false; }
     void beforeOpen() override { fields.method = ByLimit; }
 
 private:

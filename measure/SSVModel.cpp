@@ -51,25 +51,15 @@ SSVModel::SSVModel(MeasureContext &context, Clipboard &clipboard, QObject *paren
     fields.currentTolerance = s.SSVCurrentTolerance;
     fields.skip = modeOf(s.SSVSkipMode, 1);
     fields.appliedCurrent = s.SSVAppliedCurrent;
-    fields.samplingRate = s.SSVSamplingRate;
-    fields.accum = s.SSVAccum;
+    acquisition.samplingRate = s.SSVSamplingRate;
+    acquisition.accum = s.SSVAccum;
     fields.ref = s.SSVRef;
     fields.segments = std::max(1, s.SSVSegment);
     fields.minTime = modeOf(s.SSVMinTime, kMaxMinTime);
     fields.recordNextTrack = modeOf(s.SSVRecordNextTrack, 1);
     rpmField = QString::number(s.SSVRPM);
-}
-
-double SSVModel::accumulationEdited(double value)
-{
-    return fields.accum = value >= 1 ? value : 1;
-}
-
-double SSVModel::samplingRateEdited(double value)
-{
-    fields.samplingRate = value > 0 ? value : 0.1;
-    updateTimerInterval();
-    return fields.samplingRate;
+    setLiveTraces({{LivePlot(&m_context.monitorGraph), 1, kLightBlue},
+                   {LivePlot(&m_context.resultGraph), 2, kLightRed}});
 }
 
 double SSVModel::rpmScaleEdited(double value)
@@ -239,8 +229,8 @@ std::uint32_t SSVModel::beginRun()
     s.SSVCurrentTolerance = fields.currentTolerance;
     s.SSVSkipMode = static_cast<std::int16_t>(fields.skip);
     s.SSVAppliedCurrent = fields.appliedCurrent;
-    s.SSVSamplingRate = fields.samplingRate;
-    s.SSVAccum = fields.accum;
+    s.SSVSamplingRate = acquisition.samplingRate;
+    s.SSVAccum = acquisition.accum;
     s.SSVRef = fields.ref;
     s.SSVRPM = roundHalfEven(parseDecimal(rpmField));
     s.SSVSegment = fields.segments;
@@ -271,20 +261,10 @@ PlotRange SSVModel::initialRange() const
 
 void SSVModel::prepareGraphs()
 {
-    const PlotRange disk = plotRange();
-    m_ringRange = {disk.xmin, -0.01 * fields.ringYScale, disk.xmax, 0.01 * fields.ringYScale};
-    auto prepare = [](Graph &g, const QString &title, const PlotRange &r) {
-        g.SetTitle(title);
-        g.SetYFormat(QStringLiteral("0.0e+0"));
-        g.Cls();
-        setGraphView(g, WidenRange(r, 10));
-        g.Show();
-        return std::pair<int, int>{g.getSize().width, g.getSize().height};
-    };
-    m_diskSize =
-        prepare(m_context.monitorGraph, QStringLiteral("Steady State Voltammogram (Disk)"), disk);
-    m_ringSize = prepare(m_context.resultGraph, QStringLiteral("Steady State Voltammogram (Ring)"),
-                         m_ringRange);
+    const PlotRange disk = initialRange();
+    prepareLiveGraph(0, QStringLiteral("Steady State Voltammogram (Disk)"), disk);
+    prepareLiveGraph(1, QStringLiteral("Steady State Voltammogram (Ring)"),
+                     {disk.xmin, -0.01 * fields.ringYScale, disk.xmax, 0.01 * fields.ringYScale});
 }
 
 void SSVModel::programStep(double potential)
@@ -382,7 +362,7 @@ void SSVModel::finishStep()
     const int i = pointCount();
     // The ring is fitted only where the disk was: its transient follows the disk's.
     record(i) = {e, m_settled, steadyOf(m_ring, m_lastFitted)};
-    drawStepPoint(i);
+    drawLivePoint(i);
     advancePoint();
     ++m_step;
     m_t.clear();
@@ -410,35 +390,6 @@ void SSVModel::checkEnd(std::uint32_t elapsed)
     setRemainingText(QString::number(stepsPlanned() - m_step) + QStringLiteral(" steps ") +
                      QString::number(roundHalfEven(std::max(0.0, left))) +
                      QStringLiteral("s remain"));
-}
-
-void SSVModel::drawStepPoint(int i)
-{
-    const std::array<double, 3> &r = record(i);
-    PlotRange disk = plotRange();
-    liveDraw(m_context.monitorGraph, disk, m_diskSize, r[0], r[1], kLightBlue, [this, &disk] {
-        setRange(disk);
-        redrawDisk();
-    });
-    setRange(disk);
-    liveDraw(m_context.resultGraph, m_ringRange, m_ringSize, r[0], r[2], kLightRed,
-             [this] { redrawRing(); });
-}
-
-void SSVModel::redrawDisk()
-{
-    Graph &g = m_context.monitorGraph;
-    setGraphView(g, WidenRange(plotRange(), 10));
-    for (int i = 0; i < pointCount(); ++i)
-        g.VPset(record(i)[0], record(i)[1], paletteColor(kLightBlue));
-}
-
-void SSVModel::redrawRing()
-{
-    Graph &g = m_context.resultGraph;
-    setGraphView(g, WidenRange(m_ringRange, 10));
-    for (int i = 0; i < pointCount(); ++i)
-        g.VPset(record(i)[0], record(i)[2], paletteColor(kLightRed));
 }
 
 void SSVModel::storeFields(TrackHeader &h)
@@ -523,13 +474,13 @@ void SSVModel::resetMonitor()
 
 void SSVModel::monitorStep()
 {
-    const int count = std::max(1, roundHalfEven(fields.accum));
+    const int count = std::max(1, roundHalfEven(acquisition.accum));
     std::array<double, 4> sum{};
     for (int k = 0; k < count; ++k)
         for (int c = 0; c < 4; ++c)
             sum[static_cast<std::size_t>(c)] += m_instruments.ADRead(static_cast<std::uint8_t>(c));
     for (double &x : sum)
-        x /= fields.accum;
+        x /= acquisition.accum;
     const std::vector<QRgb> blue{paletteColor(kLightBlue)};
     m_diskMonitor.add(m_context.monitorGraph, {{sum[0], sum[1]}}, blue);
     m_ringMonitor.add(m_context.resultGraph, {{sum[2], sum[3]}}, blue);

@@ -41,8 +41,6 @@ public:
         double currentTolerance = 0.5; // %
         int skip = 1;
         double appliedCurrent = 5; // %
-        double samplingRate = 2;
-        double accum = 500;
         int ref = 0;
         int segments = 2;
         int minTime = 1;
@@ -52,8 +50,6 @@ public:
     Fields fields;
 
     // Validation as when a field is left; each returns the value it kept.
-    double accumulationEdited(double value);
-    double samplingRateEdited(double value);
     double rpmScaleEdited(double value);
     double voltStepEdited(double value);
     double stepTimeEdited(double value);
@@ -93,24 +89,26 @@ public:
     int stepsPlanned() const { return static_cast<int>(m_potentials.size()); }
     int fittedSteps() const { return m_fittedSteps; }
     int fitsRun() const { return m_fitsRun; }
-    const PlotRange &ringRange() const { return m_ringRange; }
+    const PlotRange &ringRange() const { return livePlot(1).range(); }
 
 signals:
     void quitRequested();
 
 protected:
+    // The staircase runs from Start and ends after its last step; each step's point is drawn as
+    // the step finishes.
+    RunTraits traits() const override
+    {
+        return {.timesFromRecordingStart = false,
+                .advancesEachTick = false,
+                .endsByItself = true,
+                .monitorsBothGraphs = true};
+    }
     int modeCode() const override { return ModeSSV; }
-    double samplingRate() const override { return fields.samplingRate; }
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override {}
     void prepareGraphs() override;
-    void showMonitorGraphs() override
-    {
-        m_context.monitorGraph.Show();
-        m_context.resultGraph.Show();
-    }
-    bool timesFromRecordingStart() const override { return false; }
     void programGenerator() override;
     std::int32_t rotationRate() const override { return m_settings.SSVRPM; }
     double measureReference() override { return 0; }
@@ -118,11 +116,8 @@ protected:
     // The staircase runs from Start: every sample belongs to a step.
     bool recordingBegins(const std::array<double, 3> &) override { return true; }
     void onRecordingStarted() override;
-    bool drawsLive() const override { return true; }
     void updateLive(const std::array<double, 3> &) override {}
     void afterSample() override;
-    bool advancesEachTick() const override { return false; }
-    bool endsByItself() const override { return true; }
     void checkEnd(std::uint32_t elapsed) override;
     void storeFields(TrackHeader &h) override;
     void storeRun() override;
@@ -135,9 +130,6 @@ private:
     bool stepEnds(double elapsedSeconds);
     void finishStep();
     double steadyOf(const std::vector<double> &y, bool fit);
-    void drawStepPoint(int index);
-    void redrawDisk();
-    void redrawRing();
 
     Clipboard &m_clipboard;
     SSVGaussNewtonLog m_fit;
@@ -155,9 +147,6 @@ private:
     // Every sample of the run: potential, disk current, seconds since Start.
     std::vector<std::array<double, 3>> m_all;
     bool m_storedAll = false;
-    PlotRange m_ringRange;
-    std::pair<int, int> m_diskSize{0, 0};
-    std::pair<int, int> m_ringSize{0, 0};
     MonitorPlot m_diskMonitor{1, kMonitorLimit};
     MonitorPlot m_ringMonitor{1, kMonitorLimit};
 };

@@ -126,8 +126,8 @@ void BM_Multi_Tick(benchmark::State &state)
     for (int j = 0; j < MultipotentiostatModel::kSignals; ++j)
         m.inputChosen(j, j);
     m.fields.method = MultipotentiostatModel::StopByButton;
-    m.fields.samplingRate = 1000;
-    m.fields.accum = static_cast<double>(state.range(0));
+    m.acquisition.samplingRate = 1000;
+    m.acquisition.accum = static_cast<double>(state.range(0));
     tickModel(state, m, s.clock);
     state.counters["reads_per_tick"] = 20 * state.range(0);
 }
@@ -178,8 +178,8 @@ void BM_Multi_RealTime_100Hz_Accum20(benchmark::State &state)
         for (int j = 0; j < MultipotentiostatModel::kSignals; ++j)
             m.inputChosen(j, j);
         m.fields.method = MultipotentiostatModel::StopByButton;
-        m.fields.samplingRate = 100;
-        m.fields.accum = 20;
+        m.acquisition.samplingRate = 100;
+        m.acquisition.accum = 20;
     });
 }
 BENCHMARK(BM_Multi_RealTime_100Hz_Accum20)->Iterations(1)->Unit(benchmark::kSecond);

@@ -53,8 +53,8 @@ frmMeasureCV::frmMeasureCV(CVModel &model, QWidget *parent)
         left, QStringLiteral("Cycle Num."), [f] { return f->cycles; },
         [m](double v) { m->cyclesEdited(v); }, "txtCycle");
     m_fields.number(
-        left, QStringLiteral("1st retainment time /s"), [f] { return f->retainTime; },
-        [f](double v) { f->retainTime = v; }, "txtRetainTime");
+        left, QStringLiteral("1st retainment time /s"), [m] { return m->acquisition.retainTime; },
+        [m](double v) { m->acquisition.retainTime = v; }, "txtRetainTime");
     addRpmField(left);
 
     m_fields.number(
@@ -67,10 +67,10 @@ frmMeasureCV::frmMeasureCV(CVModel &model, QWidget *parent)
         right, QStringLiteral("RPM /V (ch. 5)"), [f] { return f->rpmPerVolt; },
         [f](double v) { f->rpmPerVolt = v; }, "txtRPMScale");
     m_fields.number(
-        right, QStringLiteral("Sampling Rate"), [f] { return f->samplingRate; },
+        right, QStringLiteral("Sampling Rate"), [m] { return m->acquisition.samplingRate; },
         [m](double v) { m->samplingRateEdited(v); }, "txtSamplingRate");
     m_fields.number(
-        right, QStringLiteral("Accumlation  x"), [f] { return f->accum; },
+        right, QStringLiteral("Accumlation  x"), [m] { return m->acquisition.accum; },
         [m](double v) { m->accumulationEdited(v); }, "txtAccum");
     m_fields.list(
         right, QStringLiteral("Reference"), RefNames(), [f] { return f->ref; },

@@ -31,8 +31,8 @@ frmMeasureRDE::frmMeasureRDE(RDEModel &model, QWidget *parent)
         left, QStringLiteral("Cycle Num."), [f] { return f->cycles; },
         [f](double v) { f->cycles = v; }, "txtCycle");
     m_fields.number(
-        left, QStringLiteral("1st Retainment time /s"), [f] { return f->retainTime; },
-        [f](double v) { f->retainTime = v; }, "txtRetainTime");
+        left, QStringLiteral("1st Retainment time /s"), [m] { return m->acquisition.retainTime; },
+        [m](double v) { m->acquisition.retainTime = v; }, "txtRetainTime");
     addRpmField(left);
 
     m_fields.number(
@@ -51,10 +51,10 @@ frmMeasureRDE::frmMeasureRDE(RDEModel &model, QWidget *parent)
         right, QStringLiteral("RPM /V (ch4)"), [f] { return f->rpmScale; },
         [m](double v) { m->rpmScaleEdited(v); }, "txtRPMScale");
     m_fields.number(
-        right, QStringLiteral("Sampling Rate/Hz"), [f] { return f->samplingRate; },
+        right, QStringLiteral("Sampling Rate/Hz"), [m] { return m->acquisition.samplingRate; },
         [m](double v) { m->samplingRateEdited(v); }, "txtSamplingRate");
     m_fields.number(
-        right, QStringLiteral("Accumlation"), [f] { return f->accum; },
+        right, QStringLiteral("Accumlation"), [m] { return m->acquisition.accum; },
         [m](double v) { m->accumulationEdited(v); }, "txtAccum");
     m_fields.list(
         right, QStringLiteral("Reference"), RefNames(), [f] { return f->ref; },

@@ -32,8 +32,8 @@ frmMeasureRPMvsj::frmMeasureRPMvsj(RPMvsjModel &model, QWidget *parent)
         left, QStringLiteral("rpm/s"), [f] { return f->speed; },
         [m](double v) { m->speedEdited(v); }, "txtSpeed");
     m_fields.number(
-        left, QStringLiteral("Retain Time /s"), [f] { return f->retainTime; },
-        [f](double v) { f->retainTime = v; }, "txtRetainTime");
+        left, QStringLiteral("Retain Time /s"), [m] { return m->acquisition.retainTime; },
+        [m](double v) { m->acquisition.retainTime = v; }, "txtRetainTime");
 
     m_fields.number(
         right, QStringLiteral("XScale V/V (ch0)"), [f] { return f->xScale; },
@@ -45,10 +45,10 @@ frmMeasureRPMvsj::frmMeasureRPMvsj(RPMvsjModel &model, QWidget *parent)
         right, QStringLiteral("RPM /V (ch4)"), [f] { return f->rpmScale; },
         [f](double v) { f->rpmScale = v; }, "txtRPMScale");
     m_fields.number(
-        right, QStringLiteral("Sampling Rate"), [f] { return f->samplingRate; },
+        right, QStringLiteral("Sampling Rate"), [m] { return m->acquisition.samplingRate; },
         [m](double v) { m->samplingRateEdited(v); }, "txtSamplingRate");
     m_fields.number(
-        right, QStringLiteral("Accumlation  x"), [f] { return f->accum; },
+        right, QStringLiteral("Accumlation  x"), [m] { return m->acquisition.accum; },
         [m](double v) { m->accumulationEdited(v); }, "txtAccum");
     auto *recordTime = new QCheckBox(QStringLiteral("Record Time"), this);
     recordTime->setObjectName(QStringLiteral("chkRecordTime"));

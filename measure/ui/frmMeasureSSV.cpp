@@ -59,10 +59,10 @@ frmMeasureSSV::frmMeasureSSV(SSVModel &model, QWidget *parent)
         right, QStringLiteral("YScale A/V (ch3)"), [f] { return f->ringYScale; },
         [f](double v) { f->ringYScale = v > 0 ? v : 1e-05; }, "txtRingYScale");
     m_fields.number(
-        right, QStringLiteral("Sampling Rate/Hz"), [f] { return f->samplingRate; },
+        right, QStringLiteral("Sampling Rate/Hz"), [m] { return m->acquisition.samplingRate; },
         [m](double v) { m->samplingRateEdited(v); }, "txtSamplingRate");
     m_fields.number(
-        right, QStringLiteral("Accumlation"), [f] { return f->accum; },
+        right, QStringLiteral("Accumlation"), [m] { return m->acquisition.accum; },
         [m](double v) { m->accumulationEdited(v); }, "txtAccum");
     m_fields.list(
         right, QStringLiteral("Reference"), RefNames(), [f] { return f->ref; },

@@ -74,11 +74,11 @@ frmMultipotentiostat::frmMultipotentiostat(MultipotentiostatModel &model, QWidge
         left, QStringLiteral("Max Time /s"), [f] { return f->maxTime; },
         [f](double v) { f->maxTime = v; }, "txtMaxTime");
     m_fields.number(
-        left, QStringLiteral("Sampling Rate /Hz"), [f] { return f->samplingRate; },
-        [f](double v) { f->samplingRate = v; }, "txtSamplingrate");
+        left, QStringLiteral("Sampling Rate /Hz"), [m] { return m->acquisition.samplingRate; },
+        [m](double v) { m->acquisition.samplingRate = v; }, "txtSamplingrate");
     m_fields.number(
-        right, QStringLiteral("Accumlation x"), [f] { return f->accum; },
-        [f](double v) { f->accum = v; }, "txtAccum");
+        right, QStringLiteral("Accumlation x"), [m] { return m->acquisition.accum; },
+        [m](double v) { m->acquisition.accum = v; }, "txtAccum");
     auto *iMon = new QCheckBox(QStringLiteral("Current Monitor"), this);
     iMon->setObjectName(QStringLiteral("chkiMon"));
     right->addRow(iMon);

@@ -22,8 +22,8 @@ frmPotentialStep::frmPotentialStep(PSModel &model, QWidget *parent)
         left, QStringLiteral("2nd /V"), [f] { return f->v1; }, [f](double v) { f->v1 = v; },
         "txtV1");
     m_fields.number(
-        left, QStringLiteral("1st retainment time /s"), [f] { return f->retainTime; },
-        [f](double v) { f->retainTime = v; }, "txtRetainTime");
+        left, QStringLiteral("1st retainment time /s"), [m] { return m->acquisition.retainTime; },
+        [m](double v) { m->acquisition.retainTime = v; }, "txtRetainTime");
     m_fields.number(
         left, QStringLiteral("by time"), [f] { return f->maxTime; },
         [f](double v) { f->maxTime = v; }, "txtMaxTime");
@@ -42,13 +42,13 @@ frmPotentialStep::frmPotentialStep(PSModel &model, QWidget *parent)
         right, QStringLiteral("RPM /V (ch. 5)"), [f] { return f->rpmScale; },
         [f](double v) { f->rpmScale = v; }, "txtRPMScale");
     m_fields.number(
-        right, QStringLiteral("Initial Value/Hz"), [f] { return f->initRate; },
-        [m](double v) { m->initRateEdited(v); }, "txtSamplingRate");
+        right, QStringLiteral("Initial Value/Hz"), [m] { return m->acquisition.samplingRate; },
+        [m](double v) { m->samplingRateEdited(v); }, "txtSamplingRate");
     m_fields.number(
         right, QStringLiteral("Division"), [f] { return f->division; },
         [f](double v) { f->division = v; }, "txtDivision");
     m_fields.number(
-        right, QStringLiteral("Accumlation  x"), [f] { return f->accum; },
+        right, QStringLiteral("Accumlation  x"), [m] { return m->acquisition.accum; },
         [m](double v) { m->accumulationEdited(v); }, "txtAccum");
     auto *graphOn = new QCheckBox(QStringLiteral("Realtime Graph Draw mode"), this);
     graphOn->setObjectName(QStringLiteral("chkGraphOn"));

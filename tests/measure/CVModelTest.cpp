@@ -59,12 +59,12 @@ TEST(CVMeasurement, PublicOperationsClampAndWriteBack)
     m->Repeat(cycles);
     EXPECT_EQ(cycles, 1);
     m->SamplingRate(5000);
-    EXPECT_EQ(m->fields.samplingRate, 1000);
+    EXPECT_EQ(m->acquisition.samplingRate, 1000);
     EXPECT_EQ(m->timerIntervalMs(), 1);
     m->SamplingRate(0);
-    EXPECT_EQ(m->fields.samplingRate, 0.1);
+    EXPECT_EQ(m->acquisition.samplingRate, 0.1);
     m->Accumlation(0);
-    EXPECT_EQ(m->fields.accum, 1);
+    EXPECT_EQ(m->acquisition.accum, 1);
     m->stepSet(+1); // wraps from 5 to 0
     EXPECT_EQ(r.app->settings.CVNum, 0);
 }

@@ -28,7 +28,7 @@ TEST(MultipotentiostatMeasurement, OpeningWarnsAndTheMonitorLeavesTracksAlone)
     auto m = openMM(r);
     EXPECT_EQ(r.prompts.messages,
               QStringList{"Once you push 'Start' button, Track 0 to 11's data will be lost!"});
-    m->fields.samplingRate = 100;
+    m->acquisition.samplingRate = 100;
     m->fields.currentMonitor = true;
     r.ticks(*m, 30);
     EXPECT_EQ(m->monitor().index(), 30);
@@ -52,8 +52,8 @@ TEST(MultipotentiostatMeasurement, SharedInputIsReadOncePerPass)
         used += u;
     EXPECT_EQ(used, 10); // inputs 0..9
 
-    m->fields.accum = 3;
-    m->fields.samplingRate = 10;
+    m->acquisition.accum = 3;
+    m->acquisition.samplingRate = 10;
     m->fields.method = MM::StopByButton;
     m->start();
     r.dask->reads.fill(0);
@@ -92,8 +92,8 @@ TEST(MultipotentiostatMeasurement, TenCellsAreStoredInTracksZeroToNine)
         m->scaleEdited(2 * k + 1, 0.001);
         m->fields.titles[static_cast<std::size_t>(k)] = QStringLiteral("cell %1").arg(k + 1);
     }
-    m->fields.samplingRate = 10;
-    m->fields.accum = 2;
+    m->acquisition.samplingRate = 10;
+    m->acquisition.accum = 2;
     m->fields.method = MM::StopByButton;
     m->start();
     std::vector<std::array<double, MM::kChannels>> truth;
@@ -136,8 +136,8 @@ TEST(MultipotentiostatMeasurement, SamplingByButtonOverflowsAtThe20001stPress)
     MeasureRig r;
     auto m = openMM(r);
     m->fields.method = MM::SamplingByButton;
-    m->fields.samplingRate = 1000;
-    m->fields.accum = 1;
+    m->acquisition.samplingRate = 1000;
+    m->acquisition.accum = 1;
     m->start();
     r.ticks(*m, 3);
     EXPECT_EQ(m->pointCount(), 0); // ticks overwrite the present point
@@ -159,7 +159,7 @@ TEST(MultipotentiostatMeasurement, StopByTimeWithZeroMaxTimeEndsOnTheFirstTick)
     MeasureRig r;
     auto m = openMM(r);
     m->fields.maxTime = 0;
-    m->fields.samplingRate = 10;
+    m->acquisition.samplingRate = 10;
     m->start();
     r.ticks(*m, 1);
     EXPECT_TRUE(m->stopRequested());
@@ -174,8 +174,8 @@ TEST(MultipotentiostatMeasurement, ZeroAccumulationFreezesButSaysWhyAndStopStill
 {
     MeasureRig r;
     auto m = openMM(r);
-    m->fields.accum = 0;
-    m->fields.samplingRate = 10;
+    m->acquisition.accum = 0;
+    m->acquisition.samplingRate = 10;
     r.ticks(*m, 5);
     EXPECT_EQ(m->monitor().index(), 0);
     EXPECT_FALSE(m->statusText().isEmpty());
@@ -207,7 +207,7 @@ TEST(MultipotentiostatMeasurement, ClearMonitorKeepsTheRingAndLabelsStayWithTheM
     MeasureRig r;
     r.rig->wireMultipotentiostat();
     auto m = openMM(r);
-    m->fields.samplingRate = 100;
+    m->acquisition.samplingRate = 100;
     m->fields.currentMonitor = true;
     r.ticks(*m, 5);
     const QString label = m->currentTexts()[0];

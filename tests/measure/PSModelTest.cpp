@@ -76,12 +76,12 @@ TEST(PSMeasurement, PublicOperationsClamp)
     m->MeasureTime(seconds);
     EXPECT_EQ(seconds, 0);
     m->InitSamplingRate(0);
-    EXPECT_EQ(m->fields.initRate, 0.1);
+    EXPECT_EQ(m->acquisition.samplingRate, 0.1);
     EXPECT_EQ(m->timerIntervalMs(), 10000);
     m->InitSamplingRate(4000); // no upper limit
-    EXPECT_EQ(m->fields.initRate, 4000);
+    EXPECT_EQ(m->acquisition.samplingRate, 4000);
     m->Accumlation(0);
-    EXPECT_EQ(m->fields.accum, 1);
+    EXPECT_EQ(m->acquisition.accum, 1);
     double scale = 0;
     m->DiskScale(scale);
     EXPECT_EQ(scale, 1e-05);
@@ -123,7 +123,7 @@ TEST(PSMeasurement, VariableSamplingSlowsDownAtEveryRecordedTick)
     EXPECT_EQ(firstDrawn, 9);
     EXPECT_NEAR(m->presentRate(), 100 / std::pow(1.1, 10), 1e-9);
     EXPECT_EQ(m->timerIntervalMs(), 26);
-    EXPECT_EQ(m->fields.initRate, 100);
+    EXPECT_EQ(m->acquisition.samplingRate, 100);
     m->stop();
     r.ticks(*m, 1);
     EXPECT_EQ(r.app->store[0].pnum, 10);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace tervo;
 
@@ -67,12 +69,12 @@ TEST(RDEMeasurement, PublicOperationsClampAndOpeningMessage)
     m->scanrate(rate);
     EXPECT_EQ(rate, 0.001);
     m->SamplingRate(0);
-    EXPECT_EQ(m->fields.samplingRate, 0.1);
+    EXPECT_EQ(m->acquisition.samplingRate, 0.1);
     EXPECT_EQ(m->timerIntervalMs(), 10000);
     m->SamplingRate(5000); // no upper limit here
-    EXPECT_EQ(m->fields.samplingRate, 5000);
+    EXPECT_EQ(m->acquisition.samplingRate, 5000);
     m->Accumlation(0);
-    EXPECT_EQ(m->fields.accum, 1);
+    EXPECT_EQ(m->acquisition.accum, 1);
     m->rpmScaleEdited(0.5);
     EXPECT_EQ(m->fields.rpmScale, 1);
 
@@ -157,6 +159,21 @@ TEST(RDEMeasurement, WholeRunAt1600RpmGivesLevichPlateauAndRingCollection)
     ASSERT_GT(collected, 200);
     EXPECT_GT(ringStored, 0);
     EXPECT_NEAR(ringStored / ringExpected, 1.0, 0.02);
+
+    // Each live trace's range grew from its initial one to take in every point of its column.
+    PlotRange diskRange{0.05, -0.01 * 1e-3, 1.05, 0.01 * 1e-3};
+    PlotRange ringRange{0.05, -0.01 * 1e-4, 1.05, 0.01 * 1e-4};
+    for (int i = 0; i < h.pnum; ++i) {
+        for (auto [range, c] : {std::pair{&diskRange, 1}, std::pair{&ringRange, 2}}) {
+            *range = {std::min(range->xmin, d(0, 4, i)), std::min(range->ymin, d(c, 4, i)),
+                      std::max(range->xmax, d(0, 4, i)), std::max(range->ymax, d(c, 4, i))};
+        }
+    }
+    EXPECT_EQ(h.Vymin, diskRange.ymin);
+    EXPECT_EQ(h.Vxmax, diskRange.xmax);
+    EXPECT_EQ(m->ringRange().ymin, ringRange.ymin);
+    EXPECT_EQ(m->ringRange().ymax, ringRange.ymax);
+    EXPECT_EQ(m->ringRange().xmin, ringRange.xmin);
 }
 
 TEST(RDEMeasurement, RotationRateFeedbackOnlyWhileRecordingAboveHundredRpm)

@@ -52,14 +52,14 @@ TEST(RPMvsjMeasurement, PublicOperationsCheckLikeTheFields)
     m->DiskScale(0);
     EXPECT_EQ(m->fields.yScale, 1e-5);
     m->SamplingRate(5000);
-    EXPECT_EQ(m->fields.samplingRate, 1000);
+    EXPECT_EQ(m->acquisition.samplingRate, 1000);
     m->SamplingRate(-1);
-    EXPECT_EQ(m->fields.samplingRate, 0.1);
+    EXPECT_EQ(m->acquisition.samplingRate, 0.1);
     std::int32_t retain = -4;
     m->RetainTime(retain);
     EXPECT_EQ(retain, 0);
     m->Accumlation(0);
-    EXPECT_EQ(m->fields.accum, 1);
+    EXPECT_EQ(m->acquisition.accum, 1);
     m->Potential(0.25);
     EXPECT_EQ(m->fields.v, 0.25);
 }

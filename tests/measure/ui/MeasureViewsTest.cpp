@@ -69,7 +69,7 @@ TEST(MeasureViews, RingDiskWindowRunsFromItsButtons)
     EXPECT_EQ(w.windowTitle(), "RDE Measurement");
     EXPECT_TRUE(model.timerEnabled());
     type(w, "txtSamplingRate", QStringLiteral("0"));
-    EXPECT_EQ(model.fields.samplingRate, 0.1);
+    EXPECT_EQ(model.acquisition.samplingRate, 0.1);
     EXPECT_EQ(textOf(w, "txtSamplingRate"), "0.1");
     type(w, "txtSamplingRate", QStringLiteral("10"));
     type(w, "txtAccum", QStringLiteral("1"));

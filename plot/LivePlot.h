@@ -1,0 +1,49 @@
+#pragma once
+
+#include "plot/Graph.h"
+#include "plot/PlotRanges.h"
+
+#include <QString>
+#include <functional>
+#include <utility>
+
+namespace tervo {
+
+// The range and view of a graph drawn point by point while readings arrive. The range is the
+// extent of the data (what a track keeps); only the view gets a 10 % margin, or every growth in
+// y would widen x by a fifth again. A point inside the range is drawn alone; one that widens
+// it, or a graph whose size changed, calls for a full redraw.
+class LivePlot {
+public:
+    explicit LivePlot(Graph *graph = nullptr, QString axisLabel = QStringLiteral("/V"));
+
+    void attach(Graph &graph) { m_graph = &graph; }
+    Graph &graph() const { return *m_graph; }
+    void setAxisLabel(const QString &label) { m_axisLabel = label; }
+    const PlotRange &range() const { return m_range; }
+
+    // Starts over at range and sets the view.
+    void reset(const PlotRange &range);
+    // Takes (x, y) into the range without drawing; true when the range grew.
+    bool extend(double x, double y);
+    // The range grew, or the graph's size changed, since the view was last set.
+    bool grown() const { return m_grown; }
+    bool resized() const { return sizeOf(*m_graph) != m_size; }
+    // View (range plus margin) and axes; remembers the graph's size.
+    void setView();
+    // Takes (x, y) in and draws it, after redraw() when the range grew, the graph changed size
+    // or force is set. redraw sets the view (setView) and draws the points before this one.
+    void add(double x, double y, QRgb colour, const std::function<void()> &redraw,
+             bool force = false);
+
+private:
+    static std::pair<int, int> sizeOf(const Graph &graph);
+
+    Graph *m_graph;
+    QString m_axisLabel;
+    PlotRange m_range;
+    std::pair<int, int> m_size{0, 0};
+    bool m_grown = false;
+};
+
+} // namespace tervo
