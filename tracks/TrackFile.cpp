@@ -274,7 +274,7 @@ void appendTrackBlock(std::string &out, const TrackStore &store, int t, char dec
                 *q++ = '\t';
             char *end = writePatternFast(q, cols[c][i], *patterns[c], decimalSep);
             if (!end) {
-                out.append(line, q);
+                out.append(line, static_cast<std::size_t>(q - line));
                 appendPattern(out, cols[c][i], *patterns[c], decimalSep);
                 end = q = line;
             }
@@ -282,7 +282,7 @@ void appendTrackBlock(std::string &out, const TrackStore &store, int t, char dec
         }
         *q++ = '\r';
         *q++ = '\n';
-        out.append(line, q);
+        out.append(line, static_cast<std::size_t>(q - line));
     }
 }
 

@@ -1,6 +1,10 @@
 #include "core/NumberFormat.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
 
 using namespace tervo;
 
@@ -122,4 +126,36 @@ TEST(PatternFormat, FastPathAgreesWithDecimalRounding)
     EXPECT_EQ(f(0.00015, "0.0000"), "0.0002");
     EXPECT_EQ(f(1.00005, "0.0000"), "1.0001");
     EXPECT_EQ(f(1.23455e-7, "0.0###e+0"), "1.2346e-7");
+}
+
+// The fast routes (the table-driven short forms and the general ones) must write exactly what
+// the slow digit-string route writes, for every pattern shape and magnitude, ties included.
+TEST(PatternFormat, FastRoutesAgreeWithTheExactRoute)
+{
+    const char *patterns[] = {"0.0000", "0.0###e+0", "0.0000e+0", "##0.0", "0.00E+00",
+                              "0e-0",   "0.###e+0",  "00.0000",   "0",     "0.000e+000"};
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-30, 30);
+    std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5e-5, 9.9995, 99999.99995, 1e-300, 1e300};
+    for (int i = 0; i < 200000; ++i)
+        values.push_back(unit(rng) * std::pow(10.0, exponent(rng)));
+    for (int i = -20000; i <= 20000; ++i)
+        values.push_back(i * 0.00005); // halves of the last fixed digit
+    for (const char *text : patterns) {
+        const NumberPattern p = NumberPattern::compile(text);
+        for (double x : values) {
+            char buf[kFastPatternChars];
+            char *end = writePatternFast(buf, x, p, ',');
+            std::string exact;
+            appendPatternExact(exact, x, p, ',');
+            if (end) {
+                ASSERT_EQ(std::string(buf, static_cast<std::size_t>(end - buf)), exact)
+                    << text << " " << x;
+            }
+            std::string viaAppend;
+            appendPattern(viaAppend, x, p, ',');
+            ASSERT_EQ(viaAppend, exact) << text << " " << x;
+        }
+    }
 }
