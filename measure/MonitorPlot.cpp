@@ -70,4 +70,13 @@ void MonitorPlot::redraw(Graph &g, const std::vector<QRgb> &colours)
     }
 }
 
+void clearDiskRingMonitors(MonitorPlot &disk, Graph &diskGraph, MonitorPlot &ring, Graph &ringGraph)
+{
+    MonitorPlot::Style style{QString(), QStringLiteral("0.00"), QStringLiteral("0.00")};
+    style.title = QStringLiteral("Disk Voltage Monitor");
+    disk.clear(diskGraph, style);
+    style.title = QStringLiteral("Ring Voltage Monitor");
+    ring.clear(ringGraph, style);
+}
+
 } // namespace tervo

@@ -61,4 +61,8 @@ private:
     std::vector<std::array<double, 2>> m_ring;
 };
 
+// Empties the disk and ring voltage monitors of a ring-disk window onto their two graphs.
+void clearDiskRingMonitors(MonitorPlot &disk, Graph &diskGraph, MonitorPlot &ring,
+                           Graph &ringGraph);
+
 } // namespace tervo

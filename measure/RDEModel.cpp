@@ -253,11 +253,8 @@ void RDEModel::storeFields(TrackHeader &h)
 
 void RDEModel::resetMonitor()
 {
-    MonitorPlot::Style style{QString(), QStringLiteral("0.00"), QStringLiteral("0.00")};
-    style.title = QStringLiteral("Disk Voltage Monitor");
-    m_diskMonitor.clear(m_context.monitorGraph, style);
-    style.title = QStringLiteral("Ring Voltage Monitor");
-    m_ringMonitor.clear(m_context.resultGraph, style);
+    clearDiskRingMonitors(m_diskMonitor, m_context.monitorGraph, m_ringMonitor,
+                          m_context.resultGraph);
 }
 
 void RDEModel::monitorStep()

@@ -465,11 +465,8 @@ void SSVModel::afterFinish()
 
 void SSVModel::resetMonitor()
 {
-    MonitorPlot::Style style{QString(), QStringLiteral("0.00"), QStringLiteral("0.00")};
-    style.title = QStringLiteral("Disk Voltage Monitor");
-    m_diskMonitor.clear(m_context.monitorGraph, style);
-    style.title = QStringLiteral("Ring Voltage Monitor");
-    m_ringMonitor.clear(m_context.resultGraph, style);
+    clearDiskRingMonitors(m_diskMonitor, m_context.monitorGraph, m_ringMonitor,
+                          m_context.resultGraph);
 }
 
 void SSVModel::monitorStep()
