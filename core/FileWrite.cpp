@@ -1,42 +1,87 @@
 #include "FileWrite.h"
 
+#include <QFile>
 #include <QSaveFile>
 #include <string_view>
+#include <thread>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace tervo {
 
-namespace {
-
-FileWriteResult writePieces(const QString &path, const std::string_view *pieces, std::size_t count)
+AtomicFileWriter::AtomicFileWriter(const QString &path)
+    : m_path(path), m_file(std::make_unique<QSaveFile>(path))
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {false, QStringLiteral("%1 could not be written: %2").arg(path, f.errorString())};
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto size = static_cast<qint64>(pieces[i].size());
-        if (f.write(pieces[i].data(), size) != size) {
-            QString why = f.errorString();
-            f.cancelWriting();
-            return {false, QStringLiteral("%1 could not be written: %2").arg(path, why)};
-        }
-    }
-    if (!f.commit())
-        return {false, QStringLiteral("%1 could not be written: %2").arg(path, f.errorString())};
-    return {};
+    if (!m_file->open(QIODevice::WriteOnly))
+        m_error = m_file->errorString();
 }
 
-} // namespace
+AtomicFileWriter::~AtomicFileWriter()
+{
+    if (m_file->isOpen())
+        m_file->cancelWriting();
+}
+
+bool AtomicFileWriter::write(std::string_view piece)
+{
+    if (!m_error.isEmpty())
+        return false;
+    const auto size = static_cast<qint64>(piece.size());
+    if (m_file->write(piece.data(), size) != size || !m_file->flush()) {
+        m_error = m_file->errorString();
+        m_file->cancelWriting();
+        return false;
+    }
+#ifdef Q_OS_LINUX
+    // Start writing this piece out now, so the sync at commit waits only for the last ones.
+    if (size > 0)
+        ::sync_file_range(m_file->handle(), m_written, size, SYNC_FILE_RANGE_WRITE);
+#endif
+    m_written += size;
+    return true;
+}
+
+FileWriteResult AtomicFileWriter::failure() const
+{
+    return {false, QStringLiteral("%1 could not be written: %2").arg(m_path, m_error)};
+}
+
+FileWriteResult AtomicFileWriter::commit()
+{
+    if (!m_error.isEmpty())
+        return failure();
+#ifdef Q_OS_LINUX
+    // Replacing a file frees the old one's blocks, which takes as long as writing them; holding
+    // the old file open moves that work to a thread of its own after the commit.
+    const int old =
+        ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+#endif
+    const bool ok = m_file->commit();
+    if (!ok)
+        m_error = m_file->errorString();
+#ifdef Q_OS_LINUX
+    if (old >= 0)
+        std::thread([old] { ::close(old); }).detach();
+#endif
+    return ok ? FileWriteResult{} : failure();
+}
 
 FileWriteResult writeFileAtomically(const QString &path, const std::vector<std::string> &pieces)
 {
-    std::vector<std::string_view> views(pieces.begin(), pieces.end());
-    return writePieces(path, views.data(), views.size());
+    AtomicFileWriter w(path);
+    for (const std::string &p : pieces)
+        w.write(p);
+    return w.commit();
 }
 
 FileWriteResult writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    return writePieces(path, &view, 1);
+    AtomicFileWriter w(path);
+    w.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return w.commit();
 }
 
 } // namespace tervo

@@ -73,18 +73,20 @@ int decimalExponent(double ax)
     return e + (e + 1 <= 308 && ax >= pow10()(e + 1));
 }
 
-// The four digits of 0..9999, for writing numbers four digits at a time.
+// The four digits of 0..9999, for writing numbers four digits at a time. Flat, with a spare
+// entry, so that a fixed 4-byte copy may start anywhere inside an entry.
 struct Digits4 {
-    char d[10000][4];
+    char d[4 * 10001];
     constexpr Digits4() : d()
     {
         for (int v = 0; v < 10000; ++v) {
-            d[v][0] = static_cast<char>('0' + v / 1000);
-            d[v][1] = static_cast<char>('0' + v / 100 % 10);
-            d[v][2] = static_cast<char>('0' + v / 10 % 10);
-            d[v][3] = static_cast<char>('0' + v % 10);
+            d[4 * v] = static_cast<char>('0' + v / 1000);
+            d[4 * v + 1] = static_cast<char>('0' + v / 100 % 10);
+            d[4 * v + 2] = static_cast<char>('0' + v / 10 % 10);
+            d[4 * v + 3] = static_cast<char>('0' + v % 10);
         }
     }
+    const char *at(unsigned v) const { return d + 4 * v; }
 };
 constexpr Digits4 kDigits4;
 
@@ -93,11 +95,12 @@ inline char *putDigits(char *p, unsigned long long value, int width)
 {
     int i = width;
     for (; i >= 4; i -= 4) {
-        std::memcpy(p + i - 4, kDigits4.d[value % 10000], 4);
+        std::memcpy(p + i - 4, kDigits4.at(static_cast<unsigned>(value % 10000)), 4);
         value /= 10000;
     }
     if (i > 0)
-        std::memcpy(p, kDigits4.d[value % 10000] + 4 - i, static_cast<std::size_t>(i));
+        std::memcpy(p, kDigits4.at(static_cast<unsigned>(value % 10000)) + 4 - i,
+                    static_cast<std::size_t>(i));
     return p + width;
 }
 
@@ -228,11 +231,11 @@ char *shortFixed(char *q, double ax, const NumberPattern &p, char sep)
                                 : ip        ? 1
                                             : 0,
                                 p.intZeros);
-    std::memcpy(q, kDigits4.d[ip] + 4 - intLen, static_cast<std::size_t>(intLen));
+    std::memcpy(q, kDigits4.at(ip) + 4 - intLen, static_cast<std::size_t>(intLen));
     q += intLen;
     if (p.hasPoint)
         *q++ = sep;
-    const char *f = kDigits4.d[fp] + 4 - p.fracMax;
+    const char *f = kDigits4.at(fp) + 4 - p.fracMax;
     int fracLen = p.fracMax;
     while (fracLen > p.fracMin && f[fracLen - 1] == '0')
         --fracLen;
@@ -262,7 +265,7 @@ char *shortScientific(char *q, double ax, const NumberPattern &p, char sep)
         r /= 10;
         ++e;
     }
-    const char *d = kDigits4.d[r] + 4 - sig;
+    const char *d = kDigits4.at(r) + 4 - sig;
     *q++ = d[0];
     if (p.hasPoint)
         *q++ = sep;
@@ -279,7 +282,8 @@ char *shortScientific(char *q, double ax, const NumberPattern &p, char sep)
         *q++ = '+';
     }
     const int width = std::max(e >= 100 ? 3 : (e >= 10 ? 2 : 1), p.expMinWidth);
-    std::memcpy(q, kDigits4.d[e] + 4 - width, static_cast<std::size_t>(width));
+    std::memcpy(q, kDigits4.at(static_cast<unsigned>(e)) + 4 - width,
+                static_cast<std::size_t>(width));
     return q + width;
 }
 
@@ -414,6 +418,82 @@ char *fastForm(char *q, double ax, const NumberPattern &p, char sep)
     return fixedFast(q, ax, p, sep);
 }
 
+// Rounds m (>= 0, below 2^32) to the nearest integer; false for a value too near a tie, where
+// only the exact route may decide which way the decimal value rounds.
+inline bool roundHalfUp(double m, unsigned &r)
+{
+    const auto whole = static_cast<unsigned>(m);
+    const double frac = m - static_cast<double>(whole);
+    r = whole + (frac >= 0.5);
+    return std::fabs(frac - 0.5) >= 1e-6;
+}
+
+// "0.0000": what a saved potential looks like. The fixed 4-byte copies may write past a short
+// field, which what follows overwrites.
+inline char *writeFixed4(char *q, double x, char sep)
+{
+    const double v = std::fabs(x) * 1e4;
+    unsigned r = 0;
+    if (!(v < 1e7) || !roundHalfUp(v, r))
+        return nullptr;
+    const unsigned ip = r / 10000;
+    const unsigned fp = r % 10000;
+    *q = '-';
+    q += (x < 0) & (r != 0); // a negative value that rounds to zero shows no sign
+    const int intLen = 1 + (ip >= 10) + (ip >= 100) + (ip >= 1000);
+    std::memcpy(q, kDigits4.at(ip) + 4 - intLen, 4);
+    q += intLen;
+    *q++ = sep;
+    std::memcpy(q, kDigits4.at(fp), 4);
+    return q + 4;
+}
+
+// "0.0###e+0": what a saved current looks like, five significant digits. Magnitudes from 1e-18
+// to 1e4 (every current a cell gives) take this route; the rest go the general one.
+inline char *writeSci4(char *q, double x, char sep)
+{
+    const double ax = std::fabs(x);
+    if (ax == 0.0) {
+        std::memcpy(q, "0.0e+0", 6);
+        q[1] = sep;
+        return q + 6;
+    }
+    // The decimal exponent from the binary one is e0 or e0 + 1; both scalings are made and the
+    // right one picked without a branch (exact: 10^k is exact for k <= 22).
+    const auto bits = std::bit_cast<std::uint64_t>(ax);
+    const int b = static_cast<int>((bits >> 52) & 0x7ff) - 1022;
+    const int e0 = ((b - 1) * 78913) >> 18;
+    const int k0 = 4 - e0;
+    if (k0 < 1 || k0 > 22)
+        return nullptr;
+    const double m0 = ax * kPow10[static_cast<std::size_t>(k0)];
+    const double m1 = ax * kPow10[static_cast<std::size_t>(k0 - 1)];
+    const bool up = m0 >= 1e5;
+    const double m = up ? m1 : m0;
+    int e = e0 + up;
+    unsigned r = 0;
+    if (!(m >= 1e4 && m < 1e5) || !roundHalfUp(m, r))
+        return nullptr;
+    if (r == 100000) {
+        r = 10000;
+        ++e;
+    }
+    *q = '-';
+    q += x < 0;
+    const unsigned f = r % 10000;
+    q[0] = static_cast<char>('0' + r / 10000);
+    q[1] = sep;
+    std::memcpy(q + 2, kDigits4.at(f), 4);
+    // Trailing zeros go, down to one fraction digit.
+    q += 3 + (f % 1000 != 0) + (f % 100 != 0) + (f % 10 != 0);
+    q[0] = 'e';
+    q[1] = e < 0 ? '-' : '+';
+    const auto ae = static_cast<unsigned>(e < 0 ? -e : e);
+    const int width = 1 + (ae >= 10);
+    std::memcpy(q + 2, kDigits4.at(ae) + 4 - width, 4);
+    return q + 2 + width;
+}
+
 bool allZeroDigits(std::string_view s)
 {
     for (char c : s)
@@ -461,6 +541,13 @@ NumberPattern NumberPattern::compile(std::string_view pattern)
     }
     (void)hashesBeforeZero;
     p.valid = i == n && (p.intDigits > 0 || p.fracMax > 0);
+    if (p.valid && p.intDigits == 1 && p.intZeros == 1 && p.hasPoint) {
+        if (!p.scientific && p.fracMin == 4 && p.fracMax == 4)
+            p.shape = Shape::Fixed4;
+        else if (p.scientific && p.fracMin == 1 && p.fracMax == 4 && p.expLetter == 'e' &&
+                 p.expSignAlways && p.expMinWidth == 1)
+            p.shape = Shape::Sci4;
+    }
     return p;
 }
 
@@ -505,6 +592,10 @@ void appendPatternExact(std::string &out, double x, const NumberPattern &p, char
 
 char *writePatternFast(char *q, double x, const NumberPattern &p, char decimalSep)
 {
+    if (p.shape == NumberPattern::Shape::Fixed4)
+        return writeFixed4(q, x, decimalSep);
+    if (p.shape == NumberPattern::Shape::Sci4)
+        return writeSci4(q, x, decimalSep);
     if (!std::isfinite(x))
         return nullptr;
     const bool negative = x < 0;

@@ -23,6 +23,8 @@ struct NumberPattern {
     bool expSignAlways = true;
     int expMinWidth = 1;
     bool valid = false;
+    // The two forms of a saved file's data lines, which have routes of their own.
+    enum class Shape : unsigned char { General, Fixed4, Sci4 } shape = Shape::General;
 
     static NumberPattern compile(std::string_view pattern);
 };

@@ -9,8 +9,10 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -262,28 +264,34 @@ void appendTrackBlock(std::string &out, const TrackStore &store, int t, char dec
     const double *c0 = store.data.column(0, t);
     const double *c1 = store.data.column(1, t);
     const double *c2 = store.data.column(2, t);
-    // A line is built in a small buffer and appended once; a value the fast route leaves to the
-    // exact one is appended on its own.
-    char line[3 * (kFastPatternChars + 1) + 2];
+    // Lines are built in a buffer of many lines that is appended whole; a value the fast route
+    // leaves to the exact one is appended on its own.
+    constexpr std::size_t kLineMax = 3 * (kFastPatternChars + 1) + 2;
+    char chunk[1 << 16];
+    char *const flushAt = chunk + sizeof chunk - kLineMax;
+    char *q = chunk;
     const double *cols[3] = {c0, c1, c2};
     const NumberPattern *patterns[3] = {&potential, &current, &current};
     for (int i = 0; i < pnum; ++i) {
-        char *q = line;
         for (int c = 0; c < columns; ++c) {
             if (c > 0)
                 *q++ = '\t';
             char *end = writePatternFast(q, cols[c][i], *patterns[c], decimalSep);
             if (!end) {
-                out.append(line, static_cast<std::size_t>(q - line));
+                out.append(chunk, static_cast<std::size_t>(q - chunk));
                 appendPattern(out, cols[c][i], *patterns[c], decimalSep);
-                end = q = line;
+                end = chunk;
             }
             q = end;
         }
         *q++ = '\r';
         *q++ = '\n';
-        out.append(line, static_cast<std::size_t>(q - line));
+        if (q >= flushAt) {
+            out.append(chunk, static_cast<std::size_t>(q - chunk));
+            q = chunk;
+        }
     }
+    out.append(chunk, static_cast<std::size_t>(q - chunk));
 }
 
 } // namespace
@@ -327,9 +335,13 @@ std::string fileHead(const TrackStore &store)
     return out;
 }
 
-// The file as pieces: the head, then one per occupied track. Saving a full store is mostly
-// number formatting, so a large store's blocks are formatted on several threads.
-std::vector<std::string> trackFilePieces(const TrackStore &store, char decimalSep)
+} // namespace
+
+// The head, then one block per occupied track. Saving a full store is mostly number formatting,
+// so a large store's blocks are formatted on helper threads while the calling thread takes
+// (writes) the finished ones.
+bool forEachTrackFilePiece(const TrackStore &store, char decimalSep,
+                           const std::function<bool(std::string_view)> &take)
 {
     std::vector<int> tracks;
     std::size_t points = 0;
@@ -339,49 +351,77 @@ std::vector<std::string> trackFilePieces(const TrackStore &store, char decimalSe
         tracks.push_back(t);
         points += static_cast<std::size_t>(std::clamp(store[t].pnum, 0, kMaxPoints));
     }
-    std::vector<std::string> pieces(tracks.size() + 1);
-    pieces[0] = fileHead(store);
-    std::atomic<std::size_t> nextBlock{0};
-    auto work = [&] {
-        for (std::size_t i; (i = nextBlock.fetch_add(1)) < tracks.size();) {
-            const int t = tracks[i];
-            std::string &out = pieces[i + 1];
-            out.reserve(1024 +
-                        static_cast<std::size_t>(std::clamp(store[t].pnum, 0, kMaxPoints)) * 48);
-            appendTrackBlock(out, store, t, decimalSep);
-        }
+    if (!take(fileHead(store)))
+        return false;
+    auto format = [&](std::size_t i) {
+        const int t = tracks[i];
+        std::string out;
+        out.reserve(1024 + static_cast<std::size_t>(std::clamp(store[t].pnum, 0, kMaxPoints)) * 40);
+        appendTrackBlock(out, store, t, decimalSep);
+        return out;
     };
     constexpr std::size_t kPointsPerThread = 50000;
     const std::size_t threads =
         std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 8,
-                               points / kPointsPerThread + 1, tracks.size() + 1});
+                               points / kPointsPerThread, tracks.size()});
+    if (threads <= 1) {
+        for (std::size_t i = 0; i < tracks.size(); ++i)
+            if (!take(format(i)))
+                return false;
+        return true;
+    }
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::vector<std::string> blocks(tracks.size());
+    std::vector<char> done(tracks.size(), 0);
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    auto work = [&] {
+        for (std::size_t i; !stop && (i = next.fetch_add(1)) < tracks.size();) {
+            std::string block = format(i);
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                blocks[i] = std::move(block);
+                done[i] = 1;
+            }
+            finished.notify_all();
+        }
+    };
     std::vector<std::thread> helpers;
-    for (std::size_t i = 1; i < threads; ++i)
+    for (std::size_t i = 0; i < threads; ++i)
         helpers.emplace_back(work);
-    work();
+    bool ok = true;
+    for (std::size_t i = 0; i < tracks.size() && ok; ++i) {
+        std::string block;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            finished.wait(lock, [&] { return done[i] != 0; });
+            block = std::move(blocks[i]);
+        }
+        ok = take(block);
+    }
+    stop = true;
     for (std::thread &h : helpers)
         h.join();
-    return pieces;
+    return ok;
 }
-
-} // namespace
 
 QByteArray trackFileText(const TrackStore &store, char decimalSep)
 {
-    const std::vector<std::string> pieces = trackFilePieces(store, decimalSep);
-    qsizetype size = 0;
-    for (const std::string &p : pieces)
-        size += static_cast<qsizetype>(p.size());
     QByteArray out;
-    out.reserve(size);
-    for (const std::string &p : pieces)
-        out.append(p.data(), static_cast<qsizetype>(p.size()));
+    forEachTrackFilePiece(store, decimalSep, [&](std::string_view piece) {
+        out.append(piece.data(), static_cast<qsizetype>(piece.size()));
+        return true;
+    });
     return out;
 }
 
 FileWriteResult writeTrackFile(const TrackStore &store, const QString &path, char decimalSep)
 {
-    return writeFileAtomically(path, trackFilePieces(store, decimalSep));
+    AtomicFileWriter file(path);
+    forEachTrackFilePiece(store, decimalSep,
+                          [&](std::string_view piece) { return file.write(piece); });
+    return file.commit();
 }
 
 QString trackFileNameForSave(const QString &chosen)

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
+#include <string_view>
 
 namespace tervo {
 
@@ -28,6 +30,11 @@ struct TrackFileReadResult {
 
 // The whole store as track-file text; data values use decimalSep.
 QByteArray trackFileText(const TrackStore &store, char decimalSep);
+
+// The same text handed to take in pieces, in file order, as they are formatted (a large store's
+// on helper threads). Stops, and gives false, as soon as take returns false.
+bool forEachTrackFilePiece(const TrackStore &store, char decimalSep,
+                           const std::function<bool(std::string_view)> &take);
 
 // Writes the store to path through a temporary file that replaces the old one only when
 // complete, so a failed save leaves the previous file as it was.

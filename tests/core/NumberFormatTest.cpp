@@ -137,7 +137,13 @@ TEST(PatternFormat, FastRoutesAgreeWithTheExactRoute)
     std::mt19937_64 rng(7);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     std::uniform_int_distribution<int> exponent(-30, 30);
-    std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5e-5, 9.9995, 99999.99995, 1e-300, 1e300};
+    // The saved file's two forms have routes of their own.
+    EXPECT_EQ(NumberPattern::compile("0.0000").shape, NumberPattern::Shape::Fixed4);
+    EXPECT_EQ(NumberPattern::compile("0.0###e+0").shape, NumberPattern::Shape::Sci4);
+    std::vector<double> values = {0.0,     -0.0,         0.5,        1.5,      2.5e-5,
+                                  9.9995,  99999.99995,  1e-300,     1e300,    999.99996,
+                                  -4e-5,   -6e-5,        9.99996e-7, 1e-18,    9.99999e-19,
+                                  99999.6, 1.23456789e4, 5e-324,     -2.5e-17, 1e22};
     for (int i = 0; i < 200000; ++i)
         values.push_back(unit(rng) * std::pow(10.0, exponent(rng)));
     for (int i = -20000; i <= 20000; ++i)

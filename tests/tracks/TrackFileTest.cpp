@@ -171,6 +171,34 @@ TEST(TrackFileRoundTrip, LargeStoreKeepsBlockOrder)
     const QByteArray single = trackFileText(*one, '.');
     const qsizetype start = single.indexOf("DataNum=");
     EXPECT_TRUE(text.contains(single.mid(start)));
+    // A writer that fails stops the formatting threads at once.
+    int taken = 0;
+    EXPECT_FALSE(forEachTrackFilePiece(*s, '.', [&](std::string_view) { return ++taken < 2; }));
+    EXPECT_EQ(taken, 2);
+}
+
+// A write abandoned half way leaves the old file and no temporary beside it; a committed one
+// replaces the file whole.
+TEST(TrackFileWriter, AbandonedWriteKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.tvd");
+    ASSERT_TRUE(writeFileAtomically(path, QByteArray("old")).ok);
+    {
+        AtomicFileWriter w(path);
+        EXPECT_TRUE(w.write("half of a new"));
+    }
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "old");
+    f.close();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.tvd"});
+    AtomicFileWriter w(path);
+    EXPECT_TRUE(w.write("new "));
+    EXPECT_TRUE(w.write("text"));
+    EXPECT_TRUE(w.commit().ok);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "new text");
 }
 
 TEST(TrackFileRoundTrip, MultiTimeColumnSharedAfterLoad)
