@@ -214,7 +214,7 @@ std::int32_t asLong(double v)
     return static_cast<std::int32_t>(v);
 }
 
-// Operations every measurement model shares.
+// Operations every measurement model shares (the language gives each window only its own).
 bool handleShared(MeasurementModel &m, const MacroLine &l)
 {
     switch (l.command->op) {
@@ -231,6 +231,20 @@ bool handleShared(MeasurementModel &m, const MacroLine &l)
         m.rpm(text);
         return true;
     }
+    case MacroOp::RetainTime: {
+        std::int32_t s = asLong(l.numbers[0]);
+        m.RetainTime(s);
+        return true;
+    }
+    case MacroOp::SamplingRate:
+        m.SamplingRate(l.numbers[0]);
+        return true;
+    case MacroOp::Accumlation:
+        m.Accumlation(asLong(l.numbers[0]));
+        return true;
+    case MacroOp::Start:
+        m.start();
+        return true;
     default:
         return false;
     }
@@ -257,11 +271,6 @@ void MacroRunner::handleCV(CVModel &m, const MacroLine &l)
     case MacroOp::Voltage:
         m.SetVoltage(n[0], n[1], n[2]);
         break;
-    case MacroOp::RetainTime: {
-        std::int32_t s = asLong(n[0]);
-        m.RetainTime(s);
-        break;
-    }
     case MacroOp::Scanrate: {
         double rate = n[0];
         m.scanrate(rate);
@@ -272,15 +281,6 @@ void MacroRunner::handleCV(CVModel &m, const MacroLine &l)
         m.Repeat(cycles);
         break;
     }
-    case MacroOp::SamplingRate:
-        m.SamplingRate(n[0]);
-        break;
-    case MacroOp::Accumlation:
-        m.Accumlation(asLong(n[0]));
-        break;
-    case MacroOp::Start:
-        m.StartMeasurement();
-        break;
     default:
         break;
     }
@@ -305,11 +305,6 @@ void MacroRunner::handleRDE(RDEModel &m, const MacroLine &l)
     case MacroOp::Voltage:
         m.SetVoltage(n[0], n[1], n[2]);
         break;
-    case MacroOp::RetainTime: {
-        std::int32_t s = asLong(n[0]);
-        m.RetainTime(s);
-        break;
-    }
     case MacroOp::Scanrate: {
         double rate = n[0];
         m.scanrate(rate);
@@ -320,15 +315,6 @@ void MacroRunner::handleRDE(RDEModel &m, const MacroLine &l)
         m.Repeat(cycles);
         break;
     }
-    case MacroOp::SamplingRate:
-        m.SamplingRate(n[0]);
-        break;
-    case MacroOp::Accumlation:
-        m.Accumlation(asLong(n[0]));
-        break;
-    case MacroOp::Start:
-        m.StartMeasurement();
-        break;
     default:
         break;
     }
@@ -353,11 +339,6 @@ void MacroRunner::handlePS(PSModel &m, const MacroLine &l)
         m.MeasMode(mode);
         break;
     }
-    case MacroOp::RetainTime: {
-        std::int32_t s = asLong(n[0]);
-        m.RetainTime(s);
-        break;
-    }
     case MacroOp::Coulomb: {
         double c = n[0];
         m.CoulombNumber(c);
@@ -370,12 +351,6 @@ void MacroRunner::handlePS(PSModel &m, const MacroLine &l)
     }
     case MacroOp::InitSamplingRate:
         m.InitSamplingRate(n[0]);
-        break;
-    case MacroOp::Accumlation:
-        m.Accumlation(asLong(n[0]));
-        break;
-    case MacroOp::Start:
-        m.StartMeasurement();
         break;
     default:
         break;
@@ -397,22 +372,8 @@ void MacroRunner::handleRPMvsi(RPMvsjModel &m, const MacroLine &l)
     case MacroOp::Potential:
         m.Potential(n[0]);
         break;
-    case MacroOp::RetainTime: {
-        std::int32_t s = asLong(n[0]);
-        m.RetainTime(s);
-        break;
-    }
     case MacroOp::RateSweep:
         m.SetRPMParameters(n[0], n[1], n[2]);
-        break;
-    case MacroOp::SamplingRate:
-        m.SamplingRate(n[0]);
-        break;
-    case MacroOp::Accumlation:
-        m.Accumlation(asLong(n[0]));
-        break;
-    case MacroOp::Start:
-        m.StartMeasurement();
         break;
     default:
         break;
