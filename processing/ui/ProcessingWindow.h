@@ -33,6 +33,33 @@ protected:
     // typed(number) when a number is typed.
     TrackSpinner makeSpinner(const QString &boxName, const QString &spinnerName,
                              std::function<void(int)> step, std::function<void(int)> typed);
+    // The source ("txtDataNum", "UpDown1") and destination ("txtDesNum", "UpDown2") track boxes
+    // of a controller that steps and selects both; changed runs after every change.
+    template <class Controller>
+    void makeSourceAndDestination(Controller &c, TrackSpinner &source, TrackSpinner &destination,
+                                  const std::function<void()> &changed)
+    {
+        source = makeSpinner(
+            QStringLiteral("txtDataNum"), QStringLiteral("UpDown1"),
+            [&c, changed](int d) {
+                c.stepTrack(d);
+                changed();
+            },
+            [&c, changed](int t) {
+                c.selectTrack(t);
+                changed();
+            });
+        destination = makeSpinner(
+            QStringLiteral("txtDesNum"), QStringLiteral("UpDown2"),
+            [&c, changed](int d) {
+                c.stepDestination(d);
+                changed();
+            },
+            [&c, changed](int t) {
+                c.setDestination(t);
+                changed();
+            });
+    }
     // Draws every canvas again.
     virtual void redraw() = 0;
     bool eventFilter(QObject *watched, QEvent *event) override;

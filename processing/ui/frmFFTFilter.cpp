@@ -21,26 +21,7 @@ frmFFTFilter::frmFFTFilter(FFTFilterController &controller, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmFFTFilter"));
     setWindowTitle(QStringLiteral("FFTFilter"));
-    txtDataNum = makeSpinner(
-        QStringLiteral("txtDataNum"), QStringLiteral("UpDown1"),
-        [this](int d) {
-            m_c.stepTrack(d);
-            showTrack();
-        },
-        [this](int t) {
-            m_c.selectTrack(t);
-            showTrack();
-        });
-    txtDesNum = makeSpinner(
-        QStringLiteral("txtDesNum"), QStringLiteral("UpDown2"),
-        [this](int d) {
-            m_c.stepDestination(d);
-            showTrack();
-        },
-        [this](int t) {
-            m_c.setDestination(t);
-            showTrack();
-        });
+    makeSourceAndDestination(m_c, txtDataNum, txtDesNum, [this] { showTrack(); });
     lblMode = new QLabel(this);
     lblDestMode = new QLabel(this);
     txtTitle = new QLineEdit(this);

@@ -22,26 +22,7 @@ frmSmoothing::frmSmoothing(SmoothingController &controller, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSmoothing"));
     setWindowTitle(QStringLiteral("Smoothing"));
-    txtDataNum = makeSpinner(
-        QStringLiteral("txtDataNum"), QStringLiteral("UpDown1"),
-        [this](int d) {
-            m_c.stepTrack(d);
-            showTrack();
-        },
-        [this](int t) {
-            m_c.selectTrack(t);
-            showTrack();
-        });
-    txtDesNum = makeSpinner(
-        QStringLiteral("txtDesNum"), QStringLiteral("UpDown2"),
-        [this](int d) {
-            m_c.stepDestination(d);
-            showTrack();
-        },
-        [this](int t) {
-            m_c.setDestination(t);
-            showTrack();
-        });
+    makeSourceAndDestination(m_c, txtDataNum, txtDesNum, [this] { showTrack(); });
     txtPointNum = makeSpinner(
         QStringLiteral("txtPointNum"), QStringLiteral("UpDown3"),
         [this](int d) {
