@@ -2,7 +2,9 @@
 
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
+#include "plot/PlotRanges.h"
 #include "state/TrackStore.h"
+#include "tracks/Tables.h"
 
 #include <QGroupBox>
 #include <QRadioButton>
@@ -16,6 +18,33 @@ AnalysisWindow::AnalysisWindow(const QString &caption, const QString &objectName
 {
     setWindowTitle(caption);
     setObjectName(objectName);
+}
+
+void AnalysisWindow::trackStretchRows(QFormLayout *form, const TrackStore &store,
+                                      std::function<int()> track,
+                                      std::function<void(int)> selectTrack,
+                                      std::function<int()> first,
+                                      std::function<void(int &)> setFirst,
+                                      std::function<int()> last, std::function<void(int &)> setLast)
+{
+    auto header = [&store, track]() -> const TrackHeader & { return store[track()]; };
+    trackSelector(form, track, std::move(selectTrack), "txtDataNum");
+    label(
+        form, QString(), [header] { return modeCaption(header().Mode); }, "lblMode");
+    textBox(
+        form, QStringLiteral("Title"), [header] { return header().Title; }, nullptr, "txtTitle");
+    textBox(
+        form, QStringLiteral("RPM"),
+        [header] { return header().Mode ? formatGeneral(header().RPM) : QString(); }, nullptr,
+        "txtRPM");
+    pointSpinner(form, QStringLiteral("Start"), first, std::move(setFirst), "txtStart");
+    label(
+        form, QString(), [&store, track, first] { return CursorText(store, track(), first()); },
+        "lblStartPoint");
+    pointSpinner(form, QStringLiteral("End"), last, std::move(setLast), "txtEnd");
+    label(
+        form, QString(), [&store, track, last] { return CursorText(store, track(), last()); },
+        "lblEndPoint");
 }
 
 void AnalysisWindow::refresh()

@@ -16,6 +16,8 @@
 
 namespace tervo {
 
+class TrackStore;
+
 // What the analysis windows share as views: a track selector that wraps over 0..20, point
 // spinners whose values the analysis corrects, number boxes, option groups, a plot canvas and
 // the result box. refresh() shows the analysis's values again.
@@ -49,6 +51,20 @@ protected:
     QPushButton *button(QLayout *into, const QString &caption, std::function<void()> clicked,
                         const char *objectName);
     void onRefresh(std::function<void()> f) { m_refreshers.push_back(std::move(f)); }
+
+    // The rows of an analysis over a stretch of one track: the track with its mode, title and
+    // rotation rate, then the first and last points with the values at them.
+    template <class Analysis> void trackStretchRows(QFormLayout *form, Analysis &a)
+    {
+        trackStretchRows(
+            form, a.store(), [&a] { return a.selectedTrack(); }, [&a](int t) { a.selectTrack(t); },
+            [&a] { return a.firstPoint(); }, [&a](int &p) { a.setFirst(p); },
+            [&a] { return a.lastPoint(); }, [&a](int &p) { a.setLast(p); });
+    }
+    void trackStretchRows(QFormLayout *form, const TrackStore &store, std::function<int()> track,
+                          std::function<void(int)> selectTrack, std::function<int()> first,
+                          std::function<void(int &)> setFirst, std::function<int()> last,
+                          std::function<void(int &)> setLast);
 
 private:
     std::vector<std::function<void()>> m_refreshers;

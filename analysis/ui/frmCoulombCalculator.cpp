@@ -15,43 +15,12 @@ frmCoulombCalculator::frmCoulombCalculator(CoulombAnalysis &analysis, QWidget *p
                      QStringLiteral("frmCoulombCalculator"), parent),
       m_coulomb(analysis)
 {
-    auto header = [this]() -> const TrackHeader & {
-        return m_coulomb.store()[m_coulomb.selectedTrack()];
-    };
     auto *root = new QHBoxLayout(this);
     auto *left = new QVBoxLayout;
     root->addLayout(left);
     auto *form = new QFormLayout;
     left->addLayout(form);
-    trackSelector(
-        form, [this] { return m_coulomb.selectedTrack(); },
-        [this](int t) { m_coulomb.selectTrack(t); }, "txtDataNum");
-    label(
-        form, QString(), [header] { return modeCaption(header().Mode); }, "lblMode");
-    textBox(
-        form, QStringLiteral("Title"), [header] { return header().Title; }, nullptr, "txtTitle");
-    textBox(
-        form, QStringLiteral("RPM"),
-        [header] { return header().Mode ? formatGeneral(header().RPM) : QString(); }, nullptr,
-        "txtRPM");
-    pointSpinner(
-        form, QStringLiteral("Start"), [this] { return m_coulomb.firstPoint(); },
-        [this](int &p) { m_coulomb.setFirst(p); }, "txtStart");
-    label(
-        form, QString(),
-        [this] {
-            return CursorText(m_coulomb.store(), m_coulomb.selectedTrack(), m_coulomb.firstPoint());
-        },
-        "lblStartPoint");
-    pointSpinner(
-        form, QStringLiteral("End"), [this] { return m_coulomb.lastPoint(); },
-        [this](int &p) { m_coulomb.setLast(p); }, "txtEnd");
-    label(
-        form, QString(),
-        [this] {
-            return CursorText(m_coulomb.store(), m_coulomb.selectedTrack(), m_coulomb.lastPoint());
-        },
-        "lblEndPoint");
+    trackStretchRows(form, m_coulomb);
     auto *choices = new QHBoxLayout;
     left->addLayout(choices);
     options(

@@ -13,44 +13,13 @@ frmTafelAnalyzer::frmTafelAnalyzer(TafelAnalysis &analysis, QWidget *parent)
     : AnalysisWindow(QStringLiteral("Tafel Analysis"), QStringLiteral("frmTafelAnalyzer"), parent),
       m_tafel(analysis)
 {
-    auto header = [this]() -> const TrackHeader & {
-        return m_tafel.store()[m_tafel.selectedTrack()];
-    };
     Settings &s = m_tafel.settings();
     auto *root = new QHBoxLayout(this);
     auto *left = new QVBoxLayout;
     root->addLayout(left);
     auto *form = new QFormLayout;
     left->addLayout(form);
-    trackSelector(
-        form, [this] { return m_tafel.selectedTrack(); }, [this](int t) { m_tafel.selectTrack(t); },
-        "txtDataNum");
-    label(
-        form, QString(), [header] { return modeCaption(header().Mode); }, "lblMode");
-    textBox(
-        form, QStringLiteral("Title"), [header] { return header().Title; }, nullptr, "txtTitle");
-    textBox(
-        form, QStringLiteral("RPM"),
-        [header] { return header().Mode ? formatGeneral(header().RPM) : QString(); }, nullptr,
-        "txtRPM");
-    pointSpinner(
-        form, QStringLiteral("Start"), [this] { return m_tafel.firstPoint(); },
-        [this](int &p) { m_tafel.setFirst(p); }, "txtStart");
-    label(
-        form, QString(),
-        [this] {
-            return CursorText(m_tafel.store(), m_tafel.selectedTrack(), m_tafel.firstPoint());
-        },
-        "lblStartPoint");
-    pointSpinner(
-        form, QStringLiteral("End"), [this] { return m_tafel.lastPoint(); },
-        [this](int &p) { m_tafel.setLast(p); }, "txtEnd");
-    label(
-        form, QString(),
-        [this] {
-            return CursorText(m_tafel.store(), m_tafel.selectedTrack(), m_tafel.lastPoint());
-        },
-        "lblEndPoint");
+    trackStretchRows(form, m_tafel);
     numberBox(
         form, QStringLiteral("Redox Potential/V"), [&s] { return s.TaEred; },
         [this](double v) { m_tafel.setRedoxPotential(v); }, false, "txtRedoxPotential");
