@@ -24,7 +24,7 @@ void CVModel::loadSet()
     fields.scanRate = s.CVScanrate;
     fields.cycles = s.CVCyclenum;
     acquisition.samplingRate = s.CVSamplingRate;
-    acquisition.accum = s.CVAccum;
+    accumulationEdited(s.CVAccum); // a hand-edited 0 would make every sample NaN
     fields.ref = s.CVRef;
     acquisition.retainTime = s.CVRetainTime;
     fields.setTitle = s.CVTitle;

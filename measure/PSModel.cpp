@@ -32,7 +32,7 @@ PSModel::PSModel(MeasureContext &context, QObject *parent) : MeasurementModel(co
     fields.coulomb = s.PSCoulomb;
     acquisition.samplingRate = s.PSInitSamplingRate;
     fields.division = s.PSSamplinDivision;
-    acquisition.accum = s.PSAccum;
+    accumulationEdited(s.PSAccum); // a hand-edited 0 would make every sample NaN
     acquisition.retainTime = s.PSRetainTime;
     fields.graphOn = s.PSGraphOn == 1;
     rpmField = QString::number(s.PSRPM);

@@ -20,7 +20,7 @@ RDEModel::RDEModel(MeasureContext &context, QObject *parent) : MeasurementModel(
     fields.scanRate = s.RDEScanrate;
     fields.cycles = s.RDECycleNum;
     acquisition.samplingRate = s.RDESamplingRate;
-    acquisition.accum = s.RDEAccum;
+    accumulationEdited(s.RDEAccum); // a hand-edited 0 would make every sample NaN
     fields.ref = s.RDERef;
     acquisition.retainTime = s.RDERetainTime;
     rpmField = QString::number(s.RDERPM);

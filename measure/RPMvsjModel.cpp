@@ -18,7 +18,7 @@ RPMvsjModel::RPMvsjModel(MeasureContext &context, QObject *parent)
     fields.rpmScale = s.RPjRPMScale;
     fields.rpmLimit = s.RPjRPMLimit;
     acquisition.samplingRate = s.RPjSamplingRate;
-    acquisition.accum = s.RPjAccum;
+    accumulationEdited(s.RPjAccum); // a hand-edited 0 would make every sample NaN
     fields.startRpm = s.RPjStartRPM;
     fields.endRpm = s.RPjEndRPM;
     fields.speed = s.RPjSpeed;

@@ -52,7 +52,7 @@ SSVModel::SSVModel(MeasureContext &context, Clipboard &clipboard, QObject *paren
     fields.skip = modeOf(s.SSVSkipMode, 1);
     fields.appliedCurrent = s.SSVAppliedCurrent;
     acquisition.samplingRate = s.SSVSamplingRate;
-    acquisition.accum = s.SSVAccum;
+    accumulationEdited(s.SSVAccum); // a hand-edited 0 would make every sample NaN
     fields.ref = s.SSVRef;
     fields.segments = std::max(1, s.SSVSegment);
     fields.minTime = modeOf(s.SSVMinTime, kMaxMinTime);

@@ -67,6 +67,10 @@ TEST(CVMeasurement, PublicOperationsClampAndWriteBack)
     EXPECT_EQ(m->acquisition.accum, 1);
     m->stepSet(+1); // wraps from 5 to 0
     EXPECT_EQ(r.app->settings.CVNum, 0);
+    // A hand-edited accumulation of 0 in the settings file is taken as 1, not divided by.
+    r.app->settings.CV[1].CVAccum = 0;
+    m->stepSet(+1);
+    EXPECT_EQ(m->acquisition.accum, 1);
 }
 
 // A whole two-cycle run on the simulated rig with the function generator, driven by the fake
