@@ -252,71 +252,55 @@ bool handleShared(MeasurementModel &m, const MacroLine &l)
 
 } // namespace
 
-void MacroRunner::handleCV(CVModel &m, const MacroLine &l)
+namespace {
+
+// Operations the two sweep windows (CV and ring-disk) share.
+template <class Sweep> bool handleSweep(Sweep &m, const MacroLine &l)
 {
-    if (!prepare(m, l) || handleShared(m, l))
-        return;
     const auto &n = l.numbers;
     switch (l.command->op) {
-    case MacroOp::Setting: {
-        QString text = l.text;
-        m.SettingNum(text);
-        break;
-    }
     case MacroOp::DiskScale: {
         double scale = n[0];
         m.DiskScale(scale);
-        break;
+        return true;
     }
     case MacroOp::Voltage:
         m.SetVoltage(n[0], n[1], n[2]);
-        break;
+        return true;
     case MacroOp::Scanrate: {
         double rate = n[0];
         m.scanrate(rate);
-        break;
+        return true;
     }
     case MacroOp::Repeat: {
         std::int32_t cycles = asLong(n[0]);
         m.Repeat(cycles);
-        break;
+        return true;
     }
     default:
-        break;
+        return false;
+    }
+}
+
+} // namespace
+
+void MacroRunner::handleCV(CVModel &m, const MacroLine &l)
+{
+    if (!prepare(m, l) || handleShared(m, l) || handleSweep(m, l))
+        return;
+    if (l.command->op == MacroOp::Setting) {
+        QString text = l.text;
+        m.SettingNum(text);
     }
 }
 
 void MacroRunner::handleRDE(RDEModel &m, const MacroLine &l)
 {
-    if (!prepare(m, l) || handleShared(m, l))
+    if (!prepare(m, l) || handleShared(m, l) || handleSweep(m, l))
         return;
-    const auto &n = l.numbers;
-    switch (l.command->op) {
-    case MacroOp::DiskScale: {
-        double scale = n[0];
-        m.DiskScale(scale);
-        break;
-    }
-    case MacroOp::RingScale: {
-        double scale = n[0];
+    if (l.command->op == MacroOp::RingScale) {
+        double scale = l.numbers[0];
         m.RingScale(scale);
-        break;
-    }
-    case MacroOp::Voltage:
-        m.SetVoltage(n[0], n[1], n[2]);
-        break;
-    case MacroOp::Scanrate: {
-        double rate = n[0];
-        m.scanrate(rate);
-        break;
-    }
-    case MacroOp::Repeat: {
-        std::int32_t cycles = asLong(n[0]);
-        m.Repeat(cycles);
-        break;
-    }
-    default:
-        break;
     }
 }
 
