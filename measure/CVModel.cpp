@@ -177,11 +177,7 @@ std::int32_t CVModel::rotationRate() const
 
 double CVModel::measureReference()
 {
-    const int count = roundHalfEven(m_run.CVAccum);
-    double sum = 0;
-    for (int i = 0; i < count; ++i)
-        sum += m_instruments.ADRead(0) * m_run.CVXScale;
-    return quantise(sum / m_run.CVAccum);
+    return quantise(averagedReading(0, m_run.CVAccum, m_run.CVXScale));
 }
 
 void CVModel::takeSample(std::array<double, 3> &r)

@@ -533,6 +533,15 @@ void MeasurementModel::Accumlation(std::int32_t count)
     accumulationEdited(count);
 }
 
+double MeasurementModel::averagedReading(int input, double accum, double scale)
+{
+    const int count = roundHalfEven(accum);
+    double sum = 0;
+    for (int i = 0; i < count; ++i)
+        sum += m_instruments.ADRead(input) * scale;
+    return sum / accum;
+}
+
 void MeasurementModel::clearMonitor()
 {
     const bool was = m_timerEnabled;

@@ -108,6 +108,9 @@ signals:
     void stored(int track);
 
 protected:
+    // The sum of (accum, rounded) readings of an input, each times scale, divided by accum.
+    double averagedReading(int input, double accum, double scale);
+
     // What sets a window's run apart, as its state stands now.
     struct RunTraits {
         // Windows that drive no function generator, output board or rotator say false.

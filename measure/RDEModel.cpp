@@ -159,11 +159,7 @@ std::int32_t RDEModel::rotationRate() const
 
 double RDEModel::measureReference()
 {
-    const int count = roundHalfEven(m_settings.RDEAccum);
-    double sum = 0;
-    for (int i = 0; i < count; ++i)
-        sum += m_instruments.ADRead(0) * m_settings.DiskXScale;
-    return quantise(sum / m_settings.RDEAccum);
+    return quantise(averagedReading(0, m_settings.RDEAccum, m_settings.DiskXScale));
 }
 
 void RDEModel::takeSample(std::array<double, 3> &r)
