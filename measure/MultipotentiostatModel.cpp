@@ -20,7 +20,7 @@ MultipotentiostatModel::MultipotentiostatModel(MeasureContext &context, QObject 
         s.MMScale.resize(kSignals, 0.0);
     fields.maxTime = s.MMMaxTime;
     acquisition.samplingRate = s.MMSamplingRate;
-    accumulationEdited(s.MMAccum); // a hand-edited 0 would make every sample NaN
+    acquisition.accum = s.MMAccum; // 0 is a setting of its own here: it freezes the window
     rebuildUsedInputs();
 }
 

@@ -173,8 +173,9 @@ TEST(MultipotentiostatMeasurement, StopByTimeWithZeroMaxTimeEndsOnTheFirstTick)
 TEST(MultipotentiostatMeasurement, ZeroAccumulationFreezesButSaysWhyAndStopStillEnds)
 {
     MeasureRig r;
+    r.app->settings.MMAccum = 0; // kept as 0 from the settings file, unlike the other windows
     auto m = openMM(r);
-    m->acquisition.accum = 0;
+    ASSERT_EQ(m->acquisition.accum, 0);
     m->acquisition.samplingRate = 10;
     r.ticks(*m, 5);
     EXPECT_EQ(m->monitor().index(), 0);
