@@ -21,11 +21,13 @@ TRACKS, POINTS = 21, 20001
 
 
 def current(x):
-    """The program's "0.0###e+0" pattern."""
+    """The program's "0.0###e+0" pattern: five significant digits, at least one after the point."""
     if x == 0:
-        return "0e+0"
-    mant, exp = f"{x:.3e}".split("e")
-    mant = mant.rstrip("0").rstrip(".")
+        return "0.0e+0"
+    mant, exp = f"{x:.4e}".split("e")
+    mant = mant.rstrip("0")
+    if mant.endswith("."):
+        mant += "0"
     e = int(exp)
     return f"{mant}e{'-' if e < 0 else '+'}{abs(e)}"
 
