@@ -20,15 +20,8 @@ AnalysisWindow::AnalysisWindow(const QString &caption, const QString &objectName
     setObjectName(objectName);
 }
 
-void AnalysisWindow::trackStretchRows(QFormLayout *form, const TrackStore &store,
-                                      std::function<int()> track,
-                                      std::function<void(int)> selectTrack,
-                                      std::function<int()> first,
-                                      std::function<void(int &)> setFirst,
-                                      std::function<int()> last, std::function<void(int &)> setLast)
+void AnalysisWindow::trackHeaderRows(QFormLayout *form, std::function<const TrackHeader &()> header)
 {
-    auto header = [&store, track]() -> const TrackHeader & { return store[track()]; };
-    trackSelector(form, track, std::move(selectTrack), "txtDataNum");
     label(
         form, QString(), [header] { return modeCaption(header().Mode); }, "lblMode");
     textBox(
@@ -37,6 +30,17 @@ void AnalysisWindow::trackStretchRows(QFormLayout *form, const TrackStore &store
         form, QStringLiteral("RPM"),
         [header] { return header().Mode ? formatGeneral(header().RPM) : QString(); }, nullptr,
         "txtRPM");
+}
+
+void AnalysisWindow::trackStretchRows(QFormLayout *form, const TrackStore &store,
+                                      std::function<int()> track,
+                                      std::function<void(int)> selectTrack,
+                                      std::function<int()> first,
+                                      std::function<void(int &)> setFirst,
+                                      std::function<int()> last, std::function<void(int &)> setLast)
+{
+    trackSelector(form, track, std::move(selectTrack), "txtDataNum");
+    trackHeaderRows(form, [&store, track]() -> const TrackHeader & { return store[track()]; });
     pointSpinner(form, QStringLiteral("Start"), first, std::move(setFirst), "txtStart");
     label(
         form, QString(), [&store, track, first] { return CursorText(store, track(), first()); },

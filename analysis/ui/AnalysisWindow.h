@@ -17,6 +17,7 @@
 namespace tervo {
 
 class TrackStore;
+struct TrackHeader;
 
 // What the analysis windows share as views: a track selector that wraps over 0..20, point
 // spinners whose values the analysis corrects, number boxes, option groups, a plot canvas and
@@ -52,6 +53,8 @@ protected:
                         const char *objectName);
     void onRefresh(std::function<void()> f) { m_refreshers.push_back(std::move(f)); }
 
+    // The selected track's mode, title and rotation rate, shown read-only.
+    void trackHeaderRows(QFormLayout *form, std::function<const TrackHeader &()> header);
     // The rows of an analysis over a stretch of one track: the track with its mode, title and
     // rotation rate, then the first and last points with the values at them.
     template <class Analysis> void trackStretchRows(QFormLayout *form, Analysis &a)

@@ -27,14 +27,7 @@ frmO2Reduction::frmO2Reduction(O2ReductionAnalysis &analysis, QWidget *parent)
             analyse();
         },
         "txtDataNum");
-    label(
-        form, QString(), [header] { return modeCaption(header().Mode); }, "lblMode");
-    textBox(
-        form, QStringLiteral("Title"), [header] { return header().Title; }, nullptr, "txtTitle");
-    textBox(
-        form, QStringLiteral("RPM"),
-        [header] { return header().Mode ? formatGeneral(header().RPM) : QString(); }, nullptr,
-        "txtRPM");
+    trackHeaderRows(form, header);
     numberBox(
         form, QStringLiteral("N"), [this] { return m_o2.store().CollectionEfficiency; },
         [this](double v) { m_o2.setCollectionEfficiency(v); }, true, "txtCE");
