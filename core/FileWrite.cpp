@@ -19,11 +19,8 @@ AtomicFileWriter::AtomicFileWriter(const QString &path)
         m_error = m_file->errorString();
 }
 
-AtomicFileWriter::~AtomicFileWriter()
-{
-    if (m_file->isOpen())
-        m_file->cancelWriting();
-}
+// An uncommitted QSaveFile discards its temporary file itself.
+AtomicFileWriter::~AtomicFileWriter() = default;
 
 bool AtomicFileWriter::write(std::string_view piece)
 {
