@@ -41,5 +41,21 @@ tree; echo '#include "measure/ui/frmModel.h"' >> "$tmp/src/measure/Model.h"; exp
 tree; echo '#include "../core/Clock.h"' >> "$tmp/src/plot/Graph.h"; expect fail "a parent path"
 tree; echo '#include "tools/Tool.h"' > "$tmp/src/core/Clock.h"; expect fail "core includes tools"
 
+tree; echo '#include <measure/Model.h>' >> "$tmp/src/devices/Instruments.h"; expect fail "an angle-bracket back-include"
+tree; echo '#include <QWidget>' >> "$tmp/src/devices/Instruments.h"; expect pass "an angle-bracket library include"
+
+targets() { # the tree with its targets: measure links plot, which links tracks
+  tree
+  touch "$tmp/src/CMakeLists.txt"
+  printf 'add_library(t_tracks STATIC TrackFile.h)\n' > "$tmp/src/tracks/CMakeLists.txt"
+  printf 'add_library(t_plot STATIC Graph.h)\ntarget_link_libraries(t_plot PUBLIC t_tracks)\n' \
+    > "$tmp/src/plot/CMakeLists.txt"
+  printf 'add_library(t_measure STATIC\n  Model.h)\ntarget_link_libraries(t_measure PUBLIC %s)\n' "$1" \
+    > "$tmp/src/measure/CMakeLists.txt"
+  echo '#include "tracks/TrackFile.h"' >> "$tmp/src/measure/Model.h"
+}
+targets t_plot; expect fail "a header of a library reached only through another's links"
+targets "t_plot t_tracks"; expect pass "a header of a library linked directly"
+
 [ "$failures" -eq 0 ] && echo "all layer-check cases behave"
 exit "$failures"
