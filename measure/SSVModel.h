@@ -94,6 +94,12 @@ public:
 signals:
     void quitRequested();
 
+    int companionTrack() const override
+    {
+        return m_settings.SSVRecordNextTrack == 1 ? wrapTrack(targetTrack() + 1) : -1;
+    }
+    const std::vector<std::array<double, 3>> *companionPoints() const override { return &m_all; }
+
 protected:
     // The staircase runs from Start and ends after its last step; each step's point is drawn as
     // the step finishes.
