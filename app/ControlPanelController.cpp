@@ -273,6 +273,7 @@ bool ControlPanelController::openPath(const QString &path)
         return false;
     }
     emit tracksReplaced();
+    m_filePath = path;
     setCaptionFromFile();
     m_recent.add(path);
     emit recentFilesChanged();
@@ -291,7 +292,16 @@ bool ControlPanelController::saveAs()
                                                         QString::fromLatin1(kTrackFileFilter));
     if (chosen.isEmpty())
         return false;
-    const QString path = trackFileNameForSave(chosen);
+    return saveTo(trackFileNameForSave(chosen));
+}
+
+bool ControlPanelController::save()
+{
+    return m_filePath.isEmpty() ? saveAs() : saveTo(m_filePath);
+}
+
+bool ControlPanelController::saveTo(const QString &path)
+{
     const FileWriteResult r =
         writeTrackFile(m_state.store, path, static_cast<char>(localeDecimalSeparator().unicode()));
     if (!r.ok) {
@@ -299,11 +309,34 @@ bool ControlPanelController::saveAs()
         return false;
     }
     m_state.store.CurrentFileTitle = QFileInfo(path).fileName();
+    m_filePath = path;
     m_state.store.markSaved();
     setCaptionFromFile();
     m_recent.add(path);
     emit recentFilesChanged();
     return true;
+}
+
+ControlPanelController::QuitAnswer ControlPanelController::confirmQuit()
+{
+    if (m_state.MeasurementRunning) {
+        if (!m_state.prompts.askYesNo(
+                QStringLiteral("A measurement is running. Stop it and store its points first?")))
+            return QuitAnswer::Stay;
+        if (m_stopMeasurement)
+            m_stopMeasurement();
+    }
+    if (!m_state.store.hasUnsavedChanges())
+        return QuitAnswer::Quit;
+    const int choice = m_state.prompts.choose(
+        QStringLiteral("The tracks have been changed since they were last saved. Save them "
+                       "before quitting?"),
+        {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")});
+    if (choice == 0)
+        return save() ? QuitAnswer::QuitDiscardingRecovery : QuitAnswer::Stay;
+    if (choice == 1)
+        return QuitAnswer::QuitDiscardingRecovery;
+    return QuitAnswer::Stay;
 }
 
 ProgressFn ControlPanelController::progressFn()

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 namespace tervo {
 
@@ -74,6 +75,20 @@ public:
     bool openFile();
     bool openPath(const QString &path);
     bool saveAs();
+    // Writes the file last opened or saved; Save as when there is none.
+    bool save();
+    QString filePath() const { return m_filePath; }
+
+    // How a Quit (the menu entry or the close box) goes on.
+    enum class QuitAnswer {
+        Stay,                  // the program stays open
+        Quit,                  // nothing unsaved was given up: the recovery files stay as they are
+        QuitDiscardingRecovery // everything was saved, or the operator discarded the changes
+    };
+    // Asks whether to stop a running measurement first (stopMeasurement does it), then whether
+    // to save tracks changed since the last save or load.
+    QuitAnswer confirmQuit();
+    void setStopMeasurement(std::function<void()> stop) { m_stopMeasurement = std::move(stop); }
 
     // Edit menu.
     void copyAll();
@@ -98,12 +113,15 @@ private:
     void setCaptionFromFile();
     ProgressFn progressFn();
     void copyMultiTable(MultiTable table);
+    bool saveTo(const QString &path);
 
     AppState &m_state;
     Clipboard &m_clipboard;
     ProgressReporter &m_progress;
     RecentFiles &m_recent;
     QString m_caption = QString::fromLatin1(kProgramCaption);
+    QString m_filePath;
+    std::function<void()> m_stopMeasurement;
 };
 
 } // namespace tervo

@@ -406,8 +406,38 @@ void frmControlPanel::showSettings()
     m_settingsWindow->activateWindow();
 }
 
+void frmControlPanel::closeUnasked()
+{
+    m_unasked = true;
+    close();
+}
+
 void frmControlPanel::closeEvent(QCloseEvent *event)
 {
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (m_asking) {
+        // The Quit being asked about ends when its question returns.
+        event->ignore();
+        return;
+    }
+    if (m_unasked) {
+        m_quitAnswer = ControlPanelController::QuitAnswer::Quit;
+    } else {
+        m_asking = true;
+        m_quitAnswer = m_controller.confirmQuit();
+        m_asking = false;
+        // The desktop ended the program while the question was open: its answer does not count.
+        if (m_unasked)
+            m_quitAnswer = ControlPanelController::QuitAnswer::Quit;
+        if (m_quitAnswer == ControlPanelController::QuitAnswer::Stay) {
+            event->ignore();
+            return;
+        }
+    }
+    m_closed = true;
     emit aboutToClose();
     m_controller.state().WriteSettings();
     if (m_settingsWindow)

@@ -35,6 +35,12 @@ public:
     // Places and sizes the window; nothing happens while it is minimised.
     void SetSize(int pTop, int pLeft, int pWidth, int pHeight);
 
+    // Closes without a question, as when the desktop ends the program (SIGTERM, SIGHUP); a
+    // question of the Quit that is open at that moment is not waited for.
+    void closeUnasked();
+    // How the close went on: what the operator answered, or Quit when nobody was asked.
+    ControlPanelController::QuitAnswer quitAnswer() const { return m_quitAnswer; }
+
     // The composition root attaches the windows that other subsystems build: the entry named
     // by its caption is enabled and runs opener when chosen. False for an unknown caption.
     bool setWindowOpener(const QString &caption, std::function<void()> opener);
@@ -92,6 +98,10 @@ private:
     QPointer<QWidget> m_previewCanvas;
     // Redraws the preview once after a run of resizes.
     QTimer m_previewRedraw;
+    ControlPanelController::QuitAnswer m_quitAnswer = ControlPanelController::QuitAnswer::Stay;
+    bool m_asking = false;
+    bool m_unasked = false;
+    bool m_closed = false;
     std::unique_ptr<SettingsController> m_settingsController;
     QPointer<frmSettings> m_settingsWindow;
 };

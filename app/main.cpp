@@ -1,6 +1,7 @@
 #include "ControlPanelController.h"
 #include "QtPrompts.h"
 #include "RecentFiles.h"
+#include "SettingsFolderChoice.h"
 #include "SignalClose.h"
 #include "analysis/ui/frmCottrellEquation.h"
 #include "analysis/ui/frmCoulombCalculator.h"
@@ -58,10 +59,12 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <memory>
+#include <optional>
 
 using namespace tervo;
 
@@ -72,6 +75,17 @@ void showWindow(QWidget &w)
     w.show();
     w.raise();
     w.activateWindow();
+}
+
+// The questions that are open are withdrawn unanswered.
+void withdrawQuestions()
+{
+    for (int i = 0; i < 16; ++i) {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->reject();
+    }
 }
 
 } // namespace
@@ -107,13 +121,16 @@ int main(int argc, char *argv[])
                                  QStringLiteral("[file.tvd]"));
     parser.process(app);
 
-    const QString folder =
-        parser.isSet(settingsDir) ? parser.value(settingsDir) : defaultSettingsFolder();
-    QDir().mkpath(folder);
-
     SystemMsClock clock;
     QtPrompts prompts;
+    // The settings folder is this program's alone, or used read-only.
+    std::optional<SettingsFolderChoice> claimed = chooseSettingsFolder(
+        parser.isSet(settingsDir) ? parser.value(settingsDir) : defaultSettingsFolder(), prompts);
+    if (!claimed)
+        return 0;
+    const QString folder = claimed->folder;
     AppState state(clock, prompts, folder);
+    state.setReadOnly(claimed->readOnly);
     if (parser.isSet(demo))
         prepareDemoSettings(state, QApplication::applicationDirPath());
 
@@ -364,21 +381,38 @@ int main(int argc, char *argv[])
                            [&] { showWindow(*simWindow); });
     }
 
-    // Unsaved runs survive a crash: recovery track file and journal in the settings folder.
-    RunRecorder recorder(measure, folder);
-    for (MeasurementModel *m : measurements)
-        recorder.watch(*m);
-    // SIGTERM and SIGHUP close the program as Quit does, but keep the recovery files.
-    SignalClose signalClose([&main] { main.close(); });
+    // Unsaved runs survive a crash: recovery track file and journal in the settings folder. A
+    // read-only program leaves them to the program that holds the folder.
+    std::unique_ptr<RunRecorder> recorder;
+    if (!state.readOnly()) {
+        recorder = std::make_unique<RunRecorder>(measure, folder);
+        for (MeasurementModel *m : measurements)
+            recorder->watch(*m);
+    }
+    controller.setStopMeasurement([&measurements] {
+        for (MeasurementModel *m : measurements)
+            m->stopNow();
+    });
+    // SIGTERM and SIGHUP close the program without a question and keep the recovery files; one
+    // during the start-up offer ends the program with the files as they were.
+    bool started = false;
+    SignalClose signalClose([&] {
+        withdrawQuestions();
+        if (started)
+            main.closeUnasked();
+    });
 
     QObject::connect(&main, &frmControlPanel::aboutToClose, &main, [&] {
         // A run still in progress is stopped and stored before the boards close.
         for (MeasurementModel *m : measurements)
             m->closeWindow();
-        if (signalClose.received())
-            recorder.writeRecovery();
-        else
-            recorder.discard();
+        if (recorder) {
+            // Only a save or an explicit Discard gives up the recovery files.
+            if (main.quitAnswer() == ControlPanelController::QuitAnswer::QuitDiscardingRecovery)
+                recorder->discard();
+            else
+                recorder->writeRecovery();
+        }
         instruments.ADClose();
         instruments.DAClose();
     });
@@ -386,7 +420,11 @@ int main(int argc, char *argv[])
                      Qt::QueuedConnection);
     main.show();
     state.store.FileLoadCount = 0;
-    recorder.offerRecovery(prompts);
+    if (recorder)
+        recorder->offerRecovery(prompts, [&signalClose] { return signalClose.received(); });
+    if (signalClose.received())
+        return 0;
+    started = true;
     if (!parser.positionalArguments().isEmpty())
         controller.openPath(parser.positionalArguments().constFirst());
     return app.exec();

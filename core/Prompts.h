@@ -27,6 +27,20 @@ public:
     // Standard file dialogs; an empty text when cancelled.
     virtual QString openFileName(const QString &caption, const QString &filter) = 0;
     virtual QString saveFileName(const QString &caption, const QString &filter) = 0;
+    // A question answered by one of several buttons; the index of the button, or -1 when the
+    // question was dismissed. Nobody to ask dismisses it.
+    virtual int choose(const QString &text, const QStringList &buttons,
+                       const QString &title = QString())
+    {
+        (void)text, (void)buttons, (void)title;
+        return -1;
+    }
+    // A folder dialog; an empty text when cancelled.
+    virtual QString folderName(const QString &caption)
+    {
+        (void)caption;
+        return QString();
+    }
 };
 
 // The system clipboard: text in and out, a bitmap out.

@@ -202,16 +202,20 @@ void MeasurementModel::stop()
     emit changed();
 }
 
+void MeasurementModel::stopNow()
+{
+    if (m_state != Measuring)
+        return;
+    // Nothing recorded is lost and the instruments and the one-run flag are released.
+    stop();
+    m_nowTick = m_context.app.clock.tickCount();
+    finishRun();
+    checkGeneratorRoute();
+}
+
 void MeasurementModel::closeWindow()
 {
-    if (m_state == Measuring) {
-        // Closing mid-run is Stop followed by the finishing tick: nothing recorded is lost and
-        // the instruments and the one-run flag are released.
-        stop();
-        m_nowTick = m_context.app.clock.tickCount();
-        finishRun();
-        checkGeneratorRoute();
-    }
+    stopNow();
     m_opened = false;
     setTimerEnabled(false);
 }
@@ -398,7 +402,15 @@ void MeasurementModel::storeRun()
 {
     TrackStore &store = m_context.app.store;
     const int t = m_targetTrack;
-    TrackHeader &h = store[t];
+    fillRunHeader(store[t]);
+    storePoints(store, t);
+    store.markChanged();
+    emit stored(t);
+    m_context.showTrack(t);
+}
+
+void MeasurementModel::fillRunHeader(TrackHeader &h)
+{
     h.Mode = modeCode();
     h.Title = titleField;
     h.MeasTime = generalDateText(m_context.now());
@@ -412,10 +424,17 @@ void MeasurementModel::storeRun()
     h.pnum = m_n;
     storeFields(h);
     fillFromCell(h);
-    storePoints(store, t);
-    store.markChanged();
-    emit stored(t);
-    m_context.showTrack(t);
+}
+
+TrackHeader MeasurementModel::runHeader()
+{
+    TrackStore &store = m_context.app.store;
+    TrackHeader h = store[m_targetTrack];
+    // Storing notes the run's point range in the Koutecky-Levich choices; a look must not.
+    const KLSettings kl = store.kl;
+    fillRunHeader(h);
+    store.kl = kl;
+    return h;
 }
 
 void MeasurementModel::fillFromCell(TrackHeader &h) const

@@ -45,6 +45,8 @@ public:
     void start();
     // The Stop button: the run finishes at the next tick.
     void stop();
+    // Stop followed by the finishing tick at once: a run in progress is stored now.
+    void stopNow();
     // The window is closing: a run in progress is finished and stored now, the timer stops.
     void closeWindow();
     // "Clear V mon.": empties the monitor ring and its range.
@@ -65,6 +67,12 @@ public:
     int targetTrack() const { return m_targetTrack; }
     // The mode code of the track a run of this window becomes.
     int runMode() const { return modeCode(); }
+    // The header the run in progress would be stored with now (points and range aside).
+    TrackHeader runHeader();
+    // A second track that takes every sample of the run as well (SSVAll), -1 when none, and its
+    // samples so far.
+    virtual int companionTrack() const { return -1; }
+    virtual const std::vector<std::array<double, 3>> *companionPoints() const { return nullptr; }
     const PlotRange &plotRange() const { return livePlot().range(); }
     QString remainingText() const { return m_remainingText; }
     QString monitorText() const { return m_monitorText; }
@@ -184,6 +192,8 @@ protected:
     virtual void storeRun();
     // Header fields the run left empty, from the simulated cell.
     void fillFromCell(TrackHeader &h) const;
+    // The header fields storeRun gives the run's track.
+    void fillRunHeader(TrackHeader &h);
     // Finishing a run: by default the generator stops and the rotator goes to 0 rpm.
     virtual void stopInstruments();
     // The rotation-rate field was left (or set by rpm) with this value.

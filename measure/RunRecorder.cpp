@@ -63,10 +63,20 @@ void RunRecorder::flush()
     if (m_journaled != running || !m_journal.isOpen()) {
         m_journaled = running;
         if (!m_journal.begin(running->runMode(), running->targetTrack(), running->titleField,
-                             generalDateText(m_context.now()))) {
+                             generalDateText(m_context.now())) ||
+            (running->companionTrack() >= 0 &&
+             !m_journal.setCompanion(running->companionTrack()))) {
             m_error = QStringLiteral("The run cannot be journalled to %1.").arg(journalPath());
             return;
         }
+    }
+    // Potentials known only once the run is under way (a potential step's) are written again.
+    m_journal.writeHeader(running->runHeader());
+    if (const auto *all = running->companionPoints()) {
+        const int done = m_journal.companionWritten();
+        const int count = std::min(static_cast<int>(all->size()), kMaxPoints) - done;
+        if (count > 0)
+            m_journal.appendCompanion(&(*all)[static_cast<std::size_t>(done)], count);
     }
     const int done = m_journal.written();
     // Only completed points: the point of the present tick may still be overwritten.
@@ -86,18 +96,26 @@ void RunRecorder::runStored()
 
 void RunRecorder::writeRecovery()
 {
+    // A save since the last look makes the saved tracks no longer need recovering.
+    if (m_context.app.store.saveGeneration() != m_generation) {
+        m_saved.take(m_context.app.store);
+        m_generation = m_context.app.store.saveGeneration();
+    }
     const FileWriteResult r = writeRecoveryTracks(
         m_context.app.store, m_saved.changedTracks(m_context.app.store), recoveryPath());
     m_error = r.ok ? QString() : r.error;
 }
 
-bool RunRecorder::offerRecovery(Prompts &prompts)
+bool RunRecorder::offerRecovery(Prompts &prompts, const std::function<bool()> &abandoned)
 {
     const RecoveryReport report = readRecovery(m_folder);
     if (report.empty())
         return false;
-    if (!prompts.askYesNo(report.summary() + QStringLiteral(". Restore them?"))) {
-        setRecoveryAside(m_folder);
+    const bool restore = prompts.askYesNo(report.summary() + QStringLiteral(". Restore them?"));
+    if (abandoned && abandoned())
+        return false;
+    if (!restore) {
+        setRecoveryAside(m_folder, m_context.now());
         return false;
     }
     const std::vector<int> tracks = restoreRecovery(report, m_context.app.store);

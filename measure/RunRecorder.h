@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <vector>
 
 namespace tervo {
@@ -27,8 +28,10 @@ public:
     // A normal end of the program: nothing needs recovering any more.
     void discard();
     // At start-up: what an abnormal end left behind is offered back; a declined offer is set
-    // aside, not deleted. True when something was restored.
-    bool offerRecovery(Prompts &prompts);
+    // aside, not deleted. When abandoned says true after the question (the program is being
+    // ended), the answer is not acted on and the files stay as they are. True when something was
+    // restored.
+    bool offerRecovery(Prompts &prompts, const std::function<bool()> &abandoned = {});
     // The store as it is now counts as saved (after a save, a load or start-up).
     void takeBaseline();
 

@@ -91,6 +91,13 @@ public:
     int fitsRun() const { return m_fitsRun; }
     const PlotRange &ringRange() const { return livePlot(1).range(); }
 
+    // Every sample goes to the track after the SSV track as well.
+    int companionTrack() const override
+    {
+        return m_settings.SSVRecordNextTrack == 1 ? wrapTrack(targetTrack() + 1) : -1;
+    }
+    const std::vector<std::array<double, 3>> *companionPoints() const override { return &m_all; }
+
 signals:
     void quitRequested();
 

@@ -70,6 +70,8 @@ bool AppState::ReadSettings()
 
 FileWriteResult AppState::WriteSettings()
 {
+    if (m_readOnly)
+        return {};
     QDir().mkpath(m_folder);
     settings.O2CE = store.CollectionEfficiency;
     FileWriteResult r = writeFileAtomically(settingsPath(), settingsText(settings));

@@ -19,12 +19,16 @@ public:
     std::vector<RpmRow> RpmTable;
 
     QString settingsFolder() const { return m_folder; }
+    // A program that shares its settings folder with the one holding it reads the settings but
+    // never writes into the folder.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool readOnly() const { return m_readOnly; }
     QString settingsPath() const;
 
     // Reads "Parameters.txt"; true when it was read. Loads the rotator calibration when an output
     // board is selected and reports a broken one.
     bool ReadSettings();
-    // Writes "Parameters.txt"; a failure is reported to the operator.
+    // Writes "Parameters.txt" (nothing when read-only); a failure is reported to the operator.
     FileWriteResult WriteSettings();
     // What the main window does when it loads: clear the tracks, read the settings or apply the
     // defaults.
@@ -32,6 +36,7 @@ public:
 
 private:
     QString m_folder;
+    bool m_readOnly = false;
 };
 
 // The complete simulated workstation of a demo or a headless macro run, written as the settings

@@ -3,9 +3,12 @@
 #include "Tables.h"
 
 #include <QDir>
+#include <QTemporaryFile>
 #include <QUrl>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <string_view>
 #include <unistd.h>
@@ -103,6 +106,96 @@ std::optional<QByteArray> checkedBody(const QByteArray &line)
     return body;
 }
 
+// The header fields a journal keeps, in the order of its "F" record; the plot range and the
+// point count follow from the points.
+struct HeaderField {
+    double TrackHeader::*real = nullptr;
+    std::int32_t TrackHeader::*whole = nullptr;
+};
+const HeaderField kJournalFields[] = {
+    {&TrackHeader::Scanrate, nullptr},   {&TrackHeader::V1st, nullptr},
+    {&TrackHeader::V2nd, nullptr},       {&TrackHeader::V3rd, nullptr},
+    {&TrackHeader::RingXValue, nullptr}, {&TrackHeader::MaxTime, nullptr},
+    {&TrackHeader::RPM, nullptr},        {&TrackHeader::Conc, nullptr},
+    {&TrackHeader::Area, nullptr},       {&TrackHeader::Weight, nullptr},
+    {&TrackHeader::ne, nullptr},         {&TrackHeader::DiskYscale, nullptr},
+    {&TrackHeader::RingYscale, nullptr}, {nullptr, &TrackHeader::TimeRecording},
+    {nullptr, &TrackHeader::ref},        {&TrackHeader::pH, nullptr},
+    {&TrackHeader::StepTime, nullptr},   {&TrackHeader::VoltStep, nullptr}};
+
+QByteArray headerRecord(const TrackHeader &h)
+{
+    QByteArray body = "F";
+    for (const HeaderField &f : kJournalFields) {
+        body += '\t';
+        if (f.real)
+            appendNumber(body, h.*f.real);
+        else
+            body += QByteArray::number(h.*f.whole);
+    }
+    return body;
+}
+
+bool readHeaderRecord(const QList<QByteArray> &f, TrackHeader &h)
+{
+    if (f.size() != static_cast<qsizetype>(std::size(kJournalFields)) + 1)
+        return false;
+    for (std::size_t i = 0; i < std::size(kJournalFields); ++i) {
+        double v = 0;
+        if (!parseNumber(f[static_cast<qsizetype>(i) + 1], v))
+            return false;
+        if (kJournalFields[i].real)
+            h.*kJournalFields[i].real = v;
+        else
+            h.*kJournalFields[i].whole = static_cast<std::int32_t>(v);
+    }
+    return true;
+}
+
+bool readPoint(const QList<QByteArray> &f, std::array<double, 3> &p)
+{
+    return f.size() == 4 && parseNumber(f[1], p[0]) && parseNumber(f[2], p[1]) &&
+           parseNumber(f[3], p[2]);
+}
+
+// Opens path for writing as a new regular file: a symbolic link in its place is removed, never
+// written through.
+std::unique_ptr<QFile> createNoFollow(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    ::unlink(name.constData());
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return nullptr;
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return file;
+}
+
+// Writes bytes to a new temporary file beside path and renames it over path; the rename
+// replaces a symbolic link at path instead of following it.
+FileWriteResult replaceNoFollow(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo info(path);
+    QTemporaryFile temp(info.dir().filePath(info.fileName() + QStringLiteral(".XXXXXX")));
+    const auto fail = [&path](const QString &why) {
+        return FileWriteResult{false, QStringLiteral("%1 could not be written: %2").arg(path, why)};
+    };
+    if (!temp.open())
+        return fail(temp.errorString());
+    if (temp.write(bytes) != bytes.size() || !temp.flush() || ::fdatasync(temp.handle()) != 0)
+        return fail(temp.errorString());
+    if (::rename(QFile::encodeName(temp.fileName()).constData(),
+                 QFile::encodeName(path).constData()) != 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    temp.setAutoRemove(false);
+    return {};
+}
+
 QString pluralTracks(std::size_t n)
 {
     return n == 1 ? QStringLiteral("1 track") : QStringLiteral("%1 tracks").arg(n);
@@ -139,12 +232,12 @@ RunJournalWriter::~RunJournalWriter() = default;
 bool RunJournalWriter::begin(std::int32_t mode, std::int32_t track, const QString &title,
                              const QString &measTime)
 {
-    m_file = std::make_unique<QFile>(m_path);
     m_written = 0;
-    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_file.reset();
+    m_companionWritten = 0;
+    m_lastHeader.clear();
+    m_file = createNoFollow(m_path);
+    if (!m_file)
         return false;
-    }
     QByteArray body = "H\t";
     body += QByteArray::number(mode) + '\t' + QByteArray::number(track) + '\t' + encodeText(title) +
             '\t' + encodeText(measTime);
@@ -169,6 +262,41 @@ bool RunJournalWriter::append(const std::array<double, 3> *points, int count)
     return m_file->flush() && ::fdatasync(m_file->handle()) == 0;
 }
 
+bool RunJournalWriter::writeHeader(const TrackHeader &h)
+{
+    if (!m_file)
+        return false;
+    const QByteArray body = headerRecord(h);
+    if (body == m_lastHeader)
+        return true;
+    if (!writeRecord(body) || !m_file->flush() || ::fdatasync(m_file->handle()) != 0)
+        return false;
+    m_lastHeader = body;
+    return true;
+}
+
+bool RunJournalWriter::setCompanion(std::int32_t track)
+{
+    return m_file && writeRecord("C\t" + QByteArray::number(track));
+}
+
+bool RunJournalWriter::appendCompanion(const std::array<double, 3> *points, int count)
+{
+    if (!m_file)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        QByteArray body = "Q";
+        for (double v : points[i]) {
+            body += '\t';
+            appendNumber(body, v);
+        }
+        if (!writeRecord(body))
+            return false;
+    }
+    m_companionWritten += count;
+    return m_file->flush() && ::fdatasync(m_file->handle()) == 0;
+}
+
 bool RunJournalWriter::isOpen() const
 {
     return m_file != nullptr;
@@ -178,6 +306,7 @@ void RunJournalWriter::remove()
 {
     m_file.reset();
     m_written = 0;
+    m_companionWritten = 0;
     QFile::remove(m_path);
 }
 
@@ -227,16 +356,38 @@ JournalRun readRunJournal(const QString &path)
             headerSeen = true;
             continue;
         }
+        bool ok = false;
         std::array<double, 3> p{};
-        if (f.size() != 4 || f[0] != "P" || !parseNumber(f[1], p[0]) || !parseNumber(f[2], p[1]) ||
-            !parseNumber(f[3], p[2]) || run.points.size() >= std::size_t(kMaxPoints)) {
+        if (f[0] == "P") {
+            ok = readPoint(f, p) && run.points.size() < std::size_t(kMaxPoints);
+            if (ok)
+                run.points.push_back(p);
+        } else if (f[0] == "Q") {
+            ok = readPoint(f, p) && run.companionPoints.size() < std::size_t(kMaxPoints);
+            if (ok)
+                run.companionPoints.push_back(p);
+        } else if (f[0] == "F") {
+            TrackHeader h;
+            ok = readHeaderRecord(f, h);
+            if (ok)
+                run.header = h;
+        } else if (f[0] == "C" && f.size() == 2) {
+            bool number = false;
+            const int track = f[1].toInt(&number);
+            ok = number && track >= 0 && track < kUserTracks;
+            if (ok)
+                run.companionTrack = track;
+        }
+        if (!ok) {
             run.damaged = true;
             break;
         }
-        run.points.push_back(p);
     }
-    if (!headerSeen)
-        run = JournalRun{{}, {}, {}, {}, {}, run.damaged};
+    if (!headerSeen) {
+        const bool damaged = run.damaged;
+        run = JournalRun();
+        run.damaged = damaged;
+    }
     return run;
 }
 
@@ -282,6 +433,36 @@ RecoveryReport readRecovery(const QString &folder)
     return report;
 }
 
+namespace {
+
+// Puts an interrupted run's points into track t with header h; the plot range follows from them.
+void putRun(TrackStore &store, int t, const TrackHeader &header, const JournalRun &run,
+            const std::vector<std::array<double, 3>> &points)
+{
+    store.ClearTrack(t);
+    TrackHeader &h = store[t];
+    h = header;
+    h.Title = run.title;
+    h.MeasTime = run.measTime;
+    h.pnum = static_cast<std::int32_t>(points.size());
+    for (int i = 0; i < h.pnum; ++i) {
+        const auto &p = points[static_cast<std::size_t>(i)];
+        for (int c = 0; c < kColumns; ++c)
+            store.data(c, t, i) = p[static_cast<std::size_t>(c)];
+        // A potential step records milliseconds and stores seconds.
+        if (h.Mode == ModePS)
+            store.data(0, t, i) /= 1000.0;
+    }
+    double xmin = store.data(0, t, 0), xmax = xmin, ymin = store.data(1, t, 0), ymax = ymin;
+    for (int i = 1; i < h.pnum; ++i) {
+        xmin = std::min(xmin, store.data(0, t, i)), xmax = std::max(xmax, store.data(0, t, i));
+        ymin = std::min(ymin, store.data(1, t, i)), ymax = std::max(ymax, store.data(1, t, i));
+    }
+    h.Vxmin = xmin, h.Vxmax = xmax, h.Vymin = ymin, h.Vymax = ymax;
+}
+
+} // namespace
+
 std::vector<int> restoreRecovery(const RecoveryReport &report, TrackStore &store)
 {
     std::vector<int> written;
@@ -301,28 +482,19 @@ std::vector<int> restoreRecovery(const RecoveryReport &report, TrackStore &store
         written.push_back(t);
     }
     const JournalRun &run = report.run;
+    // The companion first, so a run whose companion wrapped onto its own track keeps the run.
+    if (!run.points.empty() && run.companionTrack >= 0 && !run.companionPoints.empty() &&
+        run.companionTrack != run.track) {
+        TrackHeader h = run.header.value_or(TrackHeader());
+        h.Mode = ModeSSVAll;
+        putRun(store, run.companionTrack, h, run, run.companionPoints);
+        written.push_back(run.companionTrack);
+    }
     if (!run.points.empty()) {
         const int t = run.track;
-        store.ClearTrack(t);
-        TrackHeader &h = store[t];
+        TrackHeader h = run.header.value_or(TrackHeader());
         h.Mode = run.mode > 0 ? run.mode : ModeCV;
-        h.Title = run.title;
-        h.MeasTime = run.measTime;
-        h.pnum = static_cast<std::int32_t>(run.points.size());
-        for (int i = 0; i < h.pnum; ++i) {
-            const auto &p = run.points[static_cast<std::size_t>(i)];
-            for (int c = 0; c < kColumns; ++c)
-                store.data(c, t, i) = p[static_cast<std::size_t>(c)];
-            // A potential step records milliseconds and stores seconds.
-            if (h.Mode == ModePS)
-                store.data(0, t, i) /= 1000.0;
-        }
-        double xmin = store.data(0, t, 0), xmax = xmin, ymin = store.data(1, t, 0), ymax = ymin;
-        for (int i = 1; i < h.pnum; ++i) {
-            xmin = std::min(xmin, store.data(0, t, i)), xmax = std::max(xmax, store.data(0, t, i));
-            ymin = std::min(ymin, store.data(1, t, i)), ymax = std::max(ymax, store.data(1, t, i));
-        }
-        h.Vxmin = xmin, h.Vxmax = xmax, h.Vymin = ymin, h.Vymax = ymax;
+        putRun(store, t, h, run, run.points);
         if (std::find(written.begin(), written.end(), t) == written.end())
             written.push_back(t);
     }
@@ -349,19 +521,29 @@ FileWriteResult writeRecoveryTracks(const TrackStore &store, const std::vector<i
     }
     copy->kl = store.kl;
     // A recovery file is read back by this program only, so "." is its decimal separator.
-    return writeTrackFile(*copy, path, '.');
+    return replaceNoFollow(path, trackFileText(*copy, '.'));
 }
 
-void setRecoveryAside(const QString &folder)
+QStringList setRecoveryAside(const QString &folder, const QDateTime &when)
 {
     const QDir dir(folder);
-    for (const char *name : {kRecoveryFileName, kJournalFileName}) {
+    const QString stamp =
+        QStringLiteral("recovery-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    // One name for both files of a set, taken by no earlier set.
+    QString base = stamp;
+    for (int n = 2; QFileInfo::exists(dir.filePath(base + QStringLiteral(".tvd"))) ||
+                    QFileInfo::exists(dir.filePath(base + QStringLiteral(".journal")));
+         ++n)
+        base = stamp + QStringLiteral("-%1").arg(n);
+    QStringList moved;
+    for (const auto &[name, suffix] :
+         {std::pair{kRecoveryFileName, ".tvd"}, std::pair{kJournalFileName, ".journal"}}) {
         const QString path = dir.filePath(QString::fromLatin1(name));
-        if (!QFileInfo::exists(path))
-            continue;
-        QFile::remove(path + QStringLiteral(".old"));
-        QFile::rename(path, path + QStringLiteral(".old"));
+        const QString aside = dir.filePath(base + QString::fromLatin1(suffix));
+        if (QFileInfo(path).isFile() && QFile::rename(path, aside))
+            moved << aside;
     }
+    return moved;
 }
 
 } // namespace tervo

@@ -3,11 +3,13 @@
 #include "TrackFile.h"
 #include "state/TrackStore.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tervo {
@@ -34,6 +36,13 @@ struct JournalRun {
     QString title;
     QString measTime;
     std::vector<std::array<double, 3>> points;
+    // The header the run is to be stored with (scan rate, potentials, Conc, Area, RPM...), when
+    // the journal recorded one; the last one recorded counts.
+    std::optional<TrackHeader> header;
+    // The track that takes every sample of the run as well (SSVAll), -1 when none, and its
+    // samples so far.
+    std::int32_t companionTrack = -1;
+    std::vector<std::array<double, 3>> companionPoints;
     // A record that was cut off or damaged was found and left out.
     bool damaged = false;
 };
@@ -48,10 +57,18 @@ public:
     // Starts a new journal for a run; the previous one is replaced.
     bool begin(std::int32_t mode, std::int32_t track, const QString &title,
                const QString &measTime);
+    // The header the run is to be stored with, forced to the disk; written again only when it
+    // changed.
+    bool writeHeader(const TrackHeader &h);
+    // Names the track that takes every sample as well (SSVAll).
+    bool setCompanion(std::int32_t track);
     // Appends points and forces them to the disk.
     bool append(const std::array<double, 3> *points, int count);
+    // Appends samples of the companion track and forces them to the disk.
+    bool appendCompanion(const std::array<double, 3> *points, int count);
     bool isOpen() const;
     int written() const { return m_written; }
+    int companionWritten() const { return m_companionWritten; }
     // Closes and deletes the journal.
     void remove();
 
@@ -61,6 +78,8 @@ private:
     QString m_path;
     std::unique_ptr<QFile> m_file;
     int m_written = 0;
+    int m_companionWritten = 0;
+    QByteArray m_lastHeader;
 };
 
 // Reads a journal; an absent or empty one gives a run with no points and mode 0.
@@ -83,12 +102,14 @@ RecoveryReport readRecovery(const QString &folder);
 // Returns the tracks written.
 std::vector<int> restoreRecovery(const RecoveryReport &report, TrackStore &store);
 
-// Writes the given tracks of the store to the recovery track file (atomically); with no tracks
-// the file is removed.
+// Writes the given tracks of the store to the recovery track file (atomically, replacing a
+// symbolic link found in its place rather than writing through it); with no tracks the file is
+// removed.
 FileWriteResult writeRecoveryTracks(const TrackStore &store, const std::vector<int> &tracks,
                                     const QString &path);
 
-// Moves the recovery files aside (".old"), so a declined restore is still on the disk.
-void setRecoveryAside(const QString &folder);
+// Moves the recovery files aside under names stamped with when ("recovery-20261208-093000.tvd"
+// and ".journal"), so every declined restore is still on the disk. Returns the new paths.
+QStringList setRecoveryAside(const QString &folder, const QDateTime &when);
 
 } // namespace tervo

@@ -526,3 +526,80 @@ TEST_F(ControlPanel, PasteOfCopyAllRoundTripsUnderACommaLocale)
     EXPECT_DOUBLE_EQ(store()[9].Weight, 0.05);
     EXPECT_DOUBLE_EQ(store().data(0, 9, 1), 0.6025);
 }
+
+// Quit with tracks changed since the last save or load asks Save / Discard / Cancel; only Save
+// and Discard let the recovery files go.
+TEST_F(ControlPanel, QuitAsksWhatToDoWithChangedTracks)
+{
+    using Answer = ControlPanelController::QuitAnswer;
+    EXPECT_EQ(controller->confirmQuit(), Answer::Quit); // nothing changed: nothing asked
+    EXPECT_TRUE(prompts.questions.isEmpty());
+
+    const struct {
+        std::deque<int> choice;
+        std::deque<QString> file;
+        Answer answer;
+        bool saved;
+    } cases[] = {
+        {{2}, {}, Answer::Stay, false},                   // Cancel
+        {{}, {}, Answer::Stay, false},                    // dismissed
+        {{1}, {}, Answer::QuitDiscardingRecovery, false}, // Discard
+        {{0}, {}, Answer::Stay, false},                   // Save, dialog cancelled
+        {{0}, {QStringLiteral("quit")}, Answer::QuitDiscardingRecovery, true}, // Save as
+    };
+    for (const auto &c : cases) {
+        makeCV(3);
+        store().markChanged();
+        prompts.questions.clear();
+        prompts.choiceAnswers = c.choice;
+        prompts.fileAnswers =
+            c.file.empty() ? std::deque<QString>{} : std::deque<QString>{path(c.file.front())};
+        EXPECT_EQ(controller->confirmQuit(), c.answer);
+        ASSERT_EQ(prompts.questions.size(), 1);
+        EXPECT_TRUE(prompts.questions[0].startsWith(
+            QStringLiteral("The tracks have been changed since they were last saved.")));
+        EXPECT_EQ(QFile::exists(path(QStringLiteral("quit.tvd"))), c.saved);
+        EXPECT_EQ(store().hasUnsavedChanges(), !c.saved);
+    }
+}
+
+TEST_F(ControlPanel, SaveOnQuitWritesTheOpenedFileWithoutADialog)
+{
+    makeCV(0);
+    prompts.fileAnswers = {path(QStringLiteral("work"))};
+    ASSERT_TRUE(controller->saveAs());
+    prompts.yesNoAnswers = {true};
+    ASSERT_TRUE(controller->openPath(path(QStringLiteral("work.tvd"))));
+    controller->commitEdit(ControlPanelController::RowTitle, QStringLiteral("edited"));
+    prompts.choiceAnswers = {0};
+    EXPECT_EQ(controller->confirmQuit(),
+              ControlPanelController::QuitAnswer::QuitDiscardingRecovery);
+    auto reread = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*reread, path(QStringLiteral("work.tvd"))).ok());
+    EXPECT_EQ((*reread)[0].Title, QStringLiteral("edited"));
+}
+
+TEST_F(ControlPanel, QuitDuringAMeasurementAsksToStopItFirst)
+{
+    int stops = 0;
+    controller->setStopMeasurement([&] {
+        ++stops;
+        // Stopping stores the run: the tracks are changed.
+        state->MeasurementRunning = false;
+        makeCV(0);
+        store().markChanged();
+    });
+    state->MeasurementRunning = true;
+    prompts.yesNoAnswers = {false};
+    EXPECT_EQ(controller->confirmQuit(), ControlPanelController::QuitAnswer::Stay);
+    EXPECT_EQ(stops, 0);
+    EXPECT_TRUE(state->MeasurementRunning);
+
+    prompts.questions.clear();
+    prompts.yesNoAnswers = {true};
+    prompts.choiceAnswers = {2};
+    EXPECT_EQ(controller->confirmQuit(), ControlPanelController::QuitAnswer::Stay);
+    EXPECT_EQ(stops, 1);
+    ASSERT_EQ(prompts.questions.size(), 2); // stop first, then what to do with the stored run
+    EXPECT_TRUE(prompts.questions[0].startsWith(QStringLiteral("A measurement is running.")));
+}

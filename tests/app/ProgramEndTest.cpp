@@ -1,4 +1,7 @@
 // The program itself, ended by the desktop: SIGTERM closes it as Quit does.
+#include "tracks/Recovery.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -19,6 +22,26 @@ bool catchesTerm(qint64 pid)
         if (line.startsWith("SigCgt:"))
             return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
     return false;
+}
+
+// Starts the program on folder and waits until it catches SIGTERM.
+void startProgram(QProcess &program, const QString &folder)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TERVO_BIN_DIR "/TERVOVer1"),
+                  {QStringLiteral("--settings-dir"), folder});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    for (int i = 0; i < 600 && !catchesTerm(program.processId()); ++i)
+        QThread::msleep(50);
+    ASSERT_TRUE(catchesTerm(program.processId()));
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -43,4 +66,31 @@ TEST(ProgramEnd, TerminationWritesTheSettingsAndExitsNormally)
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("Parameters.txt"))));
+}
+
+// Ended while it asks whether to restore unsaved tracks, the program leaves them as they were
+// and does end.
+TEST(ProgramEnd, TerminationDuringTheRestoreQuestionKeepsTheRecoveryFiles)
+{
+    QTemporaryDir dir;
+    const QString recovery = dir.filePath(QString::fromLatin1(tervo::kRecoveryFileName));
+    {
+        auto left = std::make_unique<tervo::TrackStore>();
+        for (int t = 0; t < tervo::kTrackSlots; ++t)
+            left->ClearTrack(t);
+        (*left)[4].Mode = tervo::ModeCV;
+        (*left)[4].Title = QStringLiteral("unsaved");
+        ASSERT_TRUE(tervo::writeRecoveryTracks(*left, {4}, recovery).ok);
+    }
+    const QByteArray before = contents(recovery);
+    QProcess program;
+    startProgram(program, dir.path());
+    // The question is open once the event loop runs; a signal before it is handled there too.
+    QThread::msleep(500);
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(contents(recovery), before);
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("recovery*")}),
+              QStringList{QString::fromLatin1(tervo::kRecoveryFileName)});
 }

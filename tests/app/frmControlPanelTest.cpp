@@ -368,3 +368,23 @@ TEST(ProgressWindow, LabelRangeAndHiding)
     EXPECT_EQ(w.ProgressBar->value(), 0);
     w.end();
 }
+
+// Quit asks before changed tracks are given up; the desktop ending the program does not ask.
+TEST_F(MainWindow, QuitCancelledStaysOpenAndTheDesktopClosesUnasked)
+{
+    int closing = 0;
+    QObject::connect(window.get(), &frmControlPanel::aboutToClose, [&] { ++closing; });
+    state->store[0].Mode = ModeCV;
+    state->store.markChanged();
+    prompts.choiceAnswers = {2};
+    window->menuEntry(QStringLiteral("Quit"))->trigger();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(closing, 0);
+    EXPECT_EQ(prompts.questions.size(), 1);
+
+    window->closeUnasked();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(closing, 1);
+    EXPECT_EQ(prompts.questions.size(), 1);
+    EXPECT_EQ(window->quitAnswer(), ControlPanelController::QuitAnswer::Quit);
+}

@@ -1,6 +1,7 @@
 // Killed without warning, the program still leaves every finished run and all but the last
 // second of the run in progress on the disk, and a save never damages the old file.
 #include "MeasureRig.h"
+#include "measure/CVModel.h"
 #include "measure/RunRecorder.h"
 #include "tracks/Recovery.h"
 
@@ -113,6 +114,56 @@ TEST(RecoveryKill, StartUpOffersWhatWasLeftAndSetsADeclinedOfferAside)
         EXPECT_EQ(r.app->store[2].Title, yes ? QStringLiteral("unsaved") : QString());
         // Restored tracks are still unsaved, so they stay in the recovery file.
         EXPECT_EQ(readRecovery(r.dir.path()).trackNumbers.size(), yes ? 1u : 0u);
-        EXPECT_EQ(QFileInfo::exists(recorder.recoveryPath() + QStringLiteral(".old")), !yes);
+        // Set aside under the time of the offer.
+        EXPECT_EQ(QFileInfo::exists(r.dir.filePath(QStringLiteral("recovery-20261207-103000.tvd"))),
+                  !yes);
     }
+}
+
+// A run cut off mid-way comes back with the header it would have been stored with.
+TEST(RecoveryKill, InterruptedRunKeepsTheHeaderItWouldHaveBeenStoredWith)
+{
+    MeasureRig r;
+    r.useCard(false);
+    r.context->cellFacts = [] { return std::optional<CellFacts>(CellFacts{1.2e-6, 0.196, 4}); };
+    CVModel m(*r.context);
+    RunRecorder recorder(*r.context, r.dir.path());
+    recorder.watch(m);
+    m.setTimerDriven(false);
+    ASSERT_TRUE(m.open());
+    m.SetVoltage(0.6, -0.2, 0.6);
+    double rate = 50;
+    m.scanrate(rate);
+    std::int32_t retain = 0;
+    m.RetainTime(retain);
+    m.SamplingRate(50);
+    m.Accumlation(1);
+    QString rpm = QStringLiteral("400");
+    m.rpm(rpm);
+    m.StartMeasurement();
+    r.ticks(m, 60);
+    recorder.flush();
+    const RecoveryReport report = readRecovery(r.dir.path());
+    auto restored = std::make_unique<TrackStore>();
+    for (int t = 0; t < kTrackSlots; ++t)
+        restored->ClearTrack(t);
+    ASSERT_EQ(restoreRecovery(report, *restored), std::vector<int>{0});
+
+    m.stop();
+    r.ticks(m, 1);
+    const TrackHeader &stored = r.app->store[0];
+    const TrackHeader &back = (*restored)[0];
+    ASSERT_EQ(stored.Mode, ModeCV);
+    EXPECT_EQ(back.Mode, stored.Mode);
+    EXPECT_EQ(back.Scanrate, stored.Scanrate);
+    EXPECT_EQ(back.V1st, stored.V1st);
+    EXPECT_EQ(back.V2nd, stored.V2nd);
+    EXPECT_EQ(back.V3rd, stored.V3rd);
+    EXPECT_EQ(back.RPM, 400);
+    EXPECT_EQ(back.RPM, stored.RPM);
+    EXPECT_EQ(back.Conc, 1.2e-6);
+    EXPECT_EQ(back.Area, stored.Area);
+    EXPECT_EQ(back.ne, stored.ne);
+    EXPECT_EQ(back.ref, stored.ref);
+    EXPECT_EQ(back.DiskYscale, stored.DiskYscale);
 }

@@ -4,6 +4,7 @@
 #include "MeasureRig.h"
 #include "devices/sim/cells/ElectrodeCell.h"
 #include "devices/sim/cells/RedoxCoupleCell.h"
+#include "measure/RunRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -183,4 +184,43 @@ TEST(SSVModel, StaircaseThereAndBack)
     EXPECT_NEAR(v[480], 1, 1e-12);
     EXPECT_EQ(SSVModel::staircase(0.5, 0.5, 0.01, 2).size(), 1u);
     EXPECT_EQ(SSVModel::staircase(0, 0.035, 0.01, 1).back(), 0.03);
+}
+
+// A steady-state run cut off mid-way comes back with its header and its SSVAll track.
+TEST(SSVModel, InterruptedRunComesBackWithItsEverySampleTrack)
+{
+    SSVRig s;
+    std::int32_t track = 20;
+    s.m->SelTrack(track);
+    QString rpm = QStringLiteral("900");
+    s.m->rpm(rpm);
+    RunRecorder recorder(*s.r.context, s.r.dir.path());
+    recorder.watch(*s.m);
+    s.start(0, 1);
+    s.r.ticks(*s.m, 40 * 3 + 10);
+    recorder.flush();
+    const RecoveryReport report = readRecovery(s.r.dir.path());
+    auto restored = std::make_unique<TrackStore>();
+    for (int t = 0; t < kTrackSlots; ++t)
+        restored->ClearTrack(t);
+    EXPECT_EQ(restoreRecovery(report, *restored), (std::vector<int>{0, 20}));
+
+    s.m->stop();
+    s.r.ticks(*s.m, 1);
+    const TrackStore &store = s.r.app->store;
+    for (const int t : {20, 0}) {
+        const TrackHeader &back = (*restored)[t];
+        const TrackHeader &stored = store[t];
+        EXPECT_EQ(back.Mode, stored.Mode) << t;
+        EXPECT_EQ(back.Scanrate, stored.Scanrate) << t;
+        EXPECT_EQ(back.V1st, stored.V1st) << t;
+        EXPECT_EQ(back.V2nd, stored.V2nd) << t;
+        EXPECT_EQ(back.RPM, 900) << t;
+        EXPECT_EQ(back.StepTime, stored.StepTime) << t;
+        EXPECT_EQ(back.VoltStep, stored.VoltStep) << t;
+        EXPECT_EQ(back.DiskYscale, stored.DiskYscale) << t;
+        EXPECT_EQ(back.pnum, stored.pnum) << t;
+    }
+    EXPECT_EQ((*restored)[0].Mode, ModeSSVAll);
+    EXPECT_EQ(restored->data(2, 0, 129), store.data(2, 0, 129));
 }

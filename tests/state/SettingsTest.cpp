@@ -234,3 +234,25 @@ TEST(Settings, FileNotReadCompletelyIsKeptAsideBeforeAnythingIsWritten)
     Settings again;
     EXPECT_TRUE(parseSettingsText(settingsText(d), again).complete());
 }
+
+// A program that shares a settings folder read-only leaves the holder's settings file alone.
+TEST(Settings, ReadOnlyStateReadsButNeverWrites)
+{
+    QTemporaryDir dir;
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    AppState holder(clock, prompts, dir.path());
+    ApplyDefaultSettings(holder.settings);
+    holder.settings.GPIBAddress = 5;
+    ASSERT_TRUE(holder.WriteSettings().ok);
+
+    AppState reader(clock, prompts, dir.path());
+    reader.setReadOnly(true);
+    ASSERT_TRUE(reader.ReadSettings());
+    EXPECT_EQ(reader.settings.GPIBAddress, 5);
+    reader.settings.GPIBAddress = 3;
+    EXPECT_TRUE(reader.WriteSettings().ok);
+    AppState reread(clock, prompts, dir.path());
+    ASSERT_TRUE(reread.ReadSettings());
+    EXPECT_EQ(reread.settings.GPIBAddress, 5);
+}

@@ -1,3 +1,4 @@
+#include "state/SettingsFolderLock.h"
 #include "tracks/Tables.h"
 #include "tracks/TrackFile.h"
 
@@ -107,4 +108,18 @@ TEST(RunCommand, MalformedCallsAndUnreadableMacros)
     const ToolRun r = tool({"run", "/nonexistent/a.tvm"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, QByteArray("/nonexistent/a.tvm: cannot be read.\n"));
+}
+
+// A settings folder that a program holds is not run in: its recovery files are that program's.
+TEST(RunCommand, RefusesASettingsFolderHeldByAnotherProgram)
+{
+    QTemporaryDir dir;
+    const QString macro = writeMacro(dir, "Wait 0\n");
+    SettingsFolderLock holder(dir.path());
+    ASSERT_TRUE(holder.tryLock());
+    ToolRun r = tool({"run", macro, "--settings-dir", dir.path()});
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("in use by %1").arg(holder.holder()).toUtf8()))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("Parameters.txt")));
 }

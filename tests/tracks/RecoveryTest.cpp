@@ -1,6 +1,7 @@
 #include "tracks/Recovery.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -103,4 +104,122 @@ TEST(Recovery, RestorePutsTracksAndTheInterruptedRunBack)
     ASSERT_TRUE(
         writeRecoveryTracks(*s, {}, dir.filePath(QString::fromLatin1(kRecoveryFileName))).ok);
     EXPECT_TRUE(readRecovery(dir.path()).trackNumbers.empty());
+}
+
+// Every declined offer stays on the disk under a name of its own, the two files of a set together.
+TEST(Recovery, EachSetAsideSetIsKept)
+{
+    QTemporaryDir dir;
+    const QDateTime first(QDate(2026, 12, 8), QTime(9, 30, 0));
+    const QDateTime second(QDate(2026, 12, 8), QTime(11, 0, 5));
+    const struct {
+        QDateTime when;
+        QByteArray content;
+        QStringList names;
+    } sets[] = {
+        {first, "first", {"recovery-20261208-093000.tvd", "recovery-20261208-093000.journal"}},
+        {second, "second", {"recovery-20261208-110005.tvd", "recovery-20261208-110005.journal"}},
+        {second, "third", {"recovery-20261208-110005-2.tvd", "recovery-20261208-110005-2.journal"}},
+    };
+    for (const auto &set : sets) {
+        for (const char *name : {kRecoveryFileName, kJournalFileName}) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(set.content);
+        }
+        QStringList expected;
+        for (const QString &n : set.names)
+            expected << dir.filePath(n);
+        EXPECT_EQ(setRecoveryAside(dir.path(), set.when), expected);
+    }
+    for (const auto &set : sets)
+        for (const QString &n : set.names) {
+            QFile f(dir.filePath(n));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << n.toStdString();
+            EXPECT_EQ(f.readAll(), set.content);
+        }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QString::fromLatin1(kRecoveryFileName))));
+}
+
+// Links planted in the folder under the recovery files' names are replaced, never written through.
+TEST(Recovery, RecoveryFilesReplacePlantedLinks)
+{
+    QTemporaryDir dir, elsewhere;
+    const QString victim = elsewhere.filePath(QStringLiteral("precious"));
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    const QString trackPath = dir.filePath(QString::fromLatin1(kRecoveryFileName));
+    const QString journalPath = dir.filePath(QString::fromLatin1(kJournalFileName));
+    ASSERT_TRUE(QFile::link(victim, trackPath));
+    ASSERT_TRUE(QFile::link(victim, journalPath));
+
+    auto s = emptyStore();
+    (*s)[1].Mode = ModeCV;
+    ASSERT_TRUE(writeRecoveryTracks(*s, {1}, trackPath).ok);
+    RunJournalWriter w(journalPath);
+    ASSERT_TRUE(w.begin(ModeCV, 2, QStringLiteral("run"), QString()));
+    const std::array<double, 3> p{0.5, 1e-6, 0};
+    ASSERT_TRUE(w.append(&p, 1));
+
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("keep me"));
+    EXPECT_FALSE(QFileInfo(trackPath).isSymLink());
+    EXPECT_FALSE(QFileInfo(journalPath).isSymLink());
+    const RecoveryReport report = readRecovery(dir.path());
+    EXPECT_EQ(report.trackNumbers, std::vector<int>{1});
+    EXPECT_EQ(report.run.points.size(), 1u);
+}
+
+// The journal keeps the header a run is to be stored with and its SSVAll companion's samples.
+TEST(Recovery, JournalKeepsTheRunsHeaderAndCompanion)
+{
+    QTemporaryDir dir;
+    TrackHeader h;
+    h.Scanrate = 10;
+    h.V1st = 0.45;
+    h.V2nd = -0.05;
+    h.Conc = 1e-6;
+    h.Area = 0.196;
+    h.RPM = 900;
+    h.ref = 2;
+    h.StepTime = 20;
+    h.VoltStep = 0.01;
+    RunJournalWriter w(dir.filePath(QString::fromLatin1(kJournalFileName)));
+    ASSERT_TRUE(w.begin(ModeSSV, 20, QStringLiteral("film"), QStringLiteral("8.12.2026")));
+    ASSERT_TRUE(w.setCompanion(0));
+    ASSERT_TRUE(w.writeHeader(h));
+    const std::array<double, 3> steps[] = {{0.45, 1e-5, 0}, {0.44, 2e-5, 0}};
+    const std::array<double, 3> samples[] = {{0.45, 3e-5, 0.5}, {0.45, 1e-5, 1}, {0.44, 2e-5, 1.5}};
+    ASSERT_TRUE(w.append(steps, 2));
+    ASSERT_TRUE(w.appendCompanion(samples, 3));
+    h.V1st = 0.4; // a later header replaces the first
+    ASSERT_TRUE(w.writeHeader(h));
+
+    const RecoveryReport report = readRecovery(dir.path());
+    EXPECT_FALSE(report.run.damaged);
+    auto target = emptyStore();
+    EXPECT_EQ(restoreRecovery(report, *target), (std::vector<int>{0, 20}));
+    const TrackHeader &ssv = (*target)[20];
+    EXPECT_EQ(ssv.Mode, ModeSSV);
+    EXPECT_EQ(ssv.Title, QStringLiteral("film"));
+    EXPECT_EQ(ssv.pnum, 2);
+    for (const TrackHeader *r : {&ssv, &std::as_const(*target)[0]}) {
+        EXPECT_EQ(r->Scanrate, 10);
+        EXPECT_EQ(r->V1st, 0.4);
+        EXPECT_EQ(r->V2nd, -0.05);
+        EXPECT_EQ(r->Conc, 1e-6);
+        EXPECT_EQ(r->Area, 0.196);
+        EXPECT_EQ(r->RPM, 900);
+        EXPECT_EQ(r->ref, 2);
+        EXPECT_EQ(r->StepTime, 20);
+    }
+    const TrackHeader &all = (*target)[0];
+    EXPECT_EQ(all.Mode, ModeSSVAll);
+    EXPECT_EQ(all.pnum, 3);
+    EXPECT_EQ(target->data(2, 0, 2), 1.5);
+    EXPECT_EQ(all.Vymax, 3e-5);
 }

@@ -15,6 +15,7 @@
 #include "measure/RunRecorder.h"
 #include "plot/Graph.h"
 #include "state/AppState.h"
+#include "state/SettingsFolderLock.h"
 #include "tracks/TrackFile.h"
 
 #include <QCoreApplication>
@@ -137,6 +138,13 @@ int runMacro(const QStringList &args)
     }
     const QString folder = o.settingsDir.isEmpty() ? defaultSettingsFolder() : o.settingsDir;
     QDir().mkpath(folder);
+    // A folder of its own is held as the program holds it: one user of its recovery files.
+    SettingsFolderLock lock(folder);
+    if (!o.settingsDir.isEmpty() && !lock.tryLock()) {
+        writeErr(
+            QStringLiteral("%1: the settings folder is in use by %2.").arg(folder, lock.holder()));
+        return 1;
+    }
 
     // The fast clock only moves when the driver jumps it to the next due tick.
     FakeMsClock fastClock(1000);
