@@ -7,6 +7,7 @@
 #include "analysis/ui/frmKoutecky_Levich.h"
 #include "analysis/ui/frmO2Reduction.h"
 #include "analysis/ui/frmTafelAnalyzer.h"
+#include "app/KeychainSecretStore.h"
 #include "app/ui/frmEditATrack.h"
 #include "app/ui/frmEditTracks.h"
 #include "canvas/KurvexControl.h"
@@ -114,6 +115,8 @@ int main(int argc, char *argv[])
     SystemMsClock clock;
     QtPrompts prompts;
     AppState state(clock, prompts, folder);
+    KeychainSecretStore secrets(secretFilePathFor(folder));
+    state.setSecretStore(&secrets);
     if (parser.isSet(demo))
         prepareDemoSettings(state, QApplication::applicationDirPath());
 
