@@ -47,6 +47,12 @@ public:
     void setMailStartTLS(bool on) { m_settings.MailStartTLS = on ? 1 : 0; }
     void setMailUser(const QString &user) { m_settings.MailUser = user; }
     void setMailPassword(const QString &password) { m_settings.MailPassword = password; }
+    // "allow unencrypted": the password may go without STARTTLS, to the present server only.
+    void setMailAllowUnencrypted(bool on)
+    {
+        m_settings.MailAllowUnencrypted = on ? m_settings.MailServer : QString();
+    }
+    bool mailAllowUnencrypted() const { return mailUnencryptedAllowed(m_settings); }
 
 private:
     Settings &m_settings;

@@ -150,6 +150,9 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
     txtMailUser = mailField(QStringLiteral("User:"), "txtMailUser");
     txtMailPassword = mailField(QStringLiteral("Password:"), "txtMailPassword");
     txtMailPassword->setEchoMode(QLineEdit::Password);
+    chkMailAllowUnencrypted = new QCheckBox(QStringLiteral("allow unencrypted"), mail);
+    chkMailAllowUnencrypted->setObjectName(QStringLiteral("chkMailAllowUnencrypted"));
+    mailForm->addRow(QString(), chkMailAllowUnencrypted);
     leftColumn->addWidget(mail);
 
     leftColumn->addStretch(1);
@@ -200,8 +203,11 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
             [this](int id) { m_controller.chooseDrawMethod(id); });
     connect(txtSoundFileName, &QLineEdit::textEdited, this,
             [this](const QString &t) { m_controller.setSoundFile(t); });
-    connect(txtMailServer, &QLineEdit::textEdited, this,
-            [this](const QString &t) { m_controller.setMailServer(t); });
+    connect(txtMailServer, &QLineEdit::textEdited, this, [this](const QString &t) {
+        m_controller.setMailServer(t);
+        // The permission belongs to the server it was given for.
+        chkMailAllowUnencrypted->setChecked(m_controller.mailAllowUnencrypted());
+    });
     connect(txtMailPort, &QLineEdit::editingFinished, this, [this] {
         m_controller.setMailPort(txtMailPort->text());
         txtMailPort->setText(QString::number(m_controller.settings().MailPort));
@@ -214,6 +220,8 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
             [this](const QString &t) { m_controller.setMailUser(t); });
     connect(txtMailPassword, &QLineEdit::textEdited, this,
             [this](const QString &t) { m_controller.setMailPassword(t); });
+    connect(chkMailAllowUnencrypted, &QCheckBox::clicked, this,
+            [this](bool on) { m_controller.setMailAllowUnencrypted(on); });
     connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
 
     loadControls();
@@ -238,6 +246,7 @@ void frmSettings::loadControls()
     chkMailStartTLS->setChecked(s.MailStartTLS != 0);
     txtMailUser->setText(s.MailUser);
     txtMailPassword->setText(s.MailPassword);
+    chkMailAllowUnencrypted->setChecked(m_controller.mailAllowUnencrypted());
 }
 
 void frmSettings::showEvent(QShowEvent *event)

@@ -41,6 +41,7 @@ public:
     QCheckBox *chkMailStartTLS = nullptr;
     QLineEdit *txtMailUser = nullptr;
     QLineEdit *txtMailPassword = nullptr;
+    QCheckBox *chkMailAllowUnencrypted = nullptr;
     QPushButton *cmdOK = nullptr;
 
 protected:

@@ -8,6 +8,7 @@
 #include "analysis/ui/frmKoutecky_Levich.h"
 #include "analysis/ui/frmO2Reduction.h"
 #include "analysis/ui/frmTafelAnalyzer.h"
+#include "app/KeychainSecretStore.h"
 #include "app/ui/frmEditATrack.h"
 #include "app/ui/frmEditTracks.h"
 #include "canvas/KurvexControl.h"
@@ -131,6 +132,8 @@ int main(int argc, char *argv[])
     const QString folder = claimed->folder;
     AppState state(clock, prompts, folder);
     state.setReadOnly(claimed->readOnly);
+    KeychainSecretStore secrets(secretFilePathFor(folder));
+    state.setSecretStore(&secrets);
     if (parser.isSet(demo))
         prepareDemoSettings(state, QApplication::applicationDirPath());
 

@@ -21,6 +21,11 @@ bool FastMacroDriver::runToEnd(bool waitForMeasurement)
     std::vector<std::optional<std::uint32_t>> due(m_models.size());
     for (;;) {
         m_runner.poll();
+        // Mail takes real time, whatever the clock says.
+        if (m_runner.mailPending()) {
+            m_runner.waitForMail();
+            continue;
+        }
         const std::uint32_t now = m_clock.tickCount();
         bool measuring = false;
         std::optional<std::uint32_t> next;

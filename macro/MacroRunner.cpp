@@ -8,6 +8,8 @@
 #include "state/AppState.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace tervo {
 
@@ -32,6 +34,13 @@ MacroRunner::MacroRunner(MacroEnvironment env, QObject *parent)
         if (m)
             connect(m, &MeasurementModel::changed, this, &MacroRunner::requestAdvance);
 }
+
+struct MacroRunner::MailJob {
+    std::atomic<bool> done{false};
+    bool ok = false;
+    QString error;
+    std::jthread thread; // last: told to stop and joined before the rest goes
+};
 
 MacroRunner::~MacroRunner() = default;
 
@@ -105,11 +114,14 @@ void MacroRunner::advance()
     while (m_running) {
         // Stop ends the run before another line is handled.
         if (m_stop) {
+            abandonMail();
             std::int32_t zero = 0;
             m_env.instruments.RpmSet(zero);
             finish(Stopped);
             break;
         }
+        if (!collectMail())
+            break;
         if (m_env.app.MeasurementRunning) {
             if (m_timerDriven && !m_inWait && !m_pollTimer.isActive())
                 m_pollTimer.start();
@@ -123,7 +135,7 @@ void MacroRunner::advance()
         handleLine(m_index++);
         // The run ends as soon as its last line has been handled, even when that line started
         // a measurement: the measurement finishes on its own.
-        if (m_running && !m_stop && m_index >= m_lines.size()) {
+        if (m_running && !m_stop && !m_mailJob && m_index >= m_lines.size()) {
             finish(Completed);
             break;
         }
@@ -486,11 +498,55 @@ void MacroRunner::handleGeneral(const MacroLine &l)
 
 void MacroRunner::sendMail()
 {
-    QString error = QStringLiteral("no mail server is set up");
-    if (m_env.mail && m_env.mail->send(m_mail, error))
+    if (!m_env.mail) {
+        fail(QStringLiteral("Mail.Send failed: no mail server is set up"), false);
         return;
+    }
+    std::erase_if(m_abandonedMail, [](const std::unique_ptr<MailJob> &j) {
+        return j->done.load(std::memory_order_acquire);
+    });
+    // A slow or hung server must not freeze the window: the sending goes on a thread of its
+    // own, and the run waits for it as it waits for a measurement.
+    auto job = std::make_unique<MailJob>();
+    MailJob *j = job.get();
+    j->thread = std::jthread([j, send = m_env.mail->delivery(m_mail)](std::stop_token stop) {
+        j->ok = send(j->error, stop);
+        j->done.store(true, std::memory_order_release);
+    });
+    m_mailJob = std::move(job);
+}
+
+bool MacroRunner::collectMail()
+{
+    if (!m_mailJob)
+        return true;
+    if (!m_mailJob->done.load(std::memory_order_acquire)) {
+        if (m_timerDriven && !m_pollTimer.isActive())
+            m_pollTimer.start();
+        return false;
+    }
+    const std::unique_ptr<MailJob> job = std::move(m_mailJob);
+    if (job->thread.joinable())
+        job->thread.join();
+    if (job->ok)
+        return true;
     // A lost notification must not pass unnoticed: the status says why the run ended.
-    fail(QStringLiteral("Mail.Send failed: ") + error, false);
+    fail(QStringLiteral("Mail.Send failed: ") + job->error, false);
+    return false;
+}
+
+void MacroRunner::abandonMail()
+{
+    if (!m_mailJob)
+        return;
+    m_mailJob->thread.request_stop();
+    m_abandonedMail.push_back(std::move(m_mailJob));
+}
+
+void MacroRunner::waitForMail()
+{
+    if (m_mailJob && m_mailJob->thread.joinable())
+        m_mailJob->thread.join();
 }
 
 void MacroRunner::startWait(std::int32_t ms)

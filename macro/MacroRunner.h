@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace tervo {
 
@@ -40,9 +42,10 @@ struct MacroEnvironment {
     std::function<void()> showPower;
 };
 
-// Runs a macro line by line. It handles lines while no measurement (and no Wait) is running and
-// otherwise waits for the end of it: the measurement windows' signals, the Wait timer and, for
-// windows it does not watch, a slow poll wake it; it never spins. A display-less driver can
+// Runs a macro line by line. It handles lines while no measurement (and no Wait, and no
+// Mail.Send) is running and otherwise waits for the end of it: the measurement windows' signals,
+// the Wait timer and, for windows it does not watch and for mail, a slow poll wake it; it never
+// spins. A display-less driver can
 // instead call poll() and waitTick() itself (setTimerDriven(false)).
 class MacroRunner : public QObject {
     Q_OBJECT
@@ -80,6 +83,10 @@ public:
     bool waiting() const { return m_inWait; }
     std::uint32_t waitDeadline() const;
     void waitTick();
+    // A Mail.Send goes on off the interface thread; the run waits for it, Stop does not.
+    bool mailPending() const { return m_mailJob != nullptr; }
+    // Blocks until the pending Mail.Send has ended (for a display-less driver).
+    void waitForMail();
 
 signals:
     // A line is about to be handled.
@@ -104,6 +111,9 @@ private:
     void startWait(std::int32_t ms);
     void scheduleWaitTick();
     void sendMail();
+    // False while the pending Mail.Send goes on; true once it is done with or there is none.
+    bool collectMail();
+    void abandonMail();
     void setStatus(const QString &text);
     void finish(Outcome outcome, const QString &message = QString());
     void fail(const QString &message, bool show);
@@ -125,6 +135,11 @@ private:
     std::uint32_t m_waitStart = 0;
     std::int32_t m_waitLength = 0;
     QTimer m_pollTimer;
+
+    struct MailJob;
+    std::unique_ptr<MailJob> m_mailJob;
+    // Sends given up by Stop, told to end and joined once they have.
+    std::vector<std::unique_ptr<MailJob>> m_abandonedMail;
 };
 
 } // namespace tervo

@@ -188,11 +188,7 @@ CalcStatus calculateTracks(TrackStore &store, const CalcOperands &o, int *comput
                 return CalcStatus::EqualBracket;
     }
 
-    // A loses its repeated points in the store as well.
-    for (int k = 0; k < kColumns; ++k)
-        std::copy(a[static_cast<std::size_t>(k)].begin(), a[static_cast<std::size_t>(k)].end(),
-                  store.data.column(k, o.a));
-    store[o.a].pnum = static_cast<std::int32_t>(a[0].size());
+    // A's repeated points are dropped from the copy only; A stays whole in the store.
     store.CopyTrackHeader(o.a, kWorkSlot);
     for (int k = 0; k < kColumns; ++k)
         std::copy_n(r[static_cast<std::size_t>(k)].begin(), count, store.data.column(k, kWorkSlot));
@@ -283,8 +279,6 @@ bool TrackCalculationController::calculate()
                                                      m_store.data.column(k, kWorkSlot) + n);
     m_titleC = calcResultTitle(m_o, m_o.b, true);
     m_ready = true;
-    if (trackChanged)
-        trackChanged(m_o.a);
     return true;
 }
 

@@ -38,8 +38,8 @@ enum class CalcStatus {
     NothingComputed,  // vacant A, Multi or SSVAll
 };
 
-// Combines A with the shift slot into the work slot. Nothing changes unless the status is Done;
-// then A has lost its duplicate points as well.
+// Combines A with the shift slot into the work slot, leaving out the points whose x repeats its
+// predecessor's at 3 decimals. Only the work slot changes, and only when the status is Done.
 CalcStatus calculateTracks(TrackStore &store, const CalcOperands &o, int *computedPoints = nullptr);
 
 inline constexpr char kScanrateMessage[] =

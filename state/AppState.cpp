@@ -11,7 +11,10 @@
 namespace tervo {
 
 AppState::AppState(MsClock &c, Prompts &p, QString folder)
-    : SharedState(c, p), m_folder(std::move(folder))
+    : SharedState(c, p), m_folder(std::move(folder)),
+      m_ownSecrets(std::make_unique<SecretFileStore>(
+          QDir(m_folder).filePath(QString::fromLatin1(kSecretFileName)))),
+      m_secrets(m_ownSecrets.get())
 {
 }
 
@@ -64,8 +67,48 @@ bool AppState::ReadSettings()
             settings.DABoard = 0;
         }
     }
+    loadMailPassword();
     SettingsLoaded = true;
     return true;
+}
+
+void AppState::loadMailPassword()
+{
+    const QString key = QString::fromLatin1(kMailPasswordKey);
+    QString error;
+    if (settings.MailPassword.isEmpty()) {
+        m_storedPassword.clear();
+        // Without a user name no password is needed: the secret service is left alone.
+        if (!settings.MailUser.isEmpty() && m_secrets->readSecret(key, m_storedPassword, error))
+            settings.MailPassword = m_storedPassword;
+        else if (!error.isEmpty())
+            prompts.message(QStringLiteral("The mail password could not be read: %1").arg(error));
+        return;
+    }
+    // An old settings file held it in clear: it moves to the secret store, and out of the file
+    // at once (by the program that holds the folder, not by one that only reads it).
+    if (m_readOnly)
+        return;
+    if (!m_secrets->writeSecret(key, settings.MailPassword, error)) {
+        prompts.message(QStringLiteral("The mail password could not be moved out of %1: %2")
+                            .arg(QString::fromLatin1(kSettingsFileName), error));
+        return;
+    }
+    m_storedPassword = settings.MailPassword;
+    const FileWriteResult r = writeFileAtomically(settingsPath(), settingsText(settings));
+    if (!r.ok)
+        prompts.message(r.error);
+}
+
+void AppState::storeMailPassword()
+{
+    if (settings.MailPassword == m_storedPassword)
+        return;
+    QString error;
+    if (m_secrets->writeSecret(QString::fromLatin1(kMailPasswordKey), settings.MailPassword, error))
+        m_storedPassword = settings.MailPassword;
+    else
+        prompts.message(QStringLiteral("The mail password could not be kept: %1").arg(error));
 }
 
 FileWriteResult AppState::WriteSettings()
@@ -74,6 +117,7 @@ FileWriteResult AppState::WriteSettings()
         return {};
     QDir().mkpath(m_folder);
     settings.O2CE = store.CollectionEfficiency;
+    storeMailPassword();
     FileWriteResult r = writeFileAtomically(settingsPath(), settingsText(settings));
     if (!r.ok)
         prompts.message(r.error);

@@ -4,7 +4,10 @@
 #include "SharedState.h"
 #include "core/FileWrite.h"
 
+#include "core/SecretStore.h"
+
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace tervo {
@@ -34,10 +37,24 @@ public:
     // defaults.
     void loadMainWindowState();
 
+    // Where the mail password is kept; by default a file of its own beside the settings.
+    void setSecretStore(SecretStore *store) { m_secrets = store; }
+    SecretStore &secretStore() { return *m_secrets; }
+
 private:
+    // The password comes from the secret store, or moves into it out of an old settings file.
+    void loadMailPassword();
+    void storeMailPassword();
+
     QString m_folder;
     bool m_readOnly = false;
+    std::unique_ptr<SecretFileStore> m_ownSecrets;
+    SecretStore *m_secrets = nullptr;
+    // The password as the secret store holds it, so that an unchanged one is not written again.
+    QString m_storedPassword;
 };
+
+inline constexpr char kMailPasswordKey[] = "MailPassword";
 
 // The complete simulated workstation of a demo or a headless macro run, written as the settings
 // file when there is none yet: the generator on the GPIB board, the rotator with the calibration

@@ -156,9 +156,9 @@ const std::vector<K> &keysAfterLists()
         {"MailServer", &Settings::MailServer, none, ""},
         {"MailPort", &Settings::MailPort, 25},
         {"MailFrom", &Settings::MailFrom, none, ""},
-        {"MailStartTLS", &Settings::MailStartTLS, 0},
+        {"MailStartTLS", &Settings::MailStartTLS, 1},
         {"MailUser", &Settings::MailUser, none, ""},
-        {"MailPassword", &Settings::MailPassword, none, ""},
+        {"MailAllowUnencrypted", &Settings::MailAllowUnencrypted, none, ""},
     };
     return keys;
 }
@@ -261,6 +261,13 @@ template <typename T> void appendList(std::string &out, const char *key, const s
 
 } // namespace
 
+bool mailUnencryptedAllowed(const Settings &s)
+{
+    const QString server = s.MailServer.trimmed();
+    return !server.isEmpty() &&
+           s.MailAllowUnencrypted.trimmed().compare(server, Qt::CaseInsensitive) == 0;
+}
+
 void ApplyDefaultSettings(Settings &s)
 {
     s.CVNum = 0;
@@ -349,6 +356,8 @@ SettingsReadReport parseSettingsText(const QByteArray &text, Settings &s)
                         std::clamp<int>(roundHalfEven16(y), 0, kMMInputs - 1));
                 }))
                 a = Assigned::Refused;
+        } else if (key == "MailPassword") {
+            s.MailPassword = QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
         } else if (key == "MMScale") {
             if (!readList<double>(s.MMScale, v, [](double y) { return y; }))
                 a = Assigned::Refused;

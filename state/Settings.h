@@ -84,11 +84,18 @@ struct Settings : BoardSettings {
     QString MailFrom;
     std::int16_t MailStartTLS = 0;
     QString MailUser;
+    // The server to which the password may go without STARTTLS; empty for none.
+    QString MailAllowUnencrypted;
+    // Kept in the secret store, never written to the settings file; one found there is read
+    // so that it can be moved out.
     QString MailPassword;
 
     const CVSet &currentCV() const { return CV[static_cast<std::size_t>(CVNum)]; }
     CVSet &currentCV() { return CV[static_cast<std::size_t>(CVNum)]; }
 };
+
+// Whether the password may go to the present mail server without STARTTLS.
+bool mailUnencryptedAllowed(const Settings &s);
 
 // Sets every key that has a default (all six CV sets alike).
 void ApplyDefaultSettings(Settings &s);

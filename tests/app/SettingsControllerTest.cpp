@@ -89,3 +89,20 @@ TEST(SettingsDialog, MailServerFields)
         EXPECT_EQ(s.MailPort, port) << text;
     }
 }
+
+TEST(SettingsDialog, AllowUnencryptedHoldsForTheServerItWasTickedFor)
+{
+    Settings s;
+    ScriptedPrompts p;
+    SettingsController c(s, p);
+    c.setMailServer(QStringLiteral("smtp.lab.example"));
+    EXPECT_FALSE(c.mailAllowUnencrypted());
+    c.setMailAllowUnencrypted(true);
+    EXPECT_TRUE(c.mailAllowUnencrypted());
+    c.setMailServer(QStringLiteral("smtp.elsewhere.example"));
+    EXPECT_FALSE(c.mailAllowUnencrypted());
+    c.setMailServer(QStringLiteral("smtp.lab.example"));
+    EXPECT_TRUE(c.mailAllowUnencrypted());
+    c.setMailAllowUnencrypted(false);
+    EXPECT_FALSE(c.mailAllowUnencrypted());
+}

@@ -16,14 +16,16 @@ class RecordingMail : public MailSender {
 public:
     std::vector<MailMessage> sent;
     QString failWith;
-    bool send(const MailMessage &m, QString &error) override
+    Delivery delivery(const MailMessage &m) override
     {
-        if (!failWith.isEmpty()) {
-            error = failWith;
-            return false;
-        }
-        sent.push_back(m);
-        return true;
+        return [this, m](QString &error, std::stop_token) {
+            if (!failWith.isEmpty()) {
+                error = failWith;
+                return false;
+            }
+            sent.push_back(m);
+            return true;
+        };
     }
 };
 
@@ -209,6 +211,7 @@ TEST(MacroRunner, DebugModeFillsInParametersButDoesNotActAndStillMails)
     m.runner->setDebugMode(true);
     m.run("Wait 60000|Motor.On 800|Power 1 1|SetPotential 0.5|CV.Title dry|CV.Repeat 4|CV.Start|"
           "Sound ding.wav|Mail.Address lab@example.org|Mail.Send");
+    ASSERT_TRUE(m.driver->runToEnd());
     EXPECT_FALSE(m.runner->isRunning());
     EXPECT_EQ(m.cv->titleField, "dry");
     EXPECT_EQ(m.cv->fields.cycles, 4);
@@ -255,6 +258,7 @@ TEST(MacroRunner, TwoSendsMailTheSameStoredValues)
     MacroRig m;
     m.run("Mail.DisplayName Lab  Bench|Mail.Address lab@example.org|Mail.Subject Done|"
           "Mail.MsgNote Finished|Mail.Send|Mail.Send");
+    ASSERT_TRUE(m.driver->runToEnd());
     ASSERT_EQ(m.mail.sent.size(), 2u);
     for (const MailMessage &s : m.mail.sent) {
         EXPECT_EQ(s.displayName, "Lab  Bench");
@@ -264,6 +268,7 @@ TEST(MacroRunner, TwoSendsMailTheSameStoredValues)
     }
     // Every run starts with empty values.
     m.run("Mail.Send");
+    ASSERT_TRUE(m.driver->runToEnd());
     ASSERT_EQ(m.mail.sent.size(), 3u);
     EXPECT_EQ(m.mail.sent[2].address, "");
 }
@@ -273,6 +278,7 @@ TEST(MacroRunner, AMailErrorEndsTheRunAndSaysWhy)
     MacroRig m;
     m.mail.failWith = QStringLiteral("Couldn't connect to server");
     m.run("Mail.Send|CV.Title never");
+    ASSERT_TRUE(m.driver->runToEnd());
     EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Failed});
     EXPECT_EQ(m.runner->status(), "Mail.Send failed: Couldn't connect to server");
     EXPECT_TRUE(m.rig.prompts.messages.isEmpty());

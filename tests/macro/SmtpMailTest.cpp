@@ -4,9 +4,11 @@
 #include "measure/MeasureRig.h"
 #include "state/Settings.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -110,25 +112,69 @@ private:
     std::vector<Message> m_messages;
 };
 
+// A server on loopback that takes connections and never says a word.
+class SilentSmtp {
+public:
+    SilentSmtp()
+    {
+        std::promise<quint16> port;
+        std::future<quint16> ready = port.get_future();
+        m_thread = std::thread([this, &port] {
+            QTcpServer server;
+            server.listen(QHostAddress::LocalHost, 0);
+            port.set_value(server.serverPort());
+            std::vector<std::unique_ptr<QTcpSocket>> held;
+            while (!m_quit)
+                if (server.waitForNewConnection(50))
+                    held.emplace_back(server.nextPendingConnection());
+        });
+        m_port = ready.get();
+    }
+    ~SilentSmtp()
+    {
+        m_quit = true;
+        m_thread.join();
+    }
+    quint16 port() const { return m_port; }
+
+private:
+    std::thread m_thread;
+    std::atomic<bool> m_quit{false};
+    quint16 m_port = 0;
+};
+
 struct MailRig {
     MeasureRig rig;
     std::unique_ptr<SmtpMailSender> sender;
     std::unique_ptr<MacroRunner> runner;
     std::vector<int> outcomes;
 
-    explicit MailRig(quint16 port)
+    explicit MailRig(quint16 port, int timeoutMs = 10000)
     {
         Settings &s = rig.app->settings;
         s.MailServer = QStringLiteral("127.0.0.1");
         s.MailPort = port;
         s.MailFrom = QStringLiteral("tervo@lab.example");
+        s.MailStartTLS = 0; // the loopback servers speak no TLS
         sender = std::make_unique<SmtpMailSender>(s);
-        sender->timeoutSeconds = 10;
+        sender->timeoutMs = timeoutMs;
         MacroEnvironment env{*rig.app, *rig.instruments, rig.sound};
         env.mail = sender.get();
         runner = std::make_unique<MacroRunner>(env);
+        runner->setTimerDriven(false);
         QObject::connect(runner.get(), &MacroRunner::finished,
                          [this](int o, const QString &) { outcomes.push_back(o); });
+    }
+
+    // Polls the run as the window's timer does, until it ends (or 20 s have passed).
+    void finish()
+    {
+        QElapsedTimer t;
+        t.start();
+        while (runner->isRunning() && t.elapsed() < 20000) {
+            runner->poll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
     }
 };
 
@@ -144,6 +190,7 @@ TEST(SmtpMail, TwoSendsInDebugModeDeliverTwoEqualMessages)
     MailRig m(server.port());
     m.runner->setDebugMode(true);
     m.runner->run(QString::fromLatin1(kMacro));
+    m.finish();
     EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Completed});
     const auto sent = server.messages();
     ASSERT_EQ(sent.size(), 2u);
@@ -163,6 +210,7 @@ TEST(SmtpMail, ARefusedRecipientEndsTheRunAndTheStatusSaysWhy)
     LoopbackSmtp server("550 no such user");
     MailRig m(server.port());
     m.runner->run(QStringLiteral("Mail.Address nobody@lab.example\r\nMail.Send\r\nWait 10"));
+    m.finish();
     EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Failed});
     EXPECT_TRUE(m.runner->status().startsWith("Mail.Send failed: "))
         << m.runner->status().toStdString();
@@ -187,4 +235,81 @@ TEST(SmtpMail, WithoutAServerSendFailsAtOnce)
     QString error;
     EXPECT_FALSE(sender.send({}, error));
     EXPECT_EQ(error, "no mail server is set up");
+}
+
+TEST(SmtpMail, AHungServerIsWaitedForOffTheInterfaceThreadAndGivenUpAfterTheTimeout)
+{
+    SilentSmtp server;
+    MailRig m(server.port(), 300);
+    m.runner->run(QStringLiteral("Mail.Address chief@lab.example\r\nMail.Send\r\nWait 10"));
+    // Run has returned with the mail still under way.
+    EXPECT_TRUE(m.runner->isRunning());
+    EXPECT_TRUE(m.runner->mailPending());
+    m.finish();
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Failed});
+    EXPECT_TRUE(m.runner->status().startsWith("Mail.Send failed: "));
+    EXPECT_TRUE(m.runner->status().contains("timed out")) << m.runner->status().toStdString();
+    EXPECT_FALSE(m.runner->waiting());
+}
+
+TEST(SmtpMail, StopEndsTheRunAtOnceWhileTheServerHangs)
+{
+    SilentSmtp server;
+    MailRig m(server.port(), 5000);
+    QElapsedTimer t;
+    t.start();
+    m.runner->run(QStringLiteral("Mail.Send\r\nWait 10"));
+    m.runner->stop();
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Stopped});
+    EXPECT_FALSE(m.runner->isRunning());
+    // The abandoned send ends soon after, well before the server would be given up.
+    m.runner.reset();
+    EXPECT_LT(t.elapsed(), 4000);
+}
+
+TEST(SmtpMail, TheDateCarriesANumericZone)
+{
+    struct Case {
+        int offset;
+        const char *date;
+    } cases[] = {{3600, "Date: Tue, 08 Dec 2026 18:52:29 +0100\r\n"},
+                 {-(3 * 3600 + 1800), "Date: Tue, 08 Dec 2026 18:52:29 -0330\r\n"},
+                 {0, "Date: Tue, 08 Dec 2026 18:52:29 +0000\r\n"}};
+    for (const Case &c : cases) {
+        const QDateTime date(QDate(2026, 12, 8), QTime(18, 52, 29), Qt::OffsetFromUTC, c.offset);
+        const QByteArray text = SmtpMailSender::messageText({}, QStringLiteral("f@g"), date);
+        EXPECT_TRUE(text.startsWith(c.date)) << text.left(40).toStdString();
+    }
+}
+
+TEST(SmtpMail, ANonAsciiDisplayNameIsAnUnquotedEncodedWord)
+{
+    const QString name = QStringLiteral("測定室");
+    MailMessage msg{name, QStringLiteral("a@b"), QStringLiteral("s"), QStringLiteral("n")};
+    const QByteArray text = SmtpMailSender::messageText(msg, QStringLiteral("f@g"), {});
+    EXPECT_TRUE(text.contains("\r\nTo: =?UTF-8?B?" + name.toUtf8().toBase64() + "?= <a@b>\r\n"))
+        << text.toStdString();
+}
+
+TEST(SmtpMail, NoPasswordGoesOverAPlainLinkUnlessAllowedForThatServer)
+{
+    struct Case {
+        const char *allowedFor;
+        bool delivered;
+    } cases[] = {{"", false}, {"smtp.elsewhere.example", false}, {"127.0.0.1", true}};
+    for (const Case &c : cases) {
+        LoopbackSmtp server;
+        MailRig m(server.port());
+        Settings &s = m.rig.app->settings;
+        s.MailStartTLS = 0;
+        s.MailUser = QStringLiteral("lab");
+        s.MailPassword = QStringLiteral("s3cret");
+        s.MailAllowUnencrypted = QString::fromLatin1(c.allowedFor);
+        QString error;
+        EXPECT_EQ(m.sender->send({{}, QStringLiteral("chief@lab.example"), {}, {}}, error),
+                  c.delivered)
+            << c.allowedFor;
+        EXPECT_EQ(server.messages().size(), c.delivered ? 1u : 0u) << c.allowedFor;
+        EXPECT_EQ(error.contains("\"allow unencrypted\""), !c.delivered) << error.toStdString();
+    }
 }

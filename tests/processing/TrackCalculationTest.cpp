@@ -144,3 +144,28 @@ TEST(TrackCalculation, RepeatedPotentialsOfALeaveTheStore)
     EXPECT_EQ(store->data(1, 0, 1), 3);
     EXPECT_EQ(store->data(1, 0, 2), 4);
 }
+
+// A slow scan repeats potentials at 3 decimals: only the result leaves them out, A keeps all.
+TEST(TrackCalculation, RepeatedPotentialsOfAAreLeftOutOfTheResultOnly)
+{
+    CalcRig r;
+    makeCV(*r.store, 0, ModeCV, 0.5, -0.5, 2500, 2, [](double x, int) { return x; });
+    makeCV(*r.store, 1, ModeCV, 0.5, -0.5, 100, 2, [](double x, int) { return x; });
+    const int n = (*r.store)[0].pnum;
+    const std::vector<double> x(r.store->data.column(0, 0), r.store->data.column(0, 0) + n);
+    const std::vector<double> y(r.store->data.column(1, 0), r.store->data.column(1, 0) + n);
+    r.c.open();
+    r.c.setTrackA(0);
+    r.c.setTrackB(1);
+    r.c.setOperator(1);
+    ASSERT_TRUE(r.c.calculate());
+    EXPECT_EQ((*r.store)[0].pnum, n);
+    EXPECT_EQ(std::vector<double>(r.store->data.column(0, 0), r.store->data.column(0, 0) + n), x);
+    EXPECT_EQ(std::vector<double>(r.store->data.column(1, 0), r.store->data.column(1, 0) + n), y);
+    const int kept = (*r.store)[kWorkSlot].pnum;
+    EXPECT_LT(kept, n);
+    for (int i = 1; i < kept; ++i)
+        EXPECT_NE(std::lround(r.store->data(0, kWorkSlot, i) * 1000),
+                  std::lround(r.store->data(0, kWorkSlot, i - 1) * 1000))
+            << i;
+}

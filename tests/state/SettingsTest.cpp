@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tervo;
 
@@ -69,9 +70,9 @@ TEST(Settings, WrittenFileReadsBackToTheSameValues)
     EXPECT_TRUE(text.contains("RingYScale= 1E-05 \r\n"));
     EXPECT_TRUE(text.contains("RPjV=-.25 \r\nMMAdch= 0 1 2 3 63 5"));
     EXPECT_TRUE(text.contains("MMScale= 1 .005 1 .005"));
-    // The mail server keys follow the original ones.
+    // The mail server keys follow the original ones; the password is not among them.
     EXPECT_TRUE(text.endsWith("PowerControl= 0 \r\nMailServer=\r\nMailPort= 25 \r\nMailFrom=\r\n"
-                              "MailStartTLS= 0 \r\nMailUser=\r\nMailPassword=\r\n"));
+                              "MailStartTLS= 1 \r\nMailUser=\r\nMailAllowUnencrypted=\r\n"));
     EXPECT_EQ(text.count("CVSetNum="), 6);
 
     AppState b(clock, prompts, dir.path());
@@ -255,4 +256,68 @@ TEST(Settings, ReadOnlyStateReadsButNeverWrites)
     AppState reread(clock, prompts, dir.path());
     ASSERT_TRUE(reread.ReadSettings());
     EXPECT_EQ(reread.settings.GPIBAddress, 5);
+}
+
+namespace {
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+// Without a secret service the password lives in a file only its owner can read.
+TEST(Settings, APasswordInAnOldSettingsFileMovesToAnOwnerOnlyFile)
+{
+    QTemporaryDir dir;
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    AppState a(clock, prompts, dir.path());
+    writeText(a.settingsPath(), "GPIBAddress= 3 \r\nMailUser=lab\r\nMailPassword=s3cret=x\r\n");
+    a.loadMainWindowState();
+    EXPECT_EQ(a.settings.MailPassword, "s3cret=x");
+    EXPECT_FALSE(readAll(a.settingsPath()).contains("s3cret"));
+    EXPECT_TRUE(readAll(a.settingsPath()).contains("GPIBAddress= 3 \r\n"));
+    const QString secrets = dir.filePath(QString::fromLatin1(kSecretFileName));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(secrets).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_TRUE(readAll(secrets).contains("s3cret"));
+
+    a.settings.MailPassword = QStringLiteral("n\u00e9w\r\nline");
+    ASSERT_TRUE(a.WriteSettings().ok);
+    EXPECT_FALSE(readAll(a.settingsPath()).contains("MailPassword"));
+    ASSERT_EQ(::stat(QFile::encodeName(secrets).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    AppState b(clock, prompts, dir.path());
+    b.loadMainWindowState();
+    EXPECT_EQ(b.settings.MailPassword, QStringLiteral("n\u00e9w\r\nline"));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST(Settings, ThePasswordGoesToTheSecretStoreGiven)
+{
+    QTemporaryDir dir;
+    FakeMsClock clock;
+    ScriptedPrompts prompts;
+    MemorySecretStore store;
+    AppState a(clock, prompts, dir.path());
+    a.setSecretStore(&store);
+    writeText(a.settingsPath(), "MailUser=lab\r\nMailPassword=s3cret\r\n");
+    a.loadMainWindowState();
+    EXPECT_EQ(store.secrets.value(QString::fromLatin1(kMailPasswordKey)), "s3cret");
+    EXPECT_FALSE(readAll(a.settingsPath()).contains("s3cret"));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QString::fromLatin1(kSecretFileName))));
+
+    // A store that cannot take it leaves the old file as it was, and says so.
+    MemorySecretStore broken;
+    broken.failWith = QStringLiteral("locked");
+    AppState b(clock, prompts, dir.path());
+    b.setSecretStore(&broken);
+    writeText(b.settingsPath(), "MailUser=lab\r\nMailPassword=s3cret\r\n");
+    b.loadMainWindowState();
+    EXPECT_EQ(b.settings.MailPassword, "s3cret");
+    EXPECT_TRUE(readAll(b.settingsPath()).contains("s3cret"));
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages[0].endsWith(": locked"));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/Prompts.h"
+#include "core/SecretStore.h"
 
 #include <QImage>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -88,6 +90,34 @@ class SilentSoundPlayer : public SoundPlayer {
 public:
     QStringList played;
     void play(const QString &path) override { played << path; }
+};
+
+// Secrets in memory, like a desktop secret service; a failure text makes every access fail.
+class MemorySecretStore : public SecretStore {
+public:
+    QMap<QString, QString> secrets;
+    QString failWith;
+    bool readSecret(const QString &key, QString &secret, QString &error) override
+    {
+        if (!failWith.isEmpty()) {
+            error = failWith;
+            return false;
+        }
+        secret = secrets.value(key);
+        return true;
+    }
+    bool writeSecret(const QString &key, const QString &secret, QString &error) override
+    {
+        if (!failWith.isEmpty()) {
+            error = failWith;
+            return false;
+        }
+        if (secret.isEmpty())
+            secrets.remove(key);
+        else
+            secrets.insert(key, secret);
+        return true;
+    }
 };
 
 } // namespace tervo

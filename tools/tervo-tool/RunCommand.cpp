@@ -1,5 +1,6 @@
 // run: a macro without a display, on the simulated rig or on the real routes.
 #include "ToolCommand.h"
+#include "app/KeychainSecretStore.h"
 #include "devices/Instruments.h"
 #include "devices/sim/InstrumentRoutes.h"
 #include "devices/sim/SimCellController.h"
@@ -152,6 +153,8 @@ int runMacro(const QStringList &args)
     MsClock &clock = o.fast ? static_cast<MsClock &>(fastClock) : systemClock;
     ConsolePrompts prompts;
     auto app = std::make_unique<AppState>(clock, prompts, folder);
+    KeychainSecretStore secrets(secretFilePathFor(folder));
+    app->setSecretStore(&secrets);
     if (!o.hardware && !QFileInfo::exists(app->settingsPath()))
         prepareDemoSettings(*app, QCoreApplication::applicationDirPath());
     app->loadMainWindowState();
