@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace tervo {
@@ -29,8 +30,9 @@ public:
     virtual void SetSendtoClip(double mode) = 0;
     virtual void MinTime(double mode) = 0;
     virtual void RecordNextTrack(double mode) = 0;
-    // Sets the running flag while it measures, like every measurement window.
-    virtual void StartMeasurement() = 0;
+    // Sets the running flag while it measures, like every measurement window. Returns the tracks
+    // holding data that the started run replaces.
+    virtual QList<int> StartMeasurement() = 0;
     virtual void QuitSSVMeasurement() = 0;
 };
 
