@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tervo {
 
@@ -30,6 +31,23 @@ bool QtPrompts::askOkCancel(const QString &text, const QString &title)
 {
     return QMessageBox::question(m_parent, titleOr(title), text,
                                  QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+int QtPrompts::choose(const QString &text, const QStringList &buttons, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, titleOr(title), text, QMessageBox::NoButton, m_parent);
+    QList<QAbstractButton *> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        // The last button cancels, as Escape does.
+        const bool last = i + 1 == buttons.size();
+        added << box.addButton(buttons[i],
+                               last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    }
+    // Enter alone never picks an answer that destroys data.
+    if (!added.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton *>(added.back()));
+    box.exec();
+    return static_cast<int>(added.indexOf(box.clickedButton()));
 }
 
 std::optional<QString> QtPrompts::input(const QString &prompt, const QString &title,

@@ -14,6 +14,8 @@ public:
     void message(const QString &text, const QString &title = QString()) override;
     bool askYesNo(const QString &text, const QString &title = QString()) override;
     bool askOkCancel(const QString &text, const QString &title = QString()) override;
+    int choose(const QString &text, const QStringList &buttons,
+               const QString &title = QString()) override;
     std::optional<QString> input(const QString &prompt, const QString &title,
                                  const QString &defaultText) override;
     QString openFileName(const QString &caption, const QString &filter) override;

@@ -1,6 +1,7 @@
 #include "TrackImport.h"
 
 #include "core/NumberFormat.h"
+#include "tracks/OccupiedTracks.h"
 #include "tracks/Tables.h"
 #include "tracks/TrackEditing.h"
 #include "tracks/TrackFile.h"
@@ -155,7 +156,9 @@ bool ImportTrackController::importSelected()
         m_prompts.message(QString::fromLatin1(kSelectValidTrackMessage));
         return false;
     }
-    const int target = m_store.CurrentTrack;
+    const int target = askBeforeReplacing(m_prompts, m_store, m_store.CurrentTrack);
+    if (target < 0)
+        return false;
     const ImportStatus s = importTrack(m_path, m_selection, m_store, target, &m_stamp);
     if (s != ImportStatus::Ok) {
         m_prompts.message(importMessage(s, m_path));

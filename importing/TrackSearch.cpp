@@ -2,6 +2,7 @@
 
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
+#include "tracks/OccupiedTracks.h"
 #include "tracks/Tables.h"
 
 #include <QDir>
@@ -228,6 +229,10 @@ bool SearchTrackController::importSelected()
         return false;
     }
     const SearchHit &hit = m_search.hits().at(m_selection);
+    const int destination = askBeforeReplacing(m_prompts, m_store, m_destination);
+    if (destination < 0)
+        return false;
+    m_destination = destination;
     const ImportStatus s = importTrack(hit.path, hit.track, m_store, m_destination, &hit.stamp);
     if (s != ImportStatus::Ok) {
         m_prompts.message(importMessage(s, hit.path));

@@ -6,6 +6,7 @@
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
 #include "state/AppState.h"
+#include "tracks/OccupiedTracks.h"
 
 #include <algorithm>
 #include <atomic>
@@ -72,6 +73,7 @@ bool MacroRunner::run(const QString &text)
     m_lines = splitMacroLines(text);
     m_index = 0;
     m_mail = MailMessage();
+    m_log.clear();
     emit runningChanged(true);
     advance();
     return true;
@@ -211,6 +213,9 @@ bool MacroRunner::prepare(MeasurementModel &m, const MacroLine &l)
     case MacroOp::End:
         m_env.closeWindow(m);
         return false;
+    case MacroOp::Start:
+        logReplaced(m.start());
+        return false;
     default:
         // An operation on a window that is not open loads it first, as its show does.
         if (!m.isOpen())
@@ -253,9 +258,6 @@ bool handleShared(MeasurementModel &m, const MacroLine &l)
         return true;
     case MacroOp::Accumlation:
         m.Accumlation(asLong(l.numbers[0]));
-        return true;
-    case MacroOp::Start:
-        m.start();
         return true;
     default:
         return false;
@@ -438,13 +440,25 @@ void MacroRunner::handleSSV(SsvMacroTarget &t, const MacroLine &l)
         t.RecordNextTrack(n[0]);
         break;
     case MacroOp::Start:
-        t.StartMeasurement();
+        logReplaced(t.StartMeasurement());
         break;
     case MacroOp::End:
         t.QuitSSVMeasurement();
         break;
     default:
         break;
+    }
+}
+
+void MacroRunner::logReplaced(const QList<int> &tracks)
+{
+    // The run has not stored yet: the tracks still show what it replaces.
+    for (int t : tracks) {
+        const QString line = QStringLiteral("Line %1: %2; its run replaces it.")
+                                 .arg(m_index)
+                                 .arg(occupiedTrackText(m_env.app.store, t));
+        m_log << line;
+        emit logged(line);
     }
 }
 

@@ -74,6 +74,8 @@ public:
     // Index of the line handled last (0-based).
     int currentLine() const { return m_index - 1; }
     QString status() const { return m_status; }
+    // What the last Run reported besides its status: each track a measurement replaced.
+    const QStringList &log() const { return m_log; }
     const MailMessage &mail() const { return m_mail; }
 
     // Without timers a driver calls poll() whenever a measurement may have ended and
@@ -92,6 +94,7 @@ signals:
     // A line is about to be handled.
     void lineStarted(int index, const QString &text);
     void statusChanged(const QString &status);
+    void logged(const QString &line);
     void runningChanged(bool running);
     void finished(int outcome, const QString &message);
 
@@ -105,9 +108,11 @@ private:
     void handleRPMvsi(RPMvsjModel &m, const MacroLine &l);
     void handleSSV(SsvMacroTarget &t, const MacroLine &l);
     void handleGeneral(const MacroLine &l);
-    // MeasureMode / END, or makes sure the model is open before an operation; false when the
-    // line is done.
+    // MeasureMode / END / Start, or makes sure the model is open before an operation; false
+    // when the line is done.
     bool prepare(MeasurementModel &m, const MacroLine &l);
+    // A macro names its tracks, so they are replaced without a question, but not unseen.
+    void logReplaced(const QList<int> &tracks);
     void startWait(std::int32_t ms);
     void scheduleWaitTick();
     void sendMail();
@@ -129,6 +134,7 @@ private:
     int m_index = 0;
     MailMessage m_mail;
     QString m_status;
+    QStringList m_log;
 
     QTimer m_waitTimer; // Timer1
     bool m_inWait = false;

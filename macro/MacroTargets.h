@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <functional>
 #include <stop_token>
@@ -31,8 +32,9 @@ public:
     virtual void SetSendtoClip(double mode) = 0;
     virtual void MinTime(double mode) = 0;
     virtual void RecordNextTrack(double mode) = 0;
-    // Sets the running flag while it measures, like every measurement window.
-    virtual void StartMeasurement() = 0;
+    // Sets the running flag while it measures, like every measurement window. Returns the tracks
+    // holding data that the started run replaces.
+    virtual QList<int> StartMeasurement() = 0;
     virtual void QuitSSVMeasurement() = 0;
 };
 

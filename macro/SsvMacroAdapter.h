@@ -40,7 +40,7 @@ public:
     void SetSendtoClip(double v) override { load().SetSendtoClip(v); }
     void MinTime(double v) override { load().MinTime(v); }
     void RecordNextTrack(double v) override { load().RecordNextTrack(v); }
-    void StartMeasurement() override { load().StartMeasurement(); }
+    QList<int> StartMeasurement() override { return load().start(); }
     void QuitSSVMeasurement() override { m_model.QuitSSVMeasurement(); }
 
 private:

@@ -4,6 +4,7 @@
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
+#include "tracks/OccupiedTracks.h"
 #include "tracks/Tables.h"
 
 #include <algorithm>
@@ -139,14 +140,40 @@ bool MeasurementModel::generatorControlled() const
     return m_settings.GPIBControl > 0;
 }
 
-void MeasurementModel::start()
+QList<int> MeasurementModel::start(Occupied occupied)
 {
     if (!ensureOpen())
-        return;
-    if (m_context.app.MeasurementRunning) {
-        m_context.app.prompts.message(QStringLiteral("Please terminate other mesurement!"));
-        return;
+        return {};
+    Prompts &prompts = m_context.app.prompts;
+    const auto otherRunning = [&] {
+        if (m_context.app.MeasurementRunning)
+            prompts.message(QStringLiteral("Please terminate other mesurement!"));
+        return m_context.app.MeasurementRunning;
+    };
+    if (otherRunning())
+        return {};
+    if (const QString refusal = startRefusal(); !refusal.isEmpty()) {
+        prompts.message(refusal);
+        return {};
     }
+    const TrackStore &store = m_context.app.store;
+    RunTracks tracks = runTracks();
+    if (occupied == Occupied::Ask) {
+        const int first =
+            askBeforeReplacing(prompts, store, tracks.first, tracks.count, tracks.movable);
+        // Another run may have begun while the question was open.
+        if (first < 0 || otherRunning())
+            return {};
+        if (first != tracks.first) {
+            // The fields keep what was typed for this run.
+            m_targetTrack = first;
+            tracks = runTracks();
+        }
+    }
+    QList<int> replaced;
+    for (int t = tracks.first; t < tracks.first + tracks.count && t < kUserTracks; ++t)
+        if (!store.isVacant(t))
+            replaced << t;
     m_context.app.MeasurementRunning = true;
     (void)m_instruments.takeRouteFault(); // a failure before this run is not this run's
     m_stopRequested = false;
@@ -173,6 +200,7 @@ void MeasurementModel::start()
     setTimerEnabled(true);
     checkGeneratorRoute();
     emit changed();
+    return replaced;
 }
 
 void MeasurementModel::prepareGraphs()

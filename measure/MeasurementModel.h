@@ -4,6 +4,7 @@
 #include "plot/LivePlot.h"
 #include "plot/PlotRanges.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -39,10 +40,16 @@ public:
     bool isOpen() const { return m_opened; }
     // One timer tick: the monitor or the measuring step. The timer is off while it works.
     void tick();
+    // How Start treats tracks the run would write that hold data.
+    enum class Occupied {
+        Replace, // a macro names its tracks: they are replaced
+        Ask,     // the Start button asks first, before anything is programmed
+    };
     // The Start button and StartMeasurement: loads the window when needed; refused (with the
     // board message) when its boards cannot be opened, and while another run is in progress
-    // anywhere. MeasurementRunning is set only for a run whose timer ticks.
-    void start();
+    // anywhere. MeasurementRunning is set only for a run whose timer ticks. Returns the tracks
+    // holding data that the started run replaces; empty when no run started.
+    QList<int> start(Occupied occupied = Occupied::Replace);
     // The Stop button: the run finishes at the next tick.
     void stop();
     // Stop followed by the finishing tick at once: a run in progress is stored now.
@@ -148,8 +155,19 @@ protected:
         bool monitorsBothGraphs = false;
     };
 
+    // The tracks a run writes or empties, and whether it may go to other tracks instead.
+    struct RunTracks {
+        int first = 0;
+        int count = 1;
+        bool movable = true;
+    };
+
     // ---- What each window supplies
     virtual RunTraits traits() const { return {}; }
+    // By default the target track alone.
+    virtual RunTracks runTracks() const { return {m_targetTrack, 1, true}; }
+    // Why a run cannot start as the fields stand (shown at Start); empty when it can.
+    virtual QString startRefusal() const { return {}; }
     virtual int modeCode() const = 0;
     virtual QString adBoardMessage() const { return QStringLiteral("AD Board Trouble!"); }
     virtual QString gpibMessage() const { return QStringLiteral("GPIB Trouble!"); }

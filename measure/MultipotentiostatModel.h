@@ -58,6 +58,9 @@ public:
 protected:
     // The inputs are only read; sampling stops by time or button, or takes a point per press.
     RunTraits traits() const override;
+    // Channel k goes into track k and the ten tracks after them are emptied, whatever the
+    // target.
+    RunTracks runTracks() const override { return {0, 2 * kChannels, false}; }
     int modeCode() const override { return ModeMulti; }
     QString adBoardMessage() const override;
     std::uint32_t beginRun() override;

@@ -392,6 +392,16 @@ void SSVModel::checkEnd(std::uint32_t elapsed)
                      QStringLiteral("s remain"));
 }
 
+QString SSVModel::startRefusal() const
+{
+    // Track 0 is not the track after 20: it may hold anything.
+    if (fields.recordNextTrack == 1 && targetTrack() == kUserTracks - 1)
+        return QStringLiteral("Track 20 is the last track: all points cannot go into the next "
+                              "track. Choose a lower track or clear \"Record all points in the "
+                              "next track\".");
+    return {};
+}
+
 void SSVModel::storeFields(TrackHeader &h)
 {
     const Settings &s = m_settings;

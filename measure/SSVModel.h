@@ -112,6 +112,12 @@ protected:
                 .monitorsBothGraphs = true};
     }
     int modeCode() const override { return ModeSSV; }
+    // With every sample kept, the track after the target receives them.
+    RunTracks runTracks() const override
+    {
+        return {targetTrack(), fields.recordNextTrack == 1 ? 2 : 1, true};
+    }
+    QString startRefusal() const override;
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override {}

@@ -3,6 +3,7 @@
 #include "FFT.h"
 #include "plot/Palette.h"
 #include "plot/TrackPreview.h"
+#include "tracks/OccupiedTracks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -204,6 +205,10 @@ bool FFTFilterController::recordAnotherTrack()
 {
     if (!resultReadyFor(m_selected))
         return false;
+    const int destination = askBeforeReplacing(m_prompts, m_store, m_destination);
+    if (destination < 0)
+        return false;
+    m_destination = destination;
     m_store.CopyTrackHeader(m_selected, m_destination);
     m_store[m_destination].Title = m_destTitle;
     writeResult(m_destination);

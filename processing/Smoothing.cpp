@@ -2,6 +2,7 @@
 
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
+#include "tracks/OccupiedTracks.h"
 #include "tracks/Tables.h"
 
 #include <QFile>
@@ -400,6 +401,10 @@ bool SmoothingController::recordAnotherTrack()
 {
     if (!resultUsable())
         return false;
+    const int destination = askBeforeReplacing(m_prompts, m_store, m_destination);
+    if (destination < 0)
+        return false;
+    m_destination = destination;
     m_store.CopyTrackHeader(m_selected, m_destination);
     CopyTrackPoints(m_store, kWorkSlot, m_destination);
     m_store.markChanged();

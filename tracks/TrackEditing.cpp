@@ -1,5 +1,6 @@
 #include "TrackEditing.h"
 
+#include "OccupiedTracks.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
@@ -70,6 +71,10 @@ bool EditTracksController::copy()
         m_prompts.message(QStringLiteral("Source data is vacant."));
         return false;
     }
+    const int destination = askBeforeReplacing(m_prompts, m_store, m_destination);
+    if (destination < 0)
+        return false;
+    m_destination = destination;
     copyTrack(m_store, m_source, m_destination);
     notify();
     return true;

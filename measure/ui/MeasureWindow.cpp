@@ -158,7 +158,7 @@ QHBoxLayout *MeasureWindow::addButtons(const QString &clearCaption)
         // Fields being edited take effect before the run reads them.
         if (QWidget *w = focusWidget())
             w->clearFocus();
-        m_model.start();
+        m_model.start(MeasurementModel::Occupied::Ask);
     });
     connect(stop, &QPushButton::clicked, &m_model, &MeasurementModel::stop);
     connect(clear, &QPushButton::clicked, this, [this] {

@@ -83,7 +83,9 @@ TEST_F(Import, ImportReplacesTheCurrentTrackWithHeaderAndPoints)
     store->data(2, 7, 1) = 99;
     import.chooseFile(file);
     import.clickRow(3);
+    prompts.choiceAnswers = {0}; // Replace
     ASSERT_TRUE(import.importSelected());
+    EXPECT_EQ(prompts.questions, QStringList{"Track 7 holds 'old' (CV). Replace it?"});
     EXPECT_EQ(shown, QList<int>{7});
     const TrackHeader &h = (*store)[7];
     EXPECT_EQ(h.Mode, ModeRDE);
@@ -91,6 +93,24 @@ TEST_F(Import, ImportReplacesTheCurrentTrackWithHeaderAndPoints)
     EXPECT_EQ(h.pnum, 4);
     EXPECT_DOUBLE_EQ(store->data(0, 7, 3), 2.3);
     EXPECT_EQ(store->data(2, 7, 1), -1.0); // RDE carries its ring column
+}
+
+TEST_F(Import, AnOccupiedCurrentTrackIsAskedAbout)
+{
+    store->CurrentTrack = 7;
+    (*store)[7].Mode = ModeCV;
+    (*store)[7].Title = QStringLiteral("old");
+    import.chooseFile(file);
+    import.clickRow(3);
+    prompts.choiceAnswers = {2, 1}; // Cancel, then "Use track 8"
+    EXPECT_FALSE(import.importSelected());
+    EXPECT_EQ((*store)[7].Title, QStringLiteral("old"));
+    EXPECT_TRUE(shown.isEmpty());
+    ASSERT_TRUE(import.importSelected());
+    EXPECT_EQ(prompts.choiceButtons.value(1), (QStringList{"Replace", "Use track 8", "Cancel"}));
+    EXPECT_EQ((*store)[7].Title, QStringLiteral("old"));
+    EXPECT_EQ((*store)[8].Title, QStringLiteral("ORR 1600"));
+    EXPECT_EQ(shown, QList<int>{8});
 }
 
 TEST_F(Import, AFileThatVanishesOrChangesAfterListingImportsNothing)

@@ -219,6 +219,10 @@ TEST(SearchTrack, ImportsTheChosenHitIntoTheDestination)
     EXPECT_EQ((*store)[20].pnum, 3);
 
     writeTracks(file, {{6, ModePS, "step", 0, 0, 5}});
+    prompts.choiceAnswers = {2, 0}; // an occupied destination: Cancel, then Replace
+    EXPECT_FALSE(search.importSelected());
+    EXPECT_EQ(prompts.questions.last(), QStringLiteral("Track 20 holds 'step' (PS). Replace it?"));
+    EXPECT_EQ(prompts.messages.last(), QStringLiteral("Please Select a Track!"));
     EXPECT_FALSE(search.importSelected());
     EXPECT_TRUE(prompts.messages.last().contains("has changed"));
 }

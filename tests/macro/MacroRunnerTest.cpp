@@ -57,10 +57,11 @@ public:
     void SetSendtoClip(double) override {}
     void MinTime(double) override {}
     void RecordNextTrack(double) override {}
-    void StartMeasurement() override
+    QList<int> StartMeasurement() override
     {
         calls << "Start";
         prompts.message(QStringLiteral("Please terminate other mesurement!"));
+        return {};
     }
     void QuitSSVMeasurement() override { calls << "Quit"; }
 };
@@ -139,6 +140,26 @@ TEST(MacroRunner, FastSeriesOnTheSimulatedRigFillsTheTracks)
     EXPECT_FALSE(m.cv->isOpen());
     EXPECT_TRUE(m.rde->isOpen());
     EXPECT_FALSE(m.rig.app->MeasurementRunning);
+}
+
+TEST(MacroRunner, OccupiedTracksAreReplacedWithoutAQuestionAndLogged)
+{
+    MacroRig m;
+    TrackHeader &old = m.rig.app->store[2];
+    old.Mode = ModeRDE;
+    old.Title = QStringLiteral("old");
+    QStringList logged;
+    QObject::connect(m.runner.get(), &MacroRunner::logged,
+                     [&](const QString &line) { logged << line; });
+    m.run("CVMeasureMode|    CV.RecordTrack 2|    CV.Title new|    CV.Voltage 0 0.1 0|"
+          "    CV.SamplingRate 10|    CV.Start|    CV.RecordTrack 4|    CV.Start");
+    ASSERT_TRUE(m.driver->runToEnd());
+    EXPECT_TRUE(m.rig.prompts.questions.isEmpty());
+    EXPECT_EQ(m.rig.app->store[2].Title, QStringLiteral("new"));
+    EXPECT_EQ(m.rig.app->store[4].Mode, ModeCV); // a vacant track: nothing to log
+    EXPECT_EQ(m.runner->log(),
+              QStringList{"Line 6: Track 2 holds 'old' (RDE); its run replaces it."});
+    EXPECT_EQ(logged, m.runner->log());
 }
 
 TEST(MacroRunner, CvfLinesDriveTheSecondWindowOnly)

@@ -118,7 +118,7 @@ TEST(SSVModel, SkipModeEndsStepsAtTheMinimumTimeWithoutFits)
 TEST(SSVModel, StopStoresTheFinishedStepsAndEverySample)
 {
     SSVRig s;
-    std::int32_t track = 20;
+    std::int32_t track = 19;
     s.m->SelTrack(track); // a vacant track empties the rotation rate
     QString rpm = QStringLiteral("900");
     s.m->rpm(rpm);
@@ -132,19 +132,19 @@ TEST(SSVModel, StopStoresTheFinishedStepsAndEverySample)
     s.m->stop();
     s.r.ticks(*s.m, 1);
     EXPECT_FALSE(s.r.app->MeasurementRunning);
-    const TrackHeader &h = s.r.app->store[20];
+    const TrackHeader &h = s.r.app->store[19];
     EXPECT_EQ(h.Mode, ModeSSV);
     EXPECT_EQ(h.pnum, 3);
     EXPECT_EQ(h.StepTime, 20);
     EXPECT_EQ(h.VoltStep, 0.01);
     EXPECT_EQ(h.RPM, 900);
     const TrackData &d = s.r.app->store.data;
-    EXPECT_NEAR(d(0, 20, 2), 0.43, 0.002);
-    const TrackHeader &all = s.r.app->store[0];
+    EXPECT_NEAR(d(0, 19, 2), 0.43, 0.002);
+    const TrackHeader &all = s.r.app->store[20];
     EXPECT_EQ(all.Mode, ModeSSVAll);
     EXPECT_EQ(all.pnum, 130);
-    EXPECT_NEAR(d(2, 0, 129), 65, 0.01); // seconds since Start
-    EXPECT_EQ(s.m->targetTrack(), 1);    // past the SSVAll track
+    EXPECT_NEAR(d(2, 20, 129), 65, 0.01); // seconds since Start
+    EXPECT_EQ(s.m->targetTrack(), 0);     // past the SSVAll track
     EXPECT_TRUE(s.r.clipboard.text().contains(QStringLiteral("Mode\tMode:SSV\r\n")));
 }
 

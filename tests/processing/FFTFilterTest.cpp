@@ -96,6 +96,30 @@ TEST(FFTFilter, LowPassKeepsTheMeanAndFiltersTheRingToo)
     EXPECT_EQ(r.changed, (std::vector<int>{9, 2}));
 }
 
+TEST(FFTFilter, RecordingOntoAnOccupiedTrackAsksFirst)
+{
+    FilterRig r;
+    for (int t : {0, 4})
+        makeTrack(*r.store, t, ModeCV, 100, [t](int i) {
+            return std::array<double, 3>{i * 0.01, double(t), 0};
+        });
+    (*r.store)[0].MaxTime = 100;
+    (*r.store)[4].Title = QStringLiteral("keep");
+    r.c.selectTrack(0);
+    ASSERT_TRUE(r.c.calculate());
+    r.c.setDestination(4);
+    r.prompts.choiceAnswers = {2, 1}; // Cancel, then "Use track 5"
+    EXPECT_FALSE(r.c.recordAnotherTrack());
+    EXPECT_EQ(r.prompts.questions, QStringList{"Track 4 holds 'keep' (CV). Replace it?"});
+    EXPECT_TRUE(r.changed.empty());
+    ASSERT_TRUE(r.c.recordAnotherTrack());
+    EXPECT_EQ((*r.store)[4].Title, QStringLiteral("keep"));
+    EXPECT_EQ(r.store->data(1, 4, 50), 4.0);
+    EXPECT_EQ((*r.store)[5].Mode, ModeCV);
+    EXPECT_EQ(r.c.destinationTrack(), 5);
+    EXPECT_EQ(r.changed, std::vector<int>{5});
+}
+
 TEST(FFTFilter, UpdateWithoutAResultForTheTrackIsRefused)
 {
     FilterRig r;

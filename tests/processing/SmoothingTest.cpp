@@ -192,6 +192,26 @@ TEST(Smoothing, UpdateAndRecordNeedAResultOfTheSelectedTrack)
     EXPECT_FALSE(r.c.updateData());
 }
 
+TEST(Smoothing, RecordingOntoAnOccupiedTrackAsksFirst)
+{
+    SmoothRig r;
+    for (int t : {0, 5})
+        makeTrack(*r.store, t, ModePS, 40, [t](int i) {
+            return std::array<double, 3>{i * 1.0, double(t + i % 2), 0};
+        });
+    (*r.store)[5].Title = QStringLiteral("keep");
+    ASSERT_TRUE(r.c.calculate());
+    r.c.setDestination(5);
+    r.prompts.choiceAnswers = {2, 1}; // Cancel, then "Use track 6"
+    EXPECT_FALSE(r.c.recordAnotherTrack());
+    EXPECT_EQ(r.prompts.questions, QStringList{"Track 5 holds 'keep' (PS). Replace it?"});
+    ASSERT_TRUE(r.c.recordAnotherTrack());
+    EXPECT_EQ((*r.store)[5].Title, QStringLiteral("keep"));
+    EXPECT_EQ(r.store->data(1, 5, 7), 6.0);
+    EXPECT_EQ((*r.store)[6].Mode, ModePS);
+    EXPECT_EQ(r.c.destinationTrack(), 6);
+}
+
 TEST(Smoothing, ApplyAllTrackLeavesVacantTracksVacant)
 {
     SmoothRig r;

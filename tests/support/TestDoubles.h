@@ -15,12 +15,14 @@ namespace tervo {
 // Test doubles of the interfaces through which the logic reaches the operator and the desktop.
 
 // Prompts answered from queues; every message shown is recorded. An empty queue answers No,
-// cancels the input box and cancels the dialogs.
+// closes a choice without one, cancels the input box and cancels the dialogs.
 class ScriptedPrompts : public Prompts {
 public:
     QStringList messages;
     QStringList questions;
     std::deque<bool> yesNoAnswers;
+    std::deque<int> choiceAnswers;    // the index of the button pressed
+    QList<QStringList> choiceButtons; // the buttons of every choice asked
     std::deque<QString> inputAnswers; // a null QString cancels the box
     std::deque<QString> fileAnswers;
     std::deque<int> choiceAnswers; // button indices; -1 dismisses
@@ -33,6 +35,17 @@ public:
             return false;
         bool a = yesNoAnswers.front();
         yesNoAnswers.pop_front();
+        return a;
+    }
+    int choose(const QString &text, const QStringList &buttons,
+               const QString & = QString()) override
+    {
+        questions << text;
+        choiceButtons << buttons;
+        if (choiceAnswers.empty())
+            return -1;
+        const int a = choiceAnswers.front();
+        choiceAnswers.pop_front();
         return a;
     }
     std::optional<QString> input(const QString &prompt, const QString &, const QString &) override

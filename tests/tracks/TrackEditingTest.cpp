@@ -80,6 +80,7 @@ TEST_F(EditTracks, CopyWithoutRingKeepsTheDestinationsThirdColumn)
     fill(*s, 7, ModeRDE, 5, 50);
     edit.setSource(2);
     edit.setDestination(7);
+    prompts.choiceAnswers = {0, 0}; // Replace, both times
     ASSERT_TRUE(edit.copy());
     EXPECT_EQ((*s)[7].Mode, ModeRPMvsJ);
     EXPECT_EQ((*s)[7].pnum, 3);
@@ -93,6 +94,26 @@ TEST_F(EditTracks, CopyWithoutRingKeepsTheDestinationsThirdColumn)
     edit.setSource(4);
     ASSERT_TRUE(edit.copy());
     EXPECT_EQ(s->data(2, 7, 1), 211.0);
+}
+
+TEST_F(EditTracks, CopyOntoAnOccupiedTrackAsksFirst)
+{
+    fill(*s, 2, ModeCV, 3, 1);
+    fill(*s, 7, ModeRDE, 5, 50);
+    (*s)[7].Title = QStringLiteral("keep");
+    edit.setSource(2);
+    edit.setDestination(7);
+    prompts.choiceAnswers = {2}; // Cancel
+    EXPECT_FALSE(edit.copy());
+    EXPECT_EQ((*s)[7].Title, QStringLiteral("keep"));
+    EXPECT_EQ(notified, 0);
+    EXPECT_EQ(prompts.questions, QStringList{"Track 7 holds 'keep' (RDE). Replace it?"});
+    EXPECT_EQ(prompts.choiceButtons.value(0), (QStringList{"Replace", "Use track 8", "Cancel"}));
+    prompts.choiceAnswers = {1}; // "Use track 8"
+    ASSERT_TRUE(edit.copy());
+    EXPECT_EQ((*s)[7].Mode, ModeRDE);
+    EXPECT_EQ((*s)[8].Mode, ModeCV);
+    EXPECT_EQ(edit.destination(), 8);
 }
 
 TEST_F(EditTracks, MoveClearsTheSourceAndSwapWithAVacantSlotMovesTheTrack)

@@ -237,6 +237,43 @@ TEST(MeasureViews, CyclicVoltammetrySetWrapsAndRuns)
     EXPECT_EQ(r.app->store[0].pnum, 4);
 }
 
+namespace {
+
+template <class View, class Model> void expectStartAsks(MeasureRig &r, Model &model)
+{
+    model.setTimerDriven(false);
+    View w(model);
+    w.show();
+    QApplication::processEvents();
+    r.prompts.questions.clear();
+    button(w, "cmdStart")->click();
+    EXPECT_EQ(r.prompts.questions.size(), 1) << w.objectName().toStdString();
+    EXPECT_FALSE(r.app->MeasurementRunning) << w.objectName().toStdString();
+}
+
+} // namespace
+
+TEST(MeasureViews, StartOnAnOccupiedTrackAsksInEveryWindow)
+{
+    app();
+    MeasureRig r;
+    r.useCard();
+    for (int t = 0; t < kUserTracks; ++t)
+        r.app->store[t].Mode = ModeCV;
+    CVModel cv(*r.context);
+    expectStartAsks<frmMeasureCV>(r, cv);
+    RDEModel rde(*r.context);
+    expectStartAsks<frmMeasureRDE>(r, rde);
+    PSModel ps(*r.context);
+    expectStartAsks<frmPotentialStep>(r, ps);
+    RPMvsjModel rpm(*r.context);
+    expectStartAsks<frmMeasureRPMvsj>(r, rpm);
+    MultipotentiostatModel mm(*r.context);
+    expectStartAsks<frmMultipotentiostat>(r, mm);
+    SSVModel ssv(*r.context, r.clipboard);
+    expectStartAsks<frmMeasureSSV>(r, ssv);
+}
+
 TEST(MeasureViews, SetSizeTakesTheGraphWindowsScreenUnits)
 {
     MeasureRig r;
