@@ -29,8 +29,14 @@ MacroRunner::MacroRunner(MacroEnvironment env, QObject *parent)
     // Every tick and the end of a run signal a change; the end of a measurement is seen at once.
     for (MeasurementModel *m : std::initializer_list<MeasurementModel *>{
              m_env.cv, m_env.cvf, m_env.rde, m_env.ps, m_env.rpmvsi})
-        if (m)
+        if (m) {
             connect(m, &MeasurementModel::changed, this, &MacroRunner::requestAdvance);
+            // A run a macro started may end after the macro did.
+            connect(m, &MeasurementModel::notice, this, [this, m](const QString &text) {
+                if (m_running || (m == m_started && m->state() == MeasurementModel::Measuring))
+                    emit logged(text);
+            });
+        }
 }
 
 MacroRunner::~MacroRunner() = default;
@@ -63,6 +69,7 @@ bool MacroRunner::run(const QString &text)
     m_lines = splitMacroLines(text);
     m_index = 0;
     m_mail = MailMessage();
+    m_started = nullptr;
     emit runningChanged(true);
     advance();
     return true;
@@ -192,6 +199,8 @@ void MacroRunner::handleLine(int index)
 
 bool MacroRunner::prepare(MeasurementModel &m, const MacroLine &l)
 {
+    if (l.command->op == MacroOp::Start)
+        m_started = &m;
     switch (l.command->op) {
     case MacroOp::MeasureMode:
         m_env.showWindow(m);
@@ -531,6 +540,13 @@ void MacroRunner::waitTick()
         advance();
     else if (m_timerDriven)
         scheduleWaitTick();
+}
+
+void MacroRunner::note(const QString &text)
+{
+    // A window used by hand shows its notice itself; only a macro's runs are logged.
+    if (m_running)
+        emit logged(text);
 }
 
 void MacroRunner::setStatus(const QString &text)

@@ -71,6 +71,8 @@ public:
     // Index of the line handled last (0-based).
     int currentLine() const { return m_index - 1; }
     QString status() const { return m_status; }
+    // A window's notice about a run: a line of the macro log.
+    void note(const QString &text);
     const MailMessage &mail() const { return m_mail; }
 
     // Without timers a driver calls poll() whenever a measurement may have ended and
@@ -85,6 +87,8 @@ signals:
     // A line is about to be handled.
     void lineStarted(int index, const QString &text);
     void statusChanged(const QString &status);
+    // A line for the macro log.
+    void logged(const QString &line);
     void runningChanged(bool running);
     void finished(int outcome, const QString &message);
 
@@ -119,6 +123,7 @@ private:
     int m_index = 0;
     MailMessage m_mail;
     QString m_status;
+    MeasurementModel *m_started = nullptr; // the window whose run the macro started last
 
     QTimer m_waitTimer; // Timer1
     bool m_inWait = false;

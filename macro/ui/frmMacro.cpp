@@ -71,10 +71,16 @@ frmMacro::frmMacro(MacroRunner &runner, Prompts &prompts, QWidget *parent)
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     outer->addWidget(m_status);
+    m_log = new QPlainTextEdit(this);
+    m_log->setObjectName(QStringLiteral("txtLog"));
+    m_log->setReadOnly(true);
+    m_log->setMaximumHeight(80);
+    outer->addWidget(m_log);
     resize(520, 420);
 
     connect(m_run, &QPushButton::clicked, this, [this] {
         m_status->clear();
+        m_log->clear();
         highlight(-1);
         m_runner.run(macroText());
     });
@@ -83,6 +89,7 @@ frmMacro::frmMacro(MacroRunner &runner, Prompts &prompts, QWidget *parent)
     connect(&m_runner, &MacroRunner::runningChanged, this,
             [this](bool running) { m_run->setEnabled(!running); });
     connect(&m_runner, &MacroRunner::statusChanged, m_status, &QLabel::setText);
+    connect(&m_runner, &MacroRunner::logged, m_log, &QPlainTextEdit::appendPlainText);
     connect(&m_runner, &MacroRunner::lineStarted, this, [this](int line) { highlight(line); });
     m_run->setEnabled(!m_runner.isRunning());
 }

@@ -32,6 +32,8 @@ public:
     QPushButton *cmdStop() const { return m_stop; }
     QCheckBox *chkDebugMode() const { return m_debug; }
     QLabel *lblStatus() const { return m_status; }
+    // The run's log: what the windows had to say about the runs the macro started.
+    QPlainTextEdit *txtLog() const { return m_log; }
     // The 0-based line highlighted as the one being handled; -1 for none.
     int highlightedLine() const { return m_highlighted; }
 
@@ -45,6 +47,7 @@ private:
     QPushButton *m_stop = nullptr;
     QCheckBox *m_debug = nullptr;
     QLabel *m_status = nullptr;
+    QPlainTextEdit *m_log = nullptr;
     int m_highlighted = -1;
 };
 
