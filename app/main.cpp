@@ -361,6 +361,7 @@ int main(int argc, char *argv[])
     };
     macroEnv.showPower = [&] { powerWindow.openWindow(); };
     MacroRunner macroRunner(macroEnv);
+    QObject::connect(&ssvModel, &MeasurementModel::notice, &macroRunner, &MacroRunner::note);
     frmMacro macroWindow(macroRunner, prompts);
     main.setWindowOpener(QStringLiteral("Macro"), [&] { showWindow(macroWindow); });
 

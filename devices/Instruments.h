@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tervo {
@@ -75,6 +76,9 @@ public:
     // RpmControl
     void RpmSet(std::int32_t &rpm);
     void RpmNudge(double step);
+    // The rate the rotator turns at after RpmSet handed back rpm: rpm, or 0 where the motor was
+    // switched off. None when rotation is not controlled, as RpmSet then does nothing.
+    std::optional<double> rpmAfterSet(std::int32_t rpm) const;
 
     // The power window's state, opened at its first use (a failed open is tried again at the
     // next use).

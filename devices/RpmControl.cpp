@@ -35,6 +35,15 @@ void Instruments::RpmSet(std::int32_t &rpm)
     DAWrite(0, RotatorVoltage);
 }
 
+std::optional<double> Instruments::rpmAfterSet(std::int32_t rpm) const
+{
+    if (m_settings.DABoard == 0 || m_rpmTable.size() < 2)
+        return std::nullopt;
+    if (rpm < m_rpmTable.front().rpm && m_settings.PowerControl > 0)
+        return 0.0;
+    return rpm;
+}
+
 void Instruments::RpmNudge(double step)
 {
     RotatorVoltage += step;

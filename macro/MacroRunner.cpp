@@ -32,8 +32,14 @@ MacroRunner::MacroRunner(MacroEnvironment env, QObject *parent)
     // Every tick and the end of a run signal a change; the end of a measurement is seen at once.
     for (MeasurementModel *m : std::initializer_list<MeasurementModel *>{
              m_env.cv, m_env.cvf, m_env.rde, m_env.ps, m_env.rpmvsi})
-        if (m)
+        if (m) {
             connect(m, &MeasurementModel::changed, this, &MacroRunner::requestAdvance);
+            // A run a macro started may end after the macro did.
+            connect(m, &MeasurementModel::notice, this, [this, m](const QString &text) {
+                if (m_running || (m == m_started && m->state() == MeasurementModel::Measuring))
+                    appendLog(text);
+            });
+        }
 }
 
 struct MacroRunner::MailJob {
@@ -74,6 +80,7 @@ bool MacroRunner::run(const QString &text)
     m_index = 0;
     m_mail = MailMessage();
     m_log.clear();
+    m_started = nullptr;
     emit runningChanged(true);
     advance();
     return true;
@@ -206,6 +213,8 @@ void MacroRunner::handleLine(int index)
 
 bool MacroRunner::prepare(MeasurementModel &m, const MacroLine &l)
 {
+    if (l.command->op == MacroOp::Start)
+        m_started = &m;
     switch (l.command->op) {
     case MacroOp::MeasureMode:
         m_env.showWindow(m);
@@ -457,8 +466,7 @@ void MacroRunner::logReplaced(const QList<int> &tracks)
         const QString line = QStringLiteral("Line %1: %2; its run replaces it.")
                                  .arg(m_index)
                                  .arg(occupiedTrackText(m_env.app.store, t));
-        m_log << line;
-        emit logged(line);
+        appendLog(line);
     }
 }
 
@@ -601,6 +609,19 @@ void MacroRunner::waitTick()
         advance();
     else if (m_timerDriven)
         scheduleWaitTick();
+}
+
+void MacroRunner::appendLog(const QString &line)
+{
+    m_log << line;
+    emit logged(line);
+}
+
+void MacroRunner::note(const QString &text)
+{
+    // A window used by hand shows its notice itself; only a macro's runs are logged.
+    if (m_running)
+        appendLog(text);
 }
 
 void MacroRunner::setStatus(const QString &text)

@@ -74,8 +74,11 @@ public:
     // Index of the line handled last (0-based).
     int currentLine() const { return m_index - 1; }
     QString status() const { return m_status; }
-    // What the last Run reported besides its status: each track a measurement replaced.
+    // What the last Run reported besides its status: each track a measurement replaced, and the
+    // windows' notices about the runs it started.
     const QStringList &log() const { return m_log; }
+    // A window's notice about a run: a line of the macro log.
+    void note(const QString &text);
     const MailMessage &mail() const { return m_mail; }
 
     // Without timers a driver calls poll() whenever a measurement may have ended and
@@ -94,6 +97,7 @@ signals:
     // A line is about to be handled.
     void lineStarted(int index, const QString &text);
     void statusChanged(const QString &status);
+    // A line for the macro log.
     void logged(const QString &line);
     void runningChanged(bool running);
     void finished(int outcome, const QString &message);
@@ -135,6 +139,8 @@ private:
     MailMessage m_mail;
     QString m_status;
     QStringList m_log;
+    void appendLog(const QString &line);
+    MeasurementModel *m_started = nullptr; // the window whose run the macro started last
 
     QTimer m_waitTimer; // Timer1
     bool m_inWait = false;

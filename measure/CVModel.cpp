@@ -185,12 +185,13 @@ void CVModel::takeSample(std::array<double, 3> &r)
     const CVSet &s = m_run;
     double v = m_instruments.ADRead(0) * s.CVXScale;
     double i = m_instruments.ADRead(1) * s.CVYScale;
-    const int more = roundHalfEven(s.CVAccum - 1);
-    for (int k = 0; k < more; ++k) {
+    // One pair, then (accumulation - 1, rounded) more.
+    const int count = 1 + std::max(0, roundHalfEven(s.CVAccum - 1));
+    for (int k = 1; k < count; ++k) {
         v += m_instruments.ADRead(0) * s.CVXScale;
         i += m_instruments.ADRead(1) * s.CVYScale;
     }
-    r = {v / s.CVAccum, i / s.CVAccum, 0};
+    r = {v / count, i / count, 0};
 }
 
 bool CVModel::sweepHasStarted(const std::array<double, 3> &r) const
@@ -253,14 +254,14 @@ void CVModel::resetMonitor()
 
 void CVModel::monitorStep()
 {
-    const int count = roundHalfEven(acquisition.accum);
+    const int count = readingCount(acquisition.accum);
     double v = 0, i = 0;
     for (int k = 0; k < count; ++k) {
         v += m_instruments.ADRead(0);
         i += m_instruments.ADRead(1);
     }
-    v /= acquisition.accum;
-    i /= acquisition.accum;
+    v /= count;
+    i /= count;
     m_monitor.add(m_context.monitorGraph, {{v, i}}, {paletteColor(kLightRed)});
     setMonitorText(formatPattern(v, "0.000000") + QStringLiteral("V"));
 }

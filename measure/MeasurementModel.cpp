@@ -12,6 +12,15 @@
 
 namespace tervo {
 
+namespace {
+
+QString rpmText(double rpm)
+{
+    return QString::number(rpm, 'f', 0);
+}
+
+} // namespace
+
 int timerIntervalFor(double samplingRate)
 {
     if (!(samplingRate > 0))
@@ -182,6 +191,9 @@ QList<int> MeasurementModel::start(Occupied occupied)
     setTimerEnabled(false);
     m_n = 0;
     m_run = acquisition;
+    m_noticeText.clear();
+    m_runRpm.reset();
+    m_rpmChanged = false;
     m_runLength = beginRun();
     prepareGraphs();
     if (traits().drivesInstruments) {
@@ -189,8 +201,10 @@ QList<int> MeasurementModel::start(Occupied occupied)
             programGenerator();
             m_instruments.FGStart();
         }
-        std::int32_t rpm = rotationRate();
+        const std::int32_t asked = rotationRate();
+        std::int32_t rpm = asked;
         m_instruments.RpmSet(rpm);
+        noteRotatorRate(asked, rpm);
     }
     m_recording = false;
     m_startTick = m_context.app.clock.tickCount();
@@ -201,6 +215,33 @@ QList<int> MeasurementModel::start(Occupied occupied)
     checkGeneratorRoute();
     emit changed();
     return replaced;
+}
+
+void MeasurementModel::noteRotatorRate(std::int32_t asked, std::int32_t set)
+{
+    m_runRpm = m_instruments.rpmAfterSet(set);
+    if (!m_runRpm || traits().sweepsRotationRate || *m_runRpm == asked)
+        return;
+    m_rpmChanged = true;
+    const std::vector<RpmRow> &table = m_instruments.rpmTable();
+    const QString range =
+        QStringLiteral("RPM %1 is outside the rotator's calibration (%2 to %3 rpm): ")
+            .arg(asked)
+            .arg(rpmText(table.front().rpm), rpmText(table.back().rpm));
+    if (*m_runRpm == 0)
+        notify(range +
+               QStringLiteral("the motor is off for this run, and the track stores 0 rpm."));
+    else
+        notify(range + QStringLiteral("the rotator turns at %1 rpm for this run, and the track "
+                                      "stores %1 rpm.")
+                           .arg(rpmText(*m_runRpm)));
+}
+
+void MeasurementModel::notify(const QString &text)
+{
+    m_noticeText = text;
+    emit notice(text);
+    emit changed();
 }
 
 void MeasurementModel::prepareGraphs()
@@ -447,7 +488,11 @@ void MeasurementModel::fillRunHeader(TrackHeader &h)
     h.Vymin = range.ymin;
     h.Vxmax = range.xmax;
     h.Vymax = range.ymax;
-    h.RPM = parseDecimal(rpmField);
+    h.RPM = storedRpm();
+    if (measuredMeanRpm())
+        notify(QStringLiteral("The rotator turned at %1 rpm on average, not at the %2 rpm it was "
+                              "set to: the track stores %1 rpm.")
+                   .arg(rpmText(h.RPM), rpmText(m_runRpm.value_or(0))));
     h.MaxTime = m_runLength;
     h.pnum = m_n;
     storeFields(h);
@@ -463,6 +508,15 @@ TrackHeader MeasurementModel::runHeader()
     fillRunHeader(h);
     store.kl = kl;
     return h;
+}
+
+double MeasurementModel::storedRpm() const
+{
+    if (traits().sweepsRotationRate)
+        return parseDecimal(rpmField);
+    if (const std::optional<double> measured = measuredMeanRpm())
+        return roundHalfEven(*measured);
+    return m_rpmChanged ? *m_runRpm : parseDecimal(rpmField);
 }
 
 void MeasurementModel::fillFromCell(TrackHeader &h) const
@@ -580,13 +634,18 @@ void MeasurementModel::Accumlation(std::int32_t count)
     accumulationEdited(count);
 }
 
+int MeasurementModel::readingCount(double accum)
+{
+    return std::max(1, roundHalfEven(accum));
+}
+
 double MeasurementModel::averagedReading(int input, double accum, double scale)
 {
-    const int count = roundHalfEven(accum);
+    const int count = readingCount(accum);
     double sum = 0;
     for (int i = 0; i < count; ++i)
         sum += m_instruments.ADRead(input) * scale;
-    return sum / accum;
+    return sum / count;
 }
 
 void MeasurementModel::clearMonitor()

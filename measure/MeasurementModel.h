@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tervo {
@@ -83,6 +84,9 @@ public:
     const PlotRange &plotRange() const { return livePlot().range(); }
     QString remainingText() const { return m_remainingText; }
     QString monitorText() const { return m_monitorText; }
+    // What the window had to say about the last run (the rotation rate it could not hold);
+    // Start clears it.
+    QString noticeText() const { return m_noticeText; }
     bool startEnabled() const { return m_state == Monitor; }
 
     // The target track: clamped to 0..20 (the caller's variable receives it) and shown.
@@ -121,9 +125,15 @@ signals:
     void boardFailed();
     // The run was stored in this track.
     void stored(int track);
+    // A notice for the operator that must not hold up the run; a macro logs it.
+    void notice(const QString &text);
 
 protected:
-    // The sum of (accum, rounded) readings of an input, each times scale, divided by accum.
+    // The readings one sample takes at an accumulation setting: the setting rounded, halves to
+    // the even neighbour, at least one. An average divides by the readings it summed, never by
+    // the setting, which may be a fraction.
+    static int readingCount(double accum);
+    // The mean of readingCount(accum) readings of an input, each times scale.
     double averagedReading(int input, double accum, double scale);
 
     // What sets a window's run apart, as its state stands now.
@@ -153,6 +163,8 @@ protected:
         bool capsSamplingRate = false;
         // The monitor draws on both graph windows.
         bool monitorsBothGraphs = false;
+        // The run turns the rotator through a series of rates rather than holding one.
+        bool sweepsRotationRate = false;
     };
 
     // The tracks a run writes or empties, and whether it may go to other tracks instead.
@@ -212,6 +224,18 @@ protected:
     void fillFromCell(TrackHeader &h) const;
     // The header fields storeRun gives the run's track.
     void fillRunHeader(TrackHeader &h);
+    // The rotation rate a track of this run stores: the rate the rotator was actually set to
+    // (the calibration clamps the rate asked for) or, where the window measures it, the mean
+    // rate over the recording when that strays from the set rate.
+    double storedRpm() const;
+    // The rate the rotator was set to at Start (0 where the motor was switched off); none when
+    // rotation is not controlled.
+    std::optional<double> runRpm() const { return m_runRpm; }
+    // A window that measures the rotation rate while recording: the mean of what it measured,
+    // when it strays from the rate the rotator was set to.
+    virtual std::optional<double> measuredMeanRpm() const { return std::nullopt; }
+    // Shows a notice in the window and hands it to a macro's log.
+    void notify(const QString &text);
     // Finishing a run: by default the generator stops and the rotator goes to 0 rpm.
     virtual void stopInstruments();
     // The rotation-rate field was left (or set by rpm) with this value.
@@ -283,6 +307,8 @@ private:
     void redrawTrace(LiveTrace &trace);
     void setTimerEnabled(bool enabled);
     void showTargetTrack();
+    // The rotator was asked for one rate at Start and RpmSet set it to another.
+    void noteRotatorRate(std::int32_t asked, std::int32_t set);
 
     QTimer m_timer;
     bool m_timerDriven = true;
@@ -306,6 +332,9 @@ private:
     std::vector<LiveTrace> m_traces;
     QString m_remainingText;
     QString m_monitorText;
+    QString m_noticeText;
+    std::optional<double> m_runRpm;
+    bool m_rpmChanged = false; // the rotator could not be set to the rate the field asks for
 };
 
 // 1000 / rate in whole ms, halves to the even neighbour (at least 1 ms).

@@ -133,14 +133,14 @@ void MultipotentiostatModel::prepareResultGraph()
 std::array<double, kMMInputs> MultipotentiostatModel::readInputs(double accum)
 {
     std::array<double, kMMInputs> sum{};
-    const int rounds = roundHalfEven(accum);
+    const int rounds = readingCount(accum);
     for (int k = 0; k < rounds; ++k)
         for (int i = 0; i < kMMInputs; ++i)
             if (m_used[static_cast<std::size_t>(i)])
                 sum[static_cast<std::size_t>(i)] +=
                     m_instruments.ADRead(static_cast<std::uint8_t>(i));
     for (double &x : sum)
-        x /= accum;
+        x /= rounds;
     return sum;
 }
 

@@ -146,7 +146,7 @@ double PSModel::measureReference()
     // Formed like the per-tick test value (scaled average, two decimals), so that recording
     // begins at the step rather than at the first tick. With a function generator the test
     // does not use it: at Start the generator's first potential may not be applied yet.
-    const int count = std::max(1, roundHalfEven(m_settings.PSAccum));
+    const int count = readingCount(m_settings.PSAccum);
     double sum = 0;
     for (int i = 0; i < count; ++i)
         sum += m_instruments.ADRead(0) * m_settings.PSXScale;
@@ -163,8 +163,9 @@ void PSModel::takeSample(std::array<double, 3> &r)
     m_latest = v;
     double i = m_instruments.ADRead(1) * s.PSYScale;
     double t = elapsed;
-    const int more = roundHalfEven(s.PSAccum - 1);
-    for (int k = 0; k < more; ++k) {
+    // One round, then (accumulation - 1, rounded) more.
+    const int count = 1 + std::max(0, roundHalfEven(s.PSAccum - 1));
+    for (int k = 1; k < count; ++k) {
         i += m_instruments.ADRead(1) * s.PSYScale;
         t += elapsed;
         if (!isRecording()) {
@@ -172,8 +173,8 @@ void PSModel::takeSample(std::array<double, 3> &r)
             v += m_latest;
         }
     }
-    r = {t / s.PSAccum, i / s.PSAccum, 0};
-    m_potential = v / s.PSAccum;
+    r = {t / count, i / count, 0};
+    m_potential = v / count;
 }
 
 bool PSModel::recordingBegins(const std::array<double, 3> &)
@@ -274,14 +275,14 @@ void PSModel::resetMonitor()
 
 void PSModel::monitorStep()
 {
-    const int count = roundHalfEven(acquisition.accum);
+    const int count = readingCount(acquisition.accum);
     double v = 0, i = 0;
     for (int k = 0; k < count; ++k) {
         v += m_instruments.ADRead(0);
         i += m_instruments.ADRead(1);
     }
-    v /= acquisition.accum;
-    i /= acquisition.accum;
+    v /= count;
+    i /= count;
     m_monitor.add(m_context.monitorGraph, {{v, i}}, {paletteColor(kLightRed)});
     setMonitorText(formatPattern(v, "0.000000") + QStringLiteral("V"));
 }

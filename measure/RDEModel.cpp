@@ -106,6 +106,8 @@ double RDEModel::rpmCorrection(double measuredRpm, double setRpm)
 std::uint32_t RDEModel::beginRun()
 {
     m_offRateSince.reset();
+    m_rpmSum = 0;
+    m_rpmSamples = 0;
     Settings &s = m_settings;
     s.DiskXScale = fields.diskXScale;
     s.DiskYScale = fields.diskYScale;
@@ -165,7 +167,7 @@ double RDEModel::measureReference()
 void RDEModel::takeSample(std::array<double, 3> &r)
 {
     const Settings &s = m_settings;
-    const int count = roundHalfEven(s.RDEAccum);
+    const int count = readingCount(s.RDEAccum);
     double v = 0, disk = 0, ring = 0, rate = 0;
     for (int k = 0; k < count; ++k) {
         v += m_instruments.ADRead(0);
@@ -173,7 +175,7 @@ void RDEModel::takeSample(std::array<double, 3> &r)
         ring += m_instruments.ADRead(3);
         rate += m_instruments.ADRead(4);
     }
-    const double a = s.RDEAccum;
+    const double a = count;
     r = {v / a * s.DiskXScale, disk / a * s.DiskYScale, ring / a * s.RingYScale};
     m_rpm = rate / a * s.RPMScale;
 }
@@ -185,15 +187,21 @@ bool RDEModel::sweepHasStarted(const std::array<double, 3> &r) const
 
 std::optional<double> RDEModel::drivenRpm() const
 {
-    const std::vector<RpmRow> &table = m_instruments.rpmTable();
-    const double set = m_settings.RDERPM;
-    if (m_settings.DABoard <= 0 || table.size() < 2 || !(set > 0))
+    const std::optional<double> set = runRpm();
+    if (m_settings.DABoard <= 0 || !set || !(*set > 0))
         return std::nullopt;
-    // Below the table's first rate the motor is switched off where power is controlled, else it
-    // runs at that rate; above the last it runs at the last.
-    if (set < table.front().rpm && m_settings.PowerControl > 0)
+    return set;
+}
+
+std::optional<double> RDEModel::measuredMeanRpm() const
+{
+    const std::optional<double> driven = drivenRpm();
+    if (!driven || m_rpmSamples == 0)
         return std::nullopt;
-    return std::clamp(set, table.front().rpm, table.back().rpm);
+    const double mean = m_rpmSum / m_rpmSamples;
+    if (std::fabs(mean - *driven) <= kRpmTolerance)
+        return std::nullopt;
+    return mean;
 }
 
 bool RDEModel::rotatorReachesRate()
@@ -216,9 +224,17 @@ bool RDEModel::rotatorReachesRate()
 
 void RDEModel::afterSample()
 {
-    if (m_settings.DABoard <= 0 || !rotatorReachesRate())
+    if (m_settings.DABoard <= 0)
         return;
-    const double step = rpmCorrection(m_rpm, m_settings.RDERPM);
+    m_rpmSum += m_rpm;
+    ++m_rpmSamples;
+    if (!rotatorReachesRate())
+        return;
+    // The rate the rotator was set to: a rate asked beyond the calibration is not chased.
+    const std::optional<double> driven = drivenRpm();
+    if (!driven)
+        return;
+    const double step = rpmCorrection(m_rpm, *driven);
     if (step != 0)
         m_instruments.RpmNudge(step);
 }
@@ -255,13 +271,13 @@ void RDEModel::resetMonitor()
 
 void RDEModel::monitorStep()
 {
-    const int count = roundHalfEven(acquisition.accum);
+    const int count = readingCount(acquisition.accum);
     std::array<double, 5> sum{};
     for (int k = 0; k < count; ++k)
         for (int c = 0; c < 5; ++c)
             sum[static_cast<std::size_t>(c)] += m_instruments.ADRead(static_cast<std::uint8_t>(c));
     for (double &x : sum)
-        x /= acquisition.accum;
+        x /= count;
     const std::vector<QRgb> blue{paletteColor(kLightBlue)};
     m_diskMonitor.add(m_context.monitorGraph, {{sum[0], sum[1]}}, blue);
     m_ringMonitor.add(m_context.resultGraph, {{sum[2], sum[3]}}, blue);

@@ -86,6 +86,7 @@ protected:
     void takeSample(std::array<double, 3> &record) override;
     bool sweepHasStarted(const std::array<double, 3> &record) const override;
     void afterSample() override;
+    std::optional<double> measuredMeanRpm() const override;
     void showRemaining(std::uint32_t elapsed) override;
     void storeFields(TrackHeader &h) override;
     void monitorStep() override;
@@ -100,6 +101,9 @@ private:
     bool rotatorReachesRate();
 
     double m_rpm = 0;
+    // The rates measured while recording with the rotator driven.
+    double m_rpmSum = 0;
+    int m_rpmSamples = 0;
     std::optional<std::uint32_t> m_offRateSince;
     MonitorPlot m_diskMonitor{1, kMonitorLimit};
     MonitorPlot m_ringMonitor{1, kMonitorLimit};

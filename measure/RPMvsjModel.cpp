@@ -159,29 +159,29 @@ double RPMvsjModel::measureReference()
 {
     const Settings &s = m_settings;
     m_runStart = startTick();
-    const int count = std::max(1, roundHalfEven(s.RPjAccum));
+    const int count = readingCount(s.RPjAccum);
     double v = 0, rate = 0;
     for (int k = 0; k < count; ++k) {
         v += m_instruments.ADRead(0) * s.RPjXScale;
         rate += m_instruments.ADRead(4) * s.RPjRPMScale;
     }
-    m_diskPotential = v / s.RPjAccum;
-    m_referenceRaw = rate / s.RPjAccum;
+    m_diskPotential = v / count;
+    m_referenceRaw = rate / count;
     return quantise(m_referenceRaw);
 }
 
 void RPMvsjModel::takeSample(std::array<double, 3> &r)
 {
     const Settings &s = m_settings;
-    const int count = std::max(1, roundHalfEven(s.RPjAccum));
+    const int count = readingCount(s.RPjAccum);
     double rate = 0, current = 0, ticks = 0;
     for (int k = 0; k < count; ++k) {
         rate += m_instruments.ADRead(4) * s.RPjRPMScale;
         current += m_instruments.ADRead(1) * s.RPjYScale;
         ticks += elapsedMs(startTick(), m_context.app.clock.tickCount());
     }
-    m_averageTick = ticks / s.RPjAccum;
-    r = {rate / s.RPjAccum, current / s.RPjAccum, m_averageTick};
+    m_averageTick = ticks / count;
+    r = {rate / count, current / count, m_averageTick};
     m_rate = r[0];
 }
 
@@ -262,14 +262,14 @@ void RPMvsjModel::resetMonitor()
 
 void RPMvsjModel::monitorStep()
 {
-    const int count = roundHalfEven(acquisition.accum);
+    const int count = readingCount(acquisition.accum);
     double rate = 0, current = 0;
     for (int k = 0; k < count; ++k) {
         rate += m_instruments.ADRead(4);
         current += m_instruments.ADRead(1);
     }
-    rate /= acquisition.accum;
-    current /= acquisition.accum;
+    rate /= count;
+    current /= count;
     m_monitor.add(m_context.monitorGraph, {{rate, current}}, {paletteColor(kLightRed)});
     setMonitorText(formatPattern(rate * fields.rpmScale, "0") + QStringLiteral("RPM"));
 }

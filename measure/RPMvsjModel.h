@@ -67,7 +67,8 @@ protected:
     {
         return {.drawsLive = m_settings.RPjSamplingRate < kLiveDrawingRate,
                 .advancesTargetTrack = false,
-                .capsSamplingRate = true};
+                .capsSamplingRate = true,
+                .sweepsRotationRate = true};
     }
     int modeCode() const override { return ModeRPMvsJ; }
     QString adBoardMessage() const override;

@@ -290,14 +290,14 @@ void SSVModel::onRecordingStarted()
 void SSVModel::takeSample(std::array<double, 3> &r)
 {
     const Settings &s = m_settings;
-    const int count = std::max(1, roundHalfEven(s.SSVAccum));
+    const int count = readingCount(s.SSVAccum);
     double v = 0, disk = 0, ring = 0;
     for (int k = 0; k < count; ++k) {
         v += m_instruments.ADRead(0);
         disk += m_instruments.ADRead(1);
         ring += m_instruments.ADRead(3);
     }
-    const double a = s.SSVAccum;
+    const double a = count;
     r = {v / a * s.SSVDiskXScale, disk / a * s.SSVDiskYScale, ring / a * s.SSVRingYScale};
 }
 
@@ -442,10 +442,11 @@ void SSVModel::storeRun()
         h.Vymin = r.ymin;
         h.Vxmax = r.xmax;
         h.Vymax = r.ymax;
-        h.RPM = parseDecimal(rpmField);
+        h.RPM = storedRpm();
         h.MaxTime = runLength();
         h.pnum = static_cast<std::int32_t>(m_all.size());
         storeFields(h);
+        fillFromCell(h);
         for (int c = 0; c < kColumns; ++c) {
             double *column = store.data.column(c, all);
             for (std::size_t p = 0; p < m_all.size(); ++p)
@@ -481,13 +482,13 @@ void SSVModel::resetMonitor()
 
 void SSVModel::monitorStep()
 {
-    const int count = std::max(1, roundHalfEven(acquisition.accum));
+    const int count = readingCount(acquisition.accum);
     std::array<double, 4> sum{};
     for (int k = 0; k < count; ++k)
         for (int c = 0; c < 4; ++c)
             sum[static_cast<std::size_t>(c)] += m_instruments.ADRead(static_cast<std::uint8_t>(c));
     for (double &x : sum)
-        x /= acquisition.accum;
+        x /= count;
     const std::vector<QRgb> blue{paletteColor(kLightBlue)};
     m_diskMonitor.add(m_context.monitorGraph, {{sum[0], sum[1]}}, blue);
     m_ringMonitor.add(m_context.resultGraph, {{sum[2], sum[3]}}, blue);

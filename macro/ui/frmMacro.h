@@ -32,7 +32,8 @@ public:
     QPushButton *cmdStop() const { return m_stop; }
     QCheckBox *chkDebugMode() const { return m_debug; }
     QLabel *lblStatus() const { return m_status; }
-    // The run's log: the tracks its measurements replaced.
+    // The run's log: the tracks its measurements replaced, and what the windows had to say about
+    // the runs the macro started.
     QPlainTextEdit *txtLog() const { return m_log; }
     // The 0-based line highlighted as the one being handled; -1 for none.
     int highlightedLine() const { return m_highlighted; }

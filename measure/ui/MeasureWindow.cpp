@@ -170,6 +170,8 @@ QHBoxLayout *MeasureWindow::addButtons(const QString &clearCaption)
         stop->setEnabled(m_model.state() == MeasurementModel::Measuring);
         clear->setEnabled(m_model.state() == MeasurementModel::Monitor);
     });
+    // Below the buttons: what the window has to say about the run without stopping it.
+    addLabel([this] { return m_model.noticeText(); }, "lblNotice")->setWordWrap(true);
     return row;
 }
 

@@ -212,6 +212,42 @@ TEST(AnalysisValidation, LevichRecoversNAndDiffusionOfTheCouple)
                 p.diffusion);
 }
 
+// Rates asked beyond the rotator's calibration (it ends at 2250 rpm) are stored as the rate the
+// electrode turned at, so a Levich plot over them still gives the couple's n.
+TEST(AnalysisValidation, LevichOverRatesAskedBeyondTheCalibration)
+{
+    MeasureRig r;
+    r.useCard();
+    r.rig->noiseVolts = 0;
+    sim::CellParameters p = sim::defaultCellParameters(sim::kRedoxCoupleModel);
+    p.resistance = 0;
+    p.rateConstant = 10;
+    sim::RedoxCoupleCell cell(p);
+    tellCell(r, p, p.electrons);
+    recordRates(r, cell, 0.6, -0.2, 10, 1e-3, {400, 900, 2500, 3000});
+    TrackStore &store = r.app->store;
+    useFirstSweeps(store, 4);
+    Settings s = r.app->settings;
+    Analysis a;
+    KouteckyLevichAnalysis kl(store, s, a.points, a.prompts);
+    s.KLElectrodeArea = store[0].Area;
+    s.KLDm = p.diffusion;
+    s.KLViscosity = p.viscosity;
+    s.KLConc = store[0].Conc;
+    s.KLVariable = KouteckyLevichAnalysis::Electrons;
+    kl.setUseVoltage(-0.15);
+    kl.setRange(0.02);
+    for (int method : {KouteckyLevichAnalysis::Levich, KouteckyLevichAnalysis::KouteckyLevich}) {
+        s.KLMethod = static_cast<std::int16_t>(method);
+        ASSERT_TRUE(kl.Calculate(nullptr));
+        const QString report = kl.report();
+        const double n = report.mid(report.indexOf(QStringLiteral("*n\t")) + 3)
+                             .section(QLatin1Char('\r'), 0, 0)
+                             .toDouble();
+        EXPECT_NEAR(n, p.electrons, 0.02 * p.electrons) << "method " << method;
+    }
+}
+
 TEST(AnalysisValidation, CottrellRecoversTheDiffusionCoefficient)
 {
     MeasureRig r;

@@ -314,3 +314,28 @@ TEST(MacroRunner, BoardTroubleAtRunIsReportedAndTheRunGoesOn)
     EXPECT_TRUE(m.rig.prompts.messages.contains("GPIB Trouble!"));
     EXPECT_EQ(m.cv->titleField, "still");
 }
+
+// A rate beyond the rotator's calibration does not hold the series up with a message box: the
+// window's notice becomes a line of the macro log, and the track stores the rate used.
+TEST(MacroRunner, ARateTheRotatorCannotTurnIsLoggedAndTheRateUsedStored)
+{
+    MacroRig m;
+    QStringList log;
+    QObject::connect(m.runner.get(), &MacroRunner::logged,
+                     [&log](const QString &line) { log << line; });
+    m.run("RDE.RecordTrack 3|RDE.RPM 2500|RDE.Voltage 0 0.1 0|RDE.RetainTime 2|"
+          "RDE.Scanrate 100|RDE.SamplingRate 10|RDE.Accumlation 1|RDE.Start");
+    ASSERT_TRUE(m.driver->runToEnd());
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].contains("2500") && log[0].contains("2250")) << log[0].toStdString();
+    EXPECT_EQ(m.rig.prompts.messages, QStringList{});
+    EXPECT_EQ(m.rig.app->store[3].RPM, 2250);
+
+    // A window used by hand is not the macro's business.
+    QString rpm = QStringLiteral("3000");
+    m.rde->rpm(rpm);
+    m.rde->StartMeasurement();
+    EXPECT_FALSE(m.rde->noticeText().isEmpty());
+    EXPECT_EQ(log.size(), 1);
+    m.rde->closeWindow();
+}

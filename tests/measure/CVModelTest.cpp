@@ -352,3 +352,33 @@ TEST(CVMeasurement, PortBoardThatStopsAnsweringEndsAndStoresTheRun)
     EXPECT_EQ(r.app->store[0].Mode, ModeCV);
     EXPECT_EQ(r.app->store[0].pnum, recorded);
 }
+
+// The rotator turns at what its calibration (100 to 2250 rpm) allows, with the motor switched off
+// below it; a window without rate feedback stores that rate and says why it differs.
+TEST(CVMeasurement, StoredRotationRateIsTheRateTheRotatorWasSetTo)
+{
+    const struct {
+        const char *asked;
+        double stored;
+        bool notice;
+    } cases[] = {{"2500", 2250, true}, {"50", 0, true}, {"1000", 1000, false}, {"0", 0, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.asked);
+        MeasureRig r;
+        r.useCard();
+        auto m = openCV(r);
+        QString rpm = QString::fromLatin1(c.asked);
+        m->rpm(rpm);
+        m->SamplingRate(10);
+        m->Accumlation(1);
+        std::int32_t retain = 0;
+        m->RetainTime(retain);
+        m->StartMeasurement();
+        EXPECT_EQ(m->noticeText().contains(QString::fromLatin1(c.asked)), c.notice)
+            << m->noticeText().toStdString();
+        r.ticks(*m, 5);
+        m->stop();
+        r.ticks(*m, 1);
+        EXPECT_EQ(r.app->store[0].RPM, c.stored);
+    }
+}

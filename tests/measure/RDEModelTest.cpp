@@ -1,5 +1,6 @@
 #include "measure/RDEModel.h"
 #include "MeasureRig.h"
+#include "devices/sim/SimRotator.h"
 #include "devices/sim/cells/OxygenReductionCell.h"
 
 #include <gtest/gtest.h>
@@ -327,4 +328,63 @@ TEST(RDEMeasurement, WithoutGeneratorRecordingStartsAtTheTwoMillivoltGridLine)
     m->stop();
     r.ticks(*m, 1);
     EXPECT_EQ(r.app->store[0].Mode, ModeRDE);
+}
+
+namespace {
+
+// A short ring-disk run at a rate asked in the field, with the rotator on the card; returns the
+// model after the run.
+std::unique_ptr<RDEModel> runAt(MeasureRig &r, const QString &asked)
+{
+    auto m = openRDE(r);
+    QString rpm = asked;
+    m->rpm(rpm);
+    m->SetVoltage(0, 0.1, 0); // 200 mV at 20 mV/s: 10 s
+    double rate = 20;
+    m->scanrate(rate);
+    std::int32_t retain = 3;
+    m->RetainTime(retain);
+    m->SamplingRate(10);
+    m->Accumlation(1);
+    m->StartMeasurement();
+    r.runToEnd(*m);
+    return m;
+}
+
+} // namespace
+
+// The calibration ends at 2250 rpm: a run asked for 2500 turns at 2250, holds it with the
+// feedback rather than chasing 2500, says so, and its track carries 2250.
+TEST(RDEMeasurement, RateBeyondTheCalibrationIsClampedSaidAndStored)
+{
+    MeasureRig r;
+    r.useCard();
+    ASSERT_EQ(r.app->RpmTable.back().rpm, 2250);
+    auto m = runAt(r, QStringLiteral("2500"));
+    EXPECT_NEAR(m->measuredRpm(), 2250, 15);
+    EXPECT_EQ(r.app->store[0].RPM, 2250);
+    EXPECT_TRUE(m->noticeText().contains("2500")) << m->noticeText().toStdString();
+    EXPECT_TRUE(m->noticeText().contains("2250"));
+    EXPECT_TRUE(r.prompts.messages.isEmpty()); // the run is not held up by a message box
+}
+
+// A calibration that claims more than the rotator can turn: the feedback cannot reach the rate,
+// and the track stores the mean rate the electrode turned at while recording.
+TEST(RDEMeasurement, RateTheRotatorCannotReachStoresTheMeasuredMean)
+{
+    MeasureRig r;
+    r.useCard();
+    r.app->RpmTable.push_back({3000, 5.0});
+    auto m = runAt(r, QStringLiteral("2800"));
+    const double stored = r.app->store[0].RPM;
+    EXPECT_LT(stored, sim::SimRotator::settledRpm(5.0) + 10);
+    EXPECT_GT(stored, sim::SimRotator::settledRpm(4.9));
+    EXPECT_EQ(stored, std::round(stored));
+    EXPECT_TRUE(m->noticeText().contains(QString::number(stored))) << m->noticeText().toStdString();
+    EXPECT_TRUE(m->noticeText().contains("2800"));
+
+    // A rate the rotator holds is stored as asked.
+    m = runAt(r, QStringLiteral("1600"));
+    EXPECT_EQ(r.app->store[0].RPM, 1600);
+    EXPECT_TRUE(m->noticeText().isEmpty());
 }

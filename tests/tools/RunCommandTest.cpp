@@ -123,3 +123,36 @@ TEST(RunCommand, RefusesASettingsFolderHeldByAnotherProgram)
         << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("Parameters.txt")));
 }
+
+// Runs recorded on the simulated cell carry its concentration, area and electrons, as the
+// program's do: a potential step analyses without --conc, --area or --ne, and the steady-state
+// track's all-samples companion carries them too.
+TEST(RunCommand, TracksCarryTheCellsFactsSoCottrellNeedsNoOptions)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("result.tvd");
+    const QString macro = writeMacro(
+        dir, "PS.RecordTrack 0\r\nPS.DiskScale 1e-3\r\nPS.Voltage 0.6 -0.3\r\n"
+             "PS.MeasureMode 0\r\nPS.MeasureTime 4\r\nPS.RetainTime 2\r\n"
+             "PS.InitSamplingRate 100\r\nPS.Accumlation 1\r\nPS.Start\r\n"
+             "SSV.RecordTrack 1\r\nSSV.Voltage 0.3 0.25\r\nSSV.VoltStep 0.05\r\n"
+             "SSV.StepTime 2\r\nSSV.Segment 1\r\nSSV.Acceleratemode 0\r\n"
+             "SSV.RecordNextTrack 1\r\nSSV.SamplingRate 2\r\nSSV.Accumlation 1\r\nSSV.Start\r\n");
+    const ToolRun r = tool({"run", macro, "--fast", "--out", out, "--settings-dir", dir.path()});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, out).ok());
+    ASSERT_EQ((*store)[0].Mode, ModePS);
+    ASSERT_EQ((*store)[1].Mode, ModeSSV);
+    ASSERT_EQ((*store)[2].Mode, ModeSSVAll);
+    for (int t = 0; t < 3; ++t) {
+        EXPECT_GT((*store)[t].Conc, 0) << t;
+        EXPECT_GT((*store)[t].Area, 0) << t;
+        EXPECT_EQ((*store)[t].Conc, (*store)[0].Conc) << t;
+        EXPECT_EQ((*store)[t].Area, (*store)[0].Area) << t;
+        EXPECT_EQ((*store)[t].ne, (*store)[0].ne) << t;
+    }
+    const ToolRun cottrell = tool({"analyse", "cottrell", out});
+    EXPECT_EQ(cottrell.code, 0) << cottrell.err.toStdString();
+    EXPECT_TRUE(cottrell.out.contains("Dapp /cm2s-1\t")) << cottrell.out.toStdString();
+}

@@ -173,6 +173,14 @@ int runMacro(const QStringList &args)
     Graph first(clipboard), second(clipboard);
     NoSound sound;
     MeasureContext context{*app, instruments, first, second, sound};
+    // As in the program: runs on the simulated cell carry its concentration, area and electrons.
+    if (cells)
+        context.cellFacts = [&cells]() -> std::optional<CellFacts> {
+            CellFacts f;
+            if (!cells->trackFields(f.Conc, f.Area, f.ne))
+                return std::nullopt;
+            return f;
+        };
     CVModel cv(context), cvf(context);
     RDEModel rde(context);
     PSModel ps(context);
@@ -202,6 +210,11 @@ int runMacro(const QStringList &args)
     MacroRunner runner(env);
     QObject::connect(&runner, &MacroRunner::lineStarted, [](int index, const QString &line) {
         writeOut(QStringLiteral("line %1: %2\n").arg(index + 1).arg(line));
+        std::fflush(stdout);
+    });
+    QObject::connect(&ssv, &MeasurementModel::notice, &runner, &MacroRunner::note);
+    QObject::connect(&runner, &MacroRunner::logged, [](const QString &line) {
+        writeOut(QStringLiteral("note: %1\n").arg(line));
         std::fflush(stdout);
     });
     int outcome = MacroRunner::Completed;
