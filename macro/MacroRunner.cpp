@@ -70,14 +70,19 @@ bool MacroRunner::run(const QString &text)
 
 void MacroRunner::stop()
 {
-    if (!m_running)
-        return;
-    m_stop = true;
     if (m_inWait) {
         m_waitTimer.stop();
         m_inWait = false;
         m_env.app.MeasurementRunning = false;
+        // A Wait on the last line outlives its run; there is no loop left to stop the rotator.
+        if (!m_running) {
+            std::int32_t zero = 0;
+            m_env.instruments.RpmSet(zero);
+        }
     }
+    if (!m_running)
+        return;
+    m_stop = true;
     advance();
 }
 
@@ -200,10 +205,9 @@ bool MacroRunner::prepare(MeasurementModel &m, const MacroLine &l)
         m_env.closeWindow(m);
         return false;
     default:
-        // An operation on a window that is not open loads it first, as its show does.
-        if (!m.isOpen())
-            m.open();
-        return true;
+        // An operation on a window that is not open loads it first, as its show does. A window
+        // whose boards fail has said so once; the operation would only try (and say it) again.
+        return m.ensureOpen();
     }
 }
 

@@ -62,7 +62,8 @@ public:
 
     // Run: false while a run is in progress. The first lines are handled before it returns.
     bool run(const QString &text);
-    // Stop: a pending Wait ends, and the run ends with the rotator at 0 rpm.
+    // Stop: a pending Wait ends (also one the run's last line left), the rotator goes to 0 rpm
+    // and the run ends.
     void stop();
     void setDebugMode(bool on) { m_debug = on; }
     bool debugMode() const { return m_debug; }
