@@ -157,6 +157,7 @@ void MeasurementModel::start()
     m_run = acquisition;
     m_runLength = beginRun();
     prepareGraphs();
+    holdGraphs(true);
     if (traits().drivesInstruments) {
         if (generatorControlled()) {
             programGenerator();
@@ -191,6 +192,20 @@ void MeasurementModel::prepareLiveGraph(std::size_t trace, const QString &title,
     g.Cls();
     livePlot(trace).reset(range);
     g.Show();
+}
+
+void MeasurementModel::holdGraphs(bool drawing)
+{
+    // The graph windows are shared: while the run draws, other windows' monitors stay off them.
+    std::vector<Graph *> graphs{&m_context.resultGraph};
+    for (LiveTrace &t : m_traces)
+        graphs.push_back(&t.plot.graph());
+    for (Graph *g : graphs) {
+        if (drawing)
+            g->claim(this, true);
+        else
+            g->release(this);
+    }
 }
 
 void MeasurementModel::stop()
@@ -326,7 +341,7 @@ void MeasurementModel::redrawTrace(LiveTrace &t)
     const QRgb colour = paletteColor(t.colour);
     const auto column = static_cast<std::size_t>(t.column);
     for (int i = 0; i < m_n; ++i)
-        t.plot.graph().VPset(record(i)[0], record(i)[column], colour);
+        t.plot.mark(record(i)[0], record(i)[column], colour);
 }
 
 void MeasurementModel::redrawLive()
@@ -390,6 +405,7 @@ void MeasurementModel::finishRun()
     m_stopRequested = false;
     m_recording = false;
     m_context.app.MeasurementRunning = false;
+    holdGraphs(false);
     afterFinish();
     emit changed();
 }
