@@ -205,9 +205,9 @@ bool MacroRunner::prepare(MeasurementModel &m, const MacroLine &l)
         m_env.closeWindow(m);
         return false;
     default:
-        // An operation on a window that is not open loads it first, as its show does. A window
-        // whose boards fail has said so once; the operation would only try (and say it) again.
-        return m.ensureOpen();
+        // Every operation loads a window that is not open itself; loading it here as well would
+        // show a board failure twice.
+        return true;
     }
 }
 

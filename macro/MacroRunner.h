@@ -99,8 +99,7 @@ private:
     void handleRPMvsi(RPMvsjModel &m, const MacroLine &l);
     void handleSSV(SsvMacroTarget &t, const MacroLine &l);
     void handleGeneral(const MacroLine &l);
-    // MeasureMode / END, or makes sure the model is open before an operation; false when the
-    // line is done.
+    // MeasureMode / END; false when the line is done.
     bool prepare(MeasurementModel &m, const MacroLine &l);
     void startWait(std::int32_t ms);
     void scheduleWaitTick();

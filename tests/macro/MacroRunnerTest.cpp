@@ -306,7 +306,7 @@ TEST(MacroRunner, BoardTroubleAtRunIsReportedAndTheRunGoesOn)
 }
 
 // A window whose boards fail says so once per line, not once for the runner's loading and again
-// for the operation; the run goes on without starting anything.
+// for the operation; the run goes on and starts nothing.
 TEST(MacroRunner, AWindowThatCannotOpenSaysSoOncePerLine)
 {
     const struct {
