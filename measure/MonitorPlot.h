@@ -32,9 +32,9 @@ public:
         bool redrawOnResize = false;
     };
 
-    // Empties the ring, resets the range to x -0.1..0.1, y -0.01..0.01 and prepares the graph,
-    // unless another window's run is drawing on it: the monitor then draws nothing until it is
-    // prepared again.
+    // Empties the ring and, unless another window's run is drawing on the graph, resets the
+    // range to x -0.1..0.1, y -0.01..0.01 and prepares the graph; otherwise the monitor draws
+    // nothing until it is prepared again.
     void clear(Graph &graph, const Style &style);
     // The clear-monitor button of a window that keeps the ring: the index goes to 0 and the
     // graph is prepared empty, the old readings stay in the ring.
