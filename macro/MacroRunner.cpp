@@ -88,14 +88,19 @@ bool MacroRunner::run(const QString &text)
 
 void MacroRunner::stop()
 {
-    if (!m_running)
-        return;
-    m_stop = true;
     if (m_inWait) {
         m_waitTimer.stop();
         m_inWait = false;
         m_env.app.MeasurementRunning = false;
+        // A Wait on the last line outlives its run; there is no loop left to stop the rotator.
+        if (!m_running) {
+            std::int32_t zero = 0;
+            m_env.instruments.RpmSet(zero);
+        }
     }
+    if (!m_running)
+        return;
+    m_stop = true;
     advance();
 }
 
@@ -226,9 +231,8 @@ bool MacroRunner::prepare(MeasurementModel &m, const MacroLine &l)
         logReplaced(m.start());
         return false;
     default:
-        // An operation on a window that is not open loads it first, as its show does.
-        if (!m.isOpen())
-            m.open();
+        // Every operation loads a window that is not open itself; loading it here as well would
+        // show a board failure twice.
         return true;
     }
 }

@@ -65,7 +65,8 @@ public:
 
     // Run: false while a run is in progress. The first lines are handled before it returns.
     bool run(const QString &text);
-    // Stop: a pending Wait ends, and the run ends with the rotator at 0 rpm.
+    // Stop: a pending Wait ends (also one the run's last line left), the rotator goes to 0 rpm
+    // and the run ends.
     void stop();
     void setDebugMode(bool on) { m_debug = on; }
     bool debugMode() const { return m_debug; }
@@ -112,8 +113,7 @@ private:
     void handleRPMvsi(RPMvsjModel &m, const MacroLine &l);
     void handleSSV(SsvMacroTarget &t, const MacroLine &l);
     void handleGeneral(const MacroLine &l);
-    // MeasureMode / END / Start, or makes sure the model is open before an operation; false
-    // when the line is done.
+    // MeasureMode / END / Start; false when the line is done.
     bool prepare(MeasurementModel &m, const MacroLine &l);
     // A macro names its tracks, so they are replaced without a question, but not unseen.
     void logReplaced(const QList<int> &tracks);

@@ -196,6 +196,7 @@ QList<int> MeasurementModel::start(Occupied occupied)
     m_rpmChanged = false;
     m_runLength = beginRun();
     prepareGraphs();
+    holdGraphs(true);
     if (traits().drivesInstruments) {
         if (generatorControlled()) {
             programGenerator();
@@ -260,6 +261,20 @@ void MeasurementModel::prepareLiveGraph(std::size_t trace, const QString &title,
     g.Cls();
     livePlot(trace).reset(range);
     g.Show();
+}
+
+void MeasurementModel::holdGraphs(bool drawing)
+{
+    // The graph windows are shared: while the run draws, other windows' monitors stay off them.
+    std::vector<Graph *> graphs{&m_context.resultGraph};
+    for (LiveTrace &t : m_traces)
+        graphs.push_back(&t.plot.graph());
+    for (Graph *g : graphs) {
+        if (drawing)
+            g->claim(this, true);
+        else
+            g->release(this);
+    }
 }
 
 void MeasurementModel::stop()
@@ -399,7 +414,7 @@ void MeasurementModel::redrawTrace(LiveTrace &t)
     const QRgb colour = paletteColor(t.colour);
     const auto column = static_cast<std::size_t>(t.column);
     for (int i = 0; i < m_n; ++i)
-        t.plot.graph().VPset(record(i)[0], record(i)[column], colour);
+        t.plot.mark(record(i)[0], record(i)[column], colour);
 }
 
 void MeasurementModel::redrawLive()
@@ -463,6 +478,7 @@ void MeasurementModel::finishRun()
     m_stopRequested = false;
     m_recording = false;
     m_context.app.MeasurementRunning = false;
+    holdGraphs(false);
     afterFinish();
     emit changed();
 }

@@ -299,6 +299,8 @@ protected:
 private:
     void measuringStep();
     void finishRun();
+    // Claims the graphs the run draws on, or lets them go when it ends (its curves stay).
+    void holdGraphs(bool drawing);
     // The analog board stopped answering.
     void failBoard();
     // A command the generator's route did not deliver ends the run.

@@ -30,6 +30,10 @@ void MonitorPlot::prepare(Graph &g)
 {
     m_index = 0;
     m_plot.attach(g);
+    // Another window's run keeps its graph; this monitor draws again once it is prepared anew.
+    if (g.drawnByOther(this))
+        return;
+    g.claim(this, false);
     g.SetTitle(m_style.title);
     g.SetXFormat(m_style.xFormat);
     g.SetYFormat(m_style.yFormat);
@@ -46,12 +50,17 @@ void MonitorPlot::add(Graph &g, const std::vector<std::array<double, 2>> &points
         m_ring[static_cast<std::size_t>(c * (m_limit + 1) + m_index)] = {x, y};
         m_plot.extend(x, y);
     }
-    if (m_plot.grown() || (m_style.redrawOnResize && m_plot.resized())) {
-        redraw(g, colours);
-    } else {
-        for (int c = 0; c < m_channels && c < static_cast<int>(points.size()); ++c)
-            g.VPset(points[static_cast<std::size_t>(c)][0], points[static_cast<std::size_t>(c)][1],
-                    colours[static_cast<std::size_t>(c) % colours.size()]);
+    // A graph showing a run (going on, or finished and not cleared yet) keeps it: the readings
+    // are stored, not drawn.
+    if (g.holder() == this) {
+        if (m_plot.grown() || (m_style.redrawOnResize && m_plot.resized())) {
+            redraw(g, colours);
+        } else {
+            for (int c = 0; c < m_channels && c < static_cast<int>(points.size()); ++c)
+                g.VPset(points[static_cast<std::size_t>(c)][0],
+                        points[static_cast<std::size_t>(c)][1],
+                        colours[static_cast<std::size_t>(c) % colours.size()]);
+        }
     }
     if (++m_index > m_limit)
         m_index = 0;

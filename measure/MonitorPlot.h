@@ -32,12 +32,15 @@ public:
         bool redrawOnResize = false;
     };
 
-    // Empties the ring, resets the range to x -0.1..0.1, y -0.01..0.01 and prepares the graph.
+    // Empties the ring and, unless another window's run is drawing on the graph, resets the
+    // range to x -0.1..0.1, y -0.01..0.01 and prepares the graph; otherwise the monitor draws
+    // nothing until it is prepared again.
     void clear(Graph &graph, const Style &style);
     // The clear-monitor button of a window that keeps the ring: the index goes to 0 and the
     // graph is prepared empty, the old readings stay in the ring.
     void restart(Graph &graph);
-    // Stores one (x, y) per channel at the write index, draws them and advances the index.
+    // Stores one (x, y) per channel at the write index, draws them while the graph still shows
+    // this monitor, and advances the index.
     void add(Graph &graph, const std::vector<std::array<double, 2>> &points,
              const std::vector<QRgb> &colours);
 

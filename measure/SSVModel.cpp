@@ -60,6 +60,9 @@ SSVModel::SSVModel(MeasureContext &context, Clipboard &clipboard, QObject *paren
     rpmField = QString::number(s.SSVRPM);
     setLiveTraces({{LivePlot(&m_context.monitorGraph), 1, kLightBlue},
                    {LivePlot(&m_context.resultGraph), 2, kLightRed}});
+    // One point per step, seconds apart: single pixels would hardly show.
+    livePlot(0).setMarkRadius(kMarkRadius);
+    livePlot(1).setMarkRadius(kMarkRadius);
 }
 
 double SSVModel::rpmScaleEdited(double value)
@@ -471,7 +474,8 @@ void SSVModel::afterFinish()
     if (m_storedAll)
         stepTargetTrack(1);
     m_storedAll = false;
-    resetMonitor();
+    // The curve stays on the graphs until the monitor is cleared; no step remains.
+    setRemainingText(QString());
 }
 
 void SSVModel::resetMonitor()

@@ -24,6 +24,8 @@ public:
     static constexpr int kMonitorLimit = 1000;
     // The longest MinTime mode: the whole step time.
     static constexpr int kMaxMinTime = 4;
+    // Radius in pixels of a step's point on the live graphs.
+    static constexpr double kMarkRadius = 2;
 
     SSVModel(MeasureContext &context, Clipboard &clipboard, QObject *parent = nullptr);
 

@@ -67,6 +67,22 @@ public:
     void CopyToClipboard();
     void Cls();
 
+    // Who put up the present picture, and whether a run still draws on it. The graph windows
+    // are shared: a monitor draws only on a picture of its own and leaves one a run is drawing.
+    void claim(const void *holder, bool drawing)
+    {
+        m_holder = holder;
+        m_drawing = drawing;
+    }
+    // The run is over; its picture stays until someone claims the graph.
+    void release(const void *holder)
+    {
+        if (m_holder == holder)
+            m_drawing = false;
+    }
+    const void *holder() const { return m_holder; }
+    bool drawnByOther(const void *holder) const { return m_drawing && m_holder != holder; }
+
     // Showing and hiding, for the windows that use the graph.
     void Show();
     void Hide();
@@ -107,6 +123,8 @@ private:
     std::string m_xFormat = "0.0";
     std::string m_yFormat = "0.0e+0";
     QString m_title;
+    const void *m_holder = nullptr;
+    bool m_drawing = false;
     bool m_autoRedraw = false;
     bool m_visible = false;
     int m_top = 0;

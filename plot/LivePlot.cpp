@@ -48,7 +48,15 @@ void LivePlot::add(double x, double y, QRgb colour, const std::function<void()> 
     extend(x, y);
     if (m_grown || resized() || force)
         redraw();
-    m_graph->VPset(x, y, colour);
+    mark(x, y, colour);
+}
+
+void LivePlot::mark(double x, double y, QRgb colour) const
+{
+    if (m_markRadius > 0)
+        m_graph->VCircle(x, y, m_markRadius, colour);
+    else
+        m_graph->VPset(x, y, colour);
 }
 
 } // namespace tervo

@@ -31,6 +31,11 @@ public:
     bool resized() const { return sizeOf(*m_graph) != m_size; }
     // View (range plus margin) and axes; remembers the graph's size.
     void setView();
+    // Points as filled circles of this radius in pixels, for curves of few points; 0 draws
+    // single pixels.
+    void setMarkRadius(double pixels) { m_markRadius = pixels; }
+    // Draws one point as this plot marks its points.
+    void mark(double x, double y, QRgb colour) const;
     // Takes (x, y) in and draws it, after redraw() when the range grew, the graph changed size
     // or force is set. redraw sets the view (setView) and draws the points before this one.
     void add(double x, double y, QRgb colour, const std::function<void()> &redraw,
@@ -44,6 +49,7 @@ private:
     PlotRange m_range;
     std::pair<int, int> m_size{0, 0};
     bool m_grown = false;
+    double m_markRadius = 0;
 };
 
 } // namespace tervo

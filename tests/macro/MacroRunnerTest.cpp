@@ -215,6 +215,23 @@ TEST(MacroRunner, StopDuringAWaitEndsItAndTheRunWithTheRotatorOff)
     EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Stopped});
 }
 
+TEST(MacroRunner, StopEndsAWaitTheLastLineLeftPending)
+{
+    MacroRig m;
+    m.runner->setTimerDriven(false);
+    m.run("Motor.On 500|Wait 60000");
+    ASSERT_FALSE(m.runner->isRunning()); // the run ended with its last line
+    ASSERT_TRUE(m.runner->waiting());
+    ASSERT_TRUE(m.rig.app->MeasurementRunning);
+    m.runner->stop();
+    EXPECT_FALSE(m.runner->waiting());
+    EXPECT_FALSE(m.rig.app->MeasurementRunning);
+    EXPECT_FALSE(m.rig.instruments->power().isOn(0));
+    m.cv->start();
+    EXPECT_EQ(m.cv->state(), MeasurementModel::Measuring);
+    EXPECT_TRUE(m.rig.prompts.messages.isEmpty());
+}
+
 TEST(MacroRunner, AWaitEndsOnceItsTimeHasPassed)
 {
     MacroRig m;
@@ -338,4 +355,32 @@ TEST(MacroRunner, ARateTheRotatorCannotTurnIsLoggedAndTheRateUsedStored)
     EXPECT_FALSE(m.rde->noticeText().isEmpty());
     EXPECT_EQ(log.size(), 1);
     m.rde->closeWindow();
+}
+
+// A window whose boards fail says so once per line, not once for the runner's loading and again
+// for the operation; the run goes on and starts nothing.
+TEST(MacroRunner, AWindowThatCannotOpenSaysSoOncePerLine)
+{
+    const struct {
+        const char *lines;
+        int messages;
+        const char *message;
+    } cases[] = {
+        {"CV.Title a", 1, "AD Board Trouble!"},
+        {"CV.Title a|CV.Start", 2, "AD Board Trouble!"},
+        {"RDE.Scanrate 50", 1, "AD Board不良です"},
+        {"PS.Voltage 0 1", 1, "AD Board不良です"},
+        {"RPMvsi.Potential 0.3", 1, "AD Board不良です"},
+        {"CVMeasureMode|CV.Repeat 2", 2, "AD Board Trouble!"},
+    };
+    for (const auto &c : cases) {
+        MacroRig m;
+        m.rig.app->settings.DABoard = 0; // no output board to report at Run
+        m.rig.faults->dask.refuseRegistration = true;
+        m.run(QString::fromUtf8(c.lines));
+        EXPECT_EQ(m.rig.prompts.messages, QStringList(c.messages, QString::fromUtf8(c.message)))
+            << c.lines;
+        EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Completed}) << c.lines;
+        EXPECT_FALSE(m.rig.app->MeasurementRunning) << c.lines;
+    }
 }

@@ -1,8 +1,12 @@
 #include "measure/MonitorPlot.h"
 #include "MeasureRig.h"
+#include "measure/CVModel.h"
+#include "measure/RDEModel.h"
 #include "support/TestDoubles.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace tervo;
 
@@ -59,4 +63,52 @@ TEST(MonitorPlot, RangeGrowsWithMarginAndSkipsFarPointsOnRedraw)
     EXPECT_EQ(plot.range().xmax, 5.0);
     EXPECT_EQ(plot.range().xmax, unlimited.range().xmax);
     EXPECT_NE(g.image(), all.image());
+}
+
+// The two graph windows are shared by every measurement window: while one window measures, the
+// monitors of the others leave the graphs its run draws on alone, whether they were open before
+// the run or opened during it.
+TEST(MonitorPlot, AnotherWindowsRunKeepsTheGraphsItDrawsOn)
+{
+    using Make = std::function<std::unique_ptr<MeasurementModel>(MeasureRig &)>;
+    const Make cv = [](MeasureRig &r) { return std::make_unique<CVModel>(*r.context); };
+    const Make rde = [](MeasureRig &r) { return std::make_unique<RDEModel>(*r.context); };
+    const struct {
+        const char *name;
+        Make watcher, measurer;
+        bool watcherOpensDuringRun;
+        bool runUsesMonitorGraph;
+    } cases[] = {
+        {"CV open, RDE measures", cv, rde, false, true},
+        {"RDE open, CV measures", rde, cv, false, false},
+        {"CV opened during an RDE run", cv, rde, true, true},
+    };
+    for (const auto &c : cases) {
+        MeasureRig r;
+        std::unique_ptr<MeasurementModel> watcher = c.watcher(r);
+        std::unique_ptr<MeasurementModel> measurer = c.measurer(r);
+        watcher->setTimerDriven(false);
+        measurer->setTimerDriven(false);
+        if (!c.watcherOpensDuringRun) {
+            ASSERT_TRUE(watcher->open()) << c.name;
+        }
+        std::int32_t retain = 0;
+        measurer->RetainTime(retain);
+        measurer->SamplingRate(10);
+        measurer->start();
+        r.ticks(*measurer, 20);
+        ASSERT_TRUE(measurer->isRecording()) << c.name;
+        const QImage monitor = r.monitor.image(), result = r.result.image();
+        const QString monitorTitle = r.monitor.title();
+        if (c.watcherOpensDuringRun) {
+            ASSERT_TRUE(watcher->open()) << c.name;
+        }
+        r.ticks(*watcher, 50);
+        EXPECT_TRUE(r.result.image() == result) << c.name;
+        if (c.runUsesMonitorGraph) {
+            EXPECT_TRUE(r.monitor.image() == monitor) << c.name;
+            EXPECT_EQ(r.monitor.title(), monitorTitle) << c.name;
+        }
+        measurer->closeWindow();
+    }
 }

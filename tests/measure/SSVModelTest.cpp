@@ -5,6 +5,7 @@
 #include "devices/sim/cells/ElectrodeCell.h"
 #include "devices/sim/cells/RedoxCoupleCell.h"
 #include "measure/RunRecorder.h"
+#include "plot/Palette.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +147,43 @@ TEST(SSVModel, StopStoresTheFinishedStepsAndEverySample)
     EXPECT_NEAR(d(2, 20, 129), 65, 0.01); // seconds since Start
     EXPECT_EQ(s.m->targetTrack(), 0);     // past the SSVAll track
     EXPECT_TRUE(s.r.clipboard.text().contains(QStringLiteral("Mode\tMode:SSV\r\n")));
+}
+
+namespace {
+
+int pixelsOf(const QImage &image, QRgb colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixel(x, y) == colour;
+    return n;
+}
+
+} // namespace
+
+// Each step's point is a mark that can be seen, and the curve stays on the graphs after the run
+// (the monitor does not draw over it until it is cleared); no step is left to count down.
+TEST(SSVModel, TheCurveStaysVisibleOnItsGraphsAfterTheRun)
+{
+    SSVRig s;
+    s.start(0, 1);
+    s.r.ticks(*s.m, 40 * 3 + 10);
+    ASSERT_EQ(s.m->stepsDone(), 3);
+    const QImage disk = s.r.monitor.image(), ring = s.r.result.image();
+    // Well beyond one pixel a step.
+    EXPECT_GT(pixelsOf(disk, paletteColor(kLightBlue)), 3 * 4);
+    EXPECT_GT(pixelsOf(ring, paletteColor(kLightRed)), 3 * 4);
+    s.m->stop();
+    s.r.ticks(*s.m, 1);
+    ASSERT_EQ(s.m->state(), SSVModel::Monitor);
+    EXPECT_EQ(s.m->remainingText(), QString());
+    s.r.ticks(*s.m, 20);
+    EXPECT_TRUE(s.r.monitor.image() == disk);
+    EXPECT_TRUE(s.r.result.image() == ring);
+    EXPECT_EQ(s.r.monitor.title(), "Steady State Voltammogram (Disk)");
+    s.m->clearMonitor();
+    EXPECT_EQ(s.r.monitor.title(), "Disk Voltage Monitor");
 }
 
 TEST(SSVModel, PublicOperationsWriteBackWhatTheyKept)

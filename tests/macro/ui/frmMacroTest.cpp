@@ -2,6 +2,7 @@
 #include "macro/MacroRunner.h"
 #include "measure/CVModel.h"
 #include "measure/MeasureRig.h"
+#include "measure/ui/frmMeasureCV.h"
 #include "support/TestDoubles.h"
 
 #include <QApplication>
@@ -100,4 +101,27 @@ TEST(frmMacro, SaveAddsTheExtensionAndOpenReadsItBack)
     // A cancelled dialog leaves the editor alone.
     e.window->OpenMacro();
     EXPECT_EQ(e.window->macroText(), "CVMeasureMode\r\nCV.Start\r\n");
+}
+
+// In the program a line's window is shown (MeasureMode) or loaded (the other lines), and the
+// operation, the runner and the window's showing each would load it: a board that will not open
+// is one box per line all the same.
+TEST(frmMacro, AWindowWhoseBoardFailsIsOneBoxPerLine)
+{
+    app();
+    MeasureRig rig;
+    rig.app->settings.ADBoard = 1;
+    rig.rig->aio().deviceName = QStringLiteral("AIO09");
+    CVModel cv(*rig.context);
+    cv.setTimerDriven(false);
+    frmMeasureCV view(cv);
+    MacroEnvironment env{*rig.app, *rig.instruments, rig.sound};
+    env.cv = &cv;
+    env.showWindow = [&view](MeasurementModel &) { view.show(); };
+    MacroRunner runner(env);
+    runner.run(QStringLiteral("CVMeasureMode\r\nCV.Title a\r\nCV.Start"));
+    QApplication::processEvents();
+    EXPECT_EQ(rig.prompts.messages, QStringList(3, QStringLiteral("AD Board Trouble!")));
+    EXPECT_FALSE(view.isVisible());
+    EXPECT_FALSE(rig.app->MeasurementRunning);
 }
