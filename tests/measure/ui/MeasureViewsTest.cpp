@@ -91,6 +91,29 @@ TEST(MeasureViews, RingDiskWindowRunsFromItsButtons)
     EXPECT_FALSE(model.timerEnabled());
 }
 
+// A rate the rotator cannot be set to is said in the window, without a message box.
+TEST(MeasureViews, RateBeyondTheCalibrationIsSaidInTheWindow)
+{
+    app();
+    MeasureRig r;
+    r.useCard();
+    RDEModel model(*r.context);
+    model.setTimerDriven(false);
+    frmMeasureRDE w(model);
+    w.show();
+    type(w, "txtRPM", QStringLiteral("2500"));
+    option(w, "opnMeasurement", 1)->click();
+    button(w, "cmdStart")->click();
+    auto *notice = w.findChild<QLabel *>(QStringLiteral("lblNotice"));
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->text().contains("2500") && notice->text().contains("2250"))
+        << notice->text().toStdString();
+    EXPECT_TRUE(r.prompts.messages.isEmpty());
+    button(w, "cmdStop")->click();
+    r.ticks(model, 1);
+    w.close();
+}
+
 TEST(MeasureViews, ClosingTheRingDiskWindowMidRunStoresTheRun)
 {
     app();
