@@ -72,19 +72,6 @@ QString QtPrompts::saveFileName(const QString &caption, const QString &filter)
     return QFileDialog::getSaveFileName(m_parent, caption, QString(), filter);
 }
 
-int QtPrompts::choose(const QString &text, const QStringList &buttons, const QString &title)
-{
-    QMessageBox box(QMessageBox::Question, titleOr(title), text, QMessageBox::NoButton, m_parent);
-    QList<QAbstractButton *> added;
-    for (const QString &caption : buttons)
-        added << box.addButton(caption,
-                               added.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::ActionRole);
-    // Escape and the close box dismiss the question.
-    box.setEscapeButton(static_cast<QAbstractButton *>(nullptr));
-    box.exec();
-    return static_cast<int>(added.indexOf(box.clickedButton()));
-}
-
 QString QtPrompts::folderName(const QString &caption)
 {
     return QFileDialog::getExistingDirectory(m_parent, caption);

@@ -20,7 +20,6 @@ public:
                                  const QString &defaultText) override;
     QString openFileName(const QString &caption, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &filter) override;
-    int choose(const QString &text, const QStringList &buttons, const QString &title) override;
     QString folderName(const QString &caption) override;
 
 private:

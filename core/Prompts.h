@@ -21,12 +21,6 @@ public:
     {
         return askYesNo(text, title);
     }
-    // A question with buttons of its own: the index of the button chosen, -1 when the box was
-    // closed without a choice (which is all a prompt without buttons can answer).
-    virtual int choose(const QString &, const QStringList &, const QString & = QString())
-    {
-        return -1;
-    }
     // An input box; nothing when cancelled.
     virtual std::optional<QString> input(const QString &prompt, const QString &title,
                                          const QString &defaultText) = 0;

@@ -21,11 +21,10 @@ public:
     QStringList messages;
     QStringList questions;
     std::deque<bool> yesNoAnswers;
-    std::deque<int> choiceAnswers;    // the index of the button pressed
+    std::deque<int> choiceAnswers;    // the index of the button pressed; -1 dismisses
     QList<QStringList> choiceButtons; // the buttons of every choice asked
     std::deque<QString> inputAnswers; // a null QString cancels the box
     std::deque<QString> fileAnswers;
-    std::deque<int> choiceAnswers; // button indices; -1 dismisses
 
     void message(const QString &text, const QString & = QString()) override { messages << text; }
     bool askYesNo(const QString &text, const QString & = QString()) override
@@ -61,15 +60,6 @@ public:
     }
     QString openFileName(const QString &, const QString &) override { return nextFile(); }
     QString saveFileName(const QString &, const QString &) override { return nextFile(); }
-    int choose(const QString &text, const QStringList &, const QString & = QString()) override
-    {
-        questions << text;
-        if (choiceAnswers.empty())
-            return -1;
-        const int a = choiceAnswers.front();
-        choiceAnswers.pop_front();
-        return a;
-    }
     QString folderName(const QString &) override { return nextFile(); }
 
 private:
