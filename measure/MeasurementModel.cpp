@@ -141,10 +141,13 @@ bool MeasurementModel::generatorControlled() const
 
 void MeasurementModel::start()
 {
-    if (!ensureOpen())
+    if (!ensureOpen()) {
+        emit runFailed();
         return;
+    }
     if (m_context.app.MeasurementRunning) {
         m_context.app.prompts.message(QStringLiteral("Please terminate other mesurement!"));
+        emit runFailed();
         return;
     }
     m_context.app.MeasurementRunning = true;
@@ -211,6 +214,7 @@ void MeasurementModel::closeWindow()
         m_nowTick = m_context.app.clock.tickCount();
         finishRun();
         checkGeneratorRoute();
+        emit runFailed();
     }
     m_opened = false;
     setTimerEnabled(false);
@@ -347,7 +351,8 @@ void MeasurementModel::stopInstruments()
 
 void MeasurementModel::failBoard()
 {
-    if (m_state == Measuring) {
+    const bool measuring = m_state == Measuring;
+    if (measuring) {
         stop();
         m_nowTick = m_context.app.clock.tickCount();
         finishRun();
@@ -356,11 +361,14 @@ void MeasurementModel::failBoard()
     m_opened = false;
     setTimerEnabled(false);
     emit boardFailed();
+    if (measuring)
+        emit runFailed();
 }
 
 void MeasurementModel::endRunOnFault(const QString &message)
 {
-    if (m_state == Measuring) {
+    const bool measuring = m_state == Measuring;
+    if (measuring) {
         stop();
         m_nowTick = m_context.app.clock.tickCount();
         finishRun();
@@ -368,6 +376,8 @@ void MeasurementModel::endRunOnFault(const QString &message)
     // Stopping the generator over a broken route fails again; one message says it all.
     (void)m_instruments.takeRouteFault();
     m_context.app.prompts.message(message);
+    if (measuring)
+        emit runFailed();
 }
 
 void MeasurementModel::checkGeneratorRoute()

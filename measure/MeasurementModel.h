@@ -106,6 +106,9 @@ signals:
     void boardFailed();
     // The run was stored in this track.
     void stored(int track);
+    // A Start was refused, or a run ended before its time: a device failed or the window was
+    // closed mid-run.
+    void runFailed();
 
 protected:
     // The sum of (accum, rounded) readings of an input, each times scale, divided by accum.
