@@ -178,7 +178,8 @@ QString parse(const QStringList &args, Options &o)
     QString error;
     const std::optional<int> kind = choiceOption(QStringLiteral("KIND"), rest[0], kinds, error);
     if (!kind)
-        return error;
+        return QStringLiteral("Unknown analysis \"%1\"; KIND is one of %2.")
+            .arg(rest[0], kinds.join(QStringLiteral(", ")));
     o.kind = kinds[*kind];
     return {};
 }
