@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
 #include <string_view>
 #include <thread>
 
@@ -11,6 +13,19 @@
 #endif
 
 namespace tervo {
+
+namespace {
+
+// QSaveFile reports a full disk as "Unknown error"; the system's own text says what happened.
+QString failureText(const QFileDevice &file, int err)
+{
+    if (err != 0 &&
+        (file.errorString().isEmpty() || file.errorString() == QLatin1String("Unknown error")))
+        return QString::fromLocal8Bit(std::strerror(err));
+    return file.errorString();
+}
+
+} // namespace
 
 AtomicFileWriter::AtomicFileWriter(const QString &path)
     : m_path(path), m_file(std::make_unique<QSaveFile>(path))
@@ -27,8 +42,9 @@ bool AtomicFileWriter::write(std::string_view piece)
     if (!m_error.isEmpty())
         return false;
     const auto size = static_cast<qint64>(piece.size());
+    errno = 0;
     if (m_file->write(piece.data(), size) != size || !m_file->flush()) {
-        m_error = m_file->errorString();
+        m_error = failureText(*m_file, errno);
         m_file->cancelWriting();
         return false;
     }
@@ -56,9 +72,10 @@ FileWriteResult AtomicFileWriter::commit()
     const int old =
         ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 #endif
+    errno = 0;
     const bool ok = m_file->commit();
     if (!ok)
-        m_error = m_file->errorString();
+        m_error = failureText(*m_file, errno);
 #ifdef Q_OS_LINUX
     if (old >= 0)
         std::thread([old] { ::close(old); }).detach();

@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 
+#include <functional>
 #include <vector>
 
 namespace tervo {
@@ -21,11 +22,17 @@ public:
     // measurement its last line started has finished. False when it stalled: the running flag
     // is held by something no tick or Wait will release.
     bool runToEnd(bool waitForMeasurement = true);
+    // Asked before each step: true makes runToEnd return at once (a signal to stop arrived).
+    void setInterruption(std::function<bool()> interrupted)
+    {
+        m_interrupted = std::move(interrupted);
+    }
 
 private:
     MacroRunner &m_runner;
     FakeMsClock &m_clock;
     std::vector<MeasurementModel *> m_models;
+    std::function<bool()> m_interrupted;
 };
 
 } // namespace tervo

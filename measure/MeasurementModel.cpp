@@ -151,18 +151,23 @@ bool MeasurementModel::generatorControlled() const
 
 QList<int> MeasurementModel::start(Occupied occupied)
 {
-    if (!ensureOpen())
+    if (!ensureOpen()) {
+        emit runFailed();
         return {};
+    }
     Prompts &prompts = m_context.app.prompts;
     const auto otherRunning = [&] {
         if (m_context.app.MeasurementRunning)
             prompts.message(QStringLiteral("Please terminate other mesurement!"));
         return m_context.app.MeasurementRunning;
     };
-    if (otherRunning())
+    if (otherRunning()) {
+        emit runFailed();
         return {};
+    }
     if (const QString refusal = startRefusal(); !refusal.isEmpty()) {
         prompts.message(refusal);
+        emit runFailed();
         return {};
     }
     const TrackStore &store = m_context.app.store;
@@ -299,7 +304,10 @@ void MeasurementModel::stopNow()
 
 void MeasurementModel::closeWindow()
 {
+    const bool measuring = m_state == Measuring;
     stopNow();
+    if (measuring)
+        emit runFailed();
     m_opened = false;
     setTimerEnabled(false);
 }
@@ -435,7 +443,8 @@ void MeasurementModel::stopInstruments()
 
 void MeasurementModel::failBoard()
 {
-    if (m_state == Measuring) {
+    const bool measuring = m_state == Measuring;
+    if (measuring) {
         stop();
         m_nowTick = m_context.app.clock.tickCount();
         finishRun();
@@ -444,11 +453,14 @@ void MeasurementModel::failBoard()
     m_opened = false;
     setTimerEnabled(false);
     emit boardFailed();
+    if (measuring)
+        emit runFailed();
 }
 
 void MeasurementModel::endRunOnFault(const QString &message)
 {
-    if (m_state == Measuring) {
+    const bool measuring = m_state == Measuring;
+    if (measuring) {
         stop();
         m_nowTick = m_context.app.clock.tickCount();
         finishRun();
@@ -456,6 +468,8 @@ void MeasurementModel::endRunOnFault(const QString &message)
     // Stopping the generator over a broken route fails again; one message says it all.
     (void)m_instruments.takeRouteFault();
     m_context.app.prompts.message(message);
+    if (measuring)
+        emit runFailed();
 }
 
 void MeasurementModel::checkGeneratorRoute()

@@ -127,6 +127,9 @@ signals:
     void stored(int track);
     // A notice for the operator that must not hold up the run; a macro logs it.
     void notice(const QString &text);
+    // A Start was refused, or a run ended before its time: a device failed or the window was
+    // closed mid-run.
+    void runFailed();
 
 protected:
     // The readings one sample takes at an accumulation setting: the setting rounded, halves to

@@ -16,6 +16,7 @@ namespace tervo {
 CoefficientFile readCoefficientFile(const QString &path)
 {
     CoefficientFile f;
+    f.name = path;
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -225,8 +226,10 @@ bool smoothTrack(TrackStore &store, int track, const SmoothOptions &options,
             static_cast<int>(coefficients.rows[static_cast<std::size_t>(r)].a.size()) <=
                 options.points / 2) {
             if (error)
-                *error = missingRowText(QString::fromLatin1(kCoefficientFileName), options.points,
-                                        std::max(r, 0));
+                *error = missingRowText(coefficients.name.isEmpty()
+                                            ? QString::fromLatin1(kCoefficientFileName)
+                                            : coefficients.name,
+                                        options.points, std::max(r, 0));
             return false;
         }
         row = &coefficients.rows[static_cast<std::size_t>(r)];

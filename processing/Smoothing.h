@@ -26,6 +26,7 @@ struct CoefficientRow {
 struct CoefficientFile {
     std::vector<CoefficientRow> rows; // row r serves 2r + 5 points
     QString error;                    // names the file and the line when reading failed
+    QString name;                     // the file's name, for messages about its rows
     bool ok() const { return error.isEmpty(); }
 };
 

@@ -158,8 +158,7 @@ QString specialCopyText(TrackStore &store, int track, const SpecialCopyOptions &
         const auto c = static_cast<std::size_t>(o.cycle);
         if (c + 1 < b.size()) {
             r0 = b[c];
-            // The last cycle keeps the track's last point.
-            r1 = c + 2 == b.size() ? b[c + 1] + 1 : b[c + 1];
+            r1 = b[c + 1] - 1;
         }
     }
     const std::vector<int> kept = thinPoints(store, track, r0, r1, o.thinning);

@@ -161,7 +161,10 @@ QString TrackDataText(const TrackStore &store, int track, const DataTextOptions 
         if (o.h2o && ringColumn) {
             const double d = std::fabs(store.data(1, track, i));
             const double r = std::fabs(store.data(2, track, i));
-            if (r / n + d != 0) {
+            if (n == 0) {
+                // No ratio without a collection efficiency: the dash the O2 window shows.
+                out.append("\t\u2014");
+            } else if (r / n + d != 0) {
                 out.push_back('\t');
                 appendPattern(out, 100.0 * (d - r / n) / (r / n + d), pH2O, sep);
             }

@@ -22,7 +22,7 @@ int toRaw12(double volts, double fullScale)
 
 std::int32_t SimAio::AioOpenEx(const QString &name, std::int16_t &id)
 {
-    if (name != deviceName || m_rig.injected.analogOpenFails)
+    if (name != deviceName || m_rig.faultsNow().analogOpenFails)
         return kNoDevice;
     id = 0;
     m_open = true;
@@ -38,7 +38,7 @@ std::int32_t SimAio::AioSetRange(std::int16_t id, std::int16_t, std::int16_t, st
 std::int32_t SimAio::AioInp(std::int16_t id, const AioTransfer &t)
 {
     if (!m_open || id != 0 || t.count != 1 || !t.dataAddress || !t.channelAddress ||
-        m_rig.injected.analogStopsAnswering)
+        m_rig.faultsNow().analogStopsAnswering)
         return kNoDevice;
     const auto channel = *reinterpret_cast<const std::uint16_t *>(t.channelAddress);
     const double v = m_rig.inputVolts(channel);
@@ -56,7 +56,7 @@ std::int32_t SimAio::AioClose(std::int16_t)
 
 std::int16_t SimPciDask::Register_Card(std::uint16_t type, std::uint16_t number)
 {
-    if (type != kCardTypePci9112 || number != cardNumber || m_rig.injected.analogOpenFails)
+    if (type != kCardTypePci9112 || number != cardNumber || m_rig.faultsNow().analogOpenFails)
         return kInvalidCard;
     m_registered = true;
     return 0;
@@ -74,9 +74,9 @@ std::int16_t SimPciDask::AI_VReadChannel(std::uint16_t number, std::uint16_t cha
                                          std::uint16_t range, double &volts)
 {
     if (!m_registered || number != cardNumber || range < 3 || range > 5 ||
-        m_rig.injected.analogStopsAnswering)
+        m_rig.faultsNow().analogStopsAnswering)
         return kInvalidCard;
-    if (m_rig.injected.analogNonFinite) {
+    if (m_rig.faultsNow().analogNonFinite) {
         m_nonFinite = !m_nonFinite;
         volts = m_nonFinite ? std::numeric_limits<double>::quiet_NaN()
                             : std::numeric_limits<double>::infinity();
@@ -113,7 +113,7 @@ std::int16_t SimPciDask::DO_WritePort(std::uint16_t number, std::uint16_t port, 
 
 bool SimPortIo::PortAccess(std::uint16_t first, std::uint16_t)
 {
-    return !(first == kPortBoardBase && m_rig.injected.analogOpenFails);
+    return !(first == kPortBoardBase && m_rig.faultsNow().analogOpenFails);
 }
 
 std::uint8_t SimPortIo::PortInputByte(std::uint16_t port)
@@ -122,7 +122,7 @@ std::uint8_t SimPortIo::PortInputByte(std::uint16_t port)
         return static_cast<std::uint8_t>(m_raw & 0xFF);
     if (port == kPortBoardBase + 1) {
         const auto high = static_cast<std::uint8_t>((m_raw >> 8) & 0x0F);
-        if (!m_converting || m_rig.injected.analogStopsAnswering)
+        if (!m_converting || m_rig.faultsNow().analogStopsAnswering)
             return high;
         if (m_pollsLeft > 0) {
             --m_pollsLeft;
@@ -151,7 +151,7 @@ std::int32_t SimGpibBoard::GpTalk(const std::int32_t *addresses, std::int32_t le
 {
     if (!addresses || addresses[0] < 2 || length < 0 || length > data.size())
         return 255; // parameter error
-    if (m_rig.injected.gpibTimesOut)
+    if (m_rig.faultsNow().gpibTimesOut)
         return kTimeout;
     return m_rig.talk(addresses[2], data.left(length)) ? 0 : kTimeout; // nobody listening
 }
@@ -178,12 +178,12 @@ bool SimSerialPort::setSettings(const QString &settings)
 
 bool SimSerialPort::isOpen() const
 {
-    return m_open && !m_rig.injected.serialVanished;
+    return m_open && !m_rig.faultsNow().serialVanished;
 }
 
 bool SimSerialPort::open()
 {
-    m_open = !m_rig.injected.serialVanished;
+    m_open = !m_rig.faultsNow().serialVanished;
     return m_open;
 }
 

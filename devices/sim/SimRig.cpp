@@ -14,9 +14,10 @@ constexpr std::uint32_t kMaxSteps = 10000;
 } // namespace
 
 SimRig::SimRig(MsClock &clock, std::uint64_t seed)
-    : m_clock(clock), m_lastTick(clock.tickCount()), m_rng(seed ? seed : 0x9E3779B97F4A7C15ull),
-      m_potentiostat(m_generator), m_dummy(std::make_unique<DummyCell>()), m_aio(*this),
-      m_dask(*this), m_port(*this), m_gpib(*this), m_serial(*this)
+    : m_clock(clock), m_startTick(clock.tickCount()), m_lastTick(m_startTick),
+      m_rng(seed ? seed : 0x9E3779B97F4A7C15ull), m_potentiostat(m_generator),
+      m_dummy(std::make_unique<DummyCell>()), m_aio(*this), m_dask(*this), m_port(*this),
+      m_gpib(*this), m_serial(*this)
 {
     m_cells[0] = m_dummy.get();
     m_converter.deliver = [this](std::int32_t address, const QByteArray &command) {
@@ -85,13 +86,32 @@ void SimRig::step(double dt)
 {
     m_generator.advance(dt);
     m_potentiostat.advance(dt);
-    m_rotator.stalled = injected.rotatorStalls;
+    m_rotator.stalled = faultsNow().rotatorStalls;
     m_rotator.advance(dt);
     const double e = m_potentiostat.appliedPotential();
     for (int k = 0; k < kMaxCells; ++k)
         if (CellModel *c = m_cells[std::size_t(k)])
             m_currents[std::size_t(k)] = c->advance(dt, e, m_rotator.rpm());
     m_seconds += dt;
+}
+
+void SimRig::scheduleFault(bool SimFaults::*flag, std::uint32_t afterMs)
+{
+    m_scheduled.emplace_back(flag, afterMs);
+}
+
+const SimFaults &SimRig::faultsNow()
+{
+    if (!m_scheduled.empty()) {
+        const std::uint32_t ran = elapsedMs(m_startTick, m_clock.tickCount());
+        std::erase_if(m_scheduled, [&](const auto &s) {
+            if (s.second > ran)
+                return false;
+            injected.*(s.first) = true;
+            return true;
+        });
+    }
+    return injected;
 }
 
 void SimRig::sync()

@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace tervo::sim {
 
@@ -99,6 +101,12 @@ public:
 
     QStringList faults() const;
 
+    // Switches a fault on once the rig has run for afterMs, so that a failure part-way through
+    // a series can be rehearsed.
+    void scheduleFault(bool SimFaults::*flag, std::uint32_t afterMs);
+    // The faults in force now: those injected, and the scheduled ones that are due.
+    const SimFaults &faultsNow();
+
     SimFaults injected;
     double noiseVolts = 0.0002; // standard deviation added to every input
     double rpmPerVolt = 1000;   // speed monitor of the rotator
@@ -109,7 +117,9 @@ private:
     double noise();
 
     MsClock &m_clock;
+    std::uint32_t m_startTick;
     std::uint32_t m_lastTick;
+    std::vector<std::pair<bool SimFaults::*, std::uint32_t>> m_scheduled;
     double m_seconds = 0;
     std::uint64_t m_rng;
 

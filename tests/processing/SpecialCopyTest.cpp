@@ -116,8 +116,12 @@ TEST(SpecialCopy, SpecifiedCycleCopiesOnlyItsPoints)
     r.c.options.cycle = 1;
     r.c.options.information = true;
     ASSERT_TRUE(r.c.go(QLatin1Char('.')));
+    // Cycle c ends one before entry c + 1 minus 1: the turning point and the one before it
+    // belong to no copied row. (It used to copy one row more.)
     const std::vector<int> b = CycleBoundaries(*r.store, 0);
-    EXPECT_EQ((*r.store)[kWorkSlot].pnum, b[2] - b[1]);
+    const int rows = b[2] - 1 - b[1];
+    EXPECT_EQ((*r.store)[kWorkSlot].pnum, rows);
     EXPECT_EQ(r.store->data(0, kWorkSlot, 0), r.store->data(0, 0, b[1]));
+    EXPECT_EQ(r.store->data(0, kWorkSlot, rows - 1), r.store->data(0, 0, b[2] - 2));
     EXPECT_TRUE(r.clipboard.content.startsWith(QStringLiteral("Filename\t")));
 }

@@ -1,5 +1,6 @@
 // The processing commands give what the windows' controllers give.
 #include "../processing/ProcessingFixtures.h"
+#include "plot/PlotRanges.h"
 #include "processing/Smoothing.h"
 #include "processing/SpecialCopy.h"
 #include "tracks/TrackFile.h"
@@ -105,4 +106,35 @@ TEST(ProcessingCommands, SpecialCopyPrintsTheClipboardText)
     f.store->CurrentFileTitle = QStringLiteral("in.tvd");
     EXPECT_EQ(QString::fromUtf8(r.out), specialCopyText(*f.store, 0, o, 0.4, QChar('.'), nullptr));
     EXPECT_TRUE(r.out.startsWith("\r\nPotential/V\tDisk/"));
+}
+
+TEST(ProcessingCommands, SpecialCopyOfACycleTakesItsRows)
+{
+    ToolFiles f;
+    makeCV(*f.store, 0, ModeCV, 0.5, -0.5, 50, 6, [](double x, int s) { return (s + 1) * x; });
+    ASSERT_TRUE(writeTrackFile(*f.store, f.in, '.').ok);
+    ASSERT_TRUE(loadTrackFile(*f.store, f.in).ok());
+    const std::vector<int> b = CycleBoundaries(*f.store, 0);
+    ASSERT_EQ(b.size(), 4u);
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+        const ToolRun r = tool({"special-copy", f.in, "--cycle", QString::number(cycle), "--degree",
+                                "0", "--distance", "0"});
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        // An empty line and the heading, then one row per point.
+        const qsizetype rows = r.out.count("\r\n") - 2;
+        EXPECT_EQ(rows, b[std::size_t(cycle)] - 1 - b[std::size_t(cycle - 1)]) << cycle;
+    }
+}
+
+// Without a collection efficiency the %H2O column shows the dash of the O2 window, not NaN.
+TEST(ProcessingCommands, SpecialCopyH2OWithoutCollectionEfficiency)
+{
+    const ToolRun r = tool({"special-copy",
+                            QStringLiteral(TERVO_SOURCE_DIR "/examples/rrde-oxygen-reduction.tvd"),
+                            "--h2o", "--ce", "0"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.out.toLower().contains("nan")) << r.out.left(300).toStdString();
+    const QList<QByteArray> lines = r.out.split('\n');
+    ASSERT_GT(lines.size(), 3);
+    EXPECT_TRUE(lines[2].endsWith("\t\u2014\r")) << lines[2].toStdString();
 }

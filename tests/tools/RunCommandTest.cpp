@@ -2,9 +2,12 @@
 #include "tracks/Tables.h"
 #include "tracks/TrackFile.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -65,7 +68,7 @@ TEST(RunCommand, FastExampleSeriesOnAFreshSettingsFolder)
 }
 
 // A series can be rehearsed against a failing rig: the stalled rotor ends the ring-disk run
-// with its message, and what was recorded is saved.
+// with its message, and what was recorded is saved. (The run used to exit 0 all the same.)
 TEST(RunCommand, InjectedFaultEndsTheRunAndKeepsItsPoints)
 {
     QTemporaryDir dir;
@@ -73,7 +76,8 @@ TEST(RunCommand, InjectedFaultEndsTheRunAndKeepsItsPoints)
     const ToolRun r =
         tool({"run", QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-then-rde.tvm"), "--fast",
               "--out", out, "--settings-dir", dir.path(), "--fault", "rotator-stalls"});
-    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.code, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.endsWith("1 measurement failed or was cut short.\n")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("The rotator does not reach 900 rpm")) << r.err.toStdString();
     auto store = std::make_unique<TrackStore>();
     ASSERT_TRUE(loadTrackFile(*store, out).ok());
@@ -155,4 +159,101 @@ TEST(RunCommand, TracksCarryTheCellsFactsSoCottrellNeedsNoOptions)
     const ToolRun cottrell = tool({"analyse", "cottrell", out});
     EXPECT_EQ(cottrell.code, 0) << cottrell.err.toStdString();
     EXPECT_TRUE(cottrell.out.contains("Dapp /cm2s-1\t")) << cottrell.out.toStdString();
+}
+
+namespace {
+
+QByteArray lastLine(const QByteArray &text)
+{
+    return text.trimmed().split('\n').last();
+}
+
+} // namespace
+
+// Every fault of the rig fails the series, and the last line says how many measurements failed.
+TEST(RunCommand, AFailedMeasurementFailsTheRun)
+{
+    struct Case {
+        const char *fault;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"analog-open", "AD Board Trouble!"},
+        {"analog-stops", "AD Board Trouble!"},
+        {"analog-nan", "AD Board Trouble!"},
+        {"serial-gone", "GPIB Trouble!"},
+        {"gpib-timeout", "The function generator cannot be reached"},
+        {"rotator-stalls", "The rotator does not reach 900 rpm"},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        const ToolRun r = tool({"run", QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-then-rde.tvm"),
+                                "--fast", "--settings-dir", dir.path(), "--fault", c.fault});
+        EXPECT_EQ(r.code, 1) << c.fault;
+        EXPECT_TRUE(r.err.contains(c.message)) << c.fault << ": " << r.err.toStdString();
+        EXPECT_TRUE(lastLine(r.err).contains(" failed or w"))
+            << c.fault << ": " << r.err.toStdString();
+    }
+}
+
+// A fault switched on part-way lets the first measurement record for a while, then fails it.
+TEST(RunCommand, AFaultCanBeSwitchedOnPartWay)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("result.tvd");
+    const ToolRun r =
+        tool({"run", QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-then-rde.tvm"), "--fast",
+              "--out", out, "--settings-dir", dir.path(), "--fault", "analog-stops@5s"});
+    EXPECT_EQ(r.code, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("AD Board Trouble!")) << r.err.toStdString();
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, out).ok());
+    // 2 s of retain time, then 3 s at 10 Hz.
+    EXPECT_EQ((*store)[0].Mode, ModeCV);
+    EXPECT_NEAR((*store)[0].pnum, 30, 3);
+    EXPECT_EQ(tool({"run", "m.tvm", "--fault", "analog-stops@soon"}).code, 2);
+}
+
+// SIGINT and SIGTERM end the point at work, stop generator and rotator, save the finished
+// track and the partial run, and exit 128 + the signal.
+TEST(RunCommand, ASignalStopsTheInstrumentsAndSavesThePartialRun)
+{
+    for (const int sig : {SIGTERM, SIGINT}) {
+        QTemporaryDir dir;
+        const QString out = dir.filePath("result.tvd");
+        const QString macro = writeMacro(
+            dir, "CVMeasureMode\r\nCV.RecordTrack 0\r\nCV.Voltage 0 0.1 0\r\nCV.RetainTime 0\r\n"
+                 "CV.Scanrate 100\r\nCV.Repeat 1\r\nCV.SamplingRate 10\r\nCV.Start\r\nCV.END\r\n"
+                 "RDEMeasureMode\r\nRDE.RecordTrack 1\r\nRDE.RPM 900\r\nRDE.Voltage 0 1 -1\r\n"
+                 "RDE.RetainTime 0\r\nRDE.Scanrate 10\r\nRDE.Repeat 1\r\nRDE.SamplingRate 10\r\n"
+                 "RDE.Start\r\n");
+        QProcess p;
+        p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"),
+                {"run", macro, "--out", out, "--settings-dir", dir.path()});
+        ASSERT_TRUE(p.waitForStarted(5000));
+        QByteArray printed;
+        QElapsedTimer clock;
+        clock.start();
+        while (!printed.contains("RDE.Start") && clock.elapsed() < 30000 &&
+               p.state() == QProcess::Running) {
+            p.waitForReadyRead(200);
+            printed += p.readAllStandardOutput();
+        }
+        ASSERT_TRUE(printed.contains("RDE.Start")) << printed.toStdString();
+        QThread::msleep(1500);
+        ::kill(static_cast<pid_t>(p.processId()), sig);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 128 + sig) << err.toStdString();
+        EXPECT_TRUE(err.contains("generator: stopped")) << err.toStdString();
+        EXPECT_TRUE(err.contains("rotator: 0 rpm")) << err.toStdString();
+        auto store = std::make_unique<TrackStore>();
+        ASSERT_TRUE(loadTrackFile(*store, out).ok());
+        EXPECT_EQ((*store)[0].Mode, ModeCV);
+        EXPECT_NEAR((*store)[0].pnum, 20, 3);
+        EXPECT_EQ((*store)[1].Mode, ModeRDE);
+        EXPECT_GT((*store)[1].pnum, 5);
+        EXPECT_LT((*store)[1].pnum, 100);
+    }
 }

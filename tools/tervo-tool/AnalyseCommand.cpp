@@ -1,5 +1,6 @@
 // analyse: the reports of the analysis windows, for batch work over many track files.
 #include "ToolCommand.h"
+#include "ToolOptions.h"
 #include "analysis/Cottrell.h"
 #include "analysis/Coulomb.h"
 #include "analysis/KouteckyLevich.h"
@@ -76,22 +77,6 @@ struct Options {
     QString settingsDir;
 };
 
-bool toInt(const QString &text, int &value)
-{
-    bool ok = false;
-    value = text.trimmed().toInt(&ok);
-    return ok;
-}
-
-bool toDouble(const QString &text, double &value)
-{
-    const std::string s = text.trimmed().toStdString();
-    if (numericPrefixLength(s) != s.size() || s.empty())
-        return false;
-    value = parseDecimal(std::string_view(s));
-    return true;
-}
-
 // Parses the arguments; an empty text means success, otherwise it says what is wrong.
 QString parse(const QStringList &args, Options &o)
 {
@@ -105,62 +90,77 @@ QString parse(const QStringList &args, Options &o)
         if (i + 1 >= args.size())
             return QStringLiteral("%1 needs a value.").arg(a);
         const QString v = args[++i];
-        double d = 0;
-        int n = 0;
+        QString error;
         if (a == QLatin1String("--track")) {
-            if (!toInt(v, n) || n < 0 || n >= kUserTracks)
-                return QStringLiteral("--track must be a track number from 0 to 20.");
-            o.track = n;
+            const std::optional<int> n = wholeOption(a, v, 0, kUserTracks - 1, error);
+            if (!n)
+                return error;
+            o.track = *n;
         } else if (a == QLatin1String("--use")) {
             QList<int> list;
             for (const QString &t : v.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-                if (!toInt(t, n) || n < 0 || n >= kUserTracks)
-                    return QStringLiteral("--use takes track numbers from 0 to 20.");
-                list << n;
+                const std::optional<int> n = wholeOption(a, t, 0, kUserTracks - 1, error);
+                if (!n)
+                    return error;
+                list << *n;
             }
             o.use = list;
         } else if (a == QLatin1String("--points")) {
             const QStringList p = v.split(QLatin1Char(':'));
-            std::array<int, 3> r{};
-            if (p.size() != 3 || !toInt(p[0], r[0]) || !toInt(p[1], r[1]) || !toInt(p[2], r[2]) ||
-                r[0] < 0 || r[0] >= kUserTracks)
+            if (p.size() != 3)
                 return QStringLiteral("--points takes TRACK:FIRST:LAST.");
-            o.points << r;
+            const std::optional<int> t = wholeOption(a, p[0], 0, kUserTracks - 1, error);
+            const std::optional<int> first = t ? wholeOption(a, p[1], 0, kMaxPoints - 1, error) : t;
+            const std::optional<int> last =
+                first ? wholeOption(a, p[2], 0, kMaxPoints - 1, error) : first;
+            if (!last)
+                return error;
+            o.points << std::array<int, 3>{*t, *first, *last};
         } else if (a == QLatin1String("--solve")) {
-            if (!QStringList{QStringLiteral("n"), QStringLiteral("nu"), QStringLiteral("D"),
-                             QStringLiteral("C")}
-                     .contains(v))
-                return QStringLiteral("--solve takes n, nu, D or C.");
-            o.solve = v;
+            static const QStringList solve{QStringLiteral("n"), QStringLiteral("nu"),
+                                           QStringLiteral("D"), QStringLiteral("C")};
+            const std::optional<int> pick = choiceOption(a, v, solve, error);
+            if (!pick)
+                return error;
+            o.solve = solve[*pick];
         } else if (a == QLatin1String("--start") || a == QLatin1String("--end")) {
-            if (!toInt(v, n))
-                return QStringLiteral("%1 takes a point number.").arg(a);
-            (a == QLatin1String("--start") ? o.start : o.end) = n;
+            const std::optional<int> n = wholeOption(a, v, 0, kMaxPoints - 1, error);
+            if (!n)
+                return error;
+            (a == QLatin1String("--start") ? o.start : o.end) = *n;
         } else if (a == QLatin1String("--fit")) {
-            if (v != QLatin1String("origin") && v != QLatin1String("intercept"))
-                return QStringLiteral("--fit takes origin or intercept.");
-            o.fit = v;
+            static const QStringList fits{QStringLiteral("origin"), QStringLiteral("intercept")};
+            const std::optional<int> pick = choiceOption(a, v, fits, error);
+            if (!pick)
+                return error;
+            o.fit = fits[*pick];
         } else if (a == QLatin1String("--ne") || a == QLatin1String("--conc") ||
-                   a == QLatin1String("--area") || a == QLatin1String("--base-value")) {
-            if (!toDouble(v, d))
-                return QStringLiteral("%1 takes a number.").arg(a);
-            if (a == QLatin1String("--ne"))
-                o.ne = d;
-            else if (a == QLatin1String("--conc"))
-                o.conc = d;
-            else if (a == QLatin1String("--area"))
-                o.area = d;
-            else
-                o.baseValue = d;
+                   a == QLatin1String("--area")) {
+            const std::optional<double> d = numberOption(a, v, above(0), error);
+            if (!d)
+                return error;
+            (a == QLatin1String("--ne")     ? o.ne
+             : a == QLatin1String("--conc") ? o.conc
+                                            : o.area) = *d;
+        } else if (a == QLatin1String("--base-value")) {
+            const std::optional<double> d = numberOption(a, v, anyNumber(), error);
+            if (!d)
+                return error;
+            o.baseValue = *d;
         } else if (a == QLatin1String("--method")) {
-            if (v != QLatin1String("trapezoid") && v != QLatin1String("simpson"))
-                return QStringLiteral("--method takes trapezoid or simpson.");
-            o.method = v;
+            static const QStringList methods{QStringLiteral("trapezoid"),
+                                             QStringLiteral("simpson")};
+            const std::optional<int> pick = choiceOption(a, v, methods, error);
+            if (!pick)
+                return error;
+            o.method = methods[*pick];
         } else if (a == QLatin1String("--base")) {
-            if (v != QLatin1String("none") && v != QLatin1String("linear") &&
-                v != QLatin1String("value"))
-                return QStringLiteral("--base takes none, linear or value.");
-            o.base = v;
+            static const QStringList bases{QStringLiteral("none"), QStringLiteral("linear"),
+                                           QStringLiteral("value")};
+            const std::optional<int> pick = choiceOption(a, v, bases, error);
+            if (!pick)
+                return error;
+            o.base = bases[*pick];
         } else if (a == QLatin1String("--set")) {
             o.sets << v;
         } else if (a == QLatin1String("--settings-dir")) {
@@ -171,13 +171,16 @@ QString parse(const QStringList &args, Options &o)
     }
     if (rest.size() != 2)
         return QStringLiteral("analyse needs KIND and FILE.tvd.");
-    o.kind = rest[0];
     o.path = rest[1];
     const QStringList kinds{QStringLiteral("kl"),      QStringLiteral("levich"),
                             QStringLiteral("tafel"),   QStringLiteral("cottrell"),
                             QStringLiteral("coulomb"), QStringLiteral("h2o")};
-    if (!kinds.contains(o.kind))
-        return QStringLiteral("Unknown analysis \"%1\".").arg(o.kind);
+    QString error;
+    const std::optional<int> kind = choiceOption(QStringLiteral("KIND"), rest[0], kinds, error);
+    if (!kind)
+        return QStringLiteral("Unknown analysis \"%1\"; KIND is one of %2.")
+            .arg(rest[0], kinds.join(QStringLiteral(", ")));
+    o.kind = kinds[*kind];
     return {};
 }
 
@@ -201,6 +204,14 @@ QString loadSettings(const Options &o, Settings &s)
         const QString key = set.left(eq);
         if (eq <= 0 || !keys.contains(key))
             return QStringLiteral("--set: unknown setting \"%1\".").arg(key);
+        // A setting that keeps any text keeps this one; the others take a number.
+        Settings probe = s;
+        parseSettingsText(key.toUtf8() + "=x\r\n", probe);
+        const bool text = settingsText(probe).contains("\n" + key.toUtf8() + "=x\r");
+        QString error;
+        if (!text &&
+            !numberOption(QStringLiteral("--set ") + key, set.mid(eq + 1), anyNumber(), error))
+            return error;
         parseSettingsText(set.toUtf8() + "\r\n", s);
     }
     // What the boxes store: absolute values, and an area above 0.
@@ -227,10 +238,6 @@ template <typename A> void applyRange(A &analysis, const Options &o)
 
 int runAnalyse(const QStringList &args)
 {
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        writeOut(QStringLiteral(ANALYSE_USAGE));
-        return 0;
-    }
     Options o;
     if (const QString problem = parse(args, o); !problem.isEmpty())
         return usageError(problem);
@@ -283,6 +290,12 @@ int runAnalyse(const QStringList &args)
         TafelAnalysis tafel(*store, settings, prompts);
         applyRange(tafel, o);
         done = tafel.Calculate();
+        const int mode = (*store)[o.track].Mode;
+        if (!done && mode != ModeCV && mode != ModeRDE && mode != ModeSSV &&
+            prompts.messageCount == 0)
+            writeErr(QStringLiteral("%1: track %2 is not a voltammetry track.")
+                         .arg(o.path)
+                         .arg(o.track));
         report = tafel.report();
     } else if (o.kind == QLatin1String("cottrell")) {
         CottrellAnalysis cottrell(*store, *points, prompts);

@@ -1,5 +1,6 @@
 // convert: exports of other instruments into tracks of a track file.
 #include "ToolCommand.h"
+#include "ToolOptions.h"
 #include "core/NumberFormat.h"
 #include "importing/foreign/ForeignFile.h"
 #include "tracks/Tables.h"
@@ -28,13 +29,6 @@ struct ConvertOptions {
     QString xUnit, yUnit;
 };
 
-bool wholeNumber(const QString &text, int low, int high, int &value)
-{
-    bool ok = false;
-    value = text.trimmed().toInt(&ok);
-    return ok && value >= low && value <= high;
-}
-
 // Parses the arguments; an empty text when they are sound, else why not.
 QString parse(const QStringList &args, ConvertOptions &o)
 {
@@ -46,24 +40,33 @@ QString parse(const QStringList &args, ConvertOptions &o)
             into = args[++i];
             return true;
         };
-        QString v;
+        QString v, error;
         if (a == QLatin1String("--out")) {
             if (!value(o.out))
                 return QStringLiteral("--out needs a file name.");
         } else if (a == QLatin1String("--track")) {
-            if (!value(v) || !wholeNumber(v, 0, kUserTracks - 1, o.track))
+            if (!value(v))
                 return QStringLiteral("--track needs a track number from 0 to 20.");
+            const std::optional<int> t = wholeOption(a, v, 0, kUserTracks - 1, error);
+            if (!t)
+                return error;
+            o.track = *t;
         } else if (a == QLatin1String("--mode")) {
             if (!value(v))
                 return QStringLiteral("--mode needs CV, RDE or PS.");
-            o.mode = static_cast<int>(ModeNames().indexOf(v.trimmed().toUpper()));
-            if (o.mode != ModeCV && o.mode != ModeRDE && o.mode != ModePS)
-                return QStringLiteral("--mode needs CV, RDE or PS.");
+            static const int modes[] = {ModeCV, ModeRDE, ModePS};
+            const std::optional<int> m = choiceOption(
+                a, v, {QStringLiteral("CV"), QStringLiteral("RDE"), QStringLiteral("PS")}, error);
+            if (!m)
+                return error;
+            o.mode = modes[*m];
         } else if (a == QLatin1String("--rpm")) {
-            bool ok = false;
-            o.rpm = value(v) ? v.trimmed().toDouble(&ok) : -1;
-            if (!ok || o.rpm < 0 || o.rpm > 100000)
+            if (!value(v))
                 return QStringLiteral("--rpm needs a rotation rate from 0 to 100000.");
+            const std::optional<double> r = numberOption(a, v, between(0, 100000), error);
+            if (!r)
+                return error;
+            o.rpm = *r;
         } else if (a == QLatin1String("--title")) {
             if (!value(o.title))
                 return QStringLiteral("--title needs a text.");
@@ -74,11 +77,14 @@ QString parse(const QStringList &args, ConvertOptions &o)
             o.firstPoints = true;
         } else if (a == QLatin1String("--columns")) {
             const QStringList xy = value(v) ? v.split(QLatin1Char(',')) : QStringList();
-            if (xy.size() != 2 || !wholeNumber(xy[0], 1, 10000, o.xColumn) ||
-                !wholeNumber(xy[1], 1, 10000, o.yColumn))
+            if (xy.size() != 2)
                 return QStringLiteral("--columns needs two column numbers such as 1,3.");
-            --o.xColumn;
-            --o.yColumn;
+            const std::optional<int> x = wholeOption(a, xy[0], 1, 10000, error);
+            const std::optional<int> y = x ? wholeOption(a, xy[1], 1, 10000, error) : x;
+            if (!y)
+                return error;
+            o.xColumn = *x - 1;
+            o.yColumn = *y - 1;
         } else if (a == QLatin1String("--units")) {
             const QStringList xy = value(v) ? v.split(QLatin1Char(',')) : QStringList();
             if (xy.size() != 2 || !foreign::xUnitNames().contains(xy[0]) ||

@@ -1,6 +1,7 @@
 // search and import: tracks taken out of other track files, as the Search Track and Import Track
 // windows do it.
 #include "ToolCommand.h"
+#include "ToolOptions.h"
 #include "core/NumberFormat.h"
 #include "importing/TrackSearch.h"
 #include "tracks/TrackFile.h"
@@ -12,19 +13,13 @@ namespace tervo::tool {
 
 namespace {
 
-bool trackNumber(const QString &text, int &track)
-{
-    bool ok = false;
-    track = text.trimmed().toInt(&ok);
-    return ok && track >= 0 && track < kUserTracks;
-}
-
 int runSearchCommand(const QStringList &args)
 {
     if (args.isEmpty())
-        return usageError();
+        return usageError(QStringLiteral("search needs a FOLDER."));
     SearchFields fields;
     QString folder;
+    bool absolute = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
         const bool hasValue = i + 1 < args.size();
@@ -32,18 +27,20 @@ int runSearchCommand(const QStringList &args)
             fields.keywordsOn = true;
             fields.keywords = args.at(++i);
         } else if (a == QLatin1String("--mode") && hasValue) {
-            const QString name = args.at(++i);
+            QString error;
+            const std::optional<int> mode = choiceOption(a, args.at(++i), searchModeNames(), error);
+            if (!mode)
+                return usageError(error);
             fields.modeOn = true;
-            fields.modeIndex = static_cast<int>(searchModeNames().indexOf(name));
-            if (fields.modeIndex < 0)
-                return usageError(QStringLiteral("Unknown mode %1; one of: %2")
-                                      .arg(name, searchModeNames().join(QStringLiteral(", "))));
+            fields.modeIndex = *mode;
         } else if (a == QLatin1String("--rpm") && hasValue) {
             fields.rpmOn = true;
             fields.rpm = args.at(++i);
         } else if (a == QLatin1String("--scanrate") && hasValue) {
             fields.scanrateOn = true;
             fields.scanrate = args.at(++i);
+        } else if (a == QLatin1String("--absolute")) {
+            absolute = true;
         } else if (!a.startsWith(QLatin1String("--")) && folder.isEmpty()) {
             folder = a;
         } else {
@@ -61,8 +58,10 @@ int runSearchCommand(const QStringList &args)
         return 2;
     }
     const SearchSummary summary =
-        runSearch(searchFileList(folder), criteria, [](const SearchHit &hit) {
+        runSearch(searchFileList(folder), criteria, [absolute](const SearchHit &hit) {
             QStringList cells = hitCells(hit);
+            // The window shows the end of the path; a script needs all of it.
+            cells[0] = absolute ? QFileInfo(hit.path).absoluteFilePath() : hit.path;
             for (QString &c : cells)
                 c = tabField(c);
             writeOut(cells.join(QLatin1Char('\t')) + QLatin1Char('\n'));
@@ -75,14 +74,17 @@ int runSearchCommand(const QStringList &args)
 int runImportCommand(const QStringList &args)
 {
     if (args.size() != 4)
-        return usageError();
+        return usageError(QStringLiteral("import takes SRC.tvd TRACK DEST.tvd SLOT."));
     const QString &source = args[0];
     const QString &destination = args[2];
-    int track = 0, slot = 0;
-    if (!trackNumber(args[1], track) || !trackNumber(args[3], slot)) {
-        writeErr(QStringLiteral("TRACK and SLOT must be track numbers from 0 to 20."));
-        return 2;
-    }
+    QString error;
+    const std::optional<int> track =
+        wholeOption(QStringLiteral("TRACK"), args[1], 0, kUserTracks - 1, error);
+    const std::optional<int> slot =
+        track ? wholeOption(QStringLiteral("SLOT"), args[3], 0, kUserTracks - 1, error)
+              : std::nullopt;
+    if (!slot)
+        return usageError(error);
     auto store = std::make_unique<TrackStore>();
     for (int t = 0; t < kTrackSlots; ++t)
         store->ClearTrack(t);
@@ -95,12 +97,12 @@ int runImportCommand(const QStringList &args)
             return 1;
         }
     }
-    const ImportStatus status = importTrack(source, track, *store, slot);
+    const ImportStatus status = importTrack(source, *track, *store, *slot);
     if (status != ImportStatus::Ok) {
         writeErr(status == ImportStatus::Vacant
                      ? QStringLiteral("%1: track %2 is vacant. Nothing was imported.")
                            .arg(source)
-                           .arg(track)
+                           .arg(*track)
                      : importMessage(status, source));
         return 1;
     }
@@ -118,12 +120,14 @@ int runImportCommand(const QStringList &args)
 TERVO_TOOL_COMMAND(
     search,
     "  search FOLDER [--words \"W1 W2\"] [--mode NAME] [--rpm N] [--scanrate N]\n"
+    "         [--absolute]\n"
     "                         List the tracks of the track files in FOLDER that match, as the\n"
-    "                         Search Track window does: one TAB-separated row per hit (end of\n"
-    "                         the path, track, title, mode, RPM, scan rate), at most 200, in\n"
+    "                         Search Track window does: one TAB-separated row per hit (path,\n"
+    "                         track, title, mode, RPM, scan rate), at most 200, in\n"
     "                         file order. Words are ANDed and ignore letter case; RPM and scan\n"
     "                         rate must be equal. Files that could not be read are counted on\n"
-    "                         stderr.\n",
+    "                         stderr. The path is FOLDER/NAME as FOLDER was given, or\n"
+    "                         absolute with --absolute.\n",
     runSearchCommand);
 TERVO_TOOL_COMMAND(
     import,

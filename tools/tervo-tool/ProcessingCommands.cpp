@@ -1,6 +1,7 @@
 // smooth, fft-filter, calc and special-copy: the processing windows for batch work. Each command
 // drives the window's controller, so both take the same path.
 #include "ToolCommand.h"
+#include "ToolOptions.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 #include "processing/FFTFilter.h"
@@ -60,25 +61,48 @@ struct Options {
     {
         return values.value(QLatin1String(name), fallback);
     }
-    double number(const char *name, double fallback) const
+    // The option's number, or fallback when it is absent; a malformed one sets error.
+    double number(const char *name, double fallback, NumberRange range = anyNumber())
     {
         const QString v = value(name);
-        return v.isEmpty() ? fallback : parseDecimal(QStringView(v));
-    }
-    // A track number 0..20, or fallback when absent; -1 (with error set) when malformed.
-    int track(const char *name, int fallback)
-    {
-        const QString v = value(name);
-        if (v.isEmpty())
+        if (v.isNull())
             return fallback;
-        bool ok = false;
-        const int t = v.toInt(&ok);
-        if (!ok || t < 0 || t >= kUserTracks) {
-            error = QStringLiteral("--%1 must be a track number from 0 to 20.")
-                        .arg(QLatin1String(name));
-            return -1;
-        }
-        return t;
+        QString why;
+        const std::optional<double> n = numberOption(dashed(name), v, range, why);
+        keep(why);
+        return n.value_or(fallback);
+    }
+    int whole(const char *name, int fallback, int low, int high)
+    {
+        const QString v = value(name);
+        if (v.isNull())
+            return fallback;
+        QString why;
+        const std::optional<int> n = wholeOption(dashed(name), v, low, high, why);
+        keep(why);
+        return n.value_or(fallback);
+    }
+    // A track number 0..20, or fallback when absent.
+    int track(const char *name, int fallback) { return whole(name, fallback, 0, kUserTracks - 1); }
+    // The index of the choice, or fallback when absent.
+    int choice(const char *name, const QStringList &names, int fallback)
+    {
+        const QString v = value(name);
+        if (v.isNull())
+            return fallback;
+        QString why;
+        const std::optional<int> i = choiceOption(dashed(name), v, names, why);
+        keep(why);
+        return i.value_or(fallback);
+    }
+
+private:
+    static QString dashed(const char *name) { return QStringLiteral("--") + QLatin1String(name); }
+    // The first fault is the one reported.
+    void keep(const QString &why)
+    {
+        if (!why.isEmpty() && error.isEmpty())
+            error = why;
     }
 };
 
@@ -142,9 +166,13 @@ int runSmooth(const QStringList &args)
     const int dest = o.track("dest", -2);
     static const QStringList methods{QStringLiteral("average"), QStringLiteral("savitzky-golay"),
                                      QStringLiteral("spike")};
-    const int method = methods.indexOf(o.value("method", methods[1]));
-    if (method < 0)
-        o.error = QStringLiteral("--method is one of average, savitzky-golay, spike.");
+    const int method = o.choice("method", methods, 1);
+    const PointLimits limits = pointLimits(method);
+    const int points = o.whole("points", limits.def, limits.min, limits.max);
+    if (points % 2 == 0 && o.error.isEmpty())
+        o.error = QStringLiteral("--points: %1 is even; the filter takes an odd count of points.")
+                      .arg(points);
+    const int skip = o.whole("skip", -1, 0, kMaxPoints);
     if (!o.error.isEmpty())
         return usageError(o.error);
     auto store = std::make_unique<TrackStore>();
@@ -159,13 +187,12 @@ int runSmooth(const QStringList &args)
     c.open();
     c.selectTrack(track);
     c.setFilter(method);
-    if (!o.value("points").isEmpty())
-        c.setPoints(o.value("points").toInt());
+    c.setPoints(points);
     c.applyX = o.has("x-axis");
     c.applyAllTracks = o.has("all");
-    if (!o.value("skip").isEmpty()) {
+    if (skip >= 0) {
         c.skipAtEdge = true;
-        c.setSkipCount(o.value("skip").toInt());
+        c.setSkipCount(skip);
     }
     if (c.applyAllTracks) {
         if (!c.updateData())
@@ -196,18 +223,20 @@ int runFFTFilter(const QStringList &args)
                       {QStringLiteral("filter-x")});
     const int track = o.track("track", 0);
     const int dest = o.track("dest", -2);
+    Settings settings;
+    ApplyDefaultSettings(settings);
+    const double xmax = o.number("xmax", settings.FFTFxmax, above(0));
+    const double ymax = o.number("ymax", settings.FFTFymax, above(0));
     if (!o.error.isEmpty())
         return usageError(o.error);
     auto store = std::make_unique<TrackStore>();
     if (!loadStore(*store, o.file))
         return 1;
-    Settings settings;
-    ApplyDefaultSettings(settings);
     StderrPrompts prompts;
     FFTFilterController c(*store, settings, prompts);
     c.open();
-    c.setXMaxFrequency(o.number("xmax", settings.FFTFxmax));
-    c.setYMaxFrequency(o.number("ymax", settings.FFTFymax));
+    c.setXMaxFrequency(xmax);
+    c.setYMaxFrequency(ymax);
     c.setXFilter(o.has("filter-x") ? 1 : 0);
     c.selectTrack(track);
     if (!c.calculate()) {
@@ -238,9 +267,11 @@ int runCalc(const QStringList &args)
     const int a = o.track("track-a", 0);
     const int b = o.track("track-b", 0);
     const int cTrack = o.track("track-c", 20);
-    const QString op = o.value("op", QStringLiteral("+"));
-    if (op != QLatin1String("+") && op != QLatin1String("-"))
-        o.error = QStringLiteral("--op is + or -.");
+    const int op = o.choice("op", {QStringLiteral("+"), QStringLiteral("-")}, 0);
+    const double factorA = o.number("a", 1);
+    const double factorB = o.number("b", 1);
+    const double constant = o.number("c", 0);
+    const double xshift = o.number("xshift", 0);
     if (!o.error.isEmpty())
         return usageError(o.error);
     auto store = std::make_unique<TrackStore>();
@@ -252,11 +283,11 @@ int runCalc(const QStringList &args)
     c.setTrackA(a);
     c.setTrackB(b);
     c.setTrackC(cTrack);
-    c.setFactorA(o.number("a", 1));
-    c.setFactorB(o.number("b", 1));
-    c.setConstant(o.number("c", 0));
-    c.setXShift(o.number("xshift", 0));
-    c.setOperator(op == QLatin1String("-") ? 1 : 0);
+    c.setFactorA(factorA);
+    c.setFactorB(factorB);
+    c.setConstant(constant);
+    c.setXShift(xshift);
+    c.setOperator(op);
     if (!c.calculate()) {
         if (prompts.messages == 0)
             writeErr(QStringLiteral("Tracks %1 (%2) and %3 (%4) cannot be combined.")
@@ -284,26 +315,24 @@ int runSpecialCopy(const QStringList &args)
               {QStringLiteral("log"), QStringLiteral("abs"), QStringLiteral("h2o"),
                QStringLiteral("info")});
     const int track = o.track("track", 0);
-    auto indexOf = [&o](const char *name, const QStringList &names, int fallback) {
-        const QString v = o.value(name);
-        if (v.isEmpty())
-            return fallback;
-        const int i = names.indexOf(v);
-        if (i < 0)
-            o.error = QStringLiteral("--%1 is one of %2.")
-                          .arg(QLatin1String(name), names.join(QStringLiteral(", ")));
-        return i;
-    };
     const QStringList units{QStringLiteral("A"), QStringLiteral("mA"), QStringLiteral("uA"),
                             QStringLiteral("nA")};
-    const int diskUnit = indexOf("disk-unit", units, 0) + 1;
-    const int ringUnit = indexOf("ring-unit", units, 0) + 1;
+    const int diskUnit = o.choice("disk-unit", units, 0) + 1;
+    const int ringUnit = o.choice("ring-unit", units, 0) + 1;
     const int conversion =
-        indexOf("conversion",
-                {QStringLiteral("none"), QStringLiteral("area"), QStringLiteral("weight")}, 0);
-    const int polarity = indexOf(
+        o.choice("conversion",
+                 {QStringLiteral("none"), QStringLiteral("area"), QStringLiteral("weight")}, 0);
+    const int polarity = o.choice(
         "polarity",
         {QStringLiteral("bipolar"), QStringLiteral("cathodic"), QStringLiteral("anodic")}, 0);
+    const double area = o.number("area", -1, atLeast(0));
+    const double weight = o.number("weight", -1, atLeast(0));
+    const double ce = o.number("ce", -1, atLeast(0));
+    const ThinningOptions thinning;
+    const double degree = o.number("degree", thinning.degree, between(0, 180));
+    const double distance = o.number("distance", thinning.distance, atLeast(0));
+    const int order = o.whole("order", thinning.order, 0, 100);
+    const int cycle = o.whole("cycle", 0, 1, kMaxPoints);
     if (!o.error.isEmpty())
         return usageError(o.error);
     auto store = std::make_unique<TrackStore>();
@@ -316,11 +345,12 @@ int runSpecialCopy(const QStringList &args)
     StderrPrompts prompts;
     SpecialCopyController c(*store, settings, clipboard, prompts);
     c.activate();
-    if (!o.value("area").isEmpty())
-        c.setArea(o.number("area", 0));
-    if (!o.value("weight").isEmpty())
-        c.setWeight(o.number("weight", 0));
-    c.setCollectionEfficiency(o.number("ce", c.collectionEfficiency()));
+    if (area >= 0)
+        c.setArea(area);
+    if (weight >= 0)
+        c.setWeight(weight);
+    if (ce >= 0)
+        c.setCollectionEfficiency(ce);
     SpecialCopyOptions &s = c.options;
     s.diskUnit = diskUnit;
     s.ringUnit = ringUnit;
@@ -330,15 +360,15 @@ int runSpecialCopy(const QStringList &args)
     s.absolute = o.has("abs");
     s.h2o = o.has("h2o");
     s.information = o.has("info");
-    s.thinning.degree = o.number("degree", s.thinning.degree);
-    s.thinning.distance = o.number("distance", s.thinning.distance);
-    s.thinning.order = static_cast<int>(o.number("order", s.thinning.order));
-    if (!o.value("cycle").isEmpty()) {
-        const int cycle = o.value("cycle").toInt();
-        if (cycle < 1 || cycle > c.cycles().size()) {
-            writeErr(QStringLiteral("--cycle must be from 1 to %1.").arg(c.cycles().size()));
-            return 2;
-        }
+    s.thinning.degree = degree;
+    s.thinning.distance = distance;
+    s.thinning.order = order;
+    if (cycle > 0) {
+        if (cycle > c.cycles().size())
+            return usageError(QStringLiteral("--cycle: %1 is out of range; the track has %2 "
+                                             "cycles.")
+                                  .arg(cycle)
+                                  .arg(c.cycles().size()));
         s.cycle = cycle - 1;
     }
     store->CurrentFileTitle = QFileInfo(o.file).fileName();

@@ -1,6 +1,7 @@
 // run: a macro without a display, on the simulated rig or on the real routes.
 #include "ToolCommand.h"
 #include "app/KeychainSecretStore.h"
+#include "ToolOptions.h"
 #include "devices/Instruments.h"
 #include "devices/sim/InstrumentRoutes.h"
 #include "devices/sim/SimCellController.h"
@@ -23,10 +24,14 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <iterator>
 #include <memory>
+#include <unistd.h>
 
 namespace tervo::tool {
 
@@ -71,25 +76,48 @@ public:
     QString saveFileName(const QString &, const QString &) override { return {}; }
 };
 
+// A fault of the simulated rig, switched on from the start or after some seconds of the run.
+struct Fault {
+    int index = 0; // into kFaultSwitches
+    std::uint32_t afterMs = 0;
+};
+
 struct Options {
     QString macro;
     QString out;
     QString settingsDir;
-    QStringList faults;
+    std::vector<Fault> faults;
     bool fast = false;
     bool hardware = false;
 };
 
-// The index in kFaultSwitches of a fault's key, or -1.
-int faultIndex(const QString &key)
+// NAME or NAME@SECONDSs; an empty text when sound, else why not.
+QString parseFault(const QString &text, Fault &f)
 {
-    for (int i = 0; i < static_cast<int>(std::size(sim::kFaultSwitches)); ++i)
-        if (key == QLatin1String(sim::kFaultSwitches[i].key))
-            return i;
-    return -1;
+    const qsizetype at = text.indexOf(QLatin1Char('@'));
+    QStringList keys;
+    for (const sim::FaultSwitch &s : sim::kFaultSwitches)
+        keys << QString::fromLatin1(s.key);
+    QString error;
+    const std::optional<int> index =
+        choiceOption(QStringLiteral("--fault"), text.left(at), keys, error);
+    if (!index)
+        return error;
+    f.index = *index;
+    if (at < 0)
+        return {};
+    QString time = text.mid(at + 1);
+    if (time.endsWith(QLatin1Char('s'), Qt::CaseInsensitive))
+        time.chop(1);
+    const std::optional<double> seconds = numberOption(
+        QStringLiteral("--fault %1@").arg(text.left(at)), time, between(0, 86400), error);
+    if (!seconds)
+        return error;
+    f.afterMs = static_cast<std::uint32_t>(*seconds * 1000 + 0.5);
+    return {};
 }
 
-bool parseOptions(const QStringList &args, Options &o)
+QString parseOptions(const QStringList &args, Options &o)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -97,41 +125,83 @@ bool parseOptions(const QStringList &args, Options &o)
             o.fast = true;
         } else if (a == QLatin1String("--hardware")) {
             o.hardware = true;
-        } else if (a == QLatin1String("--out") || a == QLatin1String("--settings-dir")) {
+        } else if (a == QLatin1String("--out") || a == QLatin1String("--settings-dir") ||
+                   a == QLatin1String("--fault")) {
             if (++i >= args.size())
-                return false;
-            (a == QLatin1String("--out") ? o.out : o.settingsDir) = args[i];
-        } else if (a == QLatin1String("--fault")) {
-            if (++i >= args.size())
-                return false;
-            o.faults << args[i];
-        } else if (a.startsWith(QLatin1String("--")) || !o.macro.isEmpty()) {
-            return false;
+                return QStringLiteral("%1 needs a value.").arg(a);
+            if (a == QLatin1String("--fault")) {
+                Fault f;
+                if (const QString why = parseFault(args[i], f); !why.isEmpty())
+                    return why;
+                o.faults.push_back(f);
+            } else {
+                (a == QLatin1String("--out") ? o.out : o.settingsDir) = args[i];
+            }
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return QStringLiteral("Unknown option %1.").arg(a);
+        } else if (!o.macro.isEmpty()) {
+            return QStringLiteral("Unexpected argument \"%1\"; run takes one MACRO.tvm.").arg(a);
         } else {
             o.macro = a;
         }
     }
-    return !o.macro.isEmpty();
+    return o.macro.isEmpty() ? QStringLiteral("run needs a MACRO.tvm.") : QString();
+}
+
+// SIGINT and SIGTERM: the handler only notes the signal and wakes the event loop through a
+// pipe; the run loop does the stopping.
+volatile std::sig_atomic_t g_signal = 0;
+int g_wakeFd = -1;
+
+void onStopSignal(int sig)
+{
+    g_signal = sig;
+    if (g_wakeFd >= 0) {
+        const char byte = 1;
+        (void)!::write(g_wakeFd, &byte, 1);
+    }
+}
+
+// The pipe's read end, or -1.
+int installStopSignals()
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        return -1;
+    g_wakeFd = fds[1];
+    struct sigaction sa = {};
+    sa.sa_handler = onStopSignal;
+    sigemptyset(&sa.sa_mask);
+    // A second signal ends the tool at once, as usual.
+    sa.sa_flags = SA_RESETHAND;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    return fds[0];
+}
+
+// Which board or route of the workstation a fault of the rig reaches through.
+void chooseFaultRoute(Settings &s, int index)
+{
+    const QLatin1String key(sim::kFaultSwitches[index].key);
+    if (key == QLatin1String("analog-nan") && s.ADBoard != 2) {
+        s.ADBoard = 2;
+        writeErr(QStringLiteral("analog-nan: the inputs are read through the PCI card."));
+    } else if (key == QLatin1String("serial-gone") && s.GPIBControl != 1) {
+        s.GPIBControl = 1;
+        writeErr(QStringLiteral("serial-gone: the function generator is reached through the "
+                                "serial converter."));
+    }
 }
 
 int runMacro(const QStringList &args)
 {
     Options o;
-    if (!parseOptions(args, o))
-        return usageError();
+    if (const QString why = parseOptions(args, o); !why.isEmpty())
+        return usageError(why);
     if (o.fast && o.hardware)
         return usageError(QStringLiteral("--fast runs only on the simulated rig."));
-    if (!o.faults.isEmpty() && o.hardware)
+    if (!o.faults.empty() && o.hardware)
         return usageError(QStringLiteral("--fault runs only on the simulated rig."));
-    for (const QString &f : o.faults) {
-        if (faultIndex(f) < 0) {
-            QStringList keys;
-            for (const sim::FaultSwitch &s : sim::kFaultSwitches)
-                keys << QString::fromLatin1(s.key);
-            return usageError(
-                QStringLiteral("%1 is not a fault; the faults are %2.").arg(f, keys.join(", ")));
-        }
-    }
     QString text;
     if (!loadMacroFile(o.macro, text)) {
         writeErr(QStringLiteral("%1: cannot be read.").arg(o.macro));
@@ -158,6 +228,9 @@ int runMacro(const QStringList &args)
     if (!o.hardware && !QFileInfo::exists(app->settingsPath()))
         prepareDemoSettings(*app, QCoreApplication::applicationDirPath());
     app->loadMainWindowState();
+    // The fault needs its board or route; the settings file itself is not rewritten.
+    for (const Fault &f : o.faults)
+        chooseFaultRoute(app->settings, f.index);
 
     std::unique_ptr<InstrumentRoutes> routes =
         o.hardware ? InstrumentRoutes::hardware(QString()) : InstrumentRoutes::simulated(clock);
@@ -165,8 +238,13 @@ int runMacro(const QStringList &args)
     if (sim::SimRig *rig = routes->rig()) {
         cells = std::make_unique<sim::SimCellController>(*rig, folder);
         cells->load();
-        for (const QString &f : o.faults)
-            rig->injected.*(sim::kFaultSwitches[faultIndex(f)].flag) = true;
+        for (const Fault &f : o.faults) {
+            bool sim::SimFaults::*flag = sim::kFaultSwitches[f.index].flag;
+            if (f.afterMs == 0)
+                rig->injected.*flag = true;
+            else
+                rig->scheduleFault(flag, f.afterMs);
+        }
     }
     Instruments instruments(app->settings, app->RpmTable, routes->libraries());
     NoClipboard clipboard;
@@ -224,6 +302,9 @@ int runMacro(const QStringList &args)
         if (how == MacroRunner::Failed && message != prompts.last)
             writeErr(message);
     });
+    int failedRuns = 0;
+    for (MeasurementModel *m : models)
+        QObject::connect(m, &MeasurementModel::runFailed, [&failedRuns] { ++failedRuns; });
     const auto measuring = [&models] {
         for (MeasurementModel *m : models)
             if (m->state() == MeasurementModel::Measuring)
@@ -231,13 +312,19 @@ int runMacro(const QStringList &args)
         return false;
     };
 
+    const int wakeFd = installStopSignals();
     bool stalled = false;
     if (o.fast) {
         FastMacroDriver driver(runner, fastClock, models);
+        driver.setInterruption([] { return g_signal != 0; });
         runner.run(text);
-        stalled = !driver.runToEnd(true);
+        stalled = !driver.runToEnd(true) && g_signal == 0;
     } else {
         QEventLoop loop;
+        // The tick at work when the signal came ends first: the loop is quit between events.
+        QSocketNotifier wake(wakeFd, QSocketNotifier::Read);
+        wake.setEnabled(wakeFd >= 0);
+        QObject::connect(&wake, &QSocketNotifier::activated, &loop, [&loop] { loop.quit(); });
         const auto check = [&] {
             if (!runner.isRunning() && !runner.waiting() && !measuring())
                 loop.quit();
@@ -255,15 +342,43 @@ int runMacro(const QStringList &args)
     }
     if (stalled)
         writeErr(QStringLiteral("The run waits for a measurement that never ends."));
+    const int stopSignal = g_signal;
+    bool boardsOpen = false;
+    for (MeasurementModel *m : models)
+        boardsOpen = boardsOpen || m->isOpen();
+    if (stopSignal != 0 && runner.isRunning())
+        runner.stop();
+    // Closing stores a run in progress with what it recorded and stops its instruments.
     for (MeasurementModel *m : models)
         m->closeWindow();
+    if (stopSignal != 0) {
+        // Whatever the macro left turning or sweeping is stopped too.
+        if (boardsOpen) {
+            if (app->settings.GPIBControl > 0)
+                instruments.FGStop();
+            std::int32_t zero = 0;
+            instruments.RpmSet(zero);
+        }
+        writeErr(
+            QStringLiteral("Interrupted by %1.")
+                .arg(stopSignal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
+        if (sim::SimRig *rig = routes->rig()) {
+            rig->sync();
+            const sim::SimRotator &rotor = rig->rotator();
+            writeErr(rig->generator().running() ? QStringLiteral("generator: running")
+                                                : QStringLiteral("generator: stopped"));
+            writeErr(
+                QStringLiteral("rotator: %1 rpm")
+                    .arg(rotor.powered() ? sim::SimRotator::settledRpm(rotor.voltage()) : 0.0));
+        }
+    }
     instruments.ADClose();
     instruments.DAClose();
 
     // The tracks are saved also when the run ended early.
-    int status = outcome == MacroRunner::SyntaxError         ? 2
-                 : outcome == MacroRunner::Failed || stalled ? 1
-                                                             : 0;
+    int status = outcome == MacroRunner::SyntaxError                           ? 2
+                 : outcome == MacroRunner::Failed || stalled || failedRuns > 0 ? 1
+                                                                               : 0;
     if (!o.out.isEmpty()) {
         const FileWriteResult r = writeTrackFile(app->store, o.out, '.');
         if (!r.ok) {
@@ -273,7 +388,12 @@ int runMacro(const QStringList &args)
             recorder->discard(); // everything is saved
         }
     }
-    return status;
+    if (failedRuns > 0)
+        writeErr(failedRuns == 1
+                     ? QStringLiteral("1 measurement failed or was cut short.")
+                     : QStringLiteral("%1 measurements failed or were cut short.").arg(failedRuns));
+    // The shell's convention: 128 plus the signal's number.
+    return stopSignal != 0 ? 128 + stopSignal : status;
 }
 
 } // namespace
@@ -285,7 +405,15 @@ TERVO_TOOL_COMMAND(run,
                    "                         --fast runs the simulated clock as fast as it can.\n"
                    "                         --fault switches on a failure of the simulated rig:\n"
                    "                         analog-open, analog-stops, analog-nan, serial-gone,\n"
-                   "                         gpib-timeout or rotator-stalls.\n",
+                   "                         gpib-timeout or rotator-stalls; NAME@5s switches it\n"
+                   "                         on after 5 s of the run. analog-nan reads through\n"
+                   "                         the PCI card, serial-gone sends through the serial\n"
+                   "                         converter. Exit 0 when every measurement ran to its\n"
+                   "                         end; 1 when one failed or was cut short (the last\n"
+                   "                         line on stderr counts them); 2 for a macro syntax\n"
+                   "                         error. SIGINT or SIGTERM ends the point at work,\n"
+                   "                         stops generator and rotator, writes --out with the\n"
+                   "                         partial run and exits 130 or 143.\n",
                    runMacro);
 
 } // namespace tervo::tool

@@ -18,12 +18,13 @@ struct ToolCommand {
 
 bool registerCommand(ToolCommand command);
 
-// Prints to stdout as UTF-8, without adding a line end.
+// Prints to stdout as UTF-8, without adding a line end. A failed write is remembered: the tool
+// then says so and exits 1.
 void writeOut(const QString &text);
 // Prints to stderr as UTF-8 and ends the line.
 void writeErr(const QString &text);
-// Prints the usage text to stderr and returns 2, the status of a malformed call.
-int usageError(const QString &why = {});
+// Prints why the call is malformed and where the usage is, and returns 2.
+int usageError(const QString &why);
 // A TAB or line break inside a field would shift the columns of a listing.
 QString tabField(QString text);
 

@@ -1,5 +1,6 @@
 // info, export and check: reading track files.
 #include "ToolCommand.h"
+#include "ToolOptions.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 #include "tracks/Tables.h"
@@ -29,7 +30,7 @@ bool load(TrackStore &store, const QString &path, bool &anything)
 int runCheck(const QStringList &args)
 {
     if (args.size() != 1)
-        return usageError();
+        return usageError(QStringLiteral("check takes one FILE.tvd."));
     auto store = std::make_unique<TrackStore>();
     bool anything = false;
     return load(*store, args[0], anything) ? 0 : 1;
@@ -38,7 +39,7 @@ int runCheck(const QStringList &args)
 int runInfo(const QStringList &args)
 {
     if (args.size() != 1)
-        return usageError();
+        return usageError(QStringLiteral("info takes one FILE.tvd."));
     auto store = std::make_unique<TrackStore>();
     bool anything = false;
     const bool complete = load(*store, args[0], anything);
@@ -60,14 +61,14 @@ int runInfo(const QStringList &args)
 int runExport(const QStringList &args)
 {
     if (args.size() != 2)
-        return usageError();
+        return usageError(QStringLiteral("export takes FILE.tvd and TRACK."));
     const QString &path = args[0];
-    bool isNumber = false;
-    const int track = args[1].trimmed().toInt(&isNumber);
-    if (!isNumber || track < 0 || track >= kUserTracks) {
-        writeErr(QStringLiteral("TRACK must be a track number from 0 to 20."));
-        return 2;
-    }
+    QString error;
+    const std::optional<int> parsed =
+        wholeOption(QStringLiteral("TRACK"), args[1], 0, kUserTracks - 1, error);
+    if (!parsed)
+        return usageError(error);
+    const int track = *parsed;
     auto store = std::make_unique<TrackStore>();
     bool anything = false;
     const bool complete = load(*store, path, anything);

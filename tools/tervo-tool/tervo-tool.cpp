@@ -3,7 +3,9 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace tervo::tool {
@@ -15,6 +17,11 @@ std::vector<ToolCommand> &commands()
     static std::vector<ToolCommand> all;
     return all;
 }
+
+// The command being run, for the hint of a usage error.
+QString g_command;
+// Why writing to stdout failed; empty while it works.
+QString g_outError;
 
 QString usageText()
 {
@@ -39,7 +46,9 @@ bool registerCommand(ToolCommand command)
 void writeOut(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    std::fwrite(utf8.constData(), 1, static_cast<std::size_t>(utf8.size()), stdout);
+    const auto size = static_cast<std::size_t>(utf8.size());
+    if (std::fwrite(utf8.constData(), 1, size, stdout) != size && g_outError.isEmpty())
+        g_outError = QString::fromLocal8Bit(std::strerror(errno));
 }
 
 void writeErr(const QString &text)
@@ -51,9 +60,9 @@ void writeErr(const QString &text)
 
 int usageError(const QString &why)
 {
-    if (!why.isEmpty())
-        writeErr(why);
-    std::fputs(usageText().toUtf8().constData(), stderr);
+    writeErr(why);
+    writeErr(g_command.isEmpty() ? QStringLiteral("see tervo-tool --help")
+                                 : QStringLiteral("see tervo-tool %1 --help").arg(g_command));
     return 2;
 }
 
@@ -75,15 +84,35 @@ int main(int argc, char *argv[])
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty())
-        return usageError();
+        return usageError(QStringLiteral("Which command?"));
     const QString name = args.takeFirst();
-    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-        std::fputs(usageText().toUtf8().constData(), stdout);
-        return 0;
+    const auto isHelp = [](const QString &a) {
+        return a == QLatin1String("--help") || a == QLatin1String("-h");
+    };
+    int status = -1;
+    if (isHelp(name)) {
+        writeOut(usageText());
+        status = 0;
     }
     for (const ToolCommand &c : commands()) {
-        if (c.name == name)
-            return c.run(args);
+        if (status >= 0 || c.name != name)
+            continue;
+        g_command = name;
+        if (std::any_of(args.begin(), args.end(), isHelp)) {
+            writeOut(QStringLiteral("Usage:\n") + c.usage);
+            status = 0;
+        } else {
+            status = c.run(args);
+        }
     }
-    return usageError(QStringLiteral("Unknown command \"%1\".").arg(name));
+    if (status < 0)
+        return usageError(QStringLiteral("Unknown command \"%1\".").arg(name));
+    // Output that did not reach its file is a failure, however the command went.
+    if (std::fflush(stdout) != 0 && g_outError.isEmpty())
+        g_outError = QString::fromLocal8Bit(std::strerror(errno));
+    if (!g_outError.isEmpty()) {
+        writeErr(QStringLiteral("tervo-tool: standard output: %1").arg(g_outError));
+        return std::max(status, 1);
+    }
+    return status;
 }
