@@ -1,7 +1,7 @@
 // run: a macro without a display, on the simulated rig or on the real routes.
 #include "ToolCommand.h"
-#include "app/KeychainSecretStore.h"
 #include "ToolOptions.h"
+#include "app/KeychainSecretStore.h"
 #include "devices/Instruments.h"
 #include "devices/sim/InstrumentRoutes.h"
 #include "devices/sim/SimCellController.h"
