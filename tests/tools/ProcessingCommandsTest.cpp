@@ -6,7 +6,9 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace tervo;
 
@@ -105,4 +107,39 @@ TEST(ProcessingCommands, SpecialCopyPrintsTheClipboardText)
     f.store->CurrentFileTitle = QStringLiteral("in.tvd");
     EXPECT_EQ(QString::fromUtf8(r.out), specialCopyText(*f.store, 0, o, 0.4, QChar('.'), nullptr));
     EXPECT_TRUE(r.out.startsWith("\r\nPotential/V\tDisk/"));
+}
+
+TEST(ProcessingCommands, ANonFinitePointIsSkippedAndCountedNeverSpread)
+{
+    struct Case {
+        QStringList args;
+        int dest;
+    };
+    const Case cases[] = {
+        {{"smooth", "--track", "0", "--points", "9", "--dest", "3"}, 3},
+        {{"fft-filter", "--track", "0", "--ymax", "0.5", "--dest", "3"}, 3},
+        {{"calc", "--track-a", "0", "--track-b", "1", "--op", "-", "--track-c", "3"}, 3},
+    };
+    constexpr int kBad = 50;
+    for (const Case &c : cases) {
+        ToolFiles f;
+        f.store->data(1, 0, kBad) = std::numeric_limits<double>::quiet_NaN();
+        ASSERT_TRUE(writeTrackFile(*f.store, f.in, '.').ok);
+        QStringList args = c.args;
+        args.insert(1, f.in);
+        args << "--out" << f.out;
+        const ToolRun r = tool(args);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("1 point that is not a finite number was skipped."))
+            << c.args[0].toStdString() << ": " << r.err.toStdString();
+        const auto s = f.result();
+        int nonFinite = 0;
+        for (int p = 0; p < (*s)[c.dest].pnum; ++p)
+            if (!std::isfinite(s->data(0, c.dest, p)) || !std::isfinite(s->data(1, c.dest, p)))
+                ++nonFinite;
+        // At most the input's own NaN, left where it was.
+        EXPECT_LE(nonFinite, 1) << c.args[0].toStdString();
+        if (nonFinite == 1)
+            EXPECT_TRUE(std::isnan(s->data(1, c.dest, kBad))) << c.args[0].toStdString();
+    }
 }
