@@ -20,6 +20,8 @@ bool FastMacroDriver::runToEnd(bool waitForMeasurement)
 {
     std::vector<std::optional<std::uint32_t>> due(m_models.size());
     for (;;) {
+        if (m_hook)
+            m_hook();
         m_runner.poll();
         const std::uint32_t now = m_clock.tickCount();
         bool measuring = false;

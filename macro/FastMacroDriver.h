@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 
+#include <functional>
 #include <vector>
 
 namespace tervo {
@@ -21,11 +22,14 @@ public:
     // measurement its last line started has finished. False when it stalled: the running flag
     // is held by something no tick or Wait will release.
     bool runToEnd(bool waitForMeasurement = true);
+    // Called before every step of runToEnd, with the clock where that step finds it.
+    void setStepHook(std::function<void()> hook) { m_hook = std::move(hook); }
 
 private:
     MacroRunner &m_runner;
     FakeMsClock &m_clock;
     std::vector<MeasurementModel *> m_models;
+    std::function<void()> m_hook;
 };
 
 } // namespace tervo

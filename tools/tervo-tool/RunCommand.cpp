@@ -6,6 +6,7 @@
 #include "devices/sim/SimRig.h"
 #include "macro/FastMacroDriver.h"
 #include "macro/MacroRunner.h"
+#include "macro/RunWatchdog.h"
 #include "macro/SmtpMailSender.h"
 #include "macro/SsvMacroAdapter.h"
 #include "measure/CVModel.h"
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <iterator>
 #include <memory>
+#include <optional>
 
 namespace tervo::tool {
 
@@ -74,6 +76,7 @@ struct Options {
     QString out;
     QString settingsDir;
     QStringList faults;
+    std::optional<double> maxRunTime;
     bool fast = false;
     bool hardware = false;
 };
@@ -99,6 +102,15 @@ bool parseOptions(const QStringList &args, Options &o)
             if (++i >= args.size())
                 return false;
             (a == QLatin1String("--out") ? o.out : o.settingsDir) = args[i];
+        } else if (a == QLatin1String("--max-run-time")) {
+            if (++i >= args.size())
+                return false;
+            bool number = false;
+            const double seconds = args[i].toDouble(&number);
+            // Up to a year: beyond that the bound would wrap the millisecond clock.
+            if (!number || !(seconds > 0) || seconds > 31536000)
+                return false;
+            o.maxRunTime = seconds;
         } else if (a == QLatin1String("--fault")) {
             if (++i >= args.size())
                 return false;
@@ -131,8 +143,9 @@ int runMacro(const QStringList &args)
         }
     }
     QString text;
-    if (!loadMacroFile(o.macro, text)) {
-        writeErr(QStringLiteral("%1: cannot be read.").arg(o.macro));
+    QString readError;
+    if (!loadMacroFile(o.macro, text, &readError)) {
+        writeErr(readError);
         return 1;
     }
     const QString folder = o.settingsDir.isEmpty() ? defaultSettingsFolder() : o.settingsDir;
@@ -207,12 +220,29 @@ int runMacro(const QStringList &args)
         return false;
     };
 
+    // A series nobody can stop by hand is stopped as Stop would once it runs beyond its bound.
+    RunWatchdog watchdog(clock, runner, models, o.maxRunTime);
+    bool cutShort = false;
+    const auto watch = [&] {
+        if (cutShort || !watchdog.overdue())
+            return;
+        cutShort = true;
+        writeErr(watchdog.cutShortMessage());
+        for (MeasurementModel *m : models)
+            m->stop();
+        runner.stop();
+    };
+    watchdog.start();
     bool stalled = false;
     if (o.fast) {
         FastMacroDriver driver(runner, fastClock, models);
+        driver.setStepHook(watch);
         runner.run(text);
         stalled = !driver.runToEnd(true);
     } else {
+        QTimer watchTimer;
+        QObject::connect(&watchTimer, &QTimer::timeout, watch);
+        watchTimer.start(100);
         QEventLoop loop;
         const auto check = [&] {
             if (!runner.isRunning() && !runner.waiting() && !measuring())
@@ -237,9 +267,9 @@ int runMacro(const QStringList &args)
     instruments.DAClose();
 
     // The tracks are saved also when the run ended early.
-    int status = outcome == MacroRunner::SyntaxError         ? 2
-                 : outcome == MacroRunner::Failed || stalled ? 1
-                                                             : 0;
+    int status = outcome == MacroRunner::SyntaxError                     ? 2
+                 : outcome == MacroRunner::Failed || stalled || cutShort ? 1
+                                                                         : 0;
     if (!o.out.isEmpty()) {
         const FileWriteResult r = writeTrackFile(app->store, o.out, '.');
         if (!r.ok) {
@@ -256,12 +286,15 @@ int runMacro(const QStringList &args)
 
 TERVO_TOOL_COMMAND(run,
                    "  run MACRO.tvm [--fast] [--out RESULT.tvd] [--settings-dir DIR] [--hardware]\n"
-                   "                [--fault NAME]...\n"
+                   "                [--fault NAME]... [--max-run-time SECONDS]\n"
                    "                         Run a macro without a display, printing each line.\n"
                    "                         --fast runs the simulated clock as fast as it can.\n"
                    "                         --fault switches on a failure of the simulated rig:\n"
                    "                         analog-open, analog-stops, analog-nan, serial-gone,\n"
-                   "                         gpib-timeout or rotator-stalls.\n",
+                   "                         gpib-timeout or rotator-stalls.\n"
+                   "                         --max-run-time stops the series as Stop does once it\n"
+                   "                         has run that long (default: its programmed length\n"
+                   "                         and a margin); it then exits 1.\n",
                    runMacro);
 
 } // namespace tervo::tool
