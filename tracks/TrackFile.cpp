@@ -655,7 +655,7 @@ bool ReadTrackFromFile(const QString &path, int trackInFile, TrackStore &store, 
     const WalkResult walk = walkTrackFile(bytes, target);
     if (walk.outcome == WalkResult::NotTrackFile)
         return false;
-    if (found && !(walk.outcome == WalkResult::Complete && walk.endedAfterLastBlock)) {
+    if (found && walk.outcome != WalkResult::Complete) {
         store[destination] = savedHeader;
         for (int c = 0; c < kColumns; ++c)
             std::copy(savedPoints[static_cast<std::size_t>(c)].begin(),

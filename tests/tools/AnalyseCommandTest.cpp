@@ -134,7 +134,7 @@ TEST(AnalyseCommand, ANonFinitePointIsSkippedAndCounted)
     ASSERT_TRUE(loadTrackFile(*store, kExample).ok());
     store->data(1, 1, 100) = std::numeric_limits<double>::quiet_NaN();
     store->data(1, 1, 200) = std::numeric_limits<double>::infinity();
-    const QString path = dir.filePath(QStringLiteral("nan.tvd"));
+    const QString path = dir.filePath(QStringLiteral("points.tvd"));
     ASSERT_TRUE(writeTrackFile(*store, path, '.').ok);
     const QStringList range{QStringLiteral("--track"), QStringLiteral("1"),
                             QStringLiteral("--start"), QStringLiteral("10"),

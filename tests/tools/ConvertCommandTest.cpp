@@ -139,8 +139,10 @@ TEST(ConvertCommand, AHugeOneLineFileIsRefusedQuickly)
     QProcess p;
     p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), {"convert", csv, "--out", out});
     const bool finished = p.waitForFinished(10000);
-    if (!finished)
-        p.kill(), p.waitForFinished();
+    if (!finished) {
+        p.kill();
+        p.waitForFinished();
+    }
     ASSERT_TRUE(finished);
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_FALSE(QFile::exists(out));

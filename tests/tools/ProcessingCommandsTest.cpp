@@ -139,7 +139,8 @@ TEST(ProcessingCommands, ANonFinitePointIsSkippedAndCountedNeverSpread)
                 ++nonFinite;
         // At most the input's own NaN, left where it was.
         EXPECT_LE(nonFinite, 1) << c.args[0].toStdString();
-        if (nonFinite == 1)
+        if (nonFinite == 1) {
             EXPECT_TRUE(std::isnan(s->data(1, c.dest, kBad))) << c.args[0].toStdString();
+        }
     }
 }

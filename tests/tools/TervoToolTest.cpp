@@ -163,8 +163,10 @@ TEST(TervoTool, ReadersRefuseWhatIsNotARegularFile)
         QProcess p;
         p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), args);
         const bool finished = p.waitForFinished(5000);
-        if (!finished)
-            p.kill(), p.waitForFinished();
+        if (!finished) {
+            p.kill();
+            p.waitForFinished();
+        }
         ASSERT_TRUE(finished) << args.join(' ').toStdString();
         EXPECT_EQ(p.exitCode(), 1) << args.join(' ').toStdString();
         EXPECT_TRUE(p.readAllStandardError().contains("not a regular file"))

@@ -145,7 +145,8 @@ int runMacro(const QStringList &args)
     QString text;
     QString readError;
     if (!loadMacroFile(o.macro, text, &readError)) {
-        writeErr(readError);
+        writeErr(QFileInfo::exists(o.macro) ? readError
+                                            : QStringLiteral("%1: cannot be read.").arg(o.macro));
         return 1;
     }
     const QString folder = o.settingsDir.isEmpty() ? defaultSettingsFolder() : o.settingsDir;
