@@ -2,6 +2,7 @@
 
 #include "core/NumberFormat.h"
 #include "plot/Palette.h"
+#include "tracks/FinitePoints.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,7 +48,7 @@ bool CottrellAnalysis::buildPoints()
     m_points.clear();
     PlotRange r{-0.2, -1e-6, 0.5, 1e-6};
     const int last = std::min(m_last, pointCount(h) - 1);
-    for (int p = std::max(0, m_first); p <= last; ++p) {
+    for (const int p : finitePoints(m_store, m_track, m_first, last, 1, &m_skipped)) {
         const double t = m_store.data(0, m_track, p), i = m_store.data(1, m_track, p);
         if (t == 0 || i == 0 || !(t > 0))
             continue;
@@ -117,6 +118,8 @@ bool CottrellAnalysis::Calculate(kurvex::KurvexControl *canvas)
     const QString crlf = QStringLiteral("\r\n");
     QString text = QStringLiteral("title:\t") + h.Title + crlf;
     text += QStringLiteral("time:\t") + h.MeasTime + crlf;
+    if (m_skipped > 0)
+        text += skippedPointsText(m_skipped) + crlf;
     text += QStringLiteral("ne \t") + formatGeneral(n) + crlf;
     text += QStringLiteral("Area /cm2\t") + formatPattern(a, "#0.0####") + crlf;
     text += QStringLiteral("C /molcm-3\t") + formatPattern(c, "0.0##e+0#") + crlf;

@@ -54,6 +54,7 @@ private:
     Fitted current() const { return {m_track, m_first, m_last, fitMode, m_fitted.line}; }
     Fitted m_fitted;
     QString m_report;
+    int m_skipped = 0; // points of the range that are not finite
     double m_dapp = 0;
 };
 

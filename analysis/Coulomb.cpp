@@ -2,6 +2,7 @@
 
 #include "core/NumberFormat.h"
 #include "plot/Palette.h"
+#include "tracks/FinitePoints.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,11 +102,17 @@ bool CoulombAnalysis::Calculate(kurvex::KurvexControl *canvas)
     if (last < first)
         return false;
     const int t = m_track;
-    const std::size_t n = static_cast<std::size_t>(last - first + 1);
+    int skipped = 0;
+    const std::vector<int> kept = finitePoints(m_store, t, first, last, 1, &skipped);
+    if (kept.empty()) {
+        m_prompts.message(skippedPointsText(skipped));
+        return false;
+    }
+    const std::size_t n = kept.size();
     std::vector<double> x(n), i(n), dt(n, 0.0);
     for (std::size_t k = 0; k < n; ++k) {
-        x[k] = m_store.data(0, t, first + int(k));
-        i[k] = m_store.data(1, t, first + int(k));
+        x[k] = m_store.data(0, t, kept[k]);
+        i[k] = m_store.data(1, t, kept[k]);
         if (k > 0)
             dt[k] =
                 step ? std::abs(x[k] - x[k - 1]) : std::abs(x[k] - x[k - 1]) * 1000 / h.Scanrate;
@@ -139,6 +146,8 @@ bool CoulombAnalysis::Calculate(kurvex::KurvexControl *canvas)
     text += QStringLiteral("Title:\t") + h.Title + crlf;
     text += QStringLiteral("Nstart:\t") + QString::number(first) + crlf;
     text += QStringLiteral("Nend:\t") + QString::number(last) + crlf;
+    if (skipped > 0)
+        text += skippedPointsText(skipped) + crlf;
     if (baseLine == Value)
         text += crlf + QStringLiteral("BaseValue\t") + formatGeneral(baseValue) + crlf;
     text += QStringLiteral("Coulomb:\t") + formatPattern(m_charge, "0.000e+0") + crlf;

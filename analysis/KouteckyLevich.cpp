@@ -2,6 +2,7 @@
 
 #include "core/NumberFormat.h"
 #include "plot/Palette.h"
+#include "tracks/FinitePoints.h"
 
 #include <algorithm>
 #include <cmath>
@@ -148,6 +149,8 @@ double KouteckyLevichAnalysis::baseValue(int t) const
         double sum = 0;
         int n = 0;
         for (int p = 0; p <= last; ++p) {
+            if (!isFinitePoint(m_store, base, p, 1))
+                continue;
             const double x = m_store.data(0, base, p);
             if (x > m_lower && x < m_upper) {
                 sum += m_store.data(1, base, p);
@@ -164,6 +167,7 @@ double KouteckyLevichAnalysis::baseValue(int t) const
 int KouteckyLevichAnalysis::buildPoints(bool &sweep, QString &problem)
 {
     m_points.clear();
+    m_skipped = 0;
     const KLSettings &kl = m_store.kl;
     const double area = m_settings.KLElectrodeArea;
     const bool levich = m_settings.KLMethod == Levich;
@@ -171,7 +175,8 @@ int KouteckyLevichAnalysis::buildPoints(bool &sweep, QString &problem)
     if (sweep) {
         const int t = m_track;
         const int last = std::min(at(kl.KLNEnd, t), pointCount(m_store[t]) - 1);
-        for (int p = std::max(0, at(kl.KLNStart, t)); p <= last; ++p) {
+        int skipped = 0;
+        for (const int p : finitePoints(m_store, t, at(kl.KLNStart, t), last, 1, &skipped)) {
             const double x = m_store.data(0, t, p), y = m_store.data(1, t, p);
             if (levich) {
                 if (x < 0) {
@@ -183,6 +188,7 @@ int KouteckyLevichAnalysis::buildPoints(bool &sweep, QString &problem)
                 m_points.append(1 / std::sqrt(x / 60), 1 / std::abs(y / area));
             }
         }
+        m_skipped += skipped;
     } else {
         for (int t = 0; t < kUserTracks; ++t) {
             if (at(kl.KLUseFlag, t) != 1)
@@ -191,13 +197,15 @@ int KouteckyLevichAnalysis::buildPoints(bool &sweep, QString &problem)
             const int last = std::min(at(kl.KLNEnd, t), pointCount(m_store[t]) - 1);
             double sum = 0;
             int n = 0;
-            for (int p = std::max(0, at(kl.KLNStart, t)); p <= last; ++p) {
+            int skipped = 0;
+            for (const int p : finitePoints(m_store, t, at(kl.KLNStart, t), last, 1, &skipped)) {
                 const double x = m_store.data(0, t, p);
                 if (x > m_lower && x < m_upper) {
                     sum += m_store.data(1, t, p);
                     ++n;
                 }
             }
+            m_skipped += skipped;
             const double rpm = m_store[t].RPM;
             if (n == 0 || !(rpm > 0))
                 continue;
@@ -345,6 +353,8 @@ bool KouteckyLevichAnalysis::Calculate(Graph *graph)
     const double potential = sweep ? m_store[m_track].V1st : s.KLVuse;
     text += QStringLiteral("Potential/V\t") + formatPattern(potential, "0.000") + crlf;
     text += row(Electrons, QStringLiteral("n"), formatPattern(n, "#0.00"));
+    if (m_skipped > 0)
+        text += skippedPointsText(m_skipped) + crlf;
     if (!levich) {
         const double jk = line.intercept != 0 ? 1 / line.intercept : 0;
         text += QStringLiteral("jk /Acm-2\t") + formatPattern(jk, "0.000e+00") + crlf;

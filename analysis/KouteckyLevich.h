@@ -78,6 +78,7 @@ private:
     double m_lower = 0, m_upper = 0;
     PlotRange m_rect;
     QString m_report;
+    int m_skipped = 0; // points of the used ranges that are not finite
 };
 
 inline constexpr char kParametersNotProper[] = "Parameters are not proper!";

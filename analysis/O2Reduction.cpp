@@ -2,6 +2,7 @@
 
 #include "core/NumberFormat.h"
 #include "plot/Palette.h"
+#include "tracks/FinitePoints.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,17 @@ namespace tervo {
 O2ReductionAnalysis::O2ReductionAnalysis(TrackStore &store, Settings &settings, Prompts &prompts)
     : m_store(store), m_settings(settings), m_prompts(prompts)
 {
+}
+
+double minimumVoltStep(const TrackHeader &h)
+{
+    const double span = std::abs(h.V2nd - h.V1st) + std::abs(h.V3rd - h.V2nd);
+    const double raw = span / (kMaxPoints - 2);
+    if (!(raw > 0) || !std::isfinite(raw))
+        return 0;
+    // Rounded up to two digits, so that the step the message names is one the analysis takes.
+    const double unit = std::pow(10.0, std::floor(std::log10(raw)) - 1);
+    return std::ceil(raw / unit) * unit;
 }
 
 void O2ReductionAnalysis::scanSegment(double start, double end, int &scanStart, int limit)
@@ -31,6 +43,8 @@ void O2ReductionAnalysis::scanSegment(double start, double end, int &scanStart, 
         int nextStart = -1;
         int p = scanStart;
         for (; p < count; ++p) {
+            if (!isFinitePoint(m_store, m_track, p, 2))
+                continue;
             const double x = m_store.data(0, m_track, p);
             if (s < 0) {
                 if (x >= e + range)
@@ -78,6 +92,15 @@ bool O2ReductionAnalysis::Analyse()
         m_prompts.message(QString::fromLatin1(kZeroStepMessage));
         return false;
     }
+    // One row per evaluated potential: no more of them than a track has points, so a tiny step
+    // cannot run for minutes and fill the memory.
+    // The step as the message writes it passes.
+    if (!(std::abs(m_settings.O2VStep) >= minimumVoltStep(h) * (1 - 1e-9))) {
+        m_prompts.message(QString::fromLatin1(kStepTooSmallMessage)
+                              .arg(QString::number(minimumVoltStep(h), 'g', 2))
+                              .arg(kMaxPoints));
+        return false;
+    }
     // The first segment's scan ends at its turning point: an evaluation potential at the turn
     // would otherwise scan through the return sweep and leave nothing for the second segment.
     int scanStart = 0;
@@ -89,6 +112,10 @@ bool O2ReductionAnalysis::Analyse()
         text += formatPattern(r.Edisk, "0.###") + QLatin1Char('\t') +
                 (std::isnan(r.h2o) ? QStringLiteral("\u2014") : formatPattern(r.h2o, "##0.0")) +
                 crlf;
+    int skipped = 0;
+    finitePoints(m_store, m_track, 0, pointCount(h) - 1, 2, &skipped);
+    if (skipped > 0)
+        text += skippedPointsText(skipped) + crlf;
     m_report = text;
     return true;
 }

@@ -54,5 +54,12 @@ private:
 };
 
 inline constexpr char kZeroStepMessage[] = "The voltage step must not be 0.";
+// Arguments: the smallest step for the track, the most potentials evaluated.
+inline constexpr char kStepTooSmallMessage[] =
+    "The voltage step must be at least %1 V for this track: at most %2 potentials are evaluated.";
+
+// The smallest voltage step the analysis takes for a track with these potentials: one that
+// evaluates at most kMaxPoints potentials, rounded up to two significant digits.
+double minimumVoltStep(const TrackHeader &h);
 
 } // namespace tervo

@@ -1,6 +1,7 @@
 #include "Tafel.h"
 
 #include "core/NumberFormat.h"
+#include "tracks/FinitePoints.h"
 
 #include <algorithm>
 #include <cmath>
@@ -70,7 +71,8 @@ bool TafelAnalysis::Calculate()
         return false;
     AnalysisPoints pts;
     const int last = std::min(m_last, pointCount(h) - 1);
-    for (int p = std::max(0, m_first); p <= last; ++p) {
+    int skipped = 0;
+    for (const int p : finitePoints(m_store, m_track, m_first, last, 1, &skipped)) {
         const double i = m_store.data(1, m_track, p);
         if (i != 0)
             pts.append(std::log10(std::abs(i) / area), m_store.data(0, m_track, p));
@@ -88,6 +90,8 @@ bool TafelAnalysis::Calculate()
     QString text = QStringLiteral("Title:\t") + h.Title + crlf;
     text += QStringLiteral("Nstart:\t") + QString::number(m_first) + crlf;
     text += QStringLiteral("Nend:\t") + QString::number(last) + crlf;
+    if (skipped > 0)
+        text += skippedPointsText(skipped) + crlf;
     text += QStringLiteral("Area /cm2\t") + formatPattern(area, "#0.0####") + crlf;
     text += QStringLiteral("Ered /V\t") + formatPattern(m_settings.TaEred, "0.000") + crlf;
     text += QStringLiteral("Tafel slope /mVdec-1\t") + formatPattern(m_slope * 1000, "0.0") + crlf;

@@ -20,6 +20,8 @@ bool FastMacroDriver::runToEnd(bool waitForMeasurement)
 {
     std::vector<std::optional<std::uint32_t>> due(m_models.size());
     for (;;) {
+        if (m_hook)
+            m_hook();
         if (m_interrupted && m_interrupted())
             return true;
         m_runner.poll();

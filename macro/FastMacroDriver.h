@@ -27,12 +27,15 @@ public:
     {
         m_interrupted = std::move(interrupted);
     }
+    // Called before every step of runToEnd, with the clock where that step finds it.
+    void setStepHook(std::function<void()> hook) { m_hook = std::move(hook); }
 
 private:
     MacroRunner &m_runner;
     FakeMsClock &m_clock;
     std::vector<MeasurementModel *> m_models;
     std::function<bool()> m_interrupted;
+    std::function<void()> m_hook;
 };
 
 } // namespace tervo

@@ -1,9 +1,9 @@
 #include "MacroLanguage.h"
 
+#include "core/FileRead.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
-#include <QFile>
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
@@ -246,23 +246,31 @@ MacroLine parseLine(QStringView line, int lineNumber, bool withText)
     for (std::size_t i = 0; i < c->args.size(); ++i) {
         const QStringView word = words[i + 1];
         double &number = r.numbers[i];
-        switch (c->args[i]) {
+        const A kind = c->args[i];
+        // A number argument must be a finite number: NaN is no number at all, Inf or a decimal
+        // beyond the range of a double (1e999) overflows.
+        if (kind != A::Text && kind != A::Words) {
+            number = parseDecimal(word);
+            if (std::isnan(number))
+                return signatureError("line Syntax error:");
+            if (std::isinf(number))
+                return signatureError("line Overflow:");
+        }
+        switch (kind) {
         case A::Long:
         case A::Integer:
         case A::Byte:
-            number = roundHalfEvenDouble(parseDecimal(word));
-            if (!fits(c->args[i], number))
+            number = roundHalfEvenDouble(number);
+            if (!fits(kind, number))
                 return signatureError("line Overflow:");
             break;
         case A::Double:
-            number = parseDecimal(word);
             break;
         case A::Text:
             if (withText)
                 r.text = word.toString();
             break;
         case A::NumberText:
-            number = parseDecimal(word);
             if (withText)
                 r.text = formatGeneral(number);
             break;
@@ -445,14 +453,14 @@ bool saveMacroFile(const QString &path, const QString &text, QString *error)
     return true;
 }
 
-bool loadMacroFile(const QString &path, QString &text)
+bool loadMacroFile(const QString &path, QString &text, QString *error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray all;
+    if (const FileReadResult read = readWholeFile(path, all); !read.ok) {
+        if (error)
+            *error = read.error;
         return false;
-    const QByteArray all = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return false;
+    }
     QList<QByteArray> lines = all.split('\n');
     // A final line end does not begin another line.
     if (!lines.isEmpty() && lines.back().isEmpty())

@@ -121,6 +121,6 @@ QStringList macroTemplateCaptions();
 // the text with CR LF after every line. Both return false on a file error.
 QString macroFileName(const QString &chosen);
 bool saveMacroFile(const QString &path, const QString &text, QString *error = nullptr);
-bool loadMacroFile(const QString &path, QString &text);
+bool loadMacroFile(const QString &path, QString &text, QString *error = nullptr);
 
 } // namespace tervo

@@ -641,7 +641,7 @@ double MeasurementModel::samplingRateEdited(double value)
 
 double MeasurementModel::accumulationEdited(double value)
 {
-    return acquisition.accum = value >= 1 ? value : 1;
+    return acquisition.accum = value >= 1 ? std::min(value, kMaxAccumulation) : 1;
 }
 
 void MeasurementModel::RetainTime(std::int32_t &seconds)

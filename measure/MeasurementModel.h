@@ -26,6 +26,8 @@ public:
     enum State { Monitor = 1, Measuring = 2 };
     // The highest sampling rate of the windows that cap it (Hz).
     static constexpr double kMaxSamplingRate = 1000;
+    // The most readings averaged per sample: more would hold the interface for seconds per tick.
+    static constexpr double kMaxAccumulation = 100000;
 
     explicit MeasurementModel(MeasureContext &context, QObject *parent = nullptr);
     ~MeasurementModel() override;

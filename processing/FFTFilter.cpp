@@ -3,6 +3,7 @@
 #include "FFT.h"
 #include "plot/Palette.h"
 #include "plot/TrackPreview.h"
+#include "tracks/FinitePoints.h"
 #include "tracks/OccupiedTracks.h"
 
 #include <algorithm>
@@ -25,10 +26,14 @@ FFTSpectrum computeSpectrum(const TrackStore &store, int track)
     const int pnum = pointCount(h);
     if (h.Mode == ModeNone || pnum < 1)
         return s;
+    s.columns = hasRingColumn(h.Mode) ? 2 : 1;
+    s.kept = finitePoints(store, track, 0, pnum - 1, s.columns, &s.skipped);
+    const int count = static_cast<int>(s.kept.size());
+    if (count < 1)
+        return FFTSpectrum{};
     s.track = track;
     s.pnum = pnum;
-    s.n = transformLength(pnum);
-    s.columns = hasRingColumn(h.Mode) ? 2 : 1;
+    s.n = transformLength(count);
     s.dt = h.MaxTime / pnum / 1000;
     s.df = s.dt > 0 ? 1 / (s.n * s.dt) : 0;
     s.fs = s.n * s.df;
@@ -40,7 +45,10 @@ FFTSpectrum computeSpectrum(const TrackStore &store, int track)
         auto &amp = s.amplitude[static_cast<std::size_t>(c)];
         re.assign(static_cast<std::size_t>(s.n), 0.0);
         im.assign(static_cast<std::size_t>(s.n), 0.0);
-        std::copy_n(store.data.column(c, track), pnum, re.begin());
+        const double *column = store.data.column(c, track);
+        s.source[static_cast<std::size_t>(c)].assign(column, column + pnum);
+        for (std::size_t j = 0; j < s.kept.size(); ++j)
+            re[j] = column[s.kept[j]];
         plan.transform(re.data(), im.data(), +1);
         amp.resize(re.size());
         for (std::size_t k = 0; k < re.size(); ++k) {
@@ -79,8 +87,11 @@ FFTResult filterSpectrum(const FFTSpectrum &spectrum, bool filterX, double fxmax
         else if (filterX)
             zeroAbove(re, im, spectrum.n, spectrum.df, fxmax);
         plan.transform(re.data(), im.data(), -1);
-        re.resize(static_cast<std::size_t>(spectrum.pnum));
-        r.values[static_cast<std::size_t>(c)] = std::move(re);
+        // Skipped points keep their value; the others take the filtered one in order.
+        std::vector<double> out = spectrum.source[static_cast<std::size_t>(c)];
+        for (std::size_t j = 0; j < spectrum.kept.size(); ++j)
+            out[static_cast<std::size_t>(spectrum.kept[j])] = re[j];
+        r.values[static_cast<std::size_t>(c)] = std::move(out);
     }
     return r;
 }

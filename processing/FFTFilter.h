@@ -15,13 +15,16 @@ namespace tervo {
 struct FFTSpectrum {
     int track = -1;
     int pnum = 0;
-    int n = 0;       // transform length, the smallest power of two above pnum
-    int columns = 0; // highest transformed column: 2 for RDE and SSV tracks, else 1
-    double dt = 0;   // s per point
-    double df = 0;   // Hz per bin
+    int n = 0;             // transform length, the smallest power of two above the finite points
+    std::vector<int> kept; // the finite points, which alone are transformed
+    int skipped = 0;       // points that are not
+    int columns = 0;       // highest transformed column: 2 for RDE and SSV tracks, else 1
+    double dt = 0;         // s per point
+    double df = 0;         // Hz per bin
     double fs = 0;
     std::array<std::vector<double>, 3> re, im, amplitude;
-    PlotRange rect; // of the spectrum plot, before widening
+    std::array<std::vector<double>, 3> source; // the track's columns, for the skipped points
+    PlotRange rect;                            // of the spectrum plot, before widening
 
     bool valid() const { return n > 0; }
 };

@@ -1,11 +1,12 @@
 #include "Smoothing.h"
 
+#include "core/FileRead.h"
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
+#include "tracks/FinitePoints.h"
 #include "tracks/OccupiedTracks.h"
 #include "tracks/Tables.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -18,13 +19,13 @@ CoefficientFile readCoefficientFile(const QString &path)
     CoefficientFile f;
     f.name = path;
     const QString name = QFileInfo(path).fileName();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (const FileReadResult read = readWholeFile(path, bytes); !read.ok) {
         f.error = QStringLiteral("The coefficient file \"%1\" cannot be read (%2).")
-                      .arg(name, QFileInfo(path).absoluteFilePath());
+                      .arg(name, read.error);
         return f;
     }
-    QString text = QString::fromLatin1(file.readAll());
+    QString text = QString::fromLatin1(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QStringList lines = text.split(QLatin1Char('\n'));
     if (text.endsWith(QLatin1Char('\n')))
@@ -215,7 +216,7 @@ QString missingRowText(const QString &path, int points, int row)
 } // namespace
 
 bool smoothTrack(TrackStore &store, int track, const SmoothOptions &options,
-                 const CoefficientFile &coefficients, QString *error)
+                 const CoefficientFile &coefficients, QString *error, int *skipped)
 {
     const TrackHeader &h = store[track];
     const CoefficientRow *row = nullptr;
@@ -240,11 +241,34 @@ bool smoothTrack(TrackStore &store, int track, const SmoothOptions &options,
         std::copy_n(store.data.column(c, track), pnum, store.data.column(c, kWorkSlot));
     const bool third = h.Mode == ModeRDE || h.Mode == ModeMulti || h.Mode == ModeSSV;
     const double spikeScale = h.DiskYscale / 1000;
+    const int lastColumn = third ? 2 : 1;
+    int skippedPoints = 0;
+    std::vector<double> in, out;
     for (const auto &[s, e] : smoothingSegments(store, track)) {
-        for (int c = options.smoothX ? 0 : 1; c <= (third ? 2 : 1); ++c)
-            filterSegment(store.data.column(c, track), store.data.column(c, kWorkSlot), s, e,
-                          options, row, spikeScale);
+        int segmentSkipped = 0;
+        const std::vector<int> kept = finitePoints(store, track, s, e, lastColumn, &segmentSkipped);
+        skippedPoints += segmentSkipped;
+        if (kept.empty())
+            continue;
+        const int last = static_cast<int>(kept.size()) - 1;
+        for (int c = options.smoothX ? 0 : 1; c <= lastColumn; ++c) {
+            if (segmentSkipped == 0) {
+                filterSegment(store.data.column(c, track), store.data.column(c, kWorkSlot), s, e,
+                              options, row, spikeScale);
+                continue;
+            }
+            // The finite points side by side, filtered, and put back where they came from.
+            in.resize(kept.size());
+            out.resize(kept.size());
+            for (std::size_t j = 0; j < kept.size(); ++j)
+                in[j] = store.data(c, track, kept[j]);
+            filterSegment(in.data(), out.data(), 0, last, options, row, spikeScale);
+            for (std::size_t j = 0; j < kept.size(); ++j)
+                store.data(c, kWorkSlot, kept[j]) = out[j];
+        }
     }
+    if (skipped)
+        *skipped = skippedPoints;
     return true;
 }
 
@@ -330,18 +354,22 @@ bool SmoothingController::calculate()
         return false;
     const SmoothOptions o = currentOptions();
     std::vector<Snapshot> results;
+    int skipped = 0;
     for (int t = applyAllTracks ? 0 : m_selected;
          t <= (applyAllTracks ? kUserTracks - 1 : m_selected); ++t) {
         if (m_store.isVacant(t))
             continue;
         QString error;
-        if (!smoothTrack(m_store, t, o, file, &error)) {
+        int trackSkipped = 0;
+        if (!smoothTrack(m_store, t, o, file, &error, &trackSkipped)) {
             m_prompts.message(error);
             return false;
         }
+        skipped += trackSkipped;
         results.push_back(snapshot(t));
     }
     m_results = std::move(results);
+    m_skipped = skipped;
     m_resultTrack = m_selected;
     return true;
 }

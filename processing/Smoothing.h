@@ -67,9 +67,12 @@ void filterSegment(const double *y, double *out, int s, int e, const SmoothOptio
 std::vector<std::pair<int, int>> smoothingSegments(const TrackStore &store, int track);
 
 // Smooths a track into the work slot (header and points). Points of no segment and columns not
-// smoothed keep the source values. False (error set) when the Savitzky-Golay row is missing.
+// smoothed keep the source values. Points that are not finite are left out of every window and
+// keep their value (skipped counts them). False (error set) when the Savitzky-Golay row is
+// missing.
 bool smoothTrack(TrackStore &store, int track, const SmoothOptions &options,
-                 const CoefficientFile &coefficients, QString *error = nullptr);
+                 const CoefficientFile &coefficients, QString *error = nullptr,
+                 int *skipped = nullptr);
 
 // "Smoothing": one track or all of them, previewed from the work slot, then written back or
 // into another track.
@@ -101,6 +104,8 @@ public:
     bool resultReady() const { return m_resultTrack >= 0; }
     // "Calculation". False when nothing was smoothed (vacant track, coefficient trouble).
     bool calculate();
+    // Points the last calculation left out for not being finite.
+    int skippedPoints() const { return m_skipped; }
     // "Update Data" and "Record Another Track".
     bool updateData();
     bool recordAnotherTrack();
@@ -133,6 +138,7 @@ private:
     SmoothOptions m_options;
     int m_skip = 2;
     int m_resultTrack = -1;
+    int m_skipped = 0;
     std::vector<Snapshot> m_results;
 };
 

@@ -3,6 +3,7 @@
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
+#include "tracks/FinitePoints.h"
 
 #include <algorithm>
 #include <array>
@@ -54,6 +55,21 @@ Columns copyColumns(const TrackStore &store, int track)
     for (int k = 0; k < kColumns; ++k)
         c[static_cast<std::size_t>(k)].assign(store.data.column(k, track),
                                               store.data.column(k, track) + n);
+    return c;
+}
+
+// The finite points of a track's columns 0..lastColumn; the other columns come along.
+Columns copyFiniteColumns(const TrackStore &store, int track, int lastColumn, int &skipped)
+{
+    const std::vector<int> kept =
+        finitePoints(store, track, 0, pointCount(store[track]) - 1, lastColumn, &skipped);
+    Columns c;
+    for (int k = 0; k < kColumns; ++k) {
+        auto &col = c[static_cast<std::size_t>(k)];
+        col.reserve(kept.size());
+        for (const int p : kept)
+            col.push_back(store.data(k, track, p));
+    }
     return c;
 }
 
@@ -131,7 +147,8 @@ std::vector<int> sweepBoundaries(const TrackStore &store, int track)
         store[track]);
 }
 
-CalcStatus calculateTracks(TrackStore &store, const CalcOperands &o, int *computedPoints)
+CalcStatus calculateTracks(TrackStore &store, const CalcOperands &o, int *computedPoints,
+                           int *skipped)
 {
     const TrackHeader &ha = store[o.a];
     const TrackHeader &hb = store[kShiftSlot];
@@ -143,15 +160,18 @@ CalcStatus calculateTracks(TrackStore &store, const CalcOperands &o, int *comput
     if (ha.Mode != ModePS && ha.Mode != ModeRPMvsJ && !isSweepMode(ha.Mode))
         return CalcStatus::NothingComputed;
 
-    Columns a = copyColumns(store, o.a);
-    Columns b = copyColumns(store, kShiftSlot);
+    const bool ring = hasRingColumn(ha.Mode) && hasRingColumn(hb.Mode);
+    int skippedA = 0, skippedB = 0;
+    Columns a = copyFiniteColumns(store, o.a, ring ? 2 : 1, skippedA);
+    Columns b = copyFiniteColumns(store, kShiftSlot, ring ? 2 : 1, skippedB);
+    if (skipped)
+        *skipped = skippedA + skippedB;
     dedupe(a);
     dedupe(b);
     if (a[0].empty() || b[0].size() < 2)
         return CalcStatus::NothingComputed;
 
     const double sign = o.op == 1 ? -1.0 : 1.0;
-    const bool ring = hasRingColumn(ha.Mode) && hasRingColumn(hb.Mode);
     Columns r = a;
     auto combine = [&](int p, int &s) {
         const auto i = static_cast<std::size_t>(p);
@@ -256,7 +276,8 @@ bool TrackCalculationController::calculate()
     // The shift slot is scratch space: build it again rather than trust it.
     buildShiftedB(m_store, m_o.b, m_o.xBshift);
     clearResult();
-    const CalcStatus st = calculateTracks(m_store, m_o);
+    m_skipped = 0;
+    const CalcStatus st = calculateTracks(m_store, m_o, nullptr, &m_skipped);
     switch (st) {
     case CalcStatus::ScanrateMismatch:
         m_prompts.message(QString::fromLatin1(kScanrateMessage));

@@ -39,8 +39,10 @@ enum class CalcStatus {
 };
 
 // Combines A with the shift slot into the work slot, leaving out the points whose x repeats its
-// predecessor's at 3 decimals. Only the work slot changes, and only when the status is Done.
-CalcStatus calculateTracks(TrackStore &store, const CalcOperands &o, int *computedPoints = nullptr);
+// predecessor's at 3 decimals and the points of A or B that are not finite (skipped counts
+// them). Only the work slot changes, and only when the status is Done.
+CalcStatus calculateTracks(TrackStore &store, const CalcOperands &o, int *computedPoints = nullptr,
+                           int *skipped = nullptr);
 
 inline constexpr char kScanrateMessage[] =
     "The scanrate of Track A is different from that of Track B!";
@@ -67,6 +69,8 @@ public:
     void setTitleC(const QString &t) { m_titleC = t; }
 
     bool resultReady() const { return m_ready; }
+    // Points of A and B the last calculation left out for not being finite.
+    int skippedPoints() const { return m_skipped; }
     const TrackStore &store() const { return m_store; }
     bool calculate();
     // "UpDate": false (with a message) without a result of the present operands.
@@ -85,6 +89,7 @@ private:
     int m_c = 20;
     QString m_titleC;
     bool m_ready = false;
+    int m_skipped = 0;
     // The work slot is shared with other windows: the result is kept here too.
     std::array<std::vector<double>, 3> m_result;
     TrackHeader m_resultHeader;

@@ -1,5 +1,6 @@
 #include "AppState.h"
 
+#include "core/FileRead.h"
 #include "core/NumberParse.h"
 
 #include <QCoreApplication>
@@ -27,11 +28,8 @@ bool AppState::ReadSettings()
 {
     SettingsLoaded = false;
     settings.RPMvsVoltageFile.clear();
-    QFile f(settingsPath());
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = f.readAll();
-    if (f.error() != QFileDevice::NoError)
+    QByteArray text;
+    if (!readWholeFile(settingsPath(), text).ok)
         return false;
     const SettingsReadReport report = parseSettingsText(text, settings);
     if (!report.refused.isEmpty())

@@ -1,10 +1,10 @@
 #include "RpmTable.h"
 
+#include "core/FileRead.h"
 #include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
-#include <QFile>
 #include <string>
 #include <string_view>
 
@@ -15,11 +15,8 @@ bool ReadRpmTable(const QString &path, std::vector<RpmRow> &table)
     table.clear();
     if (path.isEmpty())
         return false;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes).ok)
         return false;
     std::vector<RpmRow> rows;
     LineReader reader(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

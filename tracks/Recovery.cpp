@@ -1,6 +1,7 @@
 #include "Recovery.h"
 
 #include "Tables.h"
+#include "core/FileRead.h"
 
 #include <QDir>
 #include <QTemporaryFile>
@@ -325,10 +326,9 @@ bool RunJournalWriter::writeRecord(const QByteArray &body)
 JournalRun readRunJournal(const QString &path)
 {
     JournalRun run;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray all;
+    if (!readWholeFile(path, all).ok)
         return run;
-    const QByteArray all = file.readAll();
     qsizetype pos = 0;
     bool headerSeen = false;
     while (pos < all.size()) {

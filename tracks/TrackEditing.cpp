@@ -5,6 +5,7 @@
 #include "core/NumberParse.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tervo {
 
@@ -239,12 +240,26 @@ QString TrackEditor::cellText(int row, int column) const
     return QString::fromLatin1(out);
 }
 
+bool TrackEditor::finiteBoxValue(const QString &text, double &value)
+{
+    value = parseDecimal(QStringView(text));
+    if (std::isfinite(value))
+        return true;
+    m_prompts.message(std::isnan(value)
+                          ? QStringLiteral("\"%1\" is not a number.").arg(text.trimmed())
+                          : beyondRangeMessage(QStringLiteral("\"%1\"").arg(text.trimmed())));
+    return false;
+}
+
 int TrackEditor::enterValue(int row, int column, const QString &text)
 {
     const int p = pointOfRow(row);
     if (p < 0 || column < 0 || column >= columnCount())
         return -1;
-    m_store.data(column, m_track, p) = parseDecimal(QStringView(text));
+    double value = 0;
+    if (!finiteBoxValue(text, value))
+        return -1;
+    m_store.data(column, m_track, p) = value;
     m_store.markChanged();
     m_previewTrack = -1;
     m_marked = -1;
@@ -288,12 +303,27 @@ int TrackEditor::markRow(int row)
 
 bool TrackEditor::preview(const std::array<bool, 3> &columns, int operation, const QString &operand)
 {
-    const double value = parseDecimal(QStringView(operand));
+    double value = 0;
+    if (!finiteBoxValue(operand, value))
+        return false;
     if (operation == Divide && value == 0) {
         m_prompts.message(QStringLiteral("Can't divide by zero!"));
         return false;
     }
     BasicCalcTrack(columns, operation, value);
+    // A finite value that the operation takes beyond the range of numbers is refused too.
+    for (int c = 0; c < kColumns; ++c) {
+        if (!columns[static_cast<std::size_t>(c)])
+            continue;
+        for (int i = firstPoint(); i <= lastPoint(); ++i) {
+            if (std::isfinite(m_store.data(c, m_track, i)) &&
+                !std::isfinite(m_store.data(c, kScratchSlot, i))) {
+                m_previewTrack = -1;
+                m_prompts.message(beyondRangeMessage(QStringLiteral("The result")));
+                return false;
+            }
+        }
+    }
     return true;
 }
 

@@ -117,6 +117,8 @@ public:
     std::function<void()> changed;
 
 private:
+    // A box's value by the decimal-number rule, refused with a message unless finite.
+    bool finiteBoxValue(const QString &text, double &value);
     void rebuild();
     void notify();
 

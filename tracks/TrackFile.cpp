@@ -1,10 +1,10 @@
 #include "TrackFile.h"
 
+#include "core/FileRead.h"
 #include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <atomic>
@@ -189,11 +189,7 @@ DataNumber parseDataLine(std::string_view line, int count, double *values)
 
 bool readAll(const QString &path, QByteArray &bytes)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    bytes = f.readAll();
-    return f.error() == QFileDevice::NoError;
+    return readWholeFile(path, bytes).ok;
 }
 
 template <typename T> void appendList(std::string &out, const char *key, const std::vector<T> &v)
@@ -562,11 +558,9 @@ TrackFileReadResult loadTrackFile(TrackStore &store, const QString &path)
 {
     TrackFileReadResult result;
     QByteArray bytes;
-    if (!readAll(path, bytes)) {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
+    if (const FileReadResult read = readWholeFile(path, bytes); !read.ok) {
         result.status = TrackFileReadResult::CannotOpen;
-        result.reason = f.errorString();
+        result.reason = read.error;
         return result;
     }
     if (!IsTrackFileText(bytes)) {
@@ -620,10 +614,8 @@ bool IsTrackFileText(const QByteArray &bytes)
 
 bool IsTrackFile(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    return IsTrackFileText(f.read(sizeof kTrackFileSignature + 1));
+    QByteArray start;
+    return readFileStart(path, sizeof kTrackFileSignature + 1, start).ok && IsTrackFileText(start);
 }
 
 bool ReadTrackHeaders(const QString &path, std::array<TrackHeader, kTrackSlots> &table)
@@ -653,9 +645,24 @@ bool ReadTrackFromFile(const QString &path, int trackInFile, TrackStore &store, 
     target.slot = [&](int n) { return n == trackInFile ? destination : -1; };
     target.store = &store;
     target.lastBlock = [&](int n) { return n == trackInFile; };
+    // A block that does not read to its last point would leave the file's header over the old
+    // points: the slot is put back as it was instead.
+    const TrackHeader savedHeader = store[destination];
+    std::array<std::vector<double>, kColumns> savedPoints;
+    for (int c = 0; c < kColumns; ++c)
+        savedPoints[static_cast<std::size_t>(c)].assign(
+            store.data.column(c, destination), store.data.column(c, destination) + kMaxPoints);
     const WalkResult walk = walkTrackFile(bytes, target);
     if (walk.outcome == WalkResult::NotTrackFile)
         return false;
+    if (found && walk.outcome != WalkResult::Complete) {
+        store[destination] = savedHeader;
+        for (int c = 0; c < kColumns; ++c)
+            std::copy(savedPoints[static_cast<std::size_t>(c)].begin(),
+                      savedPoints[static_cast<std::size_t>(c)].end(),
+                      store.data.column(c, destination));
+        return false;
+    }
     if (found)
         store.markChanged();
     return found;

@@ -24,6 +24,8 @@ struct Line {
 
 // Exports put their data within the first thousand lines; the search stops there.
 constexpr std::size_t kMaxHeaderLines = 1000;
+// No instrument exports more values per row; a longer line is not a row of data.
+constexpr std::size_t kMaxValuesPerRow = 64;
 
 // ' ' stands for runs of blanks and tabs.
 constexpr char kSeparators[] = {'\t', ';', ',', ' '};
@@ -43,6 +45,8 @@ void split(std::string_view line, char separator, std::vector<std::string_view> 
 int numericCount(std::string_view line, char separator, std::vector<std::string_view> &fields)
 {
     split(line, separator, fields);
+    if (fields.size() > kMaxValuesPerRow)
+        return 0;
     double v = 0;
     for (const std::string_view f : fields)
         if (!parseDataNumber(f, v))
@@ -54,26 +58,33 @@ struct Layout {
     char separator = 0;
     std::size_t start = 0; // index into the lines of the first data row
     int count = 0;
+    std::size_t rows = 0; // lines of the whole file that are rows of count numbers
 };
 
-// Where the data begin with this separator: the first line from which five rows (or all that
-// remain before the last) hold the same number of values, two or more.
-std::optional<Layout> findData(const std::vector<Line> &lines, char separator, std::size_t limit)
+// The data with this separator, judged by the whole file: the number of values (two or more)
+// that most lines holding only numbers have, and the first such line. A row that does not fit
+// after it is then the reader's error, not the end of a header.
+std::optional<Layout> findData(const std::vector<Line> &lines, char separator)
 {
     std::vector<std::string_view> fields;
-    for (std::size_t i = 0; i < std::min(limit, lines.size()); ++i) {
-        const int n = numericCount(lines[i].text, separator, fields);
+    std::vector<std::size_t> rowsWith(kMaxValuesPerRow + 1, 0);
+    std::vector<std::size_t> firstWith(kMaxValuesPerRow + 1, lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto n = static_cast<std::size_t>(numericCount(lines[i].text, separator, fields));
         if (n < 2)
             continue;
-        bool steady = true;
-        int seen = 1;
-        // The last line may be a row cut short; the reader reports it.
-        for (std::size_t j = i + 1; j + 1 < lines.size() && seen < 5 && steady; ++j, ++seen)
-            steady = numericCount(lines[j].text, separator, fields) == n;
-        if (steady)
-            return Layout{separator, i, n};
+        if (rowsWith[n]++ == 0)
+            firstWith[n] = i;
     }
-    return std::nullopt;
+    std::optional<Layout> best;
+    for (std::size_t n = 2; n <= kMaxValuesPerRow; ++n) {
+        if (rowsWith[n] == 0 || firstWith[n] >= kMaxHeaderLines)
+            continue;
+        if (!best || rowsWith[n] > best->rows ||
+            (rowsWith[n] == best->rows && firstWith[n] < best->start))
+            best = Layout{separator, firstWith[n], static_cast<int>(n), rowsWith[n]};
+    }
+    return best;
 }
 
 QString separatorName(char s)
@@ -120,11 +131,11 @@ ReadResult readDelimited(const QByteArray &bytes, const QString &path)
     }
     std::optional<Layout> best;
     for (const char s : kSeparators) {
-        // Another separator can only win with an earlier start.
-        const std::size_t limit = best ? best->start + 1 : kMaxHeaderLines;
-        const std::optional<Layout> l = findData(lines, s, limit);
-        if (l && (!best || l->start < best->start ||
-                  (l->start == best->start && l->count > best->count)))
+        // The separator that makes the most rows of numbers wins; then the earlier start.
+        const std::optional<Layout> l = findData(lines, s);
+        if (l && (!best || l->rows > best->rows ||
+                  (l->rows == best->rows && (l->start < best->start ||
+                                             (l->start == best->start && l->count > best->count)))))
             best = l;
     }
     if (!best)
@@ -156,13 +167,24 @@ ReadResult readDelimited(const QByteArray &bytes, const QString &path)
     }
     bool decimalComma = false;
     for (std::size_t i = best->start; i < lines.size(); ++i) {
-        split(lines[i].text, best->separator, fields);
-        if (!appendRow(fields, lines[i].number, f.columns))
+        // Every row after the first must be one like it: a file that does not read completely
+        // is refused rather than imported in part.
+        if (numericCount(lines[i].text, best->separator, fields) != best->count) {
+            QString found = QString::number(fields.size());
+            double v = 0;
+            if (static_cast<int>(fields.size()) == best->count)
+                for (const std::string_view field : fields)
+                    if (!parseDataNumber(field, v)) {
+                        found = QStringLiteral("\"%1\"").arg(decodeText(trimmed(field)));
+                        break;
+                    }
             return failed(path, lines[i].number,
                           QStringLiteral("%1 values separated by %2, found %3")
                               .arg(best->count)
                               .arg(separatorName(best->separator))
-                              .arg(fields.size()));
+                              .arg(found));
+        }
+        appendRow(fields, lines[i].number, f.columns);
         if (!decimalComma && best->separator != ',')
             for (const std::string_view v : fields)
                 decimalComma = decimalComma || v.find(',') != std::string_view::npos;

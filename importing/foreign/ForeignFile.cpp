@@ -1,9 +1,9 @@
 #include "ForeignFile.h"
 
 #include "TextLines.h"
+#include "core/FileRead.h"
 #include "tracks/Tables.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
@@ -210,13 +210,13 @@ QString thinningNote(const ForeignFile &file)
 
 ReadResult readForeignFile(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (const FileReadResult read = readWholeFile(path, bytes); !read.ok) {
         ReadResult r;
-        r.error = {path, 0, QStringLiteral("could not be opened: ") + f.errorString()};
+        r.error = {path, 0, read.error};
         return r;
     }
-    return readForeignBytes(f.readAll(), path);
+    return readForeignBytes(bytes, path);
 }
 
 int modeForTechnique(const QString &technique)

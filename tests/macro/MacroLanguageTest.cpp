@@ -47,7 +47,15 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"CV.Repeat 3e9", 8, "8line Overflow:CV.Repeat RepeatNum"},
         ErrorCase{"PS.MeasureMode 32768", 2, "2line Overflow:PS.Measuremode mode"},
         ErrorCase{"Power 1 256", 3, "3line Overflow:Power ch sw"},
-        ErrorCase{"Power 1 -1", 3, "3line Overflow:Power ch sw"}));
+        ErrorCase{"Power 1 -1", 3, "3line Overflow:Power ch sw"},
+        // A number argument that is not a finite number, of every kind of argument.
+        ErrorCase{"Wait NaN", 4, "4line Syntax error:Wait time/ms"},
+        ErrorCase{"CV.DiskScale NaN", 2, "2line Syntax error:CV.DiskScale YScale"},
+        ErrorCase{"CV.Scanrate Inf", 3, "3line Overflow:CV.Scanrate Scanrate/s"},
+        ErrorCase{"CV.Scanrate -Inf", 3, "3line Overflow:CV.Scanrate Scanrate/s"},
+        ErrorCase{"CV.Voltage 0 1e999 0", 1, "1line Overflow:CV.Voltage V1st V2nd V3rd"},
+        ErrorCase{"CV.RPM Inf", 5, "5line Overflow:CV.RPM RPM"},
+        ErrorCase{"RPMvsi.RPM 200 1200 NaN", 6, "6line Syntax error:RPMvsi.RPM Start End Speed"}));
 
 TEST(MacroLanguage, LinesAreTrimmedOfSpacesAndCommentsSkipped)
 {

@@ -30,6 +30,16 @@ TEST(CVMeasurement, RunLengthFromPotentialsRateAndCycles)
     EXPECT_EQ(timerIntervalFor(400), 2); // 2.5 ms rounds to the even neighbour
 }
 
+TEST(CVMeasurement, AccumulationHasAnUpperBound)
+{
+    MeasureRig r;
+    auto m = openCV(r);
+    m->Accumlation(2147483647);
+    EXPECT_EQ(m->acquisition.accum, MeasurementModel::kMaxAccumulation);
+    EXPECT_EQ(m->accumulationEdited(1e300), MeasurementModel::kMaxAccumulation);
+    EXPECT_EQ(m->accumulationEdited(200), 200); // the templates' counts stay as typed
+}
+
 TEST(CVMeasurement, PublicOperationsClampAndWriteBack)
 {
     MeasureRig r;

@@ -1,13 +1,16 @@
 // tervo-tool analyse prints what the analysis window shows for the same file and choices.
 #include "analysis/Coulomb.h"
 #include "analysis/KouteckyLevich.h"
+#include "analysis/O2Reduction.h"
 #include "state/Settings.h"
 #include "support/TestDoubles.h"
 #include "tracks/TrackFile.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 
 using namespace tervo;
@@ -122,4 +125,47 @@ TEST(AnalyseCommand, CoulombOptionsReachTheAnalysis)
     coulomb.baseValue = -1e-4;
     ASSERT_TRUE(coulomb.Calculate(nullptr));
     EXPECT_EQ(run.out, coulomb.report());
+}
+
+TEST(AnalyseCommand, ANonFinitePointIsSkippedAndCounted)
+{
+    QTemporaryDir dir;
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, kExample).ok());
+    store->data(1, 1, 100) = std::numeric_limits<double>::quiet_NaN();
+    store->data(1, 1, 200) = std::numeric_limits<double>::infinity();
+    const QString path = dir.filePath(QStringLiteral("points.tvd"));
+    ASSERT_TRUE(writeTrackFile(*store, path, '.').ok);
+    const QStringList range{QStringLiteral("--track"), QStringLiteral("1"),
+                            QStringLiteral("--start"), QStringLiteral("10"),
+                            QStringLiteral("--end"),   QStringLiteral("400")};
+    for (const char *kind : {"coulomb", "tafel"}) {
+        const ToolOutput run = analyse(QStringList{QString::fromLatin1(kind), path} + range);
+        ASSERT_EQ(run.code, 0) << kind << ": " << run.err.toStdString();
+        EXPECT_FALSE(run.out.contains(QStringLiteral("NaN"), Qt::CaseInsensitive)) << kind;
+        EXPECT_FALSE(run.out.contains(QStringLiteral("Inf"), Qt::CaseInsensitive)) << kind;
+        EXPECT_TRUE(run.out.contains(QStringLiteral("2 points that are not finite numbers were "
+                                                    "skipped.")))
+            << kind << ": " << run.out.toStdString();
+    }
+}
+
+TEST(AnalyseCommand, ATinyVoltageStepIsRefusedAtOnce)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const ToolOutput run = analyse(
+        {QStringLiteral("h2o"), kExample, QStringLiteral("--set"), QStringLiteral("O2VStep=1e-9")});
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(QStringLiteral("The voltage step must be at least")))
+        << run.err.toStdString();
+    // The smallest step the message names is taken.
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, kExample).ok());
+    const ToolOutput smallest =
+        analyse({QStringLiteral("h2o"), kExample, QStringLiteral("--set"),
+                 QStringLiteral("O2VStep=%1").arg(minimumVoltStep((*store)[0]))});
+    EXPECT_EQ(smallest.code, 0) << smallest.err.toStdString();
 }

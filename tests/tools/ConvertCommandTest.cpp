@@ -107,3 +107,43 @@ TEST(ConvertCommand, AnyBadFileWritesNothing)
               2);
     EXPECT_FALSE(QFile::exists(out));
 }
+
+TEST(ConvertCommand, AFileThatDoesNotReadCompletelyWritesNothing)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("lab.tvd"));
+    for (const char *file :
+         {"csv-word-in-first-rows.csv", "csv-three-columns-word-in-row-two.csv"}) {
+        const ToolRun r = tool({"convert", data(file), "--out", out});
+        EXPECT_EQ(r.code, 1) << file;
+        EXPECT_TRUE(r.err.contains(QByteArray(file) + ": line ")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_FALSE(QFile::exists(out)) << file;
+    }
+}
+
+TEST(ConvertCommand, AHugeOneLineFileIsRefusedQuickly)
+{
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("one-line.csv"));
+    {
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray line;
+        for (int i = 0; i < 1000000; ++i)
+            line += "1.2345,";
+        line += "1\n";
+        f.write(line);
+    }
+    const QString out = dir.filePath(QStringLiteral("lab.tvd"));
+    QProcess p;
+    p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), {"convert", csv, "--out", out});
+    const bool finished = p.waitForFinished(10000);
+    if (!finished) {
+        p.kill();
+        p.waitForFinished();
+    }
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_FALSE(QFile::exists(out));
+}

@@ -98,3 +98,14 @@ TEST(ImportingCommands, ImportReplacesOneSlotOfTheDestination)
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), before);
 }
+
+TEST(ImportingCommands, ASourceTrackThatEndsEarlyIsRefused)
+{
+    QTemporaryDir dir;
+    const QString dest = dir.filePath("dest.tvd");
+    const QString truncated = QStringLiteral(TERVO_TEST_DATA "/tracks/truncated.tvd");
+    const ToolRun r = tool({"import", truncated, "0", dest, "0"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("truncated.tvd")) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dest));
+}

@@ -7,7 +7,9 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace tervo;
 
@@ -137,4 +139,40 @@ TEST(ProcessingCommands, SpecialCopyH2OWithoutCollectionEfficiency)
     const QList<QByteArray> lines = r.out.split('\n');
     ASSERT_GT(lines.size(), 3);
     EXPECT_TRUE(lines[2].endsWith("\t\u2014\r")) << lines[2].toStdString();
+}
+
+TEST(ProcessingCommands, ANonFinitePointIsSkippedAndCountedNeverSpread)
+{
+    struct Case {
+        QStringList args;
+        int dest;
+    };
+    const Case cases[] = {
+        {{"smooth", "--track", "0", "--points", "9", "--dest", "3"}, 3},
+        {{"fft-filter", "--track", "0", "--ymax", "0.5", "--dest", "3"}, 3},
+        {{"calc", "--track-a", "0", "--track-b", "1", "--op", "-", "--track-c", "3"}, 3},
+    };
+    constexpr int kBad = 50;
+    for (const Case &c : cases) {
+        ToolFiles f;
+        f.store->data(1, 0, kBad) = std::numeric_limits<double>::quiet_NaN();
+        ASSERT_TRUE(writeTrackFile(*f.store, f.in, '.').ok);
+        QStringList args = c.args;
+        args.insert(1, f.in);
+        args << "--out" << f.out;
+        const ToolRun r = tool(args);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("1 point that is not a finite number was skipped."))
+            << c.args[0].toStdString() << ": " << r.err.toStdString();
+        const auto s = f.result();
+        int nonFinite = 0;
+        for (int p = 0; p < (*s)[c.dest].pnum; ++p)
+            if (!std::isfinite(s->data(0, c.dest, p)) || !std::isfinite(s->data(1, c.dest, p)))
+                ++nonFinite;
+        // At most the input's own NaN, left where it was.
+        EXPECT_LE(nonFinite, 1) << c.args[0].toStdString();
+        if (nonFinite == 1) {
+            EXPECT_TRUE(std::isnan(s->data(1, c.dest, kBad))) << c.args[0].toStdString();
+        }
+    }
 }

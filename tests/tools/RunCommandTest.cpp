@@ -257,3 +257,39 @@ TEST(RunCommand, ASignalStopsTheInstrumentsAndSavesThePartialRun)
         EXPECT_LT((*store)[1].pnum, 100);
     }
 }
+
+TEST(RunCommand, ARunThatOnlyStopCouldEndIsCutShortWithItsPoints)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("result.tvd");
+    // The step's current decays: its charge never reaches 1000 C.
+    const QString macro = writeMacro(dir, "PotentialStepMode\r\nPS.RecordTrack 0\r\n"
+                                          "PS.Voltage 1 0.2\r\nPS.MeasureMode 2\r\n"
+                                          "PS.Coulomb 1000\r\nPS.RetainTime 0\r\n"
+                                          "PS.MeasureTime 10\r\nPS.InitSamplingRate 10\r\n"
+                                          "PS.Start\r\n");
+    const ToolRun r = tool({"run", macro, "--fast", "--out", out, "--settings-dir", dir.path()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("The run was cut short")) << r.err.toStdString();
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, out).ok());
+    EXPECT_EQ((*store)[0].Mode, ModePS);
+    EXPECT_GT((*store)[0].pnum, 0);
+}
+
+TEST(RunCommand, MaxRunTimeBoundsTheSeries)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("result.tvd");
+    const QString example = QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-then-rde.tvm");
+    ToolRun r = tool({"run", example, "--fast", "--max-run-time", "5", "--out", out,
+                      "--settings-dir", dir.path()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("--max-run-time")) << r.err.toStdString();
+    EXPECT_FALSE(r.out.contains("RDE.Start")); // the series ended in its first measurement
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, out).ok());
+    EXPECT_GT((*store)[0].pnum, 0); // the points up to the cut are kept
+    for (const char *bad : {"0", "-1", "x", "nan", "1e99"})
+        EXPECT_EQ(tool({"run", example, "--fast", "--max-run-time", bad}).code, 2) << bad;
+}

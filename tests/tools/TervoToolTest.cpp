@@ -1,10 +1,14 @@
 #include "tracks/TextExport.h"
 #include "tracks/TrackFile.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace tervo;
 
@@ -118,4 +122,55 @@ TEST(RenderPreview, EveryArgumentIsChecked)
     }
     EXPECT_EQ(run({out, "--file", file, "--track", "0", "--graph", "--size", "200x150"}).first, 0);
     EXPECT_TRUE(QFile::exists(out));
+}
+
+TEST(TervoTool, CheckWarnsOfNonFinitePointsAndStillSucceeds)
+{
+    QTemporaryDir dir;
+    auto s = std::make_unique<TrackStore>();
+    for (int t = 0; t < kTrackSlots; ++t)
+        s->ClearTrack(t);
+    TrackHeader &h = (*s)[2];
+    h.Mode = ModeCV;
+    h.pnum = 4;
+    for (int p = 0; p < 4; ++p) {
+        s->data(0, 2, p) = 0.1 * p;
+        s->data(1, 2, p) = 1e-6 * p;
+    }
+    s->data(1, 2, 1) = std::numeric_limits<double>::quiet_NaN();
+    s->data(0, 2, 3) = -std::numeric_limits<double>::infinity();
+    const QString path = dir.filePath("nan.tvd");
+    ASSERT_TRUE(writeTrackFile(*s, path, '.').ok);
+    auto loaded = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*loaded, path).ok()); // writer and reader agree on the spellings
+    EXPECT_TRUE(std::isnan(loaded->data(1, 2, 1)));
+    EXPECT_EQ(loaded->data(0, 2, 3), -std::numeric_limits<double>::infinity());
+
+    const ToolRun r = tool({"check", path});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("warning: track 2 holds 2 point(s) that are not finite numbers"))
+        << r.err.toStdString();
+}
+
+TEST(TervoTool, ReadersRefuseWhatIsNotARegularFile)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.tvd");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QStringList &args : {QStringList{"check", fifo}, QStringList{"info", "/dev/zero"},
+                                    QStringList{"convert", fifo, "--out", dir.filePath("o.tvd")}}) {
+        QProcess p;
+        p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), args);
+        const bool finished = p.waitForFinished(5000);
+        if (!finished) {
+            p.kill();
+            p.waitForFinished();
+        }
+        ASSERT_TRUE(finished) << args.join(' ').toStdString();
+        EXPECT_EQ(p.exitCode(), 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardError().contains("not a regular file"))
+            << args.join(' ').toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("o.tvd")));
 }

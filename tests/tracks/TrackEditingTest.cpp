@@ -287,3 +287,25 @@ TEST_F(Editor, EnteredValuesAreStoredAndTheSelectionMovesDown)
     EXPECT_EQ(editor.markRow(3), 1);
     EXPECT_EQ(editor.markedPoint(), 2);
 }
+
+TEST_F(Editor, ValueAndOperandBoxesRefuseWhatIsNotAFiniteNumber)
+{
+    fill(*s, 0, ModeRDE, 3, 0);
+    editor.show(0);
+    const double before = s->data(1, 0, 0);
+    for (const char *text : {"NaN", "Inf", "-Inf", "1e999"}) {
+        const int messages = static_cast<int>(prompts.messages.size());
+        EXPECT_EQ(editor.enterValue(1, 1, QString::fromLatin1(text)), -1) << text;
+        EXPECT_EQ(s->data(1, 0, 0), before) << text;
+        EXPECT_FALSE(
+            editor.preview({false, true, false}, TrackEditor::Add, QString::fromLatin1(text)))
+            << text;
+        EXPECT_FALSE(editor.hasPreview()) << text;
+        EXPECT_EQ(prompts.messages.size(), messages + 2) << text;
+    }
+    const int messages = static_cast<int>(prompts.messages.size());
+    s->data(1, 0, 1) = 1e300;
+    EXPECT_FALSE(editor.preview({false, true, false}, TrackEditor::Multiply, "1e300"));
+    EXPECT_FALSE(editor.hasPreview());
+    EXPECT_EQ(prompts.messages.size(), messages + 1);
+}

@@ -6,12 +6,12 @@
 #include "analysis/KouteckyLevich.h"
 #include "analysis/O2Reduction.h"
 #include "analysis/Tafel.h"
+#include "core/FileRead.h"
 #include "core/NumberParse.h"
 #include "state/Settings.h"
 #include "tracks/TrackFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSet>
 #include <memory>
 
@@ -188,9 +188,10 @@ QString parse(const QStringList &args, Options &o)
 // --set as the window's box stores it.
 QString loadSettings(const Options &o, Settings &s)
 {
-    QFile file(QDir(o.settingsDir).filePath(QStringLiteral("Parameters.txt")));
-    if (!o.settingsDir.isEmpty() && file.open(QIODevice::ReadOnly))
-        parseSettingsText(file.readAll(), s);
+    QByteArray text;
+    if (!o.settingsDir.isEmpty() &&
+        readWholeFile(QDir(o.settingsDir).filePath(QStringLiteral("Parameters.txt")), text).ok)
+        parseSettingsText(text, s);
     else
         ApplyDefaultSettings(s);
     QSet<QString> keys;

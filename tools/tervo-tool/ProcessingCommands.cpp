@@ -8,6 +8,7 @@
 #include "processing/Smoothing.h"
 #include "processing/SpecialCopy.h"
 #include "processing/TrackCalculation.h"
+#include "tracks/FinitePoints.h"
 #include "tracks/Tables.h"
 #include "tracks/TrackFile.h"
 
@@ -155,6 +156,13 @@ int save(const TrackStore &store, const Options &o)
     return 0;
 }
 
+// Points left out for not being finite are a note on stderr, not a failure.
+void noteSkipped(const Options &o, int skipped)
+{
+    if (skipped > 0)
+        writeErr(QStringLiteral("%1: %2").arg(o.file, skippedPointsText(skipped)));
+}
+
 int runSmooth(const QStringList &args)
 {
     Options o = parse(args,
@@ -212,6 +220,7 @@ int runSmooth(const QStringList &args)
             return 1;
         }
     }
+    noteSkipped(o, c.skippedPoints());
     return save(*store, o);
 }
 
@@ -253,6 +262,7 @@ int runFFTFilter(const QStringList &args)
     } else if (!c.updateData()) {
         return 1;
     }
+    noteSkipped(o, c.spectrum().skipped);
     return save(*store, o);
 }
 
@@ -301,6 +311,7 @@ int runCalc(const QStringList &args)
         c.setTitleC(o.value("title"));
     if (!c.update())
         return 1;
+    noteSkipped(o, c.skippedPoints());
     return save(*store, o);
 }
 

@@ -8,6 +8,7 @@
 #include "devices/sim/SimRig.h"
 #include "macro/FastMacroDriver.h"
 #include "macro/MacroRunner.h"
+#include "macro/RunWatchdog.h"
 #include "macro/SmtpMailSender.h"
 #include "macro/SsvMacroAdapter.h"
 #include "measure/CVModel.h"
@@ -31,6 +32,7 @@
 #include <fcntl.h>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace tervo::tool {
@@ -87,6 +89,7 @@ struct Options {
     QString out;
     QString settingsDir;
     std::vector<Fault> faults;
+    std::optional<double> maxRunTime;
     bool fast = false;
     bool hardware = false;
 };
@@ -137,6 +140,14 @@ QString parseOptions(const QStringList &args, Options &o)
             } else {
                 (a == QLatin1String("--out") ? o.out : o.settingsDir) = args[i];
             }
+        } else if (a == QLatin1String("--max-run-time")) {
+            if (++i >= args.size())
+                return QStringLiteral("%1 needs a value.").arg(a);
+            QString error;
+            // Up to a year: beyond that the bound would wrap the millisecond clock.
+            o.maxRunTime = numberOption(a, args[i], NumberRange{0, 31536000, true}, error);
+            if (!o.maxRunTime)
+                return error;
         } else if (a.startsWith(QLatin1String("--"))) {
             return QStringLiteral("Unknown option %1.").arg(a);
         } else if (!o.macro.isEmpty()) {
@@ -203,8 +214,10 @@ int runMacro(const QStringList &args)
     if (!o.faults.empty() && o.hardware)
         return usageError(QStringLiteral("--fault runs only on the simulated rig."));
     QString text;
-    if (!loadMacroFile(o.macro, text)) {
-        writeErr(QStringLiteral("%1: cannot be read.").arg(o.macro));
+    QString readError;
+    if (!loadMacroFile(o.macro, text, &readError)) {
+        writeErr(QFileInfo::exists(o.macro) ? readError
+                                            : QStringLiteral("%1: cannot be read.").arg(o.macro));
         return 1;
     }
     const QString folder = o.settingsDir.isEmpty() ? defaultSettingsFolder() : o.settingsDir;
@@ -313,13 +326,30 @@ int runMacro(const QStringList &args)
     };
 
     const int wakeFd = installStopSignals();
+    // A series nobody can stop by hand is stopped as Stop would once it runs beyond its bound.
+    RunWatchdog watchdog(clock, runner, models, o.maxRunTime);
+    bool cutShort = false;
+    const auto watch = [&] {
+        if (cutShort || !watchdog.overdue())
+            return;
+        cutShort = true;
+        writeErr(watchdog.cutShortMessage());
+        for (MeasurementModel *m : models)
+            m->stop();
+        runner.stop();
+    };
+    watchdog.start();
     bool stalled = false;
     if (o.fast) {
         FastMacroDriver driver(runner, fastClock, models);
+        driver.setStepHook(watch);
         driver.setInterruption([] { return g_signal != 0; });
         runner.run(text);
         stalled = !driver.runToEnd(true) && g_signal == 0;
     } else {
+        QTimer watchTimer;
+        QObject::connect(&watchTimer, &QTimer::timeout, watch);
+        watchTimer.start(100);
         QEventLoop loop;
         // The tick at work when the signal came ends first: the loop is quit between events.
         QSocketNotifier wake(wakeFd, QSocketNotifier::Read);
@@ -376,9 +406,9 @@ int runMacro(const QStringList &args)
     instruments.DAClose();
 
     // The tracks are saved also when the run ended early.
-    int status = outcome == MacroRunner::SyntaxError                           ? 2
-                 : outcome == MacroRunner::Failed || stalled || failedRuns > 0 ? 1
-                                                                               : 0;
+    int status = outcome == MacroRunner::SyntaxError                                       ? 2
+                 : outcome == MacroRunner::Failed || stalled || cutShort || failedRuns > 0 ? 1
+                                                                                           : 0;
     if (!o.out.isEmpty()) {
         const FileWriteResult r = writeTrackFile(app->store, o.out, '.');
         if (!r.ok) {
@@ -400,7 +430,7 @@ int runMacro(const QStringList &args)
 
 TERVO_TOOL_COMMAND(run,
                    "  run MACRO.tvm [--fast] [--out RESULT.tvd] [--settings-dir DIR] [--hardware]\n"
-                   "                [--fault NAME]...\n"
+                   "                [--fault NAME]... [--max-run-time SECONDS]\n"
                    "                         Run a macro without a display, printing each line.\n"
                    "                         --fast runs the simulated clock as fast as it can.\n"
                    "                         --fault switches on a failure of the simulated rig:\n"
@@ -408,12 +438,16 @@ TERVO_TOOL_COMMAND(run,
                    "                         gpib-timeout or rotator-stalls; NAME@5s switches it\n"
                    "                         on after 5 s of the run. analog-nan reads through\n"
                    "                         the PCI card, serial-gone sends through the serial\n"
-                   "                         converter. Exit 0 when every measurement ran to its\n"
-                   "                         end; 1 when one failed or was cut short (the last\n"
-                   "                         line on stderr counts them); 2 for a macro syntax\n"
-                   "                         error. SIGINT or SIGTERM ends the point at work,\n"
-                   "                         stops generator and rotator, writes --out with the\n"
-                   "                         partial run and exits 130 or 143.\n",
+                   "                         converter.\n"
+                   "                         --max-run-time stops the series as Stop does once it\n"
+                   "                         has run that long (default: its programmed length\n"
+                   "                         and a margin).\n"
+                   "                         Exit 0 when every measurement ran to its end; 1 when\n"
+                   "                         one failed or was cut short (the last line on stderr\n"
+                   "                         counts them); 2 for a macro syntax error. SIGINT or\n"
+                   "                         SIGTERM ends the point at work, stops generator and\n"
+                   "                         rotator, writes --out with the partial run and exits\n"
+                   "                         130 or 143.\n",
                    runMacro);
 
 } // namespace tervo::tool

@@ -3,10 +3,12 @@
 #include "ToolOptions.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
+#include "tracks/FinitePoints.h"
 #include "tracks/Tables.h"
 #include "tracks/TextExport.h"
 #include "tracks/TrackFile.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace tervo::tool {
@@ -33,7 +35,23 @@ int runCheck(const QStringList &args)
         return usageError(QStringLiteral("check takes one FILE.tvd."));
     auto store = std::make_unique<TrackStore>();
     bool anything = false;
-    return load(*store, args[0], anything) ? 0 : 1;
+    if (!load(*store, args[0], anything))
+        return 1;
+    // NaN and Inf load as they were written; the analyses skip them, so they are only a warning.
+    for (int t = 0; t < kUserTracks; ++t) {
+        if (store->isVacant(t))
+            continue;
+        const TrackHeader &h = (*store)[t];
+        int skipped = 0;
+        finitePoints(*store, t, 0, std::min(h.pnum, kMaxPoints) - 1, lastDataColumn(h), &skipped);
+        if (skipped > 0)
+            writeErr(QStringLiteral("%1: warning: track %2 holds %3 point(s) that are not finite "
+                                    "numbers.")
+                         .arg(args[0])
+                         .arg(t)
+                         .arg(skipped));
+    }
+    return 0;
 }
 
 int runInfo(const QStringList &args)

@@ -1,10 +1,10 @@
 #include "CellParameters.h"
 
+#include "core/FileRead.h"
 #include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
-#include <QFile>
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
@@ -171,12 +171,12 @@ bool writeCellSetupFile(const QString &path, const CellSetup &setup)
 
 bool readCellSetupFile(const QString &path, CellSetup &setup)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes).ok) {
         setup = CellSetup{};
         return false;
     }
-    setup = parseCellSetupText(QString::fromUtf8(file.readAll()));
+    setup = parseCellSetupText(QString::fromUtf8(bytes));
     return true;
 }
 

@@ -152,6 +152,11 @@ TEST(ForeignReaders, MalformedAndWrongKindFilesNameLineAndExpectation)
         {"eclab-cut-row.mpt", readEcLab, 8, "3 TAB-separated values, found 2"},
         {"gamry-short-table.DTA", readGamry, 11, "4 rows in CURVE, found 2"},
         {"csv-cut-row.csv", readDelimited, 4, "2 values separated by \",\", found 1"},
+        // A word among the first rows is an error, not the end of a header.
+        {"csv-word-in-first-rows.csv", readDelimited, 5,
+         "2 values separated by \",\", found \"n/a\""},
+        {"csv-three-columns-word-in-row-two.csv", readDelimited, 3,
+         "3 values separated by \",\", found \"x\""},
         {"prose.txt", readDelimited, 1, "rows of two or more numbers"},
         {"gamry-cv.DTA", readEcLab, 1, "EC-Lab ASCII FILE"},
         {"eclab-cv.mpt", readGamry, 1, "EXPLAIN"},
