@@ -208,9 +208,9 @@ QString loadSettings(const Options &o, Settings &s)
         // A setting that keeps any text keeps this one; the others take a number.
         Settings probe = s;
         parseSettingsText(key.toUtf8() + "=x\r\n", probe);
-        const bool text = settingsText(probe).contains("\n" + key.toUtf8() + "=x\r");
+        const bool keepsText = settingsText(probe).contains("\n" + key.toUtf8() + "=x\r");
         QString error;
-        if (!text &&
+        if (!keepsText &&
             !numberOption(QStringLiteral("--set ") + key, set.mid(eq + 1), anyNumber(), error))
             return error;
         parseSettingsText(set.toUtf8() + "\r\n", s);
