@@ -102,8 +102,8 @@ void O2ReductionAnalysis::draw(kurvex::KurvexControl &canvas) const
         return;
     // A margin round the potentials and 0..100 % keeps the potential axis with its labels and
     // the markers near 100 % inside the canvas.
-    const PlotRange r = WidenRange(h.Vxmin, 0, h.Vxmax, 100, 10);
-    if (!canvas.View(r.xmin, r.ymax, r.xmax, r.ymin))
+    const PlotRange view = WidenRange(h.Vxmin, 0, h.Vxmax, 100, 10);
+    if (!canvas.View(view.xmin, view.ymax, view.xmax, view.ymin))
         return;
     canvas.Axis(NiceStep(h.Vxmin, h.Vxmax), NiceStep(0, 100), QStringLiteral("Potential /V"),
                 QStringLiteral("%H2O"));

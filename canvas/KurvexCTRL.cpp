@@ -220,6 +220,8 @@ void KurvexCTRL::drawAxes(const WorldMapping &m, double xt, double yt, const QSt
         const double x = snapTickToZero(xs + i * dx, dx);
         const double column = m.pixelX(x);
         m_surface.line(column, 0, column, h, kGridGrey);
+        if (column < 0 || column > w) // a tick off the surface has no label
+            continue;
         const QString label = formatLabel(x, xPattern);
         const double width = m_surface.textWidth(label);
         const QRectF r =
@@ -237,6 +239,8 @@ void KurvexCTRL::drawAxes(const WorldMapping &m, double xt, double yt, const QSt
         const double y = snapTickToZero(ys + i * dy, dy);
         const double row = m.pixelY(y);
         m_surface.line(0, row, w, row, kGridGrey);
+        if (row < 0 || row > h)
+            continue;
         const QString label = decades ? decadeText(y) : formatLabel(y, yPattern);
         const double width = m_surface.textWidth(label);
         const QRectF r =

@@ -62,6 +62,16 @@ Figure figureOf(const Graph &graph)
 {
     Figure f;
     f.scene = graph.scene();
+    // A graph drawn without a legend (a live measurement) names its curve by its caption.
+    if (f.scene.legend().empty() && !graph.title().isEmpty()) {
+        for (const kurvex::SceneItem &i : f.scene.items()) {
+            if (i.kind == kurvex::SceneItem::Line || i.kind == kurvex::SceneItem::Point ||
+                i.kind == kurvex::SceneItem::Circle) {
+                f.scene.addLegend(graph.title(), i.color);
+                break;
+            }
+        }
+    }
     f.view = graph.shownView();
     f.logY = graph.viewState().logY();
     const QSize s = graph.surfaceSize();

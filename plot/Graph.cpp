@@ -234,6 +234,8 @@ void Graph::drawAxes(const kurvex::WorldMapping &m, double xStep, double yStep, 
         const double x = kurvex::snapTickToZero(xs + i * dx, dx);
         const double column = std::floor(m.mapX(x));
         m_surface.line(column, 0, column, h, grey);
+        if (column < 0 || column > w) // a tick off the surface has no label
+            continue;
         const QString label = formatLabel(x, xPattern);
         const double width = m_surface.textWidth(label);
         const QRectF r =
@@ -252,6 +254,8 @@ void Graph::drawAxes(const kurvex::WorldMapping &m, double xStep, double yStep, 
         const double y = kurvex::snapTickToZero(ys + i * dy, dy);
         const double row = std::floor(m.mapY(y));
         m_surface.line(0, row, w, row, grey);
+        if (row < 0 || row > h)
+            continue;
         if (islog == 1 && !decades) {
             const DecadeLabel l = decadeLabel(y, axisColumn, row, baseWidth);
             m_surface.text(l.baseLeft, l.baseTop, l.base);

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
