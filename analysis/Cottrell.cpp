@@ -69,7 +69,9 @@ void CottrellAnalysis::drawPlot(kurvex::KurvexControl &canvas)
     if (!buildPoints() || !canvas.View(m_rect.xmin, m_rect.ymax, m_rect.xmax, m_rect.ymin))
         return;
     canvas.Axis(NiceStep(m_rect.xmin, m_rect.xmax), NiceStep(m_rect.ymin, m_rect.ymax),
-                QStringLiteral("Potential /V"), QStringLiteral("Current /A"));
+                QStringLiteral("1/\u221At (s^-1/2)"), QStringLiteral("Current /A"));
+    // The canvas draws circles in its foreground colour.
+    canvas.SetForeColor(paletteColor(kLightRed));
     for (int i = 0; i < m_points.k; ++i)
         canvas.VCircle(m_points.X[std::size_t(i)], m_points.Y[std::size_t(i)], 2,
                        paletteColor(kLightRed));

@@ -238,9 +238,11 @@ void KouteckyLevichAnalysis::plot(Graph &graph, const LineFit &line) const
     }
     graph.SetTitle(QStringLiteral("Koutecky-Levich Plot"));
     graph.SetYFormat(QStringLiteral("#.##e+#"));
+    const bool levich = m_settings.KLMethod == Levich;
+    graph.SetYTitle(levich ? QStringLiteral("j (A cm-2)") : QStringLiteral("j^-1 (cm2 A^-1)"));
     if (graph.View(m_rect.xmin, m_rect.ymax, m_rect.xmax, m_rect.ymin))
         graph.Axis(NiceStep(m_rect.xmin, m_rect.xmax), NiceStep(m_rect.ymin, m_rect.ymax), 0,
-                   QStringLiteral("/Hz"));
+                   levich ? QStringLiteral("f^1/2 (Hz^1/2)") : QStringLiteral("f^-1/2 (Hz^-1/2)"));
     for (int i = 0; i < m_points.k; ++i)
         graph.VCircle(m_points.X[std::size_t(i)], m_points.Y[std::size_t(i)], 2,
                       paletteColor(kLightBlue));
@@ -409,9 +411,11 @@ void KouteckyLevichAnalysis::drawPreview(kurvex::KurvexControl &canvas) const
         const double x = m_store.data(0, m_track, p), y = m_store.data(1, m_track, p);
         const bool inside = !sweep && x > m_lower && x < m_upper;
         const QRgb color = paletteColor(inside ? kLightRed : kLightBlue);
-        if (p >= first && p <= last)
+        if (p >= first && p <= last) {
+            // The canvas draws circles in its foreground colour.
+            canvas.SetForeColor(color);
             canvas.VCircle(x, y, 2, color);
-        else
+        } else
             canvas.VPset(x, y, color);
     }
     const int base = wrapTrack(at(kl.KLBaseTrack, m_track));

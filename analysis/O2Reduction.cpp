@@ -2,6 +2,7 @@
 
 #include "core/NumberFormat.h"
 #include "plot/Palette.h"
+#include "plot/PlotRanges.h"
 #include "tracks/FinitePoints.h"
 
 #include <algorithm>
@@ -124,10 +125,17 @@ void O2ReductionAnalysis::draw(kurvex::KurvexControl &canvas) const
 {
     canvas.Cls();
     const TrackHeader &h = m_store[m_track];
-    if ((h.Mode != ModeRDE && h.Mode != ModeSSV) || !canvas.View(h.Vxmin, 100, h.Vxmax, 0))
+    if (h.Mode != ModeRDE && h.Mode != ModeSSV)
+        return;
+    // A margin round the potentials and 0..100 % keeps the potential axis with its labels and
+    // the markers near 100 % inside the canvas.
+    const PlotRange view = WidenRange(h.Vxmin, 0, h.Vxmax, 100, 10);
+    if (!canvas.View(view.xmin, view.ymax, view.xmax, view.ymin))
         return;
     canvas.Axis(NiceStep(h.Vxmin, h.Vxmax), NiceStep(0, 100), QStringLiteral("Potential /V"),
                 QStringLiteral("%H2O"));
+    // The canvas draws circles in its foreground colour.
+    canvas.SetForeColor(paletteColor(kLightBlue));
     for (const Row &r : m_rows)
         if (!std::isnan(r.h2o))
             canvas.VCircle(r.Edisk, r.h2o, 5, paletteColor(kLightBlue));

@@ -44,6 +44,7 @@
 #include "measure/ui/frmMeasureSSV.h"
 #include "measure/ui/frmMultipotentiostat.h"
 #include "measure/ui/frmPotentialStep.h"
+#include "plot/FigureDialog.h"
 #include "plot/PlotRanges.h"
 #include "plot/TrackPreview.h"
 #include "plot/frmGraph.h"
@@ -156,6 +157,7 @@ int main(int argc, char *argv[])
     // The preview is a KurvexCTRL canvas created by its identifier; the window owns it.
     if (kurvex::KurvexControl *preview =
             kurvex::createControl(QString::fromLatin1(kurvex::kProgId))) {
+        offerFigureSaving(*preview);
         main.setPreview(preview->widget(), [&state, preview](int track) {
             DrawTrackPreview(*preview, state.store, track, state.settings.PrevGraphDrawSetting);
         });

@@ -3,6 +3,9 @@
 // The public face of the KurvexCTRL plot canvas: the host includes only this header and creates
 // the control by its identifier.
 
+#include "PlotScene.h"
+#include "PlotView.h"
+
 #include <QImage>
 #include <QRgb>
 #include <QString>
@@ -77,6 +80,16 @@ public:
 
     // The surface's image as it stands (device pixels, with its device pixel ratio).
     virtual QImage image() = 0;
+
+    // Beyond the classic interface: the operator's view over the program's (zoom, pan, a decade
+    // scale for |y|), what the canvas holds since it was last cleared, and a legend for figures.
+    virtual ViewState &viewState() = 0;
+    // Draws the held content again in the view shown now (after viewState() was changed).
+    virtual void showView() = 0;
+    virtual const PlotScene &scene() const = 0;
+    virtual void AddLegend(const QString &title, QRgb color) = 0;
+    // What "Save Figure..." in the canvas's context menu does; unset, the entry is not offered.
+    virtual void setFigureSaver(std::function<void()> save) = 0;
 };
 
 // Creates the control registered under progId ("KurvexControl.KurvexCTRL"); nothing for an

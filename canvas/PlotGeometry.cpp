@@ -120,4 +120,39 @@ int clampInside(double position, int extent, int limit)
     return static_cast<int>(std::clamp(position, std::min(2.0, hi), hi));
 }
 
+QRectF keepInside(const QRectF &r, double width, double height)
+{
+    QRectF k = r;
+    if (k.right() > width)
+        k.moveRight(width);
+    if (k.bottom() > height)
+        k.moveBottom(height);
+    if (k.left() < 0)
+        k.moveLeft(0);
+    if (k.top() < 0)
+        k.moveTop(0);
+    return k;
+}
+
+bool LabelPlacer::place(const QRectF &r)
+{
+    for (const QRectF &p : m_placed)
+        if (p.intersects(r))
+            return false;
+    m_placed.push_back(r);
+    return true;
+}
+
+double viewTickStep(double a, double b, double pixels, double pixelsPerTick)
+{
+    const double span = std::fabs(b - a);
+    const double ticks = std::max(1.0, pixels / pixelsPerTick);
+    const double raw = span / ticks;
+    if (!(raw > 0) || !std::isfinite(raw))
+        return 0;
+    const double p = std::pow(10.0, std::floor(std::log10(raw)));
+    const double r = raw / p;
+    return (r <= 1 ? 1 : r <= 2 ? 2 : r <= 5 ? 5 : 10) * p;
+}
+
 } // namespace kurvex

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QRect>
+#include <QRectF>
 #include <QString>
 #include <optional>
+#include <vector>
 
 // Pure geometry of the plot canvas and the graph window: world-to-pixel mapping, tick positions
 // and label placement. Nothing here touches a display.
@@ -62,5 +64,23 @@ QPoint yTitlePosition(double axisColumn, int titleWidth, int surfaceWidth);
 
 // A left/top coordinate clamped so that an item of the given extent stays inside [0, limit).
 int clampInside(double position, int extent, int limit);
+
+// A rectangle moved as little as possible to lie inside a width x height surface (its left and
+// top edges win when it is larger than the surface).
+QRectF keepInside(const QRectF &r, double width, double height);
+
+// Tick labels placed one after another: a label that would overlap one already placed is left
+// out, so labels never collide, however fine the grid or long the numbers.
+class LabelPlacer {
+public:
+    bool place(const QRectF &r);
+
+private:
+    std::vector<QRectF> m_placed;
+};
+
+// The tick step of a view the operator chose: 1, 2 or 5 times a power of ten that gives about one
+// tick per pixelsPerTick pixels along an axis of the given pixel length.
+double viewTickStep(double a, double b, double pixels, double pixelsPerTick = 90);
 
 } // namespace kurvex

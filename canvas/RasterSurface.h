@@ -81,6 +81,23 @@ public:
     int fillStyle() const { return m_fillStyle; }
     void setFillColor(QRgb c) { m_fillColor = c; }
     QRgb fillColor() const { return m_fillColor; }
+    // The pen settings together, to be put back after drawing in other ones.
+    struct PenState {
+        QRgb fore, fill;
+        int width, mode, fillStyle;
+    };
+    PenState penState() const
+    {
+        return {m_foreColor, m_fillColor, m_drawWidth, m_drawMode, m_fillStyle};
+    }
+    void setPenState(const PenState &s)
+    {
+        m_foreColor = s.fore;
+        m_fillColor = s.fill;
+        m_drawWidth = s.width;
+        m_drawMode = s.mode;
+        m_fillStyle = s.fillStyle;
+    }
     void setFontSize(double points);
     double fontSize() const { return m_font.pointSizeF(); }
 

@@ -1,6 +1,7 @@
 #include "NumberFormat.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -665,6 +666,38 @@ void appendGeneral(std::string &out, double x)
         out.push_back('.');
         out.append(d.d + intCount, static_cast<std::size_t>(len - intCount));
     }
+}
+
+std::string tickLabelPattern(std::string_view pattern, double step, double largestTick)
+{
+    const NumberPattern p = NumberPattern::compile(pattern);
+    step = std::fabs(step);
+    if (!p.valid || !std::isfinite(step) || step == 0 || !std::isfinite(largestTick))
+        return std::string(pattern);
+    double unit = step;
+    if (p.scientific) {
+        const double top = std::max(std::fabs(largestTick), step);
+        unit = step / std::pow(10.0, std::floor(std::log10(top)));
+    }
+    int needed = 0;
+    for (; needed < 17; ++needed) {
+        const double r = unit * std::pow(10.0, needed);
+        if (r >= 0.5 && std::fabs(r - std::round(r)) <= 1e-6 * r)
+            break;
+    }
+    if (needed <= p.fracMax)
+        return std::string(pattern);
+    // The integer part and the exponent stay as they were; the fraction shows every digit needed.
+    const std::size_t point = pattern.find('.');
+    const std::size_t exponent = pattern.find_first_of("eE");
+    std::string out(pattern.substr(0, std::min(point, exponent)));
+    if (out.empty())
+        out = "0";
+    out += '.';
+    out.append(static_cast<std::size_t>(needed), '0');
+    if (exponent != std::string_view::npos)
+        out += pattern.substr(exponent);
+    return out;
 }
 
 QString formatGeneral(double x)

@@ -53,6 +53,12 @@ QString formatGeneral(double x);
 void appendGeneralSigned(std::string &out, double x);
 QString formatGeneralSigned(double x);
 
+// The pattern for the tick labels of an axis stepping by step: the given one with as many fraction
+// digits as the step needs for neighbouring ticks to read differently (in the mantissa for an
+// exponent form, judged at the tick of largest magnitude). A pattern that already shows enough, or
+// an empty or unusable one, comes back unchanged.
+std::string tickLabelPattern(std::string_view pattern, double step, double largestTick);
+
 // The decimal separator of the user's locale, as the data lines and pasted text use it.
 QChar localeDecimalSeparator();
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "canvas/PlotGeometry.h"
+#include "canvas/PlotScene.h"
+#include "canvas/PlotView.h"
 #include "canvas/RasterSurface.h"
 #include "core/Prompts.h"
 
@@ -43,6 +45,10 @@ public:
     bool View(double x1, double y1, double x2, double y2);
     // Grid, axes and labels; islog 0 labels y linearly, 1 as decades (y values are exponents).
     void Axis(double xStep, double yStep, int islog, const QString &xlabel);
+    // The y title of the next Axis, printed beside the top of the y axis; Axis uses it up.
+    void SetYTitle(const QString &title) { m_nextYTitle = title; }
+    // A legend entry of a figure of what is drawn since the last Axis or Cls.
+    void AddLegend(const QString &title, QRgb color) { m_scene.addLegend(title, color); }
     double VtoWX(double x) const;
     double VtoWY(double y) const;
     void VLine(double x1, double y1, double x2, double y2, QRgb color);
@@ -97,7 +103,18 @@ public:
     int height() const { return m_height; }
     // The surface's size in pixels.
     QSize surfaceSize() const { return {m_surface.width(), m_surface.height()}; }
-    const QImage &image() { return m_surface.image(); }
+    const QImage &image();
+
+    // The operator's view over the program's (zoom, pan, decade scale for |y|), and what the
+    // graph holds since the last Axis or Cls, drawn again in it by showView().
+    kurvex::ViewState &viewState() { return m_view; }
+    const kurvex::ViewState &viewState() const { return m_view; }
+    const kurvex::PlotScene &scene() const { return m_scene; }
+    void showView();
+    // The world window shown now (in decades on a log scale).
+    kurvex::WorldRect shownView() const;
+    // The point under a pixel and the nearest drawn data point, as the status line shows them.
+    QString readout(const QPointF &pixel) const;
 
     // What the window reports: the operator moved or resized it, or it was shown or hidden.
     void windowMoved(int topPixels, int leftPixels);
@@ -106,12 +123,23 @@ public:
 
 signals:
     void imageChanged();
+    // The operator's view changed (zoomed, panned, back home, scale switched).
+    void viewChanged();
     void geometryChanged();
     void titleChanged();
     void visibilityRequested(bool visible);
 
 private:
-    void changed() { emit imageChanged(); }
+    void changed();
+    bool direct() const { return !m_view.zoomed() && !m_view.logY(); }
+    void updateDrawMapping();
+    void drawAxes(const kurvex::WorldMapping &m, double xStep, double yStep, int islog,
+                  const QString &xlabel, const QString &ytitle);
+    void drawItem(const kurvex::SceneItem &item);
+    void lineOnSurface(const kurvex::WorldMapping &m, double x1, double y1, double x2, double y2,
+                       QRgb color);
+    double drawY(double y) const { return m_view.logY() ? kurvex::decadeY(y) : y; }
+    void rerender();
     double clampPixel(double c) const;
     double surfaceX(double x) const;
     double surfaceY(double y) const;
@@ -119,7 +147,12 @@ private:
 
     Clipboard &m_clipboard;
     kurvex::RasterSurface m_surface;
-    kurvex::WorldMapping m_mapping;
+    kurvex::WorldMapping m_mapping; // the program's, as VtoWX and VtoWY report it
+    kurvex::WorldMapping m_draw;    // the one shown
+    kurvex::PlotScene m_scene;
+    kurvex::ViewState m_view;
+    QString m_nextYTitle;
+    bool m_stale = false;
     std::string m_xFormat = "0.0";
     std::string m_yFormat = "0.0e+0";
     QString m_title;

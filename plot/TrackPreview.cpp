@@ -2,6 +2,7 @@
 
 #include "Palette.h"
 #include "PlotRanges.h"
+#include "TrackFigure.h"
 #include "core/Colors.h"
 #include "core/NumberParse.h"
 #include "tracks/Tables.h"
@@ -83,8 +84,8 @@ void DrawTrackPreview(kurvex::KurvexControl &canvas, const TrackStore &store, in
         canvas.Cls();
         return;
     }
-    canvas.Axis(NiceStep(r.xmin, r.xmax), NiceStep(r.ymin, r.ymax), QStringLiteral("Potential /V"),
-                QStringLiteral("Current /A"));
+    canvas.Axis(NiceStep(r.xmin, r.xmax), NiceStep(r.ymin, r.ymax), trackXTitle(h.Mode),
+                kCurrentTitle);
 
     const int n = pointCount(h);
     const double *x = store.data.column(0, track);
@@ -92,20 +93,29 @@ void DrawTrackPreview(kurvex::KurvexControl &canvas, const TrackStore &store, in
     const double *ring = store.data.column(2, track);
     const QRgb blue = paletteColor(kLightBlue);
     const QRgb red = paletteColor(kLightRed);
+    const QString title = h.Title.isEmpty() ? QStringLiteral("Track %1").arg(track) : h.Title;
     switch (h.Mode) {
     case ModeCV:
+        canvas.AddLegend(
+            title,
+            cycleColor(1, static_cast<int>(CycleBoundaries(store, track).size()), kLineHueSpread));
         drawCycles(canvas, store, track, n, drawSetting);
         break;
     case ModeRDE:
+        canvas.AddLegend(title, blue);
+        canvas.AddLegend(title + QStringLiteral(" (ring)"), red);
         drawSeries(canvas, x, y, n, blue, drawSetting);
         drawSeries(canvas, x, ring, n, red, drawSetting);
         break;
     case ModePS:
     case ModeRPMvsJ:
     case ModeSSVAll:
+        canvas.AddLegend(title, blue);
         drawSeries(canvas, x, y, n, blue, drawSetting);
         break;
     case ModeSSV:
+        canvas.AddLegend(title, blue);
+        canvas.AddLegend(title + QStringLiteral(" (ring)"), red);
         // Disk and ring point by point, so neither curve hides the other as a whole.
         if (drawSetting == PreviewLines) {
             for (int i = 0; i + 1 < n; ++i) {

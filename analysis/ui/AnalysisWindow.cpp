@@ -2,6 +2,7 @@
 
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
+#include "plot/FigureDialog.h"
 #include "plot/PlotRanges.h"
 #include "state/TrackStore.h"
 #include "tracks/Tables.h"
@@ -192,8 +193,27 @@ kurvex::KurvexControl *AnalysisWindow::canvas(QLayout *into, const char *objectN
         return nullptr;
     c->widget()->setObjectName(QString::fromLatin1(objectName));
     c->widget()->setMinimumSize(320, 240);
-    into->addWidget(c->widget());
+    c->widget()->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    if (auto *box = qobject_cast<QBoxLayout *>(into))
+        box->addWidget(c->widget(), 1);
+    else
+        into->addWidget(c->widget());
+    offerFigureSaving(*c);
+    if (!m_resizeRedraw) {
+        m_resizeRedraw = new QTimer(this);
+        m_resizeRedraw->setSingleShot(true);
+        m_resizeRedraw->setInterval(0);
+        connect(m_resizeRedraw, &QTimer::timeout, this, &AnalysisWindow::refresh);
+    }
+    c->widget()->installEventFilter(this);
     return c;
+}
+
+bool AnalysisWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && m_resizeRedraw && isVisible())
+        m_resizeRedraw->start();
+    return QWidget::eventFilter(watched, event);
 }
 
 QPlainTextEdit *AnalysisWindow::resultBox(QLayout *into, std::function<QString()> text)

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -52,6 +53,8 @@ protected:
     QPushButton *button(QLayout *into, const QString &caption, std::function<void()> clicked,
                         const char *objectName);
     void onRefresh(std::function<void()> f) { m_refreshers.push_back(std::move(f)); }
+    // A canvas that changed size is drawn again to fill it.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     // The selected track's mode, title and rotation rate, shown read-only.
     void trackHeaderRows(QFormLayout *form, std::function<const TrackHeader &()> header);
@@ -71,6 +74,7 @@ protected:
 
 private:
     std::vector<std::function<void()>> m_refreshers;
+    QTimer *m_resizeRedraw = nullptr;
     bool m_refreshing = false;
 };
 

@@ -59,6 +59,27 @@ void BM_FullRedrawRdeTrack(benchmark::State &state)
 }
 BENCHMARK(BM_FullRedrawRdeTrack)->Unit(benchmark::kMillisecond);
 
+// What the operator's zoom, pan and decade scale cost: the held track drawn again in a new view.
+void BM_ZoomedRedrawRdeTrack(benchmark::State &state)
+{
+    app();
+    auto store = std::make_unique<tervo::TrackStore>();
+    fillRde(*store, 0);
+    std::unique_ptr<kurvex::KurvexControl> canvas(
+        kurvex::createControl(QString::fromLatin1(kurvex::kProgId)));
+    canvas->widget()->resize(1000, 700);
+    tervo::DrawTrackPreview(*canvas, *store, 0, tervo::PreviewLines);
+    canvas->viewState().setLogY(state.range(0) == 1);
+    double notches = 1;
+    for (auto _ : state) {
+        canvas->viewState().wheel(500, 350, notches, kurvex::ZoomAxes::Both, 1000, 700);
+        notches = -notches;
+        canvas->showView();
+        benchmark::DoNotOptimize(canvas->image().constBits());
+    }
+}
+BENCHMARK(BM_ZoomedRedrawRdeTrack)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // The part of a redraw that does not depend on the track: clearing, grid, labels and axes.
 void BM_CanvasAxis(benchmark::State &state)
 {

@@ -165,3 +165,48 @@ TEST(PatternFormat, FastRoutesAgreeWithTheExactRoute)
         }
     }
 }
+
+// Tick labels of neighbouring ticks never read the same, whatever the step (1, 2, 2.5 and 5 times
+// every power of ten from 1e-9 to 1e9), the shape of the range and the pattern asked for.
+TEST(TickLabelPattern, NeighbouringTicksNeverReadTheSame)
+{
+    const char *patterns[] = {"0.0",    "0.00",    "###0",    "0",       "###0.0",
+                              "0.0e+0", "0.00e+0", "#.##e+#", "0.0#e+00"};
+    struct Shape {
+        const char *name;
+        double firstInSteps;
+        int count;
+    };
+    const Shape shapes[] = {{"from zero up", 0, 12},       {"down to zero", -11, 12},
+                            {"across zero", -6, 13},       {"far above zero", 1000, 11},
+                            {"far below zero", -1010, 11}, {"a hair's width far out", 123456, 9}};
+    for (int e = -9; e <= 9; ++e) {
+        for (double mantissa : {1.0, 2.0, 2.5, 5.0}) {
+            const double step = mantissa * std::pow(10.0, e);
+            for (const Shape &s : shapes) {
+                const double first = s.firstInSteps * step;
+                const double last = first + (s.count - 1) * step;
+                const double largest = std::max(std::fabs(first), std::fabs(last));
+                for (const char *pattern : patterns) {
+                    const std::string p = tickLabelPattern(pattern, step, largest);
+                    QString previous;
+                    for (int i = 0; i < s.count; ++i) {
+                        const QString label = formatPattern(first + i * step, p);
+                        ASSERT_NE(label, previous)
+                            << "step " << step << ", " << s.name << ", pattern " << pattern
+                            << " -> " << p << ", tick " << i;
+                        previous = label;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(TickLabelPattern, KeepsAPatternThatAlreadyShowsEnough)
+{
+    EXPECT_EQ(tickLabelPattern("0.0", 0.5, 2), "0.0");
+    EXPECT_EQ(tickLabelPattern("0.0#e+00", 2.5e-5, 1e-4), "0.0#e+00");
+    EXPECT_EQ(tickLabelPattern("", 0.05, 1), "");
+    EXPECT_EQ(tickLabelPattern("0.0", 0, 1), "0.0");
+}

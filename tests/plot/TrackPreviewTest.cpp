@@ -67,6 +67,16 @@ public:
     void VBox(double, double, double, double, QRgb) override {}
     void VFill(double, double, double, double, QRgb) override {}
     QImage image() override { return {}; }
+    kurvex::ViewState &viewState() override { return m_view; }
+    void showView() override {}
+    const kurvex::PlotScene &scene() const override { return m_scene; }
+    void AddLegend(const QString &title, QRgb color) override { legend.push_back({title, color}); }
+    void setFigureSaver(std::function<void()>) override {}
+    std::vector<kurvex::PlotScene::LegendEntry> legend;
+
+private:
+    kurvex::ViewState m_view;
+    kurvex::PlotScene m_scene;
 };
 
 // Three full cycles 0 -> 0.8 -> -0.2 -> 0 V with a current that follows the potential.
@@ -157,7 +167,7 @@ TEST(DrawTrackPreview, SetsFormatsViewAndAxesFromTheWidenedRange)
     EXPECT_DOUBLE_EQ(c.view[1], 1.2e-6);
     EXPECT_DOUBLE_EQ(c.view[2], 11);
     EXPECT_DOUBLE_EQ(c.view[3], -1.2e-6);
-    EXPECT_EQ(c.xTitle, QStringLiteral("Potential /V")); // even for a time axis
+    EXPECT_EQ(c.xTitle, QStringLiteral("Time (s)"));
     EXPECT_EQ(c.yTitle, QStringLiteral("Current /A"));
     EXPECT_DOUBLE_EQ(c.xStep, NiceStep(-1, 11));
     EXPECT_DOUBLE_EQ(c.yStep, NiceStep(-1.2e-6, 1.2e-6));
@@ -198,6 +208,10 @@ TEST(DrawTrackPreview, DrawsDiskAndRingOfRingDiskTracks)
         }
         EXPECT_EQ(blue, 3) << mode;
         EXPECT_EQ(red, 3) << mode;
+        // A figure's legend names both curves by the track's title.
+        ASSERT_EQ(c.legend.size(), 2u) << mode;
+        EXPECT_EQ(c.legend[0].title, QStringLiteral("Track 1"));
+        EXPECT_EQ(c.legend[1].color, paletteColor(kLightRed));
     }
 }
 
