@@ -1,3 +1,4 @@
+#include "ToolRun.h"
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -5,20 +6,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ToolRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-ToolRun tool(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 const QString kExample = QStringLiteral(TERVO_SOURCE_DIR "/examples/rrde-oxygen-reduction.tvd");
 

@@ -1,5 +1,6 @@
 // The processing commands give what the windows' controllers give.
 #include "../processing/ProcessingFixtures.h"
+#include "ToolRun.h"
 #include "plot/PlotRanges.h"
 #include "processing/Smoothing.h"
 #include "processing/SpecialCopy.h"
@@ -14,20 +15,6 @@
 using namespace tervo;
 
 namespace {
-
-struct ToolRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-ToolRun tool(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), args);
-    p.waitForFinished(20000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 struct ToolFiles {
     QTemporaryDir dir;

@@ -1,3 +1,4 @@
+#include "ToolRun.h"
 #include "state/SettingsFolderLock.h"
 #include "tracks/Tables.h"
 #include "tracks/TrackFile.h"
@@ -14,20 +15,6 @@
 using namespace tervo;
 
 namespace {
-
-struct ToolRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-ToolRun tool(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 QString writeMacro(const QTemporaryDir &dir, const QByteArray &text)
 {

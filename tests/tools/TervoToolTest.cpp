@@ -1,3 +1,4 @@
+#include "ToolRun.h"
 #include "tracks/TextExport.h"
 #include "tracks/TrackFile.h"
 
@@ -13,20 +14,6 @@
 using namespace tervo;
 
 namespace {
-
-struct ToolRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-ToolRun tool(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), args);
-    p.waitForFinished(20000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 QString data(const char *name)
 {

@@ -1,5 +1,6 @@
 // What a script relies on in every command: --help, one-line errors, checked options, exit
 // statuses, output that really arrived.
+#include "ToolRun.h"
 #include "tracks/TrackFile.h"
 
 #include <QCryptographicHash>
@@ -14,22 +15,6 @@
 using namespace tervo;
 
 namespace {
-
-struct ToolRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-ToolRun tool(const QStringList &args, const QString &stdoutFile = {})
-{
-    QProcess p;
-    if (!stdoutFile.isEmpty())
-        p.setStandardOutputFile(stdoutFile);
-    p.start(QStringLiteral(TERVO_BIN_DIR "/tervo-tool"), args);
-    p.waitForFinished(20000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 QString example(const char *name)
 {
