@@ -228,7 +228,7 @@ TEST(SSVModel, StaircaseThereAndBack)
 TEST(SSVModel, InterruptedRunComesBackWithItsEverySampleTrack)
 {
     SSVRig s;
-    std::int32_t track = 20;
+    std::int32_t track = 19;
     s.m->SelTrack(track);
     QString rpm = QStringLiteral("900");
     s.m->rpm(rpm);
@@ -241,12 +241,12 @@ TEST(SSVModel, InterruptedRunComesBackWithItsEverySampleTrack)
     auto restored = std::make_unique<TrackStore>();
     for (int t = 0; t < kTrackSlots; ++t)
         restored->ClearTrack(t);
-    EXPECT_EQ(restoreRecovery(report, *restored), (std::vector<int>{0, 20}));
+    EXPECT_EQ(restoreRecovery(report, *restored), (std::vector<int>{20, 19}));
 
     s.m->stop();
     s.r.ticks(*s.m, 1);
     const TrackStore &store = s.r.app->store;
-    for (const int t : {20, 0}) {
+    for (const int t : {19, 20}) {
         const TrackHeader &back = (*restored)[t];
         const TrackHeader &stored = store[t];
         EXPECT_EQ(back.Mode, stored.Mode) << t;
@@ -259,6 +259,6 @@ TEST(SSVModel, InterruptedRunComesBackWithItsEverySampleTrack)
         EXPECT_EQ(back.DiskYscale, stored.DiskYscale) << t;
         EXPECT_EQ(back.pnum, stored.pnum) << t;
     }
-    EXPECT_EQ((*restored)[0].Mode, ModeSSVAll);
-    EXPECT_EQ(restored->data(2, 0, 129), store.data(2, 0, 129));
+    EXPECT_EQ((*restored)[20].Mode, ModeSSVAll);
+    EXPECT_EQ(restored->data(2, 20, 129), store.data(2, 20, 129));
 }
