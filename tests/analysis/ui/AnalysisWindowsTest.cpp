@@ -1,4 +1,5 @@
 // The analysis windows as views: their controls reach the analyses and show the reports.
+#include "../../canvas/QtApp.h"
 #include "analysis/ui/frmCottrellEquation.h"
 #include "analysis/ui/frmCoulombCalculator.h"
 #include "analysis/ui/frmKoutecky_Levich.h"
@@ -17,13 +18,11 @@ using namespace tervo;
 
 namespace {
 
+// The program's one application object, which the plot tests of this binary share.
 QApplication &app()
 {
-    static int argc = 1;
-    static char name[] = "analysis_ui_tests";
-    static char *argv[] = {name, nullptr};
-    static QApplication *a = new QApplication(argc, argv);
-    return *a;
+    ensureQtApp();
+    return *qApp;
 }
 
 struct Workbench {
