@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace tervo {
 
@@ -41,8 +42,9 @@ FileReadResult readWholeFile(const QString &path, QByteArray &bytes, qint64 limi
     };
     if (f.size() > limit)
         return tooLarge();
-    // Read one byte beyond the limit: a file that grows while it is read is caught too.
-    QByteArray all = f.read(limit + 1);
+    // One byte beyond what the file holds catches a file that grows while it is read; asking
+    // for the whole limit would make some builds set aside that much memory for every file.
+    QByteArray all = f.read(std::min(limit, f.size()) + 1);
     if (f.error() != QFileDevice::NoError)
         return refuse(QStringLiteral("%1 cannot be read: %2").arg(path, f.errorString()));
     if (all.size() > limit)
