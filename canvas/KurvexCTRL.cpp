@@ -255,11 +255,16 @@ void KurvexCTRL::drawAxes(const WorldMapping &m, double xt, double yt, const QSt
     m_surface.line(axisColumn, 0, axisColumn, h, kBlack);
 }
 
-SceneItem KurvexCTRL::penItem(SceneItem::Kind kind, QRgb color) const
+SceneItem KurvexCTRL::penItem(SceneItem::Kind kind, QRgb color, double x1, double y1, double x2,
+                              double y2) const
 {
     SceneItem i;
     i.kind = kind;
     i.color = color;
+    i.x1 = x1;
+    i.y1 = y1;
+    i.x2 = x2;
+    i.y2 = y2;
     i.fore = m_surface.foreColor();
     i.fill = m_surface.fillColor();
     i.mode = static_cast<std::int16_t>(m_surface.drawMode());
@@ -382,11 +387,7 @@ void KurvexCTRL::SetFillColor(QRgb c)
 
 void KurvexCTRL::VLine(double x1, double y1, double x2, double y2, QRgb color)
 {
-    SceneItem i = penItem(SceneItem::Line, color);
-    i.x1 = x1;
-    i.y1 = y1;
-    i.x2 = x2;
-    i.y2 = y2;
+    const SceneItem i = penItem(SceneItem::Line, color, x1, y1, x2, y2);
     m_scene.add(i);
     if (direct())
         m_surface.line(m_mapping.mapX(x1), m_mapping.mapY(y1), m_mapping.mapX(x2),
@@ -398,46 +399,28 @@ void KurvexCTRL::VLine(double x1, double y1, double x2, double y2, QRgb color)
 
 void KurvexCTRL::VPset(double x, double y, QRgb color)
 {
-    SceneItem i = penItem(SceneItem::Point, color);
-    i.x1 = x;
-    i.y1 = y;
-    m_scene.add(i);
-    drawItem(i);
-    changed();
+    addItem(penItem(SceneItem::Point, color, x, y));
 }
 
 void KurvexCTRL::VCircle(double x, double y, double r, QRgb color)
 {
-    SceneItem i = penItem(SceneItem::Circle, color);
-    i.x1 = x;
-    i.y1 = y;
-    i.x2 = r;
-    m_scene.add(i);
-    drawItem(i);
-    changed();
+    addItem(penItem(SceneItem::Circle, color, x, y, r));
 }
 
 void KurvexCTRL::VBox(double x1, double y1, double x2, double y2, QRgb color)
 {
-    SceneItem i = penItem(SceneItem::Box, color);
-    i.x1 = x1;
-    i.y1 = y1;
-    i.x2 = x2;
-    i.y2 = y2;
-    m_scene.add(i);
-    drawItem(i);
-    changed();
+    addItem(penItem(SceneItem::Box, color, x1, y1, x2, y2));
 }
 
 void KurvexCTRL::VFill(double x1, double y1, double x2, double y2, QRgb color)
 {
-    SceneItem i = penItem(SceneItem::Fill, color);
-    i.x1 = x1;
-    i.y1 = y1;
-    i.x2 = x2;
-    i.y2 = y2;
-    m_scene.add(i);
-    drawItem(i);
+    addItem(penItem(SceneItem::Fill, color, x1, y1, x2, y2));
+}
+
+void KurvexCTRL::addItem(const SceneItem &item)
+{
+    m_scene.add(item);
+    drawItem(item);
     changed();
 }
 

@@ -71,7 +71,11 @@ private:
     void drawAxes(const WorldMapping &m, double dx, double dy, const QString &xlabel,
                   const QString &ylabel);
     void drawItem(const SceneItem &item);
-    SceneItem penItem(SceneItem::Kind kind, QRgb color) const;
+    // A drawing call as the scene keeps it, with the pen and fill it was made with.
+    SceneItem penItem(SceneItem::Kind kind, QRgb color, double x1, double y1, double x2 = 0,
+                      double y2 = 0) const;
+    // Keeps the call for redraws and draws it now.
+    void addItem(const SceneItem &item);
     double drawY(double y) const { return m_view.logY() ? decadeY(y) : y; }
     void rerender();
     void rerenderIfStale();
