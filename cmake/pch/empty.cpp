@@ -1,0 +1,1 @@
+// Holds the shared precompiled headers.
