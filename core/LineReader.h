@@ -6,10 +6,11 @@
 namespace tervo {
 
 // Splits text into lines at CR LF, LF or a lone CR, so files written on any system read alike.
-// The lines are views into the text, which must outlive the reader.
+// A UTF-8 byte-order mark before the first line is not part of it. The lines are views into the
+// text, which must outlive the reader.
 class LineReader {
 public:
-    explicit LineReader(std::string_view text) : m_rest(text), m_done(text.empty()) {}
+    explicit LineReader(std::string_view text) : m_text(withoutBom(text)) { rewind(); }
 
     bool next(std::string_view &line)
     {
@@ -33,10 +34,31 @@ public:
         ++m_lineNo;
         return true;
     }
+    bool atEnd() const { return m_done; }
     // 1-based number of the line last returned.
     int lineNumber() const { return m_lineNo; }
+    // Starts again so that the next line returned is the one after lineNumber.
+    void rewindTo(int lineNumber)
+    {
+        rewind();
+        std::string_view skip;
+        while (m_lineNo < lineNumber && next(skip)) {
+        }
+    }
 
 private:
+    static std::string_view withoutBom(std::string_view text)
+    {
+        if (text.substr(0, 3) == "\xEF\xBB\xBF")
+            text.remove_prefix(3);
+        return text;
+    }
+    void rewind()
+    {
+        m_rest = m_text;
+        m_done = m_text.empty();
+        m_lineNo = 0;
+    }
     // The first CR or LF; two vectorised scans beat a scan for either character.
     std::size_t lineEnd() const
     {
@@ -51,8 +73,9 @@ private:
         return lf ? limit : std::string_view::npos;
     }
 
+    std::string_view m_text;
     std::string_view m_rest;
-    bool m_done;
+    bool m_done = true;
     int m_lineNo = 0;
 };
 

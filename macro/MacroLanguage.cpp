@@ -1,6 +1,7 @@
 #include "MacroLanguage.h"
 
 #include "core/FileRead.h"
+#include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
@@ -461,16 +462,11 @@ bool loadMacroFile(const QString &path, QString &text, QString *error)
             *error = read.error;
         return false;
     }
-    QList<QByteArray> lines = all.split('\n');
-    // A final line end does not begin another line.
-    if (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
     QString result;
-    for (QByteArray &l : lines) {
-        if (l.endsWith('\r'))
-            l.chop(1);
-        result += QString::fromUtf8(l) + QStringLiteral("\r\n");
-    }
+    LineReader lines(std::string_view(all.constData(), static_cast<std::size_t>(all.size())));
+    for (std::string_view l; lines.next(l);)
+        result +=
+            QString::fromUtf8(l.data(), static_cast<qsizetype>(l.size())) + QStringLiteral("\r\n");
     text = result;
     return true;
 }

@@ -346,6 +346,23 @@ void MeasurementModel::measuringStep()
     checkEnd(elapsedMs(m_startTick, m_nowTick));
 }
 
+QString MeasurementModel::waitsForHandStart() const
+{
+    if (m_state != Measuring || m_stopRequested || m_recording || generatorControlled())
+        return {};
+    return QStringLiteral("without a function generator recording waits for the potentiostat's "
+                          "own sweep, which only a hand starts");
+}
+
+QString MeasurementModel::endsOnlyByHand() const
+{
+    if (m_state != Measuring || m_stopRequested)
+        return {};
+    if (const QString waiting = waitsForHandStart(); !waiting.isEmpty())
+        return waiting;
+    return traits().endsByItself ? QString() : QStringLiteral("it ends by the Stop button only");
+}
+
 bool MeasurementModel::recordingBegins(const std::array<double, 3> &r)
 {
     if (generatorControlled())

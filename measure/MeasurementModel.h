@@ -90,6 +90,9 @@ public:
     // Start clears it.
     QString noticeText() const { return m_noticeText; }
     bool startEnabled() const { return m_state == Monitor; }
+    // Why the run in progress can end only by Stop or by a hand at the instruments; empty when
+    // it ends by itself. A series that runs unattended ends such a run at once.
+    virtual QString endsOnlyByHand() const;
 
     // The target track: clamped to 0..20 (the caller's variable receives it) and shown.
     void SelTrack(std::int32_t &track);
@@ -206,6 +209,9 @@ protected:
     virtual bool recordingBegins(const std::array<double, 3> &record);
     // Without a function generator: the sample's quantised potential left the reference.
     virtual bool sweepHasStarted(const std::array<double, 3> &) const { return false; }
+    // Part of endsOnlyByHand(): without a function generator recording waits for the
+    // potentiostat to be started by hand; empty when the run is not waiting so.
+    QString waitsForHandStart() const;
     virtual void onRecordingStarted() {}
     // Range test and live drawing of a recorded point (n not yet advanced). By default the live
     // traces of the point.

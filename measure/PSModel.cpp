@@ -110,6 +110,7 @@ std::uint32_t PSModel::beginRun()
     s.PSRPM = roundHalfEven(parseDecimal(rpmField));
     s.PSGraphOn = fields.graphOn ? 1 : 0;
     m_charge = 0;
+    m_lastCurrent = 0;
     m_stepSeen = false;
     setRemainingText(QString());
     const double ms = roundHalfEvenDouble(s.PSMaxTime * 1000.0);
@@ -218,9 +219,26 @@ void PSModel::afterSample()
     }
     if (n > 0)
         m_charge += trapezoidCharge(record(n - 1)[0], record(n - 1)[1], record(n)[0], record(n)[1]);
+    m_lastCurrent = record(n)[1];
     // A division of 0 or below would stop the timer or run it backwards; such a rate stays.
     if (fields.samplingMode == 1 && m_settings.PSSamplinDivision > 0)
         setRunSamplingRate(runSamplingRate() / m_settings.PSSamplinDivision);
+}
+
+QString PSModel::endsOnlyByHand() const
+{
+    if (fields.method != ByCharge)
+        return MeasurementModel::endsOnlyByHand();
+    if (const QString waiting = waitsForHandStart(); !waiting.isEmpty())
+        return waiting;
+    // A step's current keeps its sign: a charge that runs cathodic only moves further from the
+    // limit, which is never below 0. A few points pass the charging spike first.
+    if (state() != Measuring || stopRequested() || !isRecording() || pointCount() < 3 ||
+        !(m_charge < 0 && m_lastCurrent < 0))
+        return {};
+    return QStringLiteral("its current is cathodic, so its charge (%1 C) only moves away from the "
+                          "%2 C it ends at")
+        .arg(formatGeneral(m_charge), formatGeneral(m_settings.PSCoulomb));
 }
 
 void PSModel::checkEnd(std::uint32_t elapsed)

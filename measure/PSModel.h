@@ -54,6 +54,7 @@ public:
 
     // The charge of the run so far (C), and the present sampling rate (Hz).
     double charge() const { return m_charge; }
+    QString endsOnlyByHand() const override;
     double presentRate() const { return runSamplingRate(); }
     // Status label: charge and time while drawing live.
     QString statusText() const { return remainingText(); }
@@ -96,6 +97,7 @@ private:
     bool drawsLive() const;
 
     double m_charge = 0;
+    double m_lastCurrent = 0;  // of the latest recorded point (A)
     double m_referenceRaw = 0; // the unrounded first potential
     double m_potential = 0;    // averaged potential of the present tick before the step
     double m_held = 0;         // the potential of the last tick before the step

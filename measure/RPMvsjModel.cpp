@@ -215,6 +215,21 @@ void RPMvsjModel::afterSample()
     m_commanded = roundHalfEven(rate);
 }
 
+QString RPMvsjModel::endsOnlyByHand() const
+{
+    if (state() != Measuring || stopRequested())
+        return {};
+    if (fields.method == ByButton)
+        return QStringLiteral("it ends by the Stop button only");
+    // The rotator stays at the rate set at Start: only a hand on it passes a limit above that.
+    if (fields.method == ByLimit && rotationRate() <= m_settings.RPjRPMLimit)
+        return QStringLiteral("the rotator holds %1 rpm and only a hand takes it beyond the limit "
+                              "of %2 rpm (method 0)")
+            .arg(rotationRate())
+            .arg(formatGeneral(m_settings.RPjRPMLimit));
+    return {};
+}
+
 void RPMvsjModel::checkEnd(std::uint32_t elapsed)
 {
     if (fields.method == ByLimit) {

@@ -49,6 +49,8 @@ public:
     void StartMeasurement() { start(); }
     void Potential(double volts);
     void AppliedMeasuremode(std::int32_t mode);
+
+    QString endsOnlyByHand() const override;
     void SetRPMParameters(double startRpm, double endRpm, double speed);
 
     // The rate sent to the rotator t seconds into a ramp (before rounding down).

@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+#include <algorithm>
 #include <cmath>
 
 namespace tervo {
@@ -272,6 +273,31 @@ FigureFormat figureFormatOf(const QString &path)
     return FigureFormat::Unknown;
 }
 
+namespace {
+
+QSize pngPixels(QSizeF size, int dpi)
+{
+    const double scale = dpi / 96.0;
+    auto side = [scale](double points) {
+        return static_cast<int>(std::min(std::ceil(points * scale), 1e9));
+    };
+    return {side(size.width()), side(size.height())};
+}
+
+} // namespace
+
+QString pngSizeProblem(QSizeF size, int dpi)
+{
+    const QSize px = pngPixels(size, dpi);
+    if (static_cast<qint64>(px.width()) * px.height() <= kMaxFigurePixels)
+        return {};
+    return QStringLiteral("a PNG of %1 x %2 pixels is too large: at most %3 pixels are written; "
+                          "choose a smaller size or resolution")
+        .arg(px.width())
+        .arg(px.height())
+        .arg(kMaxFigurePixels);
+}
+
 bool writeFigure(const Figure &figure, const QString &path, int dpi, QString *error)
 {
     auto fail = [&](const QString &why) {
@@ -287,8 +313,10 @@ bool writeFigure(const Figure &figure, const QString &path, int dpi, QString *er
     const double scale = dpi / 96.0;
     switch (figureFormatOf(path)) {
     case FigureFormat::Png: {
-        QImage img(static_cast<int>(std::ceil(size.width() * scale)),
-                   static_cast<int>(std::ceil(size.height() * scale)), QImage::Format_RGB32);
+        if (const QString problem = pngSizeProblem(size, dpi); !problem.isEmpty())
+            return fail(problem);
+        const QSize px = pngPixels(size, dpi);
+        QImage img(px.width(), px.height(), QImage::Format_RGB32);
         if (img.isNull())
             return fail(QStringLiteral("the image is too large"));
         const int dpm = static_cast<int>(std::lround(dpi / 0.0254));

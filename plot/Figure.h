@@ -35,5 +35,9 @@ FigureFormat figureFormatOf(const QString &path);
 bool writeFigure(const Figure &figure, const QString &path, int dpi, QString *error);
 
 inline constexpr int kDefaultFigureDpi = 300;
+// A PNG is drawn in memory whole: more pixels than this would take seconds and gigabytes.
+inline constexpr qint64 kMaxFigurePixels = 40'000'000;
+// Why a PNG of a figure of this size cannot be written at dpi; empty when it can.
+QString pngSizeProblem(QSizeF size, int dpi);
 
 } // namespace tervo

@@ -1,6 +1,7 @@
 #include "Smoothing.h"
 
 #include "core/FileRead.h"
+#include "core/LineReader.h"
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
 #include "tracks/FinitePoints.h"
@@ -25,11 +26,10 @@ CoefficientFile readCoefficientFile(const QString &path)
                       .arg(name, read.error);
         return f;
     }
-    QString text = QString::fromLatin1(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (text.endsWith(QLatin1Char('\n')))
-        lines.removeLast();
+    QStringList lines;
+    LineReader reader(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    for (std::string_view line; reader.next(line);)
+        lines << QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
     // The line read when the end of the file is reached is not a row.
     if (!lines.isEmpty())
         lines.removeLast();

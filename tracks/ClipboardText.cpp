@@ -1,10 +1,10 @@
 #include "ClipboardText.h"
 
 #include "Tables.h"
+#include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <string>
 
@@ -100,10 +100,12 @@ PasteResult pasteTrackText(TrackStore &store, int track, const QString &text)
     h.V1st = h.V2nd = h.V3rd = 0;
     h.pnum = 0;
 
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    const QStringList lines = text.split(lineBreak);
-    for (qsizetype li = 0; li < lines.size(); ++li) {
-        const QStringList fields = lines.at(li).split(QLatin1Char('\t'));
+    const QByteArray utf8 = text.toUtf8();
+    LineReader lines(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    for (std::string_view line; lines.next(line);) {
+        const QStringList fields =
+            QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()))
+                .split(QLatin1Char('\t'));
         if (fields.size() < 2)
             continue;
         const Label label = applyLabel(h, fields.at(0), fields.at(1));
@@ -123,7 +125,7 @@ PasteResult pasteTrackText(TrackStore &store, int track, const QString &text)
         for (int c = 1; c < count && d == DataNumber::Ok; ++c)
             d = readDataNumber(fields.at(c).toStdString(), values[c]);
         if (d != DataNumber::Ok) {
-            r.stoppedAtLine = static_cast<int>(li) + 1;
+            r.stoppedAtLine = lines.lineNumber();
             r.beyondRange = d == DataNumber::BeyondRange;
             break;
         }

@@ -615,7 +615,8 @@ bool IsTrackFileText(const QByteArray &bytes)
 bool IsTrackFile(const QString &path)
 {
     QByteArray start;
-    return readFileStart(path, sizeof kTrackFileSignature + 1, start).ok && IsTrackFileText(start);
+    // Room for a byte-order mark, the signature and its CR LF.
+    return readFileStart(path, sizeof kTrackFileSignature + 4, start).ok && IsTrackFileText(start);
 }
 
 bool ReadTrackHeaders(const QString &path, std::array<TrackHeader, kTrackSlots> &table)

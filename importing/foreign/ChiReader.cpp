@@ -33,7 +33,7 @@ bool isTitleLine(const QString &text)
 
 ReadResult readChi(const QByteArray &bytes, const QString &path)
 {
-    LineCursor lines(bytes);
+    LineReader lines = linesOf(bytes);
     std::string_view line;
     QString date;
     if (lines.next(line))

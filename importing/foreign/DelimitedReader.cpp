@@ -123,7 +123,7 @@ ReadResult readDelimited(const QByteArray &bytes, const QString &path)
         return failed(path, 1, QStringLiteral("text, but the file holds binary data"));
     std::vector<Line> lines;
     {
-        LineCursor cursor(bytes);
+        LineReader cursor = linesOf(bytes);
         std::string_view text;
         while (cursor.next(text))
             if (!isBlank(text))

@@ -23,7 +23,7 @@ const char *const kParameters[] = {"dE/dt unit", "dE/dt", "Ei (V)", "E1 (V)", "E
 
 ReadResult readEcLab(const QByteArray &bytes, const QString &path)
 {
-    LineCursor lines(bytes);
+    LineReader lines = linesOf(bytes);
     std::string_view line;
     if (!lines.next(line) || trimmed(line) != "EC-Lab ASCII FILE")
         return failed(path, 1, QStringLiteral("\"EC-Lab ASCII FILE\" (an EC-Lab text export)"));

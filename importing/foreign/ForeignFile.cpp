@@ -146,7 +146,7 @@ int ForeignFile::points() const
 
 std::optional<Format> detectFormat(const QByteArray &bytes)
 {
-    LineCursor lines(bytes);
+    LineReader lines = linesOf(bytes);
     std::string_view first, second;
     lines.next(first);
     lines.next(second);

@@ -25,7 +25,7 @@ QString field(const std::vector<std::string_view> &fields, std::size_t i)
 
 ReadResult readGamry(const QByteArray &bytes, const QString &path)
 {
-    LineCursor lines(bytes);
+    LineReader lines = linesOf(bytes);
     std::string_view line;
     if (!lines.next(line) || trimmed(line) != "EXPLAIN")
         return failed(path, 1, QStringLiteral("\"EXPLAIN\" (a Gamry data file)"));

@@ -13,42 +13,6 @@
 
 namespace tervo::foreign {
 
-LineCursor::LineCursor(const QByteArray &bytes)
-    : m_data(bytes.constData()), m_size(static_cast<std::size_t>(bytes.size()))
-{
-    // A byte-order mark is not part of the first line.
-    if (m_size >= 3 && std::string_view(m_data, 3) == "\xEF\xBB\xBF")
-        m_pos = 3;
-}
-
-bool LineCursor::next(std::string_view &line)
-{
-    if (m_pos >= m_size)
-        return false;
-    std::size_t end = m_pos;
-    while (end < m_size && m_data[end] != '\n' && m_data[end] != '\r')
-        ++end;
-    line = std::string_view(m_data + m_pos, end - m_pos);
-    if (end < m_size && m_data[end] == '\r')
-        ++end;
-    if (end < m_size && m_data[end] == '\n')
-        ++end;
-    m_pos = end;
-    ++m_line;
-    return true;
-}
-
-void LineCursor::rewindTo(int lineNumber)
-{
-    m_pos = 0;
-    m_line = 0;
-    if (m_size >= 3 && std::string_view(m_data, 3) == "\xEF\xBB\xBF")
-        m_pos = 3;
-    std::string_view skip;
-    while (m_line < lineNumber && next(skip)) {
-    }
-}
-
 QString decodeText(std::string_view bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);

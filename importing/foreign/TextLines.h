@@ -2,6 +2,8 @@
 
 // Helpers the readers share: lines of bytes, fields, header text, dates.
 
+#include "core/LineReader.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -10,23 +12,11 @@
 
 namespace tervo::foreign {
 
-// Walks the lines of a byte buffer (LF, CR LF or CR ends), counting them from 1.
-class LineCursor {
-public:
-    explicit LineCursor(const QByteArray &bytes);
-    bool atEnd() const { return m_pos >= m_size; }
-    // The next line without its end; false at the end of the buffer.
-    bool next(std::string_view &line);
-    int lineNumber() const { return m_line; } // of the line last returned
-    // Returns to the line after the given one.
-    void rewindTo(int lineNumber);
-
-private:
-    const char *m_data;
-    std::size_t m_size;
-    std::size_t m_pos = 0;
-    int m_line = 0;
-};
+// The lines of a byte buffer; the bytes must outlive the reader.
+inline LineReader linesOf(const QByteArray &bytes)
+{
+    return LineReader(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
 
 // Header text: UTF-8 when it is valid, Latin-1 otherwise (exports from older PCs).
 QString decodeText(std::string_view bytes);

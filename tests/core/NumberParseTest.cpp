@@ -90,6 +90,38 @@ TEST(LineReader, CrLfLfAndLoneCr)
     EXPECT_FALSE(empty.next(line));
 }
 
+TEST(LineReader, SkipsALeadingByteOrderMarkAndRewinds)
+{
+    const std::pair<const char *, std::vector<std::string>> cases[] = {
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB\xBF"
+         "a\r\nb",
+         {"a", "b"}},
+        {"a\n\xEF\xBB\xBF", {"a", "\xEF\xBB\xBF"}},
+    };
+    for (const auto &[text, expected] : cases) {
+        LineReader r(text);
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (r.next(line))
+            lines.emplace_back(line);
+        EXPECT_EQ(lines, expected) << text;
+        EXPECT_TRUE(r.atEnd());
+    }
+    LineReader r("\xEF\xBB\xBF"
+                 "a\rb\rc");
+    std::string_view line;
+    while (r.next(line)) {
+    }
+    r.rewindTo(1);
+    ASSERT_TRUE(r.next(line));
+    EXPECT_EQ(line, "b");
+    EXPECT_EQ(r.lineNumber(), 2);
+    r.rewindTo(0);
+    ASSERT_TRUE(r.next(line));
+    EXPECT_EQ(line, "a");
+}
+
 TEST(Rounding, HalvesToEven)
 {
     EXPECT_EQ(roundHalfEven(0.5), 0);

@@ -197,6 +197,8 @@ TEST(MacroFiles, OpenRebuildsTheTextWithALineEndAfterEveryLine)
         {"lf-endings.tvm", "CVMeasureMode\r\nCV.Start\r\n"},
         {"no-final-end.tvm", "Wait 10\r\n\r\nMotor.Off\r\n"},
         {"empty.tvm", ""},
+        {"lone-cr.tvm", "CV.Title a\r\nCV.Title b\r\n"},
+        {"bom.tvm", "CVMeasureMode\r\nCV.Start\r\n"},
     };
     for (const auto &[file, text] : cases) {
         QString loaded = QStringLiteral("unchanged");

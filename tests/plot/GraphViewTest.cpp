@@ -7,6 +7,7 @@
 #include "support/TestDoubles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -177,6 +178,22 @@ TEST(Figure, WritesPngAtItsResolutionSvgAndPdf)
 
     EXPECT_FALSE(writeFigure(f, dir.filePath(QStringLiteral("f.bmp")), 300, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// The window's Save Figure asks only for the resolution: a large window at a high one is refused
+// before gigabytes of pixels are drawn.
+TEST(Figure, APngBeyondThePixelBoundIsRefusedBeforeDrawing)
+{
+    ensureQtApp();
+    QTemporaryDir dir;
+    Figure f = sampleFigure();
+    f.size = QSizeF(1920, 1080);
+    const QString png = dir.filePath(QStringLiteral("f.png"));
+    QString error;
+    EXPECT_FALSE(writeFigure(f, png, 1200, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("24000 x 13500 pixels"))) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(png));
+    EXPECT_TRUE(writeFigure(f, png, 300, &error)) << error.toStdString();
 }
 
 TEST(TrackFigure, PlotsTracksWithTheirTitlesAndRefusesAVacantOne)

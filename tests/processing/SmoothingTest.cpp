@@ -84,6 +84,17 @@ TEST(SavitzkyGolayFile, TheLastLineIsNeverARowAndBadFieldsNameTheLine)
     }
 }
 
+TEST(SavitzkyGolayFile, AByteOrderMarkAndLoneCrLineEndsReadAsTheRows)
+{
+    for (const char *name : {"bom.dat", "lone-cr.dat"}) {
+        const CoefficientFile file =
+            readCoefficientFile(QStringLiteral(TERVO_TEST_DATA "/smoothing/") + name);
+        EXPECT_TRUE(file.ok()) << name << ": " << file.error.toStdString();
+        ASSERT_GE(file.rows.size(), 1u) << name;
+        EXPECT_EQ(file.rows[0].divisor, 35) << name;
+    }
+}
+
 TEST(Smoothing, SavitzkyGolayReproducesAQuadraticAndAConstant)
 {
     auto store = std::make_unique<TrackStore>();

@@ -237,6 +237,20 @@ TEST(Settings, FileNotReadCompletelyIsKeptAsideBeforeAnythingIsWritten)
 }
 
 // A program that shares a settings folder read-only leaves the holder's settings file alone.
+TEST(Settings, AByteOrderMarkIsNotPartOfTheFirstKey)
+{
+    QFile f(QStringLiteral(TERVO_TEST_DATA "/settings/bom-Parameters.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    Settings s;
+    EXPECT_TRUE(parseSettingsText(f.readAll(), s).complete());
+    EXPECT_EQ(s.DABoard, 1);
+
+    std::vector<RpmRow> table;
+    ASSERT_TRUE(ReadRpmTable(QStringLiteral(TERVO_TEST_DATA "/settings/bom-rpm.txt"), table));
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_DOUBLE_EQ(table[0].rpm, 100);
+}
+
 TEST(Settings, ReadOnlyStateReadsButNeverWrites)
 {
     QTemporaryDir dir;

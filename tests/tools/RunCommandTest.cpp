@@ -16,12 +16,17 @@ using namespace tervo;
 
 namespace {
 
-QString writeMacro(const QTemporaryDir &dir, const QByteArray &text)
+void writeFile(const QString &path, const QByteArray &text)
 {
-    const QString path = dir.filePath("m.tvm");
     QFile f(path);
     f.open(QIODevice::WriteOnly);
     f.write(text);
+}
+
+QString writeMacro(const QTemporaryDir &dir, const QByteArray &text)
+{
+    const QString path = dir.filePath("m.tvm");
+    writeFile(path, text);
     return path;
 }
 
@@ -249,9 +254,10 @@ TEST(RunCommand, ARunThatOnlyStopCouldEndIsCutShortWithItsPoints)
 {
     QTemporaryDir dir;
     const QString out = dir.filePath("result.tvd");
-    // The step's current decays: its charge never reaches 1000 C.
+    writeFile(dir.filePath("SimulatedCell.txt"), "Model=Potential step\r\n");
+    // The anodic step's current decays: its charge never reaches 1000 C.
     const QString macro = writeMacro(dir, "PotentialStepMode\r\nPS.RecordTrack 0\r\n"
-                                          "PS.Voltage 1 0.2\r\nPS.MeasureMode 2\r\n"
+                                          "PS.Voltage 0.2 1\r\nPS.MeasureMode 2\r\n"
                                           "PS.Coulomb 1000\r\nPS.RetainTime 0\r\n"
                                           "PS.MeasureTime 10\r\nPS.InitSamplingRate 10\r\n"
                                           "PS.Start\r\n");
@@ -262,6 +268,43 @@ TEST(RunCommand, ARunThatOnlyStopCouldEndIsCutShortWithItsPoints)
     ASSERT_TRUE(loadTrackFile(*store, out).ok());
     EXPECT_EQ((*store)[0].Mode, ModePS);
     EXPECT_GT((*store)[0].pnum, 0);
+}
+
+TEST(RunCommand, ARunOnlyAHandCouldEndIsEndedAtOnceAndTheSeriesGoesOn)
+{
+    const struct {
+        const char *parameters; // Parameters.txt of the settings folder, or none
+        QByteArray macro;
+        const char *reason;
+    } cases[] = {
+        {nullptr,
+         "PotentialStepMode\r\nPS.RecordTrack 0\r\nPS.Voltage 1 0.2\r\nPS.MeasureMode 2\r\n"
+         "PS.Coulomb 0.1\r\nPS.RetainTime 0\r\nPS.InitSamplingRate 10\r\nPS.Start\r\n",
+         "its current is cathodic"},
+        {nullptr,
+         "PotentialStepMode\r\nPS.RecordTrack 0\r\nPS.MeasureMode 1\r\nPS.RetainTime 0\r\n"
+         "PS.Start\r\n",
+         "Stop button only"},
+        {nullptr,
+         "RPMvsiMode\r\nRPMvsi.RecordTrack 0\r\nRPMvsi.mode 2\r\nRPMvsi.END\r\n"
+         "RPMvsiMode\r\nRPMvsi.RPM 200 1200 10\r\nRPMvsi.Start\r\n",
+         "(method 0)"},
+        {"GPIBControl= 0 \r\n", "CVMeasureMode\r\nCV.RecordTrack 0\r\nCV.Start\r\n",
+         "without a function generator"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.reason);
+        QTemporaryDir dir;
+        if (c.parameters)
+            writeFile(dir.filePath("Parameters.txt"), c.parameters);
+        const QString macro = writeMacro(dir, c.macro + "Wait 1\r\n");
+        const ToolRun r = tool({"run", macro, "--fast", "--settings-dir", dir.path()});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains("run was ended after 0 s")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.reason)) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("cut short after")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(": Wait 1")) << r.out.toStdString();
+    }
 }
 
 TEST(RunCommand, MaxRunTimeBoundsTheSeries)

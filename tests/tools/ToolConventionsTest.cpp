@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -177,4 +178,38 @@ TEST(ToolConventions, MessagesNameWhatWasGiven)
     r = tool({"analyse", "tafel", ps});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, (ps + ": track 0 is not a voltammetry track.\n").toUtf8());
+}
+
+TEST(ToolConventions, AbsurdStepsCountsAndSizesAreRefusedAtOnce)
+{
+    QTemporaryDir dir;
+    const QString rrde = example("rrde-oxygen-reduction.tvd");
+    const QString png = dir.filePath("f.png");
+    const QString csv = QStringLiteral(TERVO_SOURCE_DIR "/tests/data/importing/foreign/"
+                                                        "csv-three-header-lines.csv");
+    const struct {
+        QStringList args;
+        const char *named;
+    } cases[] = {
+        {{"plot", rrde, "--track", "0", "--out", png, "--size", "20000x20000"}, "--size"},
+        {{"plot", rrde, "--track", "0", "--out", png, "--dpi", "2400"}, "--dpi"},
+        {{"analyse", "h2o", rrde, "--set", "O2VStep=1e-12"}, "voltage step"},
+        {{"analyse", "kl", rrde, "--start", "1000000000"}, "--start"},
+        {{"smooth", rrde, "--points", "1000001"}, "--points"},
+        {{"smooth", rrde, "--skip", "1000000000"}, "--skip"},
+        {{"special-copy", rrde, "--order", "1000000"}, "--order"},
+        {{"special-copy", rrde, "--cycle", "1000000000"}, "--cycle"},
+        {{"convert", csv, "--columns", "1000000,1"}, "--columns"},
+        {{"run", dir.filePath("m.tvm"), "--max-run-time", "1e12"}, "--max-run-time"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        QElapsedTimer clock;
+        clock.start();
+        const ToolRun r = tool(c.args);
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_GT(r.code, 0);
+        EXPECT_TRUE(r.err.contains(c.named)) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(png));
 }

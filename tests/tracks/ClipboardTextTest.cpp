@@ -125,6 +125,16 @@ TEST(Paste, WithoutModeTheTrackStaysVacant)
     EXPECT_FALSE(empty.changed);
 }
 
+TEST(Paste, AByteOrderMarkIsNotPartOfTheFirstLabel)
+{
+    auto s = emptyStore();
+    const PasteResult r = pasteTrackText(
+        *s, 2, QChar(0xFEFF) + QStringLiteral("Mode\tCV\r\nTitle\tpasted\r\n0.1\t1e-6\r0.2\t2e-6"));
+    EXPECT_EQ(r.points, 2);
+    EXPECT_EQ((*s)[2].Mode, ModeCV);
+    EXPECT_EQ((*s)[2].Title, QStringLiteral("pasted"));
+}
+
 TEST(Paste, GivenProgrammePotentialsAreKept)
 {
     auto s = emptyStore();

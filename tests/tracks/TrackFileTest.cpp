@@ -422,9 +422,10 @@ TEST(TrackFileReader, HostileNumbers)
 
 TEST(TrackFileReader, OneGrammarForTheWholeLoadAndTheSingleTrackReaders)
 {
-    for (const char *name : {"cr-only.tvd", "out-of-range.tvd", "comma-decimals.tvd",
+    for (const char *name : {"cr-only.tvd", "bom.tvd", "out-of-range.tvd", "comma-decimals.tvd",
                              "non-finite.tvd", "truncated.tvd"}) {
         SCOPED_TRACE(name);
+        EXPECT_TRUE(IsTrackFile(data(name)));
         auto whole = emptyStore();
         const TrackFileReadResult all = loadTrackFile(*whole, data(name));
         ASSERT_TRUE(all.loaded());

@@ -101,6 +101,15 @@ int main(int argc, char **argv)
         return usage(QStringLiteral("plot needs FILE.tvd, --track and --out."));
     if (tervo::figureFormatOf(out) == tervo::FigureFormat::Unknown)
         return usage(QStringLiteral("%1: the figure is saved as .png, .svg or .pdf").arg(out));
+    // Refused before the file is read, and with the options that set the pixels.
+    if (tervo::figureFormatOf(out) == tervo::FigureFormat::Png) {
+        if (const QString problem = tervo::pngSizeProblem(request.size, dpi); !problem.isEmpty())
+            return usage(QStringLiteral("--size %1x%2 at --dpi %3: %4")
+                             .arg(request.size.width())
+                             .arg(request.size.height())
+                             .arg(dpi)
+                             .arg(problem));
+    }
 
     auto store = std::make_unique<tervo::TrackStore>();
     const tervo::TrackFileReadResult read = tervo::loadTrackFile(*store, file);

@@ -19,6 +19,7 @@
 #include "plot/Graph.h"
 #include "state/AppState.h"
 #include "state/SettingsFolderLock.h"
+#include "tracks/Tables.h"
 #include "tracks/TrackFile.h"
 
 #include <QCoreApplication>
@@ -330,7 +331,21 @@ int runMacro(const QStringList &args)
     RunWatchdog watchdog(clock, runner, models, o.maxRunTime);
     bool cutShort = false;
     const auto watch = [&] {
-        if (cutShort || !watchdog.overdue())
+        if (cutShort)
+            return;
+        // A run that only a hand could end is ended now rather than at the bound; the series
+        // goes on.
+        for (MeasurementModel *m : models) {
+            if (const QString why = m->endsOnlyByHand(); !why.isEmpty()) {
+                writeErr(QStringLiteral("The %1 run was ended after %2 s: %3.")
+                             .arg(modeName(m->runMode()))
+                             .arg(watchdog.elapsed() / 1000)
+                             .arg(why));
+                m->stop();
+                ++failedRuns;
+            }
+        }
+        if (!watchdog.overdue())
             return;
         cutShort = true;
         writeErr(watchdog.cutShortMessage());
@@ -441,7 +456,11 @@ TERVO_TOOL_COMMAND(run,
                    "                         converter.\n"
                    "                         --max-run-time stops the series as Stop does once it\n"
                    "                         has run that long (default: its programmed length\n"
-                   "                         and a margin).\n"
+                   "                         and a margin). A run that only Stop could end (by\n"
+                   "                         button, a step whose charge runs away from its\n"
+                   "                         limit, a rotation-rate run in method 0 held below\n"
+                   "                         its limit, a window without a function generator)\n"
+                   "                         is ended at once with a message; the series goes on.\n"
                    "                         Exit 0 when every measurement ran to its end; 1 when\n"
                    "                         one failed or was cut short (the last line on stderr\n"
                    "                         counts them); 2 for a macro syntax error. SIGINT or\n"

@@ -47,6 +47,8 @@ TEST(ForeignReaders, EachFixtureGivesFormatModeColumnsAndUnits)
     const FixtureCase cases[] = {
         {"eclab-cv.mpt", Format::ECLab, "Cyclic Voltammetry", ModeCV, 11, "Ewe/V", "V", "<I>/mA",
          "mA", 50, 0.196},
+        {"eclab-cv-bom.mpt", Format::ECLab, "Cyclic Voltammetry", ModeCV, 11, "Ewe/V", "V",
+         "<I>/mA", "mA", 50, 0.196},
         {"eclab-comma-latin1.mpt", Format::ECLab, "Linear Sweep Voltammetry", ModeCV, 5, "Ewe/V",
          "V", "<I>/µA", "µA", 20, 0.071},
         {"eclab-ca.mpt", Format::ECLab, "Chronoamperometry / Chronocoulometry", ModePS, 4, "time/s",
