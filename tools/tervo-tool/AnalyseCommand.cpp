@@ -5,6 +5,7 @@
 #include "analysis/Coulomb.h"
 #include "analysis/KouteckyLevich.h"
 #include "analysis/O2Reduction.h"
+#include "analysis/PeakAnalysis.h"
 #include "analysis/Tafel.h"
 #include "core/FileRead.h"
 #include "core/NumberParse.h"
@@ -36,6 +37,9 @@ namespace {
     "      --fit origin|intercept  cottrell: y = a * x or y = a * x + b (default origin)\n"        \
     "      --ne X, --conc X, --area X  cottrell: the track's ne, Conc (mol cm-3), Area (cm2)\n"    \
     "      --method trapezoid|simpson  coulomb (default trapezoid)\n"                              \
+    "      --sweep K          peaks: only the K-th sweep there and back (default: every one)\n"    \
+    "      --base E1:E2       peaks: the potentials (V) the base line is fitted between\n"         \
+    "                         (default: the first 10 % of each sweep)\n"                           \
     "      --base none|linear|value, --base-value A  coulomb: base line (default none)\n"          \
     "      --set KEY=VALUE    a setting of the window, as typed into its box (KLVuse, KLVrange,\n" \
     "                         KLElectrodeArea, KLne, KLViscosity, KLDm, KLConc, KLMethod,\n"       \
@@ -73,6 +77,8 @@ struct Options {
     QString method = QStringLiteral("trapezoid");
     QString base = QStringLiteral("none");
     double baseValue = 0;
+    int sweep = 0;
+    std::optional<BaseWindow> baseWindow;
     QStringList sets;
     QString settingsDir;
 };
@@ -142,6 +148,23 @@ QString parse(const QStringList &args, Options &o)
             (a == QLatin1String("--ne")     ? o.ne
              : a == QLatin1String("--conc") ? o.conc
                                             : o.area) = *d;
+        } else if (a == QLatin1String("--sweep")) {
+            const std::optional<int> n = wholeOption(a, v, 1, kMaxPoints, error);
+            if (!n)
+                return error;
+            o.sweep = *n;
+        } else if (a == QLatin1String("--base") && v.contains(QLatin1Char(':'))) {
+            const QStringList ends = v.split(QLatin1Char(':'));
+            if (ends.size() != 2)
+                return QStringLiteral("--base takes E1:E2.");
+            const std::optional<double> from = numberOption(a, ends[0], anyNumber(), error);
+            const std::optional<double> to =
+                from ? numberOption(a, ends[1], anyNumber(), error) : from;
+            if (!to)
+                return error;
+            if (*from == *to)
+                return QStringLiteral("--base: the window %1 has no width.").arg(v);
+            o.baseWindow = BaseWindow{*from, *to};
         } else if (a == QLatin1String("--base-value")) {
             const std::optional<double> d = numberOption(a, v, anyNumber(), error);
             if (!d)
@@ -174,7 +197,8 @@ QString parse(const QStringList &args, Options &o)
     o.path = rest[1];
     const QStringList kinds{QStringLiteral("kl"),      QStringLiteral("levich"),
                             QStringLiteral("tafel"),   QStringLiteral("cottrell"),
-                            QStringLiteral("coulomb"), QStringLiteral("h2o")};
+                            QStringLiteral("coulomb"), QStringLiteral("h2o"),
+                            QStringLiteral("peaks")};
     QString error;
     const std::optional<int> kind = choiceOption(QStringLiteral("KIND"), rest[0], kinds, error);
     if (!kind)
@@ -324,6 +348,21 @@ int runAnalyse(const QStringList &args)
         coulomb.baseValue = o.baseValue;
         done = coulomb.Calculate(nullptr);
         report = coulomb.report();
+    } else if (o.kind == QLatin1String("peaks")) {
+        PeakAnalysis peaks(*store, prompts);
+        peaks.selectTrack(o.track);
+        int sweep = o.sweep;
+        if (sweep > peaks.sweepCount() && peaks.analysable()) {
+            writeErr(QStringLiteral("%1: --sweep: track %2 has %3 sweeps there and back.")
+                         .arg(o.path)
+                         .arg(o.track)
+                         .arg(peaks.sweepCount()));
+            return 1;
+        }
+        peaks.selectSweep(sweep);
+        peaks.baseWindow = o.baseWindow;
+        done = peaks.Calculate();
+        report = peaks.report();
     } else {
         O2ReductionAnalysis o2(*store, settings, prompts);
         o2.selectTrack(o.track);
