@@ -7,6 +7,7 @@
 #include "analysis/ui/frmCoulombCalculator.h"
 #include "analysis/ui/frmKoutecky_Levich.h"
 #include "analysis/ui/frmO2Reduction.h"
+#include "analysis/ui/frmPeakAnalysis.h"
 #include "analysis/ui/frmTafelAnalyzer.h"
 #include "app/KeychainSecretStore.h"
 #include "app/ui/frmEditATrack.h"
@@ -259,6 +260,13 @@ int main(int argc, char *argv[])
             tafelWindow = std::make_unique<frmTafelAnalyzer>(tafelAnalysis);
         showWindow(*tafelWindow);
     });
+    PeakAnalysis peakAnalysis(state.store, prompts);
+    std::unique_ptr<frmPeakAnalysis> peakWindow;
+    main.addExtraEntry(QStringLiteral("Analysis_Acc"), QStringLiteral("Peak Analysis"), [&] {
+        if (!peakWindow)
+            peakWindow = std::make_unique<frmPeakAnalysis>(peakAnalysis);
+        showWindow(*peakWindow);
+    });
     QObject::connect(&controller, &ControlPanelController::fileLoaded, &main, [&] {
         klWindow.InitializeParameters();
         o2Window.reinitialise();
@@ -267,6 +275,8 @@ int main(int argc, char *argv[])
             coulombWindow->reinitialise();
         if (tafelWindow)
             tafelWindow->reinitialise();
+        if (peakWindow)
+            peakWindow->reinitialise();
     });
 
     frmPower powerWindow(instruments.powerController(), prompts);
