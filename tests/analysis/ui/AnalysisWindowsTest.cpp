@@ -4,6 +4,7 @@
 #include "analysis/ui/frmCoulombCalculator.h"
 #include "analysis/ui/frmKoutecky_Levich.h"
 #include "analysis/ui/frmO2Reduction.h"
+#include "analysis/ui/frmPeakAnalysis.h"
 #include "analysis/ui/frmTafelAnalyzer.h"
 #include "support/TestDoubles.h"
 #include "tracks/TrackFile.h"
@@ -126,4 +127,37 @@ TEST(AnalysisWindows, CaptionsAndCalculationButtons)
     cottrellWindow.show();
     cottrellWindow.findChild<QPushButton *>(QStringLiteral("cmdCalc"))->click();
     EXPECT_TRUE(result(cottrellWindow).isEmpty());
+}
+
+TEST(AnalysisWindows, PeakWindowShowsItsAnalysisReport)
+{
+    Workbench b;
+    ASSERT_TRUE(
+        loadTrackFile(*b.store, QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-redox-couple.tvd"))
+            .ok());
+    PeakAnalysis peaks(*b.store, b.prompts);
+    frmPeakAnalysis w(peaks);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Peak Analysis"));
+    auto *sweep = w.findChild<QSpinBox *>(QStringLiteral("txtSweep"));
+    sweep->setValue(9);
+    EXPECT_EQ(sweep->value(), 3); // the example has three sweeps there and back
+    EXPECT_EQ(peaks.selectedSweep(), 3);
+    auto *from = w.findChild<QLineEdit *>(QStringLiteral("txtBaseFrom"));
+    auto *to = w.findChild<QLineEdit *>(QStringLiteral("txtBaseTo"));
+    from->setText(QStringLiteral("0.58"));
+    emit from->editingFinished();
+    to->setText(QStringLiteral("0.5"));
+    emit to->editingFinished();
+    EXPECT_FALSE(peaks.baseWindow); // typed, not yet chosen
+    w.findChild<QCheckBox *>(QStringLiteral("chkBaseWindow"))->click();
+    ASSERT_TRUE(peaks.baseWindow);
+    EXPECT_DOUBLE_EQ(peaks.baseWindow->from, 0.58);
+    EXPECT_DOUBLE_EQ(peaks.baseWindow->to, 0.5);
+    w.findChild<QPushButton *>(QStringLiteral("cmdCalc"))->click();
+    EXPECT_TRUE(b.prompts.messages.isEmpty())
+        << b.prompts.messages.join(QLatin1Char('|')).toStdString();
+    QString report = peaks.report();
+    EXPECT_TRUE(report.contains(QStringLiteral("Sweep\t3\r\nBase /V\t0.5800:0.5000\r\n")));
+    EXPECT_EQ(result(w), report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
