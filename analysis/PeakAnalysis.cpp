@@ -14,7 +14,6 @@ namespace {
 
 constexpr double kTurnShare = 0.05;       // of the track's potential span
 constexpr double kDefaultBaseShare = 0.1; // of the sweep's potential span
-constexpr double kWindowTolerance = 1e-3; // V, the potential read at the sweep's ends
 constexpr int kTurnPoints = 3;            // averaged on each side of a turn
 
 // A peak stands out of the noise of the base window and the current falls after it.
@@ -224,13 +223,15 @@ SweepPeaks readSweepPeaks(const TrackStore &store, int track, const Sweep &forwa
             y.push_back(f.i[j]);
         }
     }
+    // A window reaching past the sweep's end takes the part within it.
     const std::optional<LineFit> base =
-        wLo >= sLo - kWindowTolerance && wHi <= sHi + kWindowTolerance && wHi > wLo && x.size() >= 3
-            ? LeastSquaresLine(x, y, static_cast<int>(x.size()))
-            : std::nullopt;
+        x.size() >= 3 ? LeastSquaresLine(x, y, static_cast<int>(x.size())) : std::nullopt;
     if (!base) {
-        r.problem = QStringLiteral("The base window %1 V to %2 V lies outside sweep %3, which "
-                                   "runs from %4 V to %5 V.")
+        const bool outside = wHi < sLo || wLo > sHi;
+        r.problem = (outside ? QStringLiteral("The base window %1 V to %2 V lies outside sweep %3, "
+                                              "which runs from %4 V to %5 V.")
+                             : QStringLiteral("The base window %1 V to %2 V holds too few points "
+                                              "of sweep %3, which runs from %4 V to %5 V."))
                         .arg(formatPattern(w.from, "0.000"), formatPattern(w.to, "0.000"))
                         .arg(number)
                         .arg(formatPattern(e0, "0.000"), formatPattern(e1, "0.000"));
