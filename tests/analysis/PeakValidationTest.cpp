@@ -1,6 +1,7 @@
 // The peak analysis and the iR correction on voltammograms recorded from the simulated redox
 // couple: what they read must be what the couple is made of.
 #include "analysis/PeakAnalysis.h"
+#include "analysis/ScanRateStudy.h"
 #include "devices/sim/cells/RedoxCoupleCell.h"
 #include "measure/CVModel.h"
 #include "measure/MeasureRig.h"
@@ -58,13 +59,14 @@ struct CoupleRecording {
     MeasureRig rig;
     sim::CellParameters p;
     std::unique_ptr<sim::RedoxCoupleCell> cell;
-    CoupleRecording(double resistance, std::initializer_list<double> rates)
+    CoupleRecording(double resistance, std::initializer_list<double> rates, double k0 = 1)
     {
         rig.useCard();
         rig.rig->noiseVolts = 0;
         rig.rig->potentiostat().currentGain = 1e-4;
         p = sim::defaultCellParameters(sim::kRedoxCoupleModel);
         p.resistance = resistance;
+        p.rateConstant = k0;
         cell = std::make_unique<sim::RedoxCoupleCell>(p);
         rig.rig->setCell(0, cell.get());
         // Until the generator holds a programme the potentiostat's own setting applies: the
@@ -142,4 +144,44 @@ TEST(PeakValidation, IRCorrectionTakesOutTheOhmicDrop)
                 dEp(corrected) * 1000, dEp(reference) * 1000);
     EXPECT_GT(dEp(raw) - dEp(reference), 0.010);
     EXPECT_NEAR(dEp(corrected), dEp(reference), 0.005);
+}
+
+// The study over the four rates gives the couple's D from Randles-Sevcik, and the slope of a
+// diffusing couple on the log-log plot.
+TEST(PeakValidation, ScanRateStudyGivesTheDiffusionCoefficient)
+{
+    CoupleRecording &c = reversible();
+    ScriptedPrompts prompts;
+    ScanRateStudy study(c.rig.app->store, prompts);
+    study.tracks = {0, 1, 2, 3};
+    study.takeHeaderValues();
+    study.solve = ScanRateStudy::Diffusion;
+    ASSERT_TRUE(study.Calculate()) << prompts.messages.join(QLatin1Char('|')).toStdString();
+    std::printf("Scan-rate study: D %.4g (cell %.4g)\n", study.diffusion, c.p.diffusion);
+    EXPECT_NEAR(study.diffusion / c.p.diffusion, 1, 0.03);
+    EXPECT_TRUE(study.report().contains(QStringLiteral("\r\n*D /cm2s-1\t")));
+    const qsizetype at = study.report().indexOf(QStringLiteral("dlog ip/dlog v\t"));
+    EXPECT_NEAR(study.report().mid(at + 15, 5).toDouble(), 0.5, 0.01);
+}
+
+// A quasi-reversible couple: the peak separation grows with the rate, and Nicholson's psi gives
+// the couple's k0.
+TEST(PeakValidation, NicholsonPsiGivesTheRateConstant)
+{
+    constexpr double k0 = 0.005;
+    static auto *slow =
+        new CoupleRecording(5, {kScanRates[0], kScanRates[1], kScanRates[2], kScanRates[3]}, k0);
+    ScriptedPrompts prompts;
+    ScanRateStudy study(slow->rig.app->store, prompts);
+    study.tracks = {0, 1, 2, 3};
+    study.takeHeaderValues();
+    study.diffusion = slow->p.diffusion;
+    study.solve = ScanRateStudy::Concentration;
+    ASSERT_TRUE(study.Calculate()) << prompts.messages.join(QLatin1Char('|')).toStdString();
+    for (const ScanRatePoint &p : study.points()) {
+        std::printf("%g V/s: dEp %.1f mV, psi %.3f, k0 %.4g cm/s\n", p.rate, p.separation * 1000,
+                    p.psi, p.k0);
+        ASSERT_TRUE(std::isfinite(p.k0)) << p.rate;
+        EXPECT_NEAR(p.k0 / k0, 1, 0.2) << p.rate << " V/s";
+    }
 }
