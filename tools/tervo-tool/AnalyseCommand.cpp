@@ -6,6 +6,7 @@
 #include "analysis/KouteckyLevich.h"
 #include "analysis/O2Reduction.h"
 #include "analysis/PeakAnalysis.h"
+#include "analysis/ScanRateStudy.h"
 #include "analysis/Tafel.h"
 #include "core/FileRead.h"
 #include "core/NumberParse.h"
@@ -28,14 +29,18 @@ namespace {
     "                         h2o (O2 reduction %H2O). Problems go to stderr, exit 1.\n"           \
     "      --track N          the window's selected track (default 0)\n"                           \
     "      --use LIST         kl, levich: the tracks whose 'Use' box is ticked, e.g. 0,1,2,3\n"    \
-    "                         (default: as saved in the file)\n"                                   \
+    "                         (default: as saved in the file); scan-rate: the tracks studied\n"    \
     "      --points T:FIRST:LAST  kl, levich: first and last point of track T (repeatable;\n"      \
     "                         default: as saved in the file)\n"                                    \
     "      --solve n|nu|D|C   kl, levich: the quantity solved for (default: KLVariable)\n"         \
+    "      --solve D|C|area   scan-rate: the quantity solved for (default D)\n"                    \
     "      --start P, --end P tafel, cottrell, coulomb: first and last point (default: the\n"      \
     "                         whole track)\n"                                                      \
     "      --fit origin|intercept  cottrell: y = a * x or y = a * x + b (default origin)\n"        \
-    "      --ne X, --conc X, --area X  cottrell: the track's ne, Conc (mol cm-3), Area (cm2)\n"    \
+    "      --ne X, --conc X, --area X  cottrell, scan-rate: ne, Conc (mol cm-3), Area (cm2)\n"     \
+    "                         (default: the track's header)\n"                                     \
+    "      --diffusion X      scan-rate: D (cm2 s-1) when C or the area is solved for\n"           \
+    "      --irreversible     scan-rate: an irreversible couple, alpha from Ep - Ep/2\n"           \
     "      --method trapezoid|simpson  coulomb (default trapezoid)\n"                              \
     "      --sweep K          peaks: only the K-th sweep there and back (default: every one)\n"    \
     "      --base E1:E2       peaks: the potentials (V) the base line is fitted between\n"         \
@@ -71,6 +76,8 @@ struct Options {
     std::optional<QList<int>> use;
     QList<std::array<int, 3>> points;
     QString solve;
+    std::optional<double> diffusion;
+    bool irreversible = false;
     std::optional<int> start, end;
     QString fit = QStringLiteral("origin");
     std::optional<double> ne, conc, area;
@@ -91,6 +98,10 @@ QString parse(const QStringList &args, Options &o)
         const QString &a = args[i];
         if (!a.startsWith(QLatin1String("--"))) {
             rest << a;
+            continue;
+        }
+        if (a == QLatin1String("--irreversible")) {
+            o.irreversible = true;
             continue;
         }
         if (i + 1 >= args.size())
@@ -123,12 +134,13 @@ QString parse(const QStringList &args, Options &o)
                 return error;
             o.points << std::array<int, 3>{*t, *first, *last};
         } else if (a == QLatin1String("--solve")) {
-            static const QStringList solve{QStringLiteral("n"), QStringLiteral("nu"),
-                                           QStringLiteral("D"), QStringLiteral("C")};
-            const std::optional<int> pick = choiceOption(a, v, solve, error);
-            if (!pick)
+            // Checked once the kind is known.
+            o.solve = v;
+        } else if (a == QLatin1String("--diffusion")) {
+            const std::optional<double> d = numberOption(a, v, above(0), error);
+            if (!d)
                 return error;
-            o.solve = solve[*pick];
+            o.diffusion = *d;
         } else if (a == QLatin1String("--start") || a == QLatin1String("--end")) {
             const std::optional<int> n = wholeOption(a, v, 0, kMaxPoints - 1, error);
             if (!n)
@@ -198,13 +210,25 @@ QString parse(const QStringList &args, Options &o)
     const QStringList kinds{QStringLiteral("kl"),      QStringLiteral("levich"),
                             QStringLiteral("tafel"),   QStringLiteral("cottrell"),
                             QStringLiteral("coulomb"), QStringLiteral("h2o"),
-                            QStringLiteral("peaks")};
+                            QStringLiteral("peaks"),   QStringLiteral("scan-rate")};
     QString error;
     const std::optional<int> kind = choiceOption(QStringLiteral("KIND"), rest[0], kinds, error);
     if (!kind)
         return QStringLiteral("Unknown analysis \"%1\"; KIND is one of %2.")
             .arg(rest[0], kinds.join(QStringLiteral(", ")));
     o.kind = kinds[*kind];
+    if (!o.solve.isEmpty()) {
+        const QStringList solve =
+            o.kind == QLatin1String("scan-rate")
+                ? QStringList{QStringLiteral("D"), QStringLiteral("C"), QStringLiteral("area")}
+                : QStringList{QStringLiteral("n"), QStringLiteral("nu"), QStringLiteral("D"),
+                              QStringLiteral("C")};
+        const std::optional<int> pick =
+            choiceOption(QStringLiteral("--solve"), o.solve, solve, error);
+        if (!pick)
+            return error;
+        o.solve = solve[*pick];
+    }
     return {};
 }
 
@@ -278,7 +302,7 @@ int runAnalyse(const QStringList &args)
         return 1;
     }
     if (store->isVacant(o.track) && o.kind != QLatin1String("kl") &&
-        o.kind != QLatin1String("levich")) {
+        o.kind != QLatin1String("levich") && o.kind != QLatin1String("scan-rate")) {
         writeErr(QStringLiteral("%1: track %2 is vacant.").arg(o.path).arg(o.track));
         return 1;
     }
@@ -348,6 +372,27 @@ int runAnalyse(const QStringList &args)
         coulomb.baseValue = o.baseValue;
         done = coulomb.Calculate(nullptr);
         report = coulomb.report();
+    } else if (o.kind == QLatin1String("scan-rate")) {
+        ScanRateStudy study(*store, prompts);
+        for (const int t : o.use.value_or(QList<int>{}))
+            study.tracks.push_back(t);
+        for (const int t : study.tracks) {
+            if (store->isVacant(t)) {
+                writeErr(QStringLiteral("%1: track %2 is vacant.").arg(o.path).arg(t));
+                return 1;
+            }
+        }
+        study.takeHeaderValues();
+        study.electrons = o.ne.value_or(study.electrons);
+        study.concentration = o.conc.value_or(study.concentration);
+        study.area = o.area.value_or(study.area);
+        study.diffusion = o.diffusion.value_or(study.diffusion);
+        study.irreversible = o.irreversible;
+        study.solve = o.solve == QLatin1String("C")      ? ScanRateStudy::Concentration
+                      : o.solve == QLatin1String("area") ? ScanRateStudy::Area
+                                                         : ScanRateStudy::Diffusion;
+        done = study.Calculate();
+        report = study.report();
     } else if (o.kind == QLatin1String("peaks")) {
         PeakAnalysis peaks(*store, prompts);
         peaks.selectTrack(o.track);
