@@ -17,8 +17,9 @@ constexpr double kPi = 3.14159265358979;
 constexpr double kReversible = 0.4463;
 constexpr double kIrreversible = 0.4958;
 constexpr double kPeakWidth = 1.857;
-// Lavagnini's fit holds from a nearly reversible to a slow couple.
-constexpr double kLeastSeparation = 61, kMostSeparation = 200;
+// Lavagnini's fit holds from a nearly reversible to a slow couple. Below 65 mV (psi above 5) a
+// millivolt more or less changes k0 by half: the couple reads as reversible.
+constexpr double kLeastSeparation = 65, kMostSeparation = 200;
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -183,7 +184,8 @@ bool ScanRateStudy::Calculate()
     text += QStringLiteral("Slope /AV-1/2s1/2\t") + formatPattern(m_fit.slope, "0.000e+00") + crlf;
     text += QStringLiteral("Intercept /A\t") + formatPattern(m_fit.intercept, "0.000e+00") + crlf;
     text += QStringLiteral("r2\t") + formatPattern(rSquared(x, y, m_fit), "0.00000") + crlf;
-    text += QStringLiteral("alpha\t") + optional(m_alpha, "0.000") + crlf;
+    if (irreversible)
+        text += QStringLiteral("alpha\t") + optional(m_alpha, "0.000") + crlf;
     text += QStringLiteral("dlog ip/dlog v\t") + formatPattern(logLine->slope, "0.000") + crlf;
     text += QStringLiteral("k0 /cms-1\t") +
             optional(k0Count ? k0Sum / k0Count : kNaN, "0.000e+00") + crlf;

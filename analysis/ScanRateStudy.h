@@ -64,7 +64,7 @@ private:
 };
 
 // Nicholson's psi from the peak separation n dEp (mV) at 25 degrees C, Lavagnini's fit to his
-// table; NaN outside 61 to 200 mV, where the couple reads as reversible or the fit fails.
+// table; NaN outside 65 to 200 mV, where the couple reads as reversible or the fit fails.
 double nicholsonPsi(double nDeltaEpMillivolts);
 
 } // namespace tervo
