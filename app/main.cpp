@@ -8,6 +8,7 @@
 #include "analysis/ui/frmKoutecky_Levich.h"
 #include "analysis/ui/frmO2Reduction.h"
 #include "analysis/ui/frmPeakAnalysis.h"
+#include "analysis/ui/frmScanRateStudy.h"
 #include "analysis/ui/frmTafelAnalyzer.h"
 #include "app/KeychainSecretStore.h"
 #include "app/ui/frmEditATrack.h"
@@ -266,6 +267,13 @@ int main(int argc, char *argv[])
         if (!peakWindow)
             peakWindow = std::make_unique<frmPeakAnalysis>(peakAnalysis);
         showWindow(*peakWindow);
+    });
+    ScanRateStudy scanRateStudy(state.store, prompts);
+    std::unique_ptr<frmScanRateStudy> scanRateWindow;
+    main.addExtraEntry(QStringLiteral("Analysis_Acc"), QStringLiteral("Scan Rate Study"), [&] {
+        if (!scanRateWindow)
+            scanRateWindow = std::make_unique<frmScanRateStudy>(scanRateStudy);
+        showWindow(*scanRateWindow);
     });
     QObject::connect(&controller, &ControlPanelController::fileLoaded, &main, [&] {
         klWindow.InitializeParameters();
