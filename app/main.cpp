@@ -51,11 +51,13 @@
 #include "plot/TrackPreview.h"
 #include "plot/frmGraph.h"
 #include "processing/FFTFilter.h"
+#include "processing/IRCorrection.h"
 #include "processing/Smoothing.h"
 #include "processing/SpecialCopy.h"
 #include "processing/TrackCalculation.h"
 #include "processing/ui/frmCalculation.h"
 #include "processing/ui/frmFFTFilter.h"
+#include "processing/ui/frmIRCorrection.h"
 #include "processing/ui/frmSmoothing.h"
 #include "processing/ui/frmSpecialCopy.h"
 #include "state/AppState.h"
@@ -229,6 +231,14 @@ int main(int argc, char *argv[])
         if (!specialCopyWindow)
             specialCopyWindow = std::make_unique<frmSpecialCopy>(specialCopyModel);
         specialCopyWindow->openWindow();
+    });
+    IRCorrectionController irModel(state.store, prompts);
+    irModel.trackChanged = showCurrent;
+    std::unique_ptr<frmIRCorrection> irWindow;
+    main.addExtraEntry(QStringLiteral("Calculation_Acc"), QStringLiteral("iR Correction"), [&] {
+        if (!irWindow)
+            irWindow = std::make_unique<frmIRCorrection>(irModel);
+        irWindow->openWindow();
     });
 
     // The analysis windows: Koutecky-Levich, O2 reduction and Cottrell exist from start-up,
