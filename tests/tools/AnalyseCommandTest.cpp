@@ -211,6 +211,7 @@ TEST(AnalyseCommand, PeaksReportIsTheWindows)
         {{QStringLiteral("--base"), QStringLiteral("0.5:x")}, "--base"},
         {{QStringLiteral("--base"), QStringLiteral("0.5:1e999")}, "--base"},
         {{QStringLiteral("--base"), QStringLiteral("0.5:0.5")}, "--base"},
+        {{QStringLiteral("--base"), QStringLiteral("linear")}, "--base"},
     };
     for (const auto &b : bad) {
         const ToolOutput r = analyse(QStringList{QStringLiteral("peaks"), cv} + b.args);

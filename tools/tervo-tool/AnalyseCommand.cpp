@@ -217,6 +217,12 @@ QString parse(const QStringList &args, Options &o)
         return QStringLiteral("Unknown analysis \"%1\"; KIND is one of %2.")
             .arg(rest[0], kinds.join(QStringLiteral(", ")));
     o.kind = kinds[*kind];
+    // --base is the coulomb analysis's base-line choice and the peak analysis's window.
+    const bool peaks = o.kind == QLatin1String("peaks");
+    if (peaks && o.base != QLatin1String("none"))
+        return QStringLiteral("--base: \"%1\" is not a window E1:E2.").arg(o.base);
+    if (!peaks && o.baseWindow)
+        return QStringLiteral("--base: a window E1:E2 is for the peak analysis only.");
     if (!o.solve.isEmpty()) {
         const QStringList solve =
             o.kind == QLatin1String("scan-rate")
