@@ -7,6 +7,8 @@
 #include "analysis/ui/frmCoulombCalculator.h"
 #include "analysis/ui/frmKoutecky_Levich.h"
 #include "analysis/ui/frmO2Reduction.h"
+#include "analysis/ui/frmPeakAnalysis.h"
+#include "analysis/ui/frmScanRateStudy.h"
 #include "analysis/ui/frmTafelAnalyzer.h"
 #include "app/KeychainSecretStore.h"
 #include "app/ui/frmEditATrack.h"
@@ -49,11 +51,13 @@
 #include "plot/TrackPreview.h"
 #include "plot/frmGraph.h"
 #include "processing/FFTFilter.h"
+#include "processing/IRCorrection.h"
 #include "processing/Smoothing.h"
 #include "processing/SpecialCopy.h"
 #include "processing/TrackCalculation.h"
 #include "processing/ui/frmCalculation.h"
 #include "processing/ui/frmFFTFilter.h"
+#include "processing/ui/frmIRCorrection.h"
 #include "processing/ui/frmSmoothing.h"
 #include "processing/ui/frmSpecialCopy.h"
 #include "state/AppState.h"
@@ -228,6 +232,14 @@ int main(int argc, char *argv[])
             specialCopyWindow = std::make_unique<frmSpecialCopy>(specialCopyModel);
         specialCopyWindow->openWindow();
     });
+    IRCorrectionController irModel(state.store, prompts);
+    irModel.trackChanged = showCurrent;
+    std::unique_ptr<frmIRCorrection> irWindow;
+    main.addExtraEntry(QStringLiteral("Calculation_Acc"), QStringLiteral("iR Correction"), [&] {
+        if (!irWindow)
+            irWindow = std::make_unique<frmIRCorrection>(irModel);
+        irWindow->openWindow();
+    });
 
     // The analysis windows: Koutecky-Levich, O2 reduction and Cottrell exist from start-up,
     // Tafel and Coulomb are made when first chosen. All re-read their tracks after a file load.
@@ -259,6 +271,20 @@ int main(int argc, char *argv[])
             tafelWindow = std::make_unique<frmTafelAnalyzer>(tafelAnalysis);
         showWindow(*tafelWindow);
     });
+    PeakAnalysis peakAnalysis(state.store, prompts);
+    std::unique_ptr<frmPeakAnalysis> peakWindow;
+    main.addExtraEntry(QStringLiteral("Analysis_Acc"), QStringLiteral("Peak Analysis"), [&] {
+        if (!peakWindow)
+            peakWindow = std::make_unique<frmPeakAnalysis>(peakAnalysis);
+        showWindow(*peakWindow);
+    });
+    ScanRateStudy scanRateStudy(state.store, prompts);
+    std::unique_ptr<frmScanRateStudy> scanRateWindow;
+    main.addExtraEntry(QStringLiteral("Analysis_Acc"), QStringLiteral("Scan Rate Study"), [&] {
+        if (!scanRateWindow)
+            scanRateWindow = std::make_unique<frmScanRateStudy>(scanRateStudy);
+        showWindow(*scanRateWindow);
+    });
     QObject::connect(&controller, &ControlPanelController::fileLoaded, &main, [&] {
         klWindow.InitializeParameters();
         o2Window.reinitialise();
@@ -267,6 +293,8 @@ int main(int argc, char *argv[])
             coulombWindow->reinitialise();
         if (tafelWindow)
             tafelWindow->reinitialise();
+        if (peakWindow)
+            peakWindow->reinitialise();
     });
 
     frmPower powerWindow(instruments.powerController(), prompts);

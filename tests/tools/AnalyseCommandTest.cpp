@@ -2,6 +2,8 @@
 #include "analysis/Coulomb.h"
 #include "analysis/KouteckyLevich.h"
 #include "analysis/O2Reduction.h"
+#include "analysis/PeakAnalysis.h"
+#include "analysis/ScanRateStudy.h"
 #include "state/Settings.h"
 #include "support/TestDoubles.h"
 #include "tracks/TrackFile.h"
@@ -168,4 +170,107 @@ TEST(AnalyseCommand, ATinyVoltageStepIsRefusedAtOnce)
         analyse({QStringLiteral("h2o"), kExample, QStringLiteral("--set"),
                  QStringLiteral("O2VStep=%1").arg(minimumVoltStep((*store)[0]))});
     EXPECT_EQ(smallest.code, 0) << smallest.err.toStdString();
+}
+
+TEST(AnalyseCommand, PeaksReportIsTheWindows)
+{
+    const QString cv = QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-redox-couple.tvd");
+    const ToolOutput run =
+        analyse({QStringLiteral("peaks"), cv, QStringLiteral("--sweep"), QStringLiteral("2"),
+                 QStringLiteral("--base"), QStringLiteral("0.6:0.5")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, cv).ok());
+    ScriptedPrompts prompts;
+    PeakAnalysis peaks(*store, prompts);
+    peaks.selectTrack(0);
+    int sweep = 2;
+    peaks.selectSweep(sweep);
+    peaks.baseWindow = BaseWindow{0.6, 0.5};
+    ASSERT_TRUE(peaks.Calculate());
+    EXPECT_EQ(run.out, peaks.report());
+
+    // Refusals: the message on stderr, exit 1, nothing on stdout.
+    for (const QStringList &args : {QStringList{QStringLiteral("peaks"), cv,
+                                                QStringLiteral("--base"), QStringLiteral("1:1.2")},
+                                    QStringList{QStringLiteral("peaks"), kExample},
+                                    QStringList{QStringLiteral("peaks"), cv,
+                                                QStringLiteral("--sweep"), QStringLiteral("4")}}) {
+        const ToolOutput refused = analyse(args);
+        EXPECT_EQ(refused.code, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(refused.out.isEmpty());
+        EXPECT_FALSE(refused.err.isEmpty());
+    }
+    // Malformed options name themselves.
+    const struct {
+        QStringList args;
+        const char *named;
+    } bad[] = {
+        {{QStringLiteral("--sweep"), QStringLiteral("abc")}, "--sweep"},
+        {{QStringLiteral("--sweep"), QStringLiteral("0")}, "--sweep"},
+        {{QStringLiteral("--base"), QStringLiteral("0.5:x")}, "--base"},
+        {{QStringLiteral("--base"), QStringLiteral("0.5:1e999")}, "--base"},
+        {{QStringLiteral("--base"), QStringLiteral("0.5:0.5")}, "--base"},
+        {{QStringLiteral("--base"), QStringLiteral("linear")}, "--base"},
+    };
+    for (const auto &b : bad) {
+        const ToolOutput r = analyse(QStringList{QStringLiteral("peaks"), cv} + b.args);
+        EXPECT_EQ(r.code, 2) << b.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith(QLatin1String(b.named))) << r.err.toStdString();
+    }
+    const ToolOutput help = analyse({QStringLiteral("--help")});
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--sweep K")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--base E1:E2")));
+}
+
+TEST(AnalyseCommand, ScanRateReportIsTheStudys)
+{
+    // The example's three cycles as three tracks at made-up rates: enough for the command path.
+    QTemporaryDir dir;
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(
+        loadTrackFile(*store, QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-redox-couple.tvd"))
+            .ok());
+    for (int t = 1; t < 3; ++t) {
+        store->CopyTrackHeader(0, t);
+        for (int p = 0; p < (*store)[0].pnum; ++p)
+            for (int c = 0; c < 2; ++c)
+                store->data(c, t, p) = store->data(c, 0, p) * (c == 1 ? 1 + t : 1);
+        (*store)[t].Scanrate = 50 * (1 + t) * (1 + t);
+    }
+    const QString path = dir.filePath(QStringLiteral("rates.tvd"));
+    ASSERT_TRUE(writeTrackFile(*store, path, '.').ok);
+    ASSERT_TRUE(loadTrackFile(*store, path).ok());
+    const ToolOutput run =
+        analyse({QStringLiteral("scan-rate"), path, QStringLiteral("--use"),
+                 QStringLiteral("0,1,2"), QStringLiteral("--solve"), QStringLiteral("area"),
+                 QStringLiteral("--diffusion"), QStringLiteral("1e-5")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    ScriptedPrompts prompts;
+    ScanRateStudy study(*store, prompts);
+    study.tracks = {0, 1, 2};
+    study.takeHeaderValues();
+    study.diffusion = 1e-5;
+    study.solve = ScanRateStudy::Area;
+    ASSERT_TRUE(study.Calculate());
+    EXPECT_EQ(run.out, study.report());
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\r\n*Area /cm2\t")));
+
+    const struct {
+        QStringList args;
+        const char *named;
+    } bad[] = {
+        {{QStringLiteral("--solve"), QStringLiteral("n")}, "--solve"},
+        {{QStringLiteral("--diffusion"), QStringLiteral("-1")}, "--diffusion"},
+        {{QStringLiteral("--ne"), QStringLiteral("abc")}, "--ne"},
+    };
+    for (const auto &b : bad) {
+        const ToolOutput r = analyse(QStringList{QStringLiteral("scan-rate"), path} + b.args);
+        EXPECT_EQ(r.code, 2) << b.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith(QLatin1String(b.named))) << r.err.toStdString();
+    }
+    const ToolOutput one =
+        analyse({QStringLiteral("scan-rate"), path, QStringLiteral("--use"), QStringLiteral("0")});
+    EXPECT_EQ(one.code, 1);
+    EXPECT_TRUE(one.err.contains(QStringLiteral("two scan rates")));
 }

@@ -2,6 +2,7 @@
 #include "../processing/ProcessingFixtures.h"
 #include "ToolRun.h"
 #include "plot/PlotRanges.h"
+#include "processing/IRCorrection.h"
 #include "processing/Smoothing.h"
 #include "processing/SpecialCopy.h"
 #include "tracks/TrackFile.h"
@@ -162,4 +163,34 @@ TEST(ProcessingCommands, ANonFinitePointIsSkippedAndCountedNeverSpread)
             EXPECT_TRUE(std::isnan(s->data(1, c.dest, kBad))) << c.args[0].toStdString();
         }
     }
+}
+
+TEST(ProcessingCommands, IRCorrectWritesWhatTheCorrectionComputes)
+{
+    ToolFiles f;
+    ToolRun r =
+        tool({"ir-correct", f.in, "--track", "0", "--ru", "150", "--dest", "6", "--out", f.out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    ASSERT_TRUE(correctOhmicDrop(*f.store, 0, 6, 150));
+    const auto s = f.result();
+    EXPECT_EQ((*s)[6].Title, (*f.store)[6].Title);
+    for (int p = 0; p < (*f.store)[0].pnum; ++p)
+        EXPECT_NEAR(s->data(0, 6, p), f.store->data(0, 6, p), 1e-4) << p;
+
+    const struct {
+        QStringList args;
+        const char *named;
+    } bad[] = {
+        {{"ir-correct", f.in, "--ru", "-1", "--dest", "6"}, "--ru"},
+        {{"ir-correct", f.in, "--ru", "inf", "--dest", "6"}, "--ru"},
+        {{"ir-correct", f.in, "--dest", "6"}, "--ru"},
+        {{"ir-correct", f.in, "--ru", "10"}, "--dest"},
+        {{"ir-correct", f.in, "--ru", "10", "--dest", "21"}, "--dest"},
+    };
+    for (const auto &b : bad) {
+        r = tool(b.args);
+        EXPECT_EQ(r.code, 2) << b.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith(b.named)) << r.err.toStdString();
+    }
+    EXPECT_EQ(tool({"ir-correct", f.in, "--track", "5", "--ru", "10", "--dest", "6"}).code, 1);
 }

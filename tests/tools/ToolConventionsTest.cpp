@@ -29,8 +29,9 @@ QByteArray digest(const QString &path)
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
 }
 
-const QStringList kCommands{"analyse", "calc", "check", "convert", "export", "fft-filter",
-                            "import",  "info", "run",   "search",  "smooth", "special-copy"};
+const QStringList kCommands{"analyse",    "calc",       "check",       "convert", "export",
+                            "fft-filter", "ir-correct", "import",      "info",    "run",
+                            "search",     "smooth",     "special-copy"};
 
 } // namespace
 

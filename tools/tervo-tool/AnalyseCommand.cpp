@@ -5,6 +5,8 @@
 #include "analysis/Coulomb.h"
 #include "analysis/KouteckyLevich.h"
 #include "analysis/O2Reduction.h"
+#include "analysis/PeakAnalysis.h"
+#include "analysis/ScanRateStudy.h"
 #include "analysis/Tafel.h"
 #include "core/FileRead.h"
 #include "core/NumberParse.h"
@@ -27,15 +29,22 @@ namespace {
     "                         h2o (O2 reduction %H2O). Problems go to stderr, exit 1.\n"           \
     "      --track N          the window's selected track (default 0)\n"                           \
     "      --use LIST         kl, levich: the tracks whose 'Use' box is ticked, e.g. 0,1,2,3\n"    \
-    "                         (default: as saved in the file)\n"                                   \
+    "                         (default: as saved in the file); scan-rate: the tracks studied\n"    \
     "      --points T:FIRST:LAST  kl, levich: first and last point of track T (repeatable;\n"      \
     "                         default: as saved in the file)\n"                                    \
     "      --solve n|nu|D|C   kl, levich: the quantity solved for (default: KLVariable)\n"         \
+    "      --solve D|C|area   scan-rate: the quantity solved for (default D)\n"                    \
     "      --start P, --end P tafel, cottrell, coulomb: first and last point (default: the\n"      \
     "                         whole track)\n"                                                      \
     "      --fit origin|intercept  cottrell: y = a * x or y = a * x + b (default origin)\n"        \
-    "      --ne X, --conc X, --area X  cottrell: the track's ne, Conc (mol cm-3), Area (cm2)\n"    \
+    "      --ne X, --conc X, --area X  cottrell, scan-rate: ne, Conc (mol cm-3), Area (cm2)\n"     \
+    "                         (default: the track's header)\n"                                     \
+    "      --diffusion X      scan-rate: D (cm2 s-1) when C or the area is solved for\n"           \
+    "      --irreversible     scan-rate: an irreversible couple, alpha from Ep - Ep/2\n"           \
     "      --method trapezoid|simpson  coulomb (default trapezoid)\n"                              \
+    "      --sweep K          peaks: only the K-th sweep there and back (default: every one)\n"    \
+    "      --base E1:E2       peaks: the potentials (V) the base line is fitted between\n"         \
+    "                         (default: the first 10 % of each sweep)\n"                           \
     "      --base none|linear|value, --base-value A  coulomb: base line (default none)\n"          \
     "      --set KEY=VALUE    a setting of the window, as typed into its box (KLVuse, KLVrange,\n" \
     "                         KLElectrodeArea, KLne, KLViscosity, KLDm, KLConc, KLMethod,\n"       \
@@ -67,12 +76,16 @@ struct Options {
     std::optional<QList<int>> use;
     QList<std::array<int, 3>> points;
     QString solve;
+    std::optional<double> diffusion;
+    bool irreversible = false;
     std::optional<int> start, end;
     QString fit = QStringLiteral("origin");
     std::optional<double> ne, conc, area;
     QString method = QStringLiteral("trapezoid");
     QString base = QStringLiteral("none");
     double baseValue = 0;
+    int sweep = 0;
+    std::optional<BaseWindow> baseWindow;
     QStringList sets;
     QString settingsDir;
 };
@@ -85,6 +98,10 @@ QString parse(const QStringList &args, Options &o)
         const QString &a = args[i];
         if (!a.startsWith(QLatin1String("--"))) {
             rest << a;
+            continue;
+        }
+        if (a == QLatin1String("--irreversible")) {
+            o.irreversible = true;
             continue;
         }
         if (i + 1 >= args.size())
@@ -117,12 +134,13 @@ QString parse(const QStringList &args, Options &o)
                 return error;
             o.points << std::array<int, 3>{*t, *first, *last};
         } else if (a == QLatin1String("--solve")) {
-            static const QStringList solve{QStringLiteral("n"), QStringLiteral("nu"),
-                                           QStringLiteral("D"), QStringLiteral("C")};
-            const std::optional<int> pick = choiceOption(a, v, solve, error);
-            if (!pick)
+            // Checked once the kind is known.
+            o.solve = v;
+        } else if (a == QLatin1String("--diffusion")) {
+            const std::optional<double> d = numberOption(a, v, above(0), error);
+            if (!d)
                 return error;
-            o.solve = solve[*pick];
+            o.diffusion = *d;
         } else if (a == QLatin1String("--start") || a == QLatin1String("--end")) {
             const std::optional<int> n = wholeOption(a, v, 0, kMaxPoints - 1, error);
             if (!n)
@@ -142,6 +160,23 @@ QString parse(const QStringList &args, Options &o)
             (a == QLatin1String("--ne")     ? o.ne
              : a == QLatin1String("--conc") ? o.conc
                                             : o.area) = *d;
+        } else if (a == QLatin1String("--sweep")) {
+            const std::optional<int> n = wholeOption(a, v, 1, kMaxPoints, error);
+            if (!n)
+                return error;
+            o.sweep = *n;
+        } else if (a == QLatin1String("--base") && v.contains(QLatin1Char(':'))) {
+            const QStringList ends = v.split(QLatin1Char(':'));
+            if (ends.size() != 2)
+                return QStringLiteral("--base takes E1:E2.");
+            const std::optional<double> from = numberOption(a, ends[0], anyNumber(), error);
+            const std::optional<double> to =
+                from ? numberOption(a, ends[1], anyNumber(), error) : from;
+            if (!to)
+                return error;
+            if (*from == *to)
+                return QStringLiteral("--base: the window %1 has no width.").arg(v);
+            o.baseWindow = BaseWindow{*from, *to};
         } else if (a == QLatin1String("--base-value")) {
             const std::optional<double> d = numberOption(a, v, anyNumber(), error);
             if (!d)
@@ -174,13 +209,32 @@ QString parse(const QStringList &args, Options &o)
     o.path = rest[1];
     const QStringList kinds{QStringLiteral("kl"),      QStringLiteral("levich"),
                             QStringLiteral("tafel"),   QStringLiteral("cottrell"),
-                            QStringLiteral("coulomb"), QStringLiteral("h2o")};
+                            QStringLiteral("coulomb"), QStringLiteral("h2o"),
+                            QStringLiteral("peaks"),   QStringLiteral("scan-rate")};
     QString error;
     const std::optional<int> kind = choiceOption(QStringLiteral("KIND"), rest[0], kinds, error);
     if (!kind)
         return QStringLiteral("Unknown analysis \"%1\"; KIND is one of %2.")
             .arg(rest[0], kinds.join(QStringLiteral(", ")));
     o.kind = kinds[*kind];
+    // --base is the coulomb analysis's base-line choice and the peak analysis's window.
+    const bool peaks = o.kind == QLatin1String("peaks");
+    if (peaks && o.base != QLatin1String("none"))
+        return QStringLiteral("--base: \"%1\" is not a window E1:E2.").arg(o.base);
+    if (!peaks && o.baseWindow)
+        return QStringLiteral("--base: a window E1:E2 is for the peak analysis only.");
+    if (!o.solve.isEmpty()) {
+        const QStringList solve =
+            o.kind == QLatin1String("scan-rate")
+                ? QStringList{QStringLiteral("D"), QStringLiteral("C"), QStringLiteral("area")}
+                : QStringList{QStringLiteral("n"), QStringLiteral("nu"), QStringLiteral("D"),
+                              QStringLiteral("C")};
+        const std::optional<int> pick =
+            choiceOption(QStringLiteral("--solve"), o.solve, solve, error);
+        if (!pick)
+            return error;
+        o.solve = solve[*pick];
+    }
     return {};
 }
 
@@ -254,7 +308,7 @@ int runAnalyse(const QStringList &args)
         return 1;
     }
     if (store->isVacant(o.track) && o.kind != QLatin1String("kl") &&
-        o.kind != QLatin1String("levich")) {
+        o.kind != QLatin1String("levich") && o.kind != QLatin1String("scan-rate")) {
         writeErr(QStringLiteral("%1: track %2 is vacant.").arg(o.path).arg(o.track));
         return 1;
     }
@@ -324,6 +378,42 @@ int runAnalyse(const QStringList &args)
         coulomb.baseValue = o.baseValue;
         done = coulomb.Calculate(nullptr);
         report = coulomb.report();
+    } else if (o.kind == QLatin1String("scan-rate")) {
+        ScanRateStudy study(*store, prompts);
+        for (const int t : o.use.value_or(QList<int>{}))
+            study.tracks.push_back(t);
+        for (const int t : study.tracks) {
+            if (store->isVacant(t)) {
+                writeErr(QStringLiteral("%1: track %2 is vacant.").arg(o.path).arg(t));
+                return 1;
+            }
+        }
+        study.takeHeaderValues();
+        study.electrons = o.ne.value_or(study.electrons);
+        study.concentration = o.conc.value_or(study.concentration);
+        study.area = o.area.value_or(study.area);
+        study.diffusion = o.diffusion.value_or(study.diffusion);
+        study.irreversible = o.irreversible;
+        study.solve = o.solve == QLatin1String("C")      ? ScanRateStudy::Concentration
+                      : o.solve == QLatin1String("area") ? ScanRateStudy::Area
+                                                         : ScanRateStudy::Diffusion;
+        done = study.Calculate();
+        report = study.report();
+    } else if (o.kind == QLatin1String("peaks")) {
+        PeakAnalysis peaks(*store, prompts);
+        peaks.selectTrack(o.track);
+        int sweep = o.sweep;
+        if (sweep > peaks.sweepCount() && peaks.analysable()) {
+            writeErr(QStringLiteral("%1: --sweep: track %2 has %3 sweeps there and back.")
+                         .arg(o.path)
+                         .arg(o.track)
+                         .arg(peaks.sweepCount()));
+            return 1;
+        }
+        peaks.selectSweep(sweep);
+        peaks.baseWindow = o.baseWindow;
+        done = peaks.Calculate();
+        report = peaks.report();
     } else {
         O2ReductionAnalysis o2(*store, settings, prompts);
         o2.selectTrack(o.track);

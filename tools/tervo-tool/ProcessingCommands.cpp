@@ -5,6 +5,7 @@
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 #include "processing/FFTFilter.h"
+#include "processing/IRCorrection.h"
 #include "processing/Smoothing.h"
 #include "processing/SpecialCopy.h"
 #include "processing/TrackCalculation.h"
@@ -389,6 +390,38 @@ int runSpecialCopy(const QStringList &args)
     return 0;
 }
 
+int runIRCorrect(const QStringList &args)
+{
+    Options o = parse(args,
+                      {QStringLiteral("track"), QStringLiteral("ru"), QStringLiteral("dest"),
+                       QStringLiteral("out")},
+                      {});
+    const int track = o.track("track", 0);
+    const int dest = o.track("dest", -1);
+    const double ru = o.number("ru", -1, atLeast(0));
+    if (o.error.isEmpty() && o.value("ru").isNull())
+        o.error = QStringLiteral("--ru: the uncompensated resistance (ohm) is needed.");
+    if (o.error.isEmpty() && dest < 0)
+        o.error = QStringLiteral("--dest: the track for the result is needed.");
+    if (!o.error.isEmpty())
+        return usageError(o.error);
+    auto store = std::make_unique<TrackStore>();
+    if (!loadStore(*store, o.file))
+        return 1;
+    if (store->isVacant(track)) {
+        writeErr(QStringLiteral("%1: track %2 is vacant.").arg(o.file).arg(track));
+        return 1;
+    }
+    QString problem;
+    int skipped = 0;
+    if (!correctOhmicDrop(*store, track, dest, ru, &problem, &skipped)) {
+        writeErr(QStringLiteral("%1: %2").arg(o.file, problem));
+        return 1;
+    }
+    noteSkipped(o, skipped);
+    return save(*store, o);
+}
+
 } // namespace
 
 TERVO_TOOL_COMMAND(
@@ -428,5 +461,14 @@ const bool specialCopyRegistered = registerCommand(
          "                         Print the text the \"Special Copy\" window puts on the\n"
          "                         clipboard (thinned points, converted currents).\n"),
      runSpecialCopy});
+
+const bool irCorrectRegistered = registerCommand(
+    {QStringLiteral("ir-correct"),
+     QStringLiteral(
+         "  ir-correct FILE.tvd [--track N] --ru OHM --dest D [--out OUT.tvd]\n"
+         "                         Track D = track N with every potential less i*Ru, the\n"
+         "                         ohmic drop through the uncompensated resistance Ru (ohm),\n"
+         "                         so peak separations read without it (CV, RDE, SSV).\n"),
+     runIRCorrect});
 
 } // namespace tervo::tool

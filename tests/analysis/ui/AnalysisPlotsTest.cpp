@@ -4,10 +4,12 @@
 #include "analysis/Cottrell.h"
 #include "analysis/KouteckyLevich.h"
 #include "analysis/O2Reduction.h"
+#include "analysis/PeakAnalysis.h"
 #include "canvas/KurvexControl.h"
 #include "plot/Graph.h"
 #include "plot/Palette.h"
 #include "support/TestDoubles.h"
+#include "tracks/TrackFile.h"
 
 #include <QWidget>
 #include <cmath>
@@ -165,4 +167,32 @@ TEST(AnalysisPlots, H2OPlotKeepsItsAxisAndFullYieldInside)
     const std::vector<QRgb> colours = circleColours(f.canvas->scene());
     ASSERT_FALSE(colours.empty());
     EXPECT_EQ(colours.front(), paletteColor(kLightBlue) & 0xffffff);
+}
+
+// The sweep is drawn with the base line of each peak in light green and the peaks as light red
+// circles where they were read.
+TEST(AnalysisPlots, PeakPlotMarksBaseLinesAndPeaks)
+{
+    Fixture f;
+    ASSERT_TRUE(
+        loadTrackFile(*f.store, QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-redox-couple.tvd"))
+            .ok());
+    PeakAnalysis peaks(*f.store, f.prompts);
+    peaks.selectTrack(0);
+    int one = 1;
+    peaks.selectSweep(one);
+    peaks.drawPlot(*f.canvas);
+    EXPECT_TRUE(circleColours(f.canvas->scene()).empty()); // nothing read yet
+    ASSERT_TRUE(peaks.Calculate());
+    peaks.drawPlot(*f.canvas);
+    const std::vector<QRgb> circles = circleColours(f.canvas->scene());
+    ASSERT_EQ(circles.size(), 2u);
+    for (QRgb c : circles)
+        EXPECT_EQ(c, paletteColor(kLightRed) & 0xffffff);
+    int green = 0;
+    for (const kurvex::SceneItem &i : f.canvas->scene().items())
+        if (i.kind == kurvex::SceneItem::Line &&
+            (i.color & 0xffffff) == (paletteColor(kLightGreen) & 0xffffff))
+            ++green;
+    EXPECT_EQ(green, 2);
 }

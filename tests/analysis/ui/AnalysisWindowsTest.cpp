@@ -4,12 +4,15 @@
 #include "analysis/ui/frmCoulombCalculator.h"
 #include "analysis/ui/frmKoutecky_Levich.h"
 #include "analysis/ui/frmO2Reduction.h"
+#include "analysis/ui/frmPeakAnalysis.h"
+#include "analysis/ui/frmScanRateStudy.h"
 #include "analysis/ui/frmTafelAnalyzer.h"
 #include "support/TestDoubles.h"
 #include "tracks/TrackFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 #include <memory>
@@ -126,4 +129,76 @@ TEST(AnalysisWindows, CaptionsAndCalculationButtons)
     cottrellWindow.show();
     cottrellWindow.findChild<QPushButton *>(QStringLiteral("cmdCalc"))->click();
     EXPECT_TRUE(result(cottrellWindow).isEmpty());
+}
+
+TEST(AnalysisWindows, PeakWindowShowsItsAnalysisReport)
+{
+    Workbench b;
+    ASSERT_TRUE(
+        loadTrackFile(*b.store, QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-redox-couple.tvd"))
+            .ok());
+    PeakAnalysis peaks(*b.store, b.prompts);
+    frmPeakAnalysis w(peaks);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Peak Analysis"));
+    auto *sweep = w.findChild<QSpinBox *>(QStringLiteral("txtSweep"));
+    sweep->setValue(9);
+    EXPECT_EQ(sweep->value(), 3); // the example has three sweeps there and back
+    EXPECT_EQ(peaks.selectedSweep(), 3);
+    auto *from = w.findChild<QLineEdit *>(QStringLiteral("txtBaseFrom"));
+    auto *to = w.findChild<QLineEdit *>(QStringLiteral("txtBaseTo"));
+    from->setText(QStringLiteral("0.58"));
+    emit from->editingFinished();
+    to->setText(QStringLiteral("0.5"));
+    emit to->editingFinished();
+    EXPECT_FALSE(peaks.baseWindow); // typed, not yet chosen
+    w.findChild<QCheckBox *>(QStringLiteral("chkBaseWindow"))->click();
+    ASSERT_TRUE(peaks.baseWindow);
+    EXPECT_DOUBLE_EQ(peaks.baseWindow->from, 0.58);
+    EXPECT_DOUBLE_EQ(peaks.baseWindow->to, 0.5);
+    w.findChild<QPushButton *>(QStringLiteral("cmdCalc"))->click();
+    EXPECT_TRUE(b.prompts.messages.isEmpty())
+        << b.prompts.messages.join(QLatin1Char('|')).toStdString();
+    QString report = peaks.report();
+    EXPECT_TRUE(report.contains(QStringLiteral("Sweep\t3\r\nBase /V\t0.5800:0.5000\r\n")));
+    EXPECT_EQ(result(w), report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+TEST(AnalysisWindows, ScanRateWindowDrivesTheStudy)
+{
+    Workbench b;
+    ASSERT_TRUE(
+        loadTrackFile(*b.store, QStringLiteral(TERVO_SOURCE_DIR "/examples/cv-redox-couple.tvd"))
+            .ok());
+    // The example's cycle as a second track at four times the rate, twice the current.
+    b.store->CopyTrackHeader(0, 1);
+    for (int p = 0; p < (*b.store)[0].pnum; ++p) {
+        b.store->data(0, 1, p) = b.store->data(0, 0, p);
+        b.store->data(1, 1, p) = 2 * b.store->data(1, 0, p);
+    }
+    (*b.store)[1].Scanrate = 200;
+    ScanRateStudy study(*b.store, b.prompts);
+    frmScanRateStudy w(study);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Scan Rate Study"));
+    auto *tracks = w.findChild<QLineEdit *>(QStringLiteral("txtTracks"));
+    tracks->setText(QStringLiteral("0, 1"));
+    emit tracks->textEdited(tracks->text());
+    EXPECT_EQ(study.tracks, (std::vector<int>{0, 1}));
+    auto *area = w.findChild<QLineEdit *>(QStringLiteral("txtArea"));
+    area->setText(QStringLiteral("0.5"));
+    emit area->editingFinished();
+    w.findChild<QPushButton *>(QStringLiteral("cmdTakeHeader"))->click();
+    EXPECT_DOUBLE_EQ(study.area, 0.196); // the tracks' own
+    w.findChild<QGroupBox *>(QStringLiteral("opnSolve"))
+        ->findChildren<QRadioButton *>()
+        .at(1)
+        ->click();
+    EXPECT_EQ(study.solve, ScanRateStudy::Concentration);
+    w.findChild<QPushButton *>(QStringLiteral("cmdCalc"))->click();
+    EXPECT_TRUE(b.prompts.messages.isEmpty())
+        << b.prompts.messages.join(QLatin1Char('|')).toStdString();
+    QString report = study.report();
+    EXPECT_TRUE(report.contains(QStringLiteral("\r\n*C /molcm-3\t")));
+    EXPECT_EQ(result(w), report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }

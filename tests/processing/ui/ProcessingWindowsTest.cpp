@@ -2,11 +2,13 @@
 #include "../../canvas/QtApp.h"
 #include "../ProcessingFixtures.h"
 #include "processing/FFTFilter.h"
+#include "processing/IRCorrection.h"
 #include "processing/Smoothing.h"
 #include "processing/SpecialCopy.h"
 #include "processing/TrackCalculation.h"
 #include "processing/ui/frmCalculation.h"
 #include "processing/ui/frmFFTFilter.h"
+#include "processing/ui/frmIRCorrection.h"
 #include "processing/ui/frmSmoothing.h"
 #include "processing/ui/frmSpecialCopy.h"
 #include "support/TestDoubles.h"
@@ -104,4 +106,35 @@ TEST(ProcessingWindows, SpecialCopyPutsTheTextOnTheClipboard)
     w.txtArea->setText(QStringLiteral("0.2"));
     w.cmdGo->click();
     EXPECT_TRUE(r.clipboard.content.contains(QStringLiteral("Disk/Acm-2")));
+}
+
+// The window writes E - i Ru into the destination, asking first when it holds a track.
+TEST(ProcessingWindows, IRCorrectionRecordsIntoTheDestination)
+{
+    WindowRig r;
+    IRCorrectionController c(*r.store, r.prompts);
+    int changed = -1;
+    c.trackChanged = [&changed](int t) { changed = t; };
+    frmIRCorrection w(c);
+    w.openWindow();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("iR Correction"));
+    w.txtRu->setText(QStringLiteral("-5"));
+    emit w.txtRu->editingFinished();
+    EXPECT_EQ(w.txtRu->text(), QStringLiteral("0"));
+    w.txtRu->setText(QStringLiteral("1000"));
+    emit w.txtRu->editingFinished();
+    EXPECT_EQ(c.resistance(), 1000);
+    EXPECT_EQ(w.txtDesNum.box->text(), QStringLiteral("1"));
+    // Track 1 holds a track: cancelled, nothing is written.
+    w.cmdRecordAnotherTrack->click();
+    EXPECT_EQ(r.prompts.questions.size(), 1);
+    EXPECT_EQ(changed, -1);
+    EXPECT_EQ((*r.store)[1].Title, QString());
+    w.txtDesNum.box->setText(QStringLiteral("5"));
+    emit w.txtDesNum.box->editingFinished();
+    w.cmdRecordAnotherTrack->click();
+    EXPECT_EQ(changed, 5);
+    EXPECT_EQ((*r.store)[5].Title, QStringLiteral("cv (E - i*1000 ohm)"));
+    EXPECT_DOUBLE_EQ(r.store->data(0, 5, 10),
+                     r.store->data(0, 0, 10) - 1000 * r.store->data(1, 0, 10));
 }
