@@ -62,8 +62,9 @@ bool IRCorrectionController::correct()
         m_prompts.message(problem);
         return false;
     }
-    const int destination =
-        m_destination == m_track ? m_track : askBeforeReplacing(m_prompts, m_store, m_destination);
+    // Correcting the source in place replaces its measured potentials, so it is asked like any
+    // other occupied track.
+    const int destination = askBeforeReplacing(m_prompts, m_store, m_destination);
     if (destination < 0)
         return false;
     m_destination = destination;

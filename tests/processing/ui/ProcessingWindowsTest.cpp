@@ -137,4 +137,11 @@ TEST(ProcessingWindows, IRCorrectionRecordsIntoTheDestination)
     EXPECT_EQ((*r.store)[5].Title, QStringLiteral("cv (E - i*1000 ohm)"));
     EXPECT_DOUBLE_EQ(r.store->data(0, 5, 10),
                      r.store->data(0, 0, 10) - 1000 * r.store->data(1, 0, 10));
+    // Correcting the source in place is asked too: its measured potentials would be lost.
+    const double measured = r.store->data(0, 0, 10);
+    w.txtDesNum.box->setText(QStringLiteral("0"));
+    emit w.txtDesNum.box->editingFinished();
+    w.cmdRecordAnotherTrack->click();
+    EXPECT_EQ(r.prompts.questions.size(), 2);
+    EXPECT_DOUBLE_EQ(r.store->data(0, 0, 10), measured);
 }
