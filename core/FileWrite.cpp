@@ -1,7 +1,5 @@
 #include "FileWrite.h"
 
-#include "FileRead.h"
-
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
@@ -98,18 +96,6 @@ FileWriteResult writeFileAtomically(const QString &path, const QByteArray &bytes
     AtomicFileWriter w(path);
     w.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     return w.commit();
-}
-
-FileWriteResult keepBackup(const QString &path, const QString &backup)
-{
-    if (!QFile::exists(path))
-        return {};
-    // A copy rather than a hard link: the backup must not change with anything written into
-    // the file in place later.
-    QByteArray bytes;
-    if (const FileReadResult read = readWholeFile(path, bytes); !read.ok)
-        return {false, read.error};
-    return writeFileAtomically(backup, bytes);
 }
 
 } // namespace tervo

@@ -42,8 +42,4 @@ FileWriteResult writeFileAtomically(const QString &path, const QByteArray &bytes
 // The same for text made in pieces, written one after the other.
 FileWriteResult writeFileAtomically(const QString &path, const std::vector<std::string> &pieces);
 
-// Keeps the file at path as backup (replacing an older backup the same way) before path is
-// written again; nothing to keep when path does not exist yet.
-FileWriteResult keepBackup(const QString &path, const QString &backup);
-
 } // namespace tervo

@@ -1,5 +1,6 @@
 #include "MacroRunner.h"
 
+#include "core/FileBackup.h"
 #include "core/NumberFormat.h"
 #include "devices/Instruments.h"
 #include "measure/CVModel.h"
