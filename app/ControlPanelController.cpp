@@ -1,5 +1,6 @@
 #include "ControlPanelController.h"
 
+#include "HelpTexts.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 #include "tracks/ReferenceConversion.h"
@@ -337,6 +338,16 @@ ControlPanelController::QuitAnswer ControlPanelController::confirmQuit()
     if (choice == 1)
         return QuitAnswer::QuitDiscardingRecovery;
     return QuitAnswer::Stay;
+}
+
+QString ControlPanelController::aboutText() const
+{
+    return tervo::aboutText(m_state.settingsFolder(), m_state.readOnly());
+}
+
+void ControlPanelController::showAbout()
+{
+    m_state.prompts.message(aboutText(), QStringLiteral("About TERVO"));
 }
 
 ProgressFn ControlPanelController::progressFn()

@@ -90,6 +90,10 @@ public:
     QuitAnswer confirmQuit();
     void setStopMeasurement(std::function<void()> stop) { m_stopMeasurement = std::move(stop); }
 
+    // Help menu: version, build, the settings folder in use and the licence.
+    QString aboutText() const;
+    void showAbout();
+
     // Edit menu.
     void copyAll();
     void copyIE();

@@ -1,5 +1,7 @@
 #include "frmControlPanel.h"
 
+#include "HelpTexts.h"
+#include "frmGuide.h"
 #include "frmSettings.h"
 #include "tracks/Tables.h"
 
@@ -248,9 +250,11 @@ void frmControlPanel::buildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File_Acc"));
     addEntry(file, QStringLiteral("Open"), [c] { c->openFile(); })->setShortcut(QKeySequence::Open);
+    addEntry(file, QStringLiteral("Save"), [c] { c->save(); })->setShortcut(QKeySequence::Save);
+    // Spelled out: not every desktop gives the standard Save as a key.
     addEntry(file, QStringLiteral("Save as"), [c] {
         c->saveAs();
-    })->setShortcut(QKeySequence::SaveAs);
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
     addEntry(file, QStringLiteral("Import Track"));
     addEntry(file, QStringLiteral("Search Track"));
@@ -306,6 +310,13 @@ void frmControlPanel::buildMenus()
     QMenu *option = menuBar()->addMenu(QStringLiteral("&Option"));
     option->setObjectName(QStringLiteral("Option_Acc"));
     addEntry(option, QStringLiteral("Settings"), [this] { showSettings(); });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help_Acc"));
+    addEntry(help, QStringLiteral("Getting started"), [this] {
+        showGuide();
+    })->setShortcut(QKeySequence(Qt::Key_F1));
+    addEntry(help, QStringLiteral("About"), [c] { c->showAbout(); });
 }
 
 bool frmControlPanel::setWindowOpener(const QString &caption, std::function<void()> opener)
@@ -406,6 +417,15 @@ void frmControlPanel::showSettings()
     m_settingsWindow->activateWindow();
 }
 
+void frmControlPanel::showGuide()
+{
+    if (!m_guideWindow)
+        m_guideWindow = new frmGuide(gettingStartedText(), this);
+    m_guideWindow->show();
+    m_guideWindow->raise();
+    m_guideWindow->activateWindow();
+}
+
 void frmControlPanel::closeUnasked()
 {
     m_unasked = true;
@@ -442,6 +462,8 @@ void frmControlPanel::closeEvent(QCloseEvent *event)
     m_controller.state().WriteSettings();
     if (m_settingsWindow)
         m_settingsWindow->close();
+    if (m_guideWindow)
+        m_guideWindow->close();
     event->accept();
     emit closed();
 }

@@ -20,6 +20,7 @@
 
 namespace tervo {
 
+class frmGuide;
 class frmSettings;
 
 // The operator's home window: one track at a time, edits in place, and the menus that open
@@ -86,6 +87,7 @@ private:
     void refresh();
     void rebuildRecentMenu();
     void showSettings();
+    void showGuide();
 
     ControlPanelController &m_controller;
     QHash<QString, QAction *> m_entries;
@@ -104,6 +106,7 @@ private:
     bool m_closed = false;
     std::unique_ptr<SettingsController> m_settingsController;
     QPointer<frmSettings> m_settingsWindow;
+    QPointer<frmGuide> m_guideWindow;
 };
 
 } // namespace tervo

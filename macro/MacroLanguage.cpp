@@ -141,6 +141,8 @@ constexpr MacroCommand kCommands[] = {
     {"Mail.Subject", T::General, O::MailSubject, "Mail.Subject Subject", kText},
     {"Mail.MsgNote", T::General, O::MailMsgNote, "Mail.MsgNote MsgNote", kText},
     {"Mail.Send", T::General, O::MailSend, "", none},
+    // A dry run replaces no results on disk.
+    {"File.Save", T::General, O::FileSave, "File.Save Path", kText, true},
 };
 
 const std::vector<MacroCommand> &sortedCommands()

@@ -59,6 +59,7 @@ enum class MacroOp {
     MailSubject,
     MailMsgNote,
     MailSend,
+    FileSave,
 };
 
 // The window a command addresses.

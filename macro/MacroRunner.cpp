@@ -1,5 +1,7 @@
 #include "MacroRunner.h"
 
+#include "core/FileBackup.h"
+#include "core/NumberFormat.h"
 #include "devices/Instruments.h"
 #include "measure/CVModel.h"
 #include "measure/PSModel.h"
@@ -7,7 +9,10 @@
 #include "measure/RPMvsjModel.h"
 #include "state/AppState.h"
 #include "tracks/OccupiedTracks.h"
+#include "tracks/TrackFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -517,9 +522,37 @@ void MacroRunner::handleGeneral(const MacroLine &l)
     case MacroOp::MailSend:
         sendMail();
         break;
+    case MacroOp::FileSave:
+        saveTracks(l.text);
+        break;
     default:
         break;
     }
+}
+
+void MacroRunner::saveTracks(const QString &name)
+{
+    const int line = m_index; // handleLine has moved on to the next index
+    const auto failed = [&](const QString &why) {
+        fail(QStringLiteral("%1line File.Save failed: %2").arg(line).arg(why), true);
+    };
+    if (name.isEmpty())
+        return failed(QStringLiteral("no file name"));
+    if (QDir::isRelativePath(name) && m_folder.isEmpty())
+        return failed(QStringLiteral("%1 is relative to the macro's folder, and the macro has "
+                                     "not been saved to a file yet")
+                          .arg(name));
+    const QString path = QDir::cleanPath(QDir(m_folder).absoluteFilePath(name));
+    // An overnight series should not end for want of its results folder.
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return failed(QStringLiteral("the folder of %1 cannot be made").arg(path));
+    if (const FileWriteResult kept = keepBackup(path, path + QStringLiteral(".bak")); !kept.ok)
+        return failed(kept.error);
+    const FileWriteResult r = writeTrackFile(m_env.app.store, path,
+                                             static_cast<char>(localeDecimalSeparator().unicode()));
+    if (!r.ok)
+        return failed(r.error);
+    appendLog(QStringLiteral("Line %1: the tracks were saved to %2.").arg(line).arg(path));
 }
 
 void MacroRunner::sendMail()

@@ -69,6 +69,10 @@ public:
     // and the run ends.
     void stop();
     void setDebugMode(bool on) { m_debug = on; }
+    // The folder of the macro's file, against which File.Save resolves a relative name; empty
+    // for a macro not yet saved.
+    void setMacroFolder(const QString &folder) { m_folder = folder; }
+    QString macroFolder() const { return m_folder; }
     bool debugMode() const { return m_debug; }
 
     bool isRunning() const { return m_running; }
@@ -120,6 +124,7 @@ private:
     void startWait(std::int32_t ms);
     void scheduleWaitTick();
     void sendMail();
+    void saveTracks(const QString &name);
     // False while the pending Mail.Send goes on; true once it is done with or there is none.
     bool collectMail();
     void abandonMail();
@@ -130,6 +135,7 @@ private:
     MacroEnvironment m_env;
     bool m_timerDriven = true;
     bool m_debug = false;
+    QString m_folder;
     bool m_stop = false;
     bool m_running = false;
     bool m_inAdvance = false;

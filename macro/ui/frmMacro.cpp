@@ -1,10 +1,12 @@
 #include "frmMacro.h"
+#include "LineNumberedEdit.h"
 
 #include "core/Prompts.h"
 #include "macro/MacroLanguage.h"
 #include "macro/MacroRunner.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -50,7 +52,7 @@ frmMacro::frmMacro(MacroRunner &runner, Prompts &prompts, QWidget *parent)
             ->setObjectName(QString::fromLatin1(names[i]));
 
     auto *row = new QHBoxLayout;
-    m_text = new QPlainTextEdit(this);
+    m_text = new LineNumberedEdit(this);
     m_text->setObjectName(QStringLiteral("txtMacro"));
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setFont(QFont(QStringLiteral("Monospace")));
@@ -112,6 +114,7 @@ void frmMacro::OpenMacro()
     if (path.isEmpty() || !loadMacroFile(path, text))
         return;
     setMacroText(text);
+    setMacroPath(path);
 }
 
 void frmMacro::SaveMacro()
@@ -121,8 +124,18 @@ void frmMacro::SaveMacro()
         return;
     QString error;
     const QString path = macroFileName(chosen);
-    if (!saveMacroFile(path, macroText(), &error))
+    if (!saveMacroFile(path, macroText(), &error)) {
         m_prompts.message(path + QStringLiteral(": ") + error);
+        return;
+    }
+    setMacroPath(path);
+}
+
+void frmMacro::setMacroPath(const QString &path)
+{
+    m_path = path;
+    // File.Save names its file relative to the macro's own folder.
+    m_runner.setMacroFolder(path.isEmpty() ? QString() : QFileInfo(path).absolutePath());
 }
 
 void frmMacro::insertTemplate(int index)

@@ -23,6 +23,10 @@ public:
     QString macroText() const;
     void setMacroText(const QString &text);
 
+    // The file the text was last opened from or saved to; empty for a new macro.
+    QString macroPath() const { return m_path; }
+    void setMacroPath(const QString &path);
+
     void OpenMacro();
     void SaveMacro();
     void insertTemplate(int index);
@@ -50,6 +54,7 @@ private:
     QLabel *m_status = nullptr;
     QPlainTextEdit *m_log = nullptr;
     int m_highlighted = -1;
+    QString m_path;
 };
 
 } // namespace tervo

@@ -1,4 +1,5 @@
 #include "app/ControlPanelController.h"
+#include "app/HelpTexts.h"
 #include "core/NumberFormat.h"
 #include "support/TestDoubles.h"
 #include "tracks/ReferenceConversion.h"
@@ -9,6 +10,7 @@
 #include <QLocale>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -440,6 +442,37 @@ TEST_F(ControlPanel, FailedSaveIsReportedAndChangesNothing)
     EXPECT_TRUE(store().CurrentFileTitle.isEmpty());
     EXPECT_TRUE(store().hasUnsavedChanges());
     EXPECT_TRUE(controller->recentFiles().isEmpty());
+}
+
+TEST_F(ControlPanel, AboutNamesVersionBuildSettingsFolderAndLicence)
+{
+    const QStringList lines = controller->aboutText().split(QLatin1Char('\n'));
+    EXPECT_TRUE(lines.contains(QStringLiteral("TERVO " TERVO_PROJECT_VERSION)));
+    EXPECT_TRUE(
+        lines.contains(QStringLiteral("Settings: ") + QDir::toNativeSeparators(dir.path())));
+    EXPECT_TRUE(lines.contains(QString::fromLatin1(kLicence)));
+    const auto build = std::find_if(lines.begin(), lines.end(),
+                                    [](const QString &l) { return l.startsWith("Build: "); });
+    ASSERT_NE(build, lines.end());
+    EXPECT_TRUE(build->contains(QStringLiteral(TERVO_CXX_COMPILER_ID))) << build->toStdString();
+
+    state->setReadOnly(true);
+    EXPECT_TRUE(controller->aboutText().contains(QStringLiteral("(read-only")));
+    controller->showAbout();
+    EXPECT_EQ(prompts.messages, QStringList{controller->aboutText()});
+}
+
+// The guide is the README's first-steps section as it stands, under its own title.
+TEST(GettingStarted, IsTheFirstStepsSectionOfTheReadme)
+{
+    QFile readme(QStringLiteral(TERVO_SOURCE_DIR "/README.md"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const qsizetype begin = text.indexOf(QStringLiteral("## Your first voltammograms"));
+    ASSERT_GE(begin, 0);
+    const qsizetype end = text.indexOf(QStringLiteral("\n## "), begin);
+    const QString section = text.mid(begin, end - begin);
+    EXPECT_EQ(gettingStartedText(), QStringLiteral("# Getting started\n\n") + section + "\n");
 }
 
 TEST(RecentFiles, NewestFirstWithoutDuplicatesAndPersisted)

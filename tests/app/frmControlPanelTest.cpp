@@ -1,4 +1,5 @@
 #include "app/frmControlPanel.h"
+#include "app/frmGuide.h"
 #include "app/frmProgressWindow.h"
 #include "app/frmSettings.h"
 #include "tracks/TrackFile.h"
@@ -17,6 +18,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QUrl>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -162,6 +164,71 @@ TEST_F(MainWindow, OpenStepEditTitleSaveAs)
     EXPECT_EQ(headers[0].Title, QStringLiteral("sample 0"));
 }
 
+// Save writes the current file without a dialog, and is Save as while there is none; a save that
+// fails says so and keeps the changes for another try.
+TEST_F(MainWindow, SaveWritesTheCurrentFileWithoutAsking)
+{
+    QAction *save = window->menuEntry(QStringLiteral("Save"));
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_EQ(window->menuEntry(QStringLiteral("Save as"))->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+
+    const QString first = QDir(dir.path()).filePath(QStringLiteral("first"));
+    prompts.fileAnswers = {first};
+    state->store[0].Mode = ModeCV;
+    state->store[0].Title = QStringLiteral("one");
+    state->store.markChanged();
+    save->trigger();
+    EXPECT_TRUE(prompts.fileAnswers.empty()); // asked for a name
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("TERVO --first.tvd"));
+
+    state->store[0].Title = QStringLiteral("two");
+    state->store.markChanged();
+    prompts.fileAnswers = {QDir(dir.path()).filePath(QStringLiteral("never"))};
+    save->trigger();
+    EXPECT_EQ(prompts.fileAnswers.size(), 1u); // not asked
+    std::array<TrackHeader, kTrackSlots> headers;
+    ASSERT_TRUE(ReadTrackHeaders(first + QStringLiteral(".tvd"), headers));
+    EXPECT_EQ(headers[0].Title, QStringLiteral("two"));
+    EXPECT_FALSE(state->store.hasUnsavedChanges());
+
+    // The file's folder is gone: the failure is reported and the tracks stay unsaved.
+    QDir moved(dir.path());
+    ASSERT_TRUE(moved.mkdir(QStringLiteral("sub")));
+    const QString inSub = moved.filePath(QStringLiteral("sub/work"));
+    prompts.fileAnswers = {inSub};
+    window->menuEntry(QStringLiteral("Save as"))->trigger();
+    ASSERT_TRUE(QDir(moved.filePath(QStringLiteral("sub"))).removeRecursively());
+    state->store[0].Title = QStringLiteral("three");
+    state->store.markChanged();
+    save->trigger();
+    EXPECT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(state->store.hasUnsavedChanges());
+    EXPECT_EQ(controller->filePath(), inSub + QStringLiteral(".tvd"));
+    EXPECT_EQ(state->store[0].Title, QStringLiteral("three"));
+}
+
+TEST_F(MainWindow, HelpShowsTheGuideAndAbout)
+{
+    QAction *guide = window->menuEntry(QStringLiteral("Getting started"));
+    ASSERT_NE(guide, nullptr);
+    EXPECT_EQ(guide->shortcut(), QKeySequence(Qt::Key_F1));
+    guide->trigger();
+    auto *shown = window->findChild<frmGuide *>();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_TRUE(shown->txtGuide()->isReadOnly());
+    EXPECT_TRUE(shown->txtGuide()->toPlainText().contains(QStringLiteral("Getting started")));
+    // Chosen again, the same window comes forward.
+    guide->trigger();
+    EXPECT_EQ(window->findChildren<frmGuide *>().size(), 1);
+
+    window->menuEntry(QStringLiteral("About"))->trigger();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0], controller->aboutText());
+}
+
 TEST_F(MainWindow, PendingEditIsDroppedWhenAFileIsOpened)
 {
     const QString sample = writeSample(QStringLiteral("sample.tvd"));
@@ -201,8 +268,9 @@ TEST_F(MainWindow, EntriesOfOtherWindowsWaitForAnOpener)
         ASSERT_NE(a, nullptr) << caption;
         EXPECT_FALSE(a->isEnabled()) << caption;
     }
-    for (const char *caption : {"Open", "Save as", "Quit", "Copy All as Text Data",
-                                "Paste from Clipboard", "Delete Track", "Settings"})
+    for (const char *caption :
+         {"Open", "Save", "Save as", "Quit", "Copy All as Text Data", "Paste from Clipboard",
+          "Delete Track", "Settings", "Getting started", "About"})
         EXPECT_TRUE(window->menuEntry(QString::fromLatin1(caption))->isEnabled()) << caption;
 
     int opened = 0;

@@ -42,6 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"Power 1", 9, "9line Syntax error:Power ch sw"},
         ErrorCase{"SSV.CurrentTolerance", 2, "2line Syntax error:SSV.CurrentTolerance i/%"},
         ErrorCase{"Mail.DisplayName", 1, "1line Syntax error:Mail.DisplayName Displayname"},
+        ErrorCase{"File.Save", 2, "2line Syntax error:File.Save Path"},
         ErrorCase{"RPMvsi.RPM 200 1200", 6, "6line Syntax error:RPMvsi.RPM Start End Speed"},
         // Too large for the argument's integer type.
         ErrorCase{"CV.Repeat 3e9", 8, "8line Overflow:CV.Repeat RepeatNum"},
@@ -75,6 +76,7 @@ TEST(MacroLanguage, TextArgumentsAreWordOneAlone)
     EXPECT_EQ(parse("CV.Title  Pt").text, "");
     EXPECT_EQ(parse("Mail.DisplayName Taro  Yamada").text, "Taro  Yamada");
     EXPECT_EQ(parse("Mail.DisplayName Lab").text, "Lab");
+    EXPECT_EQ(parse("File.Save results/run1.tvd now").text, "results/run1.tvd");
 }
 
 TEST(MacroLanguage, NumbersAreLeadingDecimalsRoundedHalfToEven)
@@ -106,21 +108,21 @@ TEST(MacroLanguage, EveryCommandIsFoundByItsExactName)
         EXPECT_EQ(c.args.empty(), std::string_view(c.signature).empty()) << c.name;
         ++count;
     }
-    EXPECT_EQ(count, 100);
+    EXPECT_EQ(count, 101);
     EXPECT_EQ(findMacroCommand(u"CV.start"), nullptr);
     EXPECT_EQ(findMacroCommand(u"CV"), nullptr);
 }
 
-TEST(MacroLanguage, OnlyMeasuringWaitingTurningAndSwitchingAreSkippedInDebugMode)
+TEST(MacroLanguage, OnlyMeasuringWaitingTurningSwitchingAndSavingAreSkippedInDebugMode)
 {
     QStringList acting;
     for (const MacroCommand &c : macroVocabulary())
         if (c.acts)
             acting << QLatin1StringView(c.name);
     acting.sort();
-    EXPECT_EQ(acting,
-              (QStringList{"CV.Start", "CVF.Start", "Motor.Off", "Motor.On", "PS.Start", "Power",
-                           "RDE.Start", "RPMvsi.Start", "SSV.Start", "SetPotential", "Wait"}));
+    EXPECT_EQ(acting, (QStringList{"CV.Start", "CVF.Start", "File.Save", "Motor.Off", "Motor.On",
+                                   "PS.Start", "Power", "RDE.Start", "RPMvsi.Start", "SSV.Start",
+                                   "SetPotential", "Wait"}));
 }
 
 TEST(MacroLanguage, CheckReportsTheFirstBadLine)

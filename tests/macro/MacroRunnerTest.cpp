@@ -5,7 +5,11 @@
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
+#include "tracks/TrackFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace tervo;
@@ -383,4 +387,91 @@ TEST(MacroRunner, AWindowThatCannotOpenSaysSoOncePerLine)
         EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Completed}) << c.lines;
         EXPECT_FALSE(m.rig.app->MeasurementRunning) << c.lines;
     }
+}
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+// An overnight series keeps its results on disk as it goes: a relative name is found beside the
+// macro, and the file it replaces is kept as .bak.
+TEST(MacroRunner, FileSaveWritesTheTracksBesideTheMacroAndKeepsThePreviousFile)
+{
+    MacroRig m;
+    QTemporaryDir macroDir;
+    ASSERT_TRUE(QDir(macroDir.path()).mkpath("results"));
+    const QString saved = macroDir.filePath("results/series.tvd");
+    {
+        QFile old(saved);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("yesterday's results\r\n");
+    }
+    m.runner->setMacroFolder(macroDir.path());
+    m.run("CV.RecordTrack 3|CV.Title overnight|CV.Voltage 0 0.05 0|CV.RetainTime 0|"
+          "CV.SamplingRate 10|CV.Start|File.Save results/series.tvd|CV.Title after");
+    ASSERT_TRUE(m.driver->runToEnd());
+    EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Completed});
+    EXPECT_EQ(m.cv->titleField, "after");
+    auto reread = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*reread, saved).ok());
+    EXPECT_EQ((*reread)[3].Mode, ModeCV);
+    EXPECT_EQ((*reread)[3].Title, "overnight");
+    EXPECT_EQ((*reread)[3].pnum, m.rig.app->store[3].pnum);
+    EXPECT_EQ(fileBytes(saved + ".bak"), QByteArray("yesterday's results\r\n"));
+    EXPECT_TRUE(m.runner->log().contains("Line 7: the tracks were saved to " + saved + "."));
+
+    // Saved again, the .bak holds the first save and an absolute name is taken as it is.
+    const QByteArray first = fileBytes(saved);
+    m.rig.app->store[3].Title = QStringLiteral("renamed");
+    m.run("File.Save " + saved);
+    ASSERT_TRUE(m.driver->runToEnd());
+    EXPECT_EQ(fileBytes(saved + ".bak"), first);
+    ASSERT_TRUE(loadTrackFile(*reread, saved).ok());
+    EXPECT_EQ((*reread)[3].Title, "renamed");
+    // A first save into a new folder makes the folder and keeps no backup.
+    m.run("File.Save new/first.tvd");
+    ASSERT_TRUE(m.driver->runToEnd());
+    EXPECT_TRUE(IsTrackFile(macroDir.filePath("new/first.tvd")));
+    EXPECT_FALSE(QFile::exists(macroDir.filePath("new/first.tvd.bak")));
+    EXPECT_TRUE(m.rig.prompts.messages.isEmpty());
+}
+
+// A save that fails is never passed over: the run stops with a message naming the line.
+TEST(MacroRunner, AFileSaveThatFailsStopsTheRunWithAMessage)
+{
+    QTemporaryDir macroDir;
+    ASSERT_TRUE(QDir(macroDir.path()).mkpath("taken.tvd"));
+    QFile blocker(macroDir.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const struct {
+        QString folder;
+        QString line;
+        const char *says;
+    } cases[] = {
+        {QString(), "File.Save results.tvd", "has not been saved to a file yet"},
+        {macroDir.path(), "File.Save taken.tvd", "taken.tvd"},
+        {macroDir.path(), "File.Save blocker/results.tvd", "blocker"},
+        {macroDir.path(), "File.Save  results.tvd", "no file name"},
+    };
+    for (const auto &c : cases) {
+        MacroRig m;
+        m.runner->setMacroFolder(c.folder);
+        m.run("CV.Title before|" + c.line + "|CV.Title never");
+        ASSERT_TRUE(m.driver->runToEnd());
+        EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Failed}) << c.line.toStdString();
+        ASSERT_EQ(m.rig.prompts.messages.size(), 1) << c.line.toStdString();
+        const QString message = m.rig.prompts.messages[0];
+        EXPECT_TRUE(message.startsWith("2line File.Save failed: ")) << message.toStdString();
+        EXPECT_TRUE(message.contains(c.says)) << message.toStdString();
+        EXPECT_EQ(m.runner->status(), message);
+        EXPECT_EQ(m.cv->titleField, "before");
+    }
+    EXPECT_FALSE(QFile::exists(macroDir.filePath("results.tvd")));
 }

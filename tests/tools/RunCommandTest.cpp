@@ -3,6 +3,7 @@
 #include "tracks/Tables.h"
 #include "tracks/TrackFile.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -322,4 +323,27 @@ TEST(RunCommand, MaxRunTimeBoundsTheSeries)
     EXPECT_GT((*store)[0].pnum, 0); // the points up to the cut are kept
     for (const char *bad : {"0", "-1", "x", "nan", "1e99"})
         EXPECT_EQ(tool({"run", example, "--fast", "--max-run-time", bad}).code, 2) << bad;
+}
+
+// File.Save keeps a series' results on disk beside the macro, whatever folder the tool runs in;
+// a save that fails fails the run.
+TEST(RunCommand, FileSaveWritesBesideTheMacroAndAFailedSaveFailsTheRun)
+{
+    QTemporaryDir dir;
+    const QString macro =
+        writeMacro(dir, "CV.Title saved\r\nCV.Voltage 0 0.05 0\r\nCV.RetainTime 0\r\n"
+                        "CV.SamplingRate 10\r\nCV.Start\r\nFile.Save out/series.tvd\r\n");
+    const ToolRun r = tool({"run", macro, "--fast", "--settings-dir", dir.path()});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    auto store = std::make_unique<TrackStore>();
+    ASSERT_TRUE(loadTrackFile(*store, dir.filePath("out/series.tvd")).ok());
+    EXPECT_EQ((*store)[0].Mode, ModeCV);
+    EXPECT_EQ((*store)[0].Title, "saved");
+
+    ASSERT_TRUE(QDir(dir.path()).mkpath("taken.tvd"));
+    writeMacro(dir, "CV.Title x\r\nFile.Save taken.tvd\r\nCV.Title never\r\n");
+    const ToolRun failed = tool({"run", macro, "--fast", "--settings-dir", dir.path()});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_TRUE(failed.err.contains("2line File.Save failed: ")) << failed.err.toStdString();
+    EXPECT_FALSE(failed.out.contains("line 3")) << failed.out.toStdString();
 }

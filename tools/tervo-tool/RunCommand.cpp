@@ -300,6 +300,7 @@ int runMacro(const QStringList &args)
     env.ssv = &ssvMacro;
     env.showPower = [&instruments] { instruments.power().ensureOpen(); };
     MacroRunner runner(env);
+    runner.setMacroFolder(QFileInfo(o.macro).absolutePath());
     QObject::connect(&runner, &MacroRunner::lineStarted, [](int index, const QString &line) {
         writeOut(QStringLiteral("line %1: %2\n").arg(index + 1).arg(line));
         std::fflush(stdout);

@@ -1,5 +1,6 @@
 #include "macro/ui/frmMacro.h"
 #include "macro/MacroRunner.h"
+#include "macro/ui/LineNumberedEdit.h"
 #include "measure/CVModel.h"
 #include "measure/MeasureRig.h"
 #include "measure/ui/frmMeasureCV.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <gtest/gtest.h>
 
@@ -101,6 +103,40 @@ TEST(frmMacro, SaveAddsTheExtensionAndOpenReadsItBack)
     // A cancelled dialog leaves the editor alone.
     e.window->OpenMacro();
     EXPECT_EQ(e.window->macroText(), "CVMeasureMode\r\nCV.Start\r\n");
+}
+
+// File.Save names its file relative to the folder the macro was opened from or saved to.
+TEST(frmMacro, TheMacrosFolderGoesToTheRunner)
+{
+    Editor e;
+    QTemporaryDir saveDir, openDir;
+    EXPECT_TRUE(e.runner->macroFolder().isEmpty());
+    e.window->setMacroText("Wait 0");
+    e.prompts.fileAnswers = {saveDir.filePath("series")};
+    e.window->SaveMacro();
+    EXPECT_EQ(e.window->macroPath(), saveDir.filePath("series.tvm"));
+    EXPECT_EQ(e.runner->macroFolder(), saveDir.path());
+    ASSERT_TRUE(QFile::copy(saveDir.filePath("series.tvm"), openDir.filePath("copy.tvm")));
+    e.prompts.fileAnswers = {openDir.filePath("copy.tvm")};
+    e.window->OpenMacro();
+    EXPECT_EQ(e.runner->macroFolder(), openDir.path());
+}
+
+TEST(frmMacro, TheEditorNumbersItsLinesInAGutter)
+{
+    Editor e;
+    e.window->show();
+    e.window->setMacroText("CVMeasureMode\r\n    CV.Start\r\nCV.END");
+    QApplication::processEvents();
+    auto *editor = qobject_cast<LineNumberedEdit *>(e.window->txtMacro());
+    ASSERT_NE(editor, nullptr);
+    QWidget *gutter = editor->lineNumberArea();
+    ASSERT_NE(gutter, nullptr);
+    EXPECT_TRUE(gutter->isVisible());
+    EXPECT_GT(gutter->width(), 0);
+    // The text starts right of the gutter.
+    EXPECT_GE(editor->viewport()->geometry().left(), gutter->geometry().right());
+    EXPECT_EQ(editor->visibleLineNumbers(), (QStringList{"1", "2", "3"}));
 }
 
 // In the program a line's window is shown (MeasureMode) or loaded (the other lines), and the
