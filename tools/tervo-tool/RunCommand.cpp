@@ -15,6 +15,7 @@
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
 #include "measure/RunRecorder.h"
+#include "measure/SSVModel.h"
 #include "plot/Graph.h"
 #include "state/AppState.h"
 #include "state/SettingsFolderLock.h"
