@@ -134,4 +134,28 @@ bool CottrellAnalysis::Calculate(kurvex::KurvexControl *canvas)
     return true;
 }
 
+QString CottrellAnalysis::setTitle(const QString &title)
+{
+    m_store.markChanged();
+    return m_store[m_track].Title = title;
+}
+
+double CottrellAnalysis::setNe(double ne)
+{
+    m_store.markChanged();
+    return m_store[m_track].ne = ne;
+}
+
+double CottrellAnalysis::setConc(double conc)
+{
+    m_store.markChanged();
+    return m_store[m_track].Conc = conc;
+}
+
+double CottrellAnalysis::setArea(double area)
+{
+    m_store.markChanged();
+    return m_store[m_track].Area = area;
+}
+
 } // namespace tervo

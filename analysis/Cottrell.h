@@ -25,6 +25,11 @@ public:
     void setFirst(int &p);
     void setLast(int &p);
     int fitMode = ThroughOrigin;
+    // The boxes edit the selected track's header; each returns the value kept.
+    QString setTitle(const QString &title);
+    double setNe(double ne);
+    double setConc(double conc);
+    double setArea(double area);
 
     // The plot points of the range (X = 1/sqrt(t), Y = i) and their rectangle; false for a track
     // that is not a potential-step track.

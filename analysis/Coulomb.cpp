@@ -2,6 +2,7 @@
 
 #include "core/NumberFormat.h"
 #include "plot/Palette.h"
+#include "state/TrackModes.h"
 #include "tracks/FinitePoints.h"
 
 #include <algorithm>
@@ -88,7 +89,7 @@ bool CoulombAnalysis::Calculate(kurvex::KurvexControl *canvas)
     if (h.Mode == ModeNone)
         return false;
     const bool step = h.Mode == ModePS;
-    const bool sweep = h.Mode == ModeCV || h.Mode == ModeRDE || h.Mode == ModeSSV;
+    const bool sweep = modeFacts(h.Mode).sweep;
     if (!step && !sweep) {
         m_prompts.message(QString::fromLatin1(kNothingToIntegrate));
         return false;

@@ -38,6 +38,12 @@ public:
     void setUseVoltage(double v);
     void setRange(double v);
     void setArea(double v) { m_settings.KLElectrodeArea = std::abs(v); }
+    void setNe(double v) { m_settings.KLne = v; }
+    void setViscosity(double v) { m_settings.KLViscosity = v; }
+    void setDiffusion(double v) { m_settings.KLDm = v; }
+    void setConc(double v) { m_settings.KLConc = v; }
+    void setMethod(int method) { m_settings.KLMethod = static_cast<std::int16_t>(method); }
+    void setVariable(int variable) { m_settings.KLVariable = static_cast<std::int16_t>(variable); }
     void setUse(bool use);
     void setBaseMode(int mode);
     void setSubtractValue(double v);

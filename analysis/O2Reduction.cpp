@@ -3,6 +3,7 @@
 #include "core/NumberFormat.h"
 #include "plot/Palette.h"
 #include "plot/PlotRanges.h"
+#include "state/TrackModes.h"
 #include "tracks/FinitePoints.h"
 
 #include <algorithm>
@@ -87,7 +88,7 @@ bool O2ReductionAnalysis::Analyse()
     m_rows.clear();
     m_report.clear();
     const TrackHeader &h = m_store[m_track];
-    if (h.Mode != ModeRDE && h.Mode != ModeSSV)
+    if (!modeFacts(h.Mode).ringColumn)
         return false;
     if (m_settings.O2VStep == 0) {
         m_prompts.message(QString::fromLatin1(kZeroStepMessage));
@@ -125,7 +126,7 @@ void O2ReductionAnalysis::draw(kurvex::KurvexControl &canvas) const
 {
     canvas.Cls();
     const TrackHeader &h = m_store[m_track];
-    if (h.Mode != ModeRDE && h.Mode != ModeSSV)
+    if (!modeFacts(h.Mode).ringColumn)
         return;
     // A margin round the potentials and 0..100 % keeps the potential axis with its labels and
     // the markers near 100 % inside the canvas.

@@ -1,6 +1,7 @@
 #include "Tafel.h"
 
 #include "core/NumberFormat.h"
+#include "state/TrackModes.h"
 #include "tracks/FinitePoints.h"
 
 #include <algorithm>
@@ -49,8 +50,7 @@ void TafelAnalysis::setArea(double &v)
 
 bool TafelAnalysis::previewable() const
 {
-    const int mode = m_store[m_track].Mode;
-    return mode == ModeCV || mode == ModeRDE || mode == ModeSSV;
+    return modeFacts(m_store[m_track].Mode).sweep;
 }
 
 void TafelAnalysis::drawPreview(kurvex::KurvexControl &canvas) const

@@ -3,6 +3,7 @@
 #include "HelpTexts.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
+#include "state/TrackModes.h"
 #include "tracks/ReferenceConversion.h"
 #include "tracks/Tables.h"
 #include "tracks/TextExport.h"
@@ -196,7 +197,8 @@ void ControlPanelController::chooseReference(int index)
 {
     const int t = currentTrack();
     TrackHeader &h = m_state.store[t];
-    if (!convertsReference(h.Mode) || index == h.ref || index < 0 || index >= RefNames().size()) {
+    if (!modeFacts(h.Mode).convertsReference || index == h.ref || index < 0 ||
+        index >= RefNames().size()) {
         // The list goes back to what the track holds.
         emit trackShown(t);
         return;

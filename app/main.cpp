@@ -30,7 +30,6 @@
 #include "importing/ui/frmSearchTrack.h"
 #include "macro/MacroRunner.h"
 #include "macro/SmtpMailSender.h"
-#include "macro/SsvMacroAdapter.h"
 #include "macro/ui/frmMacro.h"
 #include "measure/CVModel.h"
 #include "measure/MultipotentiostatModel.h"
@@ -361,11 +360,9 @@ int main(int argc, char *argv[])
         foreignWindow.openWith(paths);
     });
     // The macro editor drives the measurement windows through their models.
-    const std::pair<MeasurementModel *, QWidget *> macroWindows[] = {{&cvModel, &cvWindow},
-                                                                     {&cvfModel, &cvfWindow},
-                                                                     {&rdeModel, &rdeWindow},
-                                                                     {&psModel, &psWindow},
-                                                                     {&rpmModel, &rpmWindow}};
+    const std::pair<MeasurementModel *, QWidget *> macroWindows[] = {
+        {&cvModel, &cvWindow}, {&cvfModel, &cvfWindow}, {&rdeModel, &rdeWindow},
+        {&psModel, &psWindow}, {&rpmModel, &rpmWindow}, {&ssvModel, &ssvWindow}};
     const auto windowOf = [&macroWindows](MeasurementModel &m) -> QWidget * {
         for (const auto &[model, window] : macroWindows)
             if (model == &m)
@@ -380,8 +377,7 @@ int main(int argc, char *argv[])
     macroEnv.ps = &psModel;
     macroEnv.rpmvsi = &rpmModel;
     macroEnv.mail = &mail;
-    SsvMacroAdapter ssvMacro(ssvModel, [&] { showWindow(ssvWindow); });
-    macroEnv.ssv = &ssvMacro;
+    macroEnv.ssv = &ssvModel;
     macroEnv.showWindow = [windowOf](MeasurementModel &m) { showWindow(*windowOf(m)); };
     macroEnv.closeWindow = [windowOf](MeasurementModel &m) {
         windowOf(m)->close();
@@ -391,7 +387,6 @@ int main(int argc, char *argv[])
     };
     macroEnv.showPower = [&] { powerWindow.openWindow(); };
     MacroRunner macroRunner(macroEnv);
-    QObject::connect(&ssvModel, &MeasurementModel::notice, &macroRunner, &MacroRunner::note);
     frmMacro macroWindow(macroRunner, prompts);
     main.setWindowOpener(QStringLiteral("Macro"), [&] { showWindow(macroWindow); });
 

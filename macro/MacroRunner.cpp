@@ -7,6 +7,7 @@
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
+#include "measure/SSVModel.h"
 #include "state/AppState.h"
 #include "tracks/OccupiedTracks.h"
 #include "tracks/TrackFile.h"
@@ -36,7 +37,7 @@ MacroRunner::MacroRunner(MacroEnvironment env, QObject *parent)
     connect(&m_pollTimer, &QTimer::timeout, this, &MacroRunner::advance);
     // Every tick and the end of a run signal a change; the end of a measurement is seen at once.
     for (MeasurementModel *m : std::initializer_list<MeasurementModel *>{
-             m_env.cv, m_env.cvf, m_env.rde, m_env.ps, m_env.rpmvsi})
+             m_env.cv, m_env.cvf, m_env.rde, m_env.ps, m_env.rpmvsi, m_env.ssv})
         if (m) {
             connect(m, &MeasurementModel::changed, this, &MacroRunner::requestAdvance);
             // A run a macro started may end after the macro did.
@@ -396,72 +397,68 @@ void MacroRunner::handleRPMvsi(RPMvsjModel &m, const MacroLine &l)
     }
 }
 
-void MacroRunner::handleSSV(SsvMacroTarget &t, const MacroLine &l)
+void MacroRunner::handleSSV(SSVModel &m, const MacroLine &l)
 {
-    const auto &n = l.numbers;
+    if (!prepare(m, l))
+        return;
+    // Every numeric argument of a steady-state line is a double, kept in place by the model.
+    double v = l.numbers.empty() ? 0 : l.numbers[0];
     switch (l.command->op) {
-    case MacroOp::MeasureMode:
-        t.Show();
-        break;
     case MacroOp::RecordTrack:
-        t.SelTrack(n[0]);
+        m.SelTrack(v);
         break;
     case MacroOp::DiskScale:
-        t.DiskScale(n[0]);
+        m.DiskScale(v);
         break;
     case MacroOp::RingScale:
-        t.RingScale(n[0]);
+        m.RingScale(v);
         break;
     case MacroOp::Title:
-        t.Title(l.text);
+        m.Title(l.text);
         break;
-    case MacroOp::Rpm:
-        t.rpm(n[0]);
+    case MacroOp::Rpm: {
+        QString text = formatGeneral(v);
+        m.rpm(text);
         break;
+    }
     case MacroOp::Voltage:
-        t.SetVoltage(n[0], n[1]);
+        m.SetVoltage(l.numbers[0], l.numbers[1]);
         break;
     case MacroOp::Acceleratemode:
-        t.SetAcceleratemode(n[0]);
+        m.SetAcceleratemode(v);
         break;
     case MacroOp::CurrentTolerance:
-        t.CurrentTolerance(n[0]);
+        m.CurrentTolerance(v);
         break;
     case MacroOp::SkipMode:
-        t.SetSkipMode(n[0]);
+        m.SetSkipMode(v);
         break;
     case MacroOp::AppliedCurrent:
-        t.AppliedCurrent(n[0]);
+        m.AppliedCurrent(v);
         break;
     case MacroOp::VoltStep:
-        t.VoltStep(n[0]);
+        m.VoltStep(v);
         break;
     case MacroOp::StepTime:
-        t.StepTime(n[0]);
+        m.StepTime(v);
         break;
     case MacroOp::Segment:
-        t.Segment(n[0]);
+        m.Segment(v);
         break;
     case MacroOp::SamplingRate:
-        t.SamplingRate(n[0]);
+        m.SamplingRate(v);
         break;
     case MacroOp::Accumlation:
-        t.Accumlation(n[0]);
+        m.Accumlation(v);
         break;
     case MacroOp::SendtoClip:
-        t.SetSendtoClip(n[0]);
+        m.SetSendtoClip(v);
         break;
     case MacroOp::MinTime:
-        t.MinTime(n[0]);
+        m.MinTime(v);
         break;
     case MacroOp::RecordNextTrack:
-        t.RecordNextTrack(n[0]);
-        break;
-    case MacroOp::Start:
-        logReplaced(t.StartMeasurement());
-        break;
-    case MacroOp::End:
-        t.QuitSSVMeasurement();
+        m.RecordNextTrack(v);
         break;
     default:
         break;
@@ -652,13 +649,6 @@ void MacroRunner::appendLog(const QString &line)
 {
     m_log << line;
     emit logged(line);
-}
-
-void MacroRunner::note(const QString &text)
-{
-    // A window used by hand shows its notice itself; only a macro's runs are logged.
-    if (m_running)
-        appendLog(text);
 }
 
 void MacroRunner::setStatus(const QString &text)

@@ -21,6 +21,7 @@ class CVModel;
 class RDEModel;
 class PSModel;
 class RPMvsjModel;
+class SSVModel;
 
 // What a macro drives. Models left null are windows this program does not have.
 struct MacroEnvironment {
@@ -32,7 +33,7 @@ struct MacroEnvironment {
     RDEModel *rde = nullptr;
     PSModel *ps = nullptr;
     RPMvsjModel *rpmvsi = nullptr;
-    SsvMacroTarget *ssv = nullptr;
+    SSVModel *ssv = nullptr;
     MailSender *mail = nullptr;
     // Showing and closing a measurement window. Without a display only the model is opened
     // and closed.
@@ -82,8 +83,6 @@ public:
     // What the last Run reported besides its status: each track a measurement replaced, and the
     // windows' notices about the runs it started.
     const QStringList &log() const { return m_log; }
-    // A window's notice about a run: a line of the macro log.
-    void note(const QString &text);
     const MailMessage &mail() const { return m_mail; }
 
     // Without timers a driver calls poll() whenever a measurement may have ended and
@@ -115,7 +114,7 @@ private:
     void handleRDE(RDEModel &m, const MacroLine &l);
     void handlePS(PSModel &m, const MacroLine &l);
     void handleRPMvsi(RPMvsjModel &m, const MacroLine &l);
-    void handleSSV(SsvMacroTarget &t, const MacroLine &l);
+    void handleSSV(SSVModel &m, const MacroLine &l);
     void handleGeneral(const MacroLine &l);
     // MeasureMode / END / Start; false when the line is done.
     bool prepare(MeasurementModel &m, const MacroLine &l);

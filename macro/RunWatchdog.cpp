@@ -31,7 +31,8 @@ bool RunWatchdog::overdue()
         // A run's length is its programmed one only at its start: a run that ends by Stop
         // counts its length up as it goes.
         if (measuring && !m_measuring[i])
-            m_programmedMs += static_cast<double>(m.runLength()) + m.acquisition.retainTime * 1000;
+            m_programmedMs +=
+                static_cast<double>(m.runLength()) + m.acquisition().retainTime * 1000;
         m_measuring[i] = measuring;
     }
     if (m_runner.waiting()) {

@@ -18,41 +18,51 @@ void CVModel::loadSet()
 {
     m_settings.CVNum = std::clamp(m_settings.CVNum, 0, kCVSets - 1);
     const CVSet &s = m_settings.currentCV();
-    fields.xScale = s.CVXScale;
-    fields.yScale = s.CVYScale;
-    fields.v = {s.CVV0, s.CVV1, s.CVV2};
-    fields.scanRate = s.CVScanrate;
-    fields.cycles = s.CVCyclenum;
-    acquisition.samplingRate = s.CVSamplingRate;
-    accumulationEdited(s.CVAccum); // a hand-edited 0 would make every sample NaN
-    fields.ref = s.CVRef;
-    acquisition.retainTime = s.CVRetainTime;
-    fields.setTitle = s.CVTitle;
+    m_fields.xScale = s.CVXScale;
+    m_fields.yScale = s.CVYScale;
+    m_fields.v = {s.CVV0, s.CVV1, s.CVV2};
+    m_fields.scanRate = s.CVScanrate;
+    m_fields.cycles = s.CVCyclenum;
+    m_acquisition.samplingRate = s.CVSamplingRate;
+    setAccumulation(s.CVAccum); // a hand-edited 0 would make every sample NaN
+    m_fields.ref = s.CVRef;
+    m_acquisition.retainTime = s.CVRetainTime;
+    m_fields.setTitle = s.CVTitle;
     rpmField = QString::number(s.CVRPM);
     emit changed();
 }
 
-void CVModel::scanRateEdited(double value)
+double CVModel::setYScale(double value)
 {
-    fields.scanRate = value > 0 ? value : 0.01;
+    return m_fields.yScale = keptScale(value);
 }
 
-void CVModel::cyclesEdited(double value)
+double CVModel::setScanRateFromBox(double value)
 {
-    fields.cycles = value < 1 ? 1 : value;
+    return m_fields.scanRate = value > 0 ? value : 0.01;
 }
 
-void CVModel::setTitleEdited(const QString &title)
+double CVModel::setScanRateFromMacro(double value)
 {
-    fields.setTitle = title;
+    return m_fields.scanRate = keptScanRate(value);
+}
+
+double CVModel::setCycles(double value)
+{
+    return m_fields.cycles = keptCycles(value);
+}
+
+QString CVModel::setSetTitle(const QString &title)
+{
     m_settings.currentCV().CVTitle = title;
+    return m_fields.setTitle = title;
 }
 
-void CVModel::potentialEdited(int index, double value)
+double CVModel::setPotential(int index, double value)
 {
-    fields.v[static_cast<std::size_t>(index)] = value;
     CVSet &s = m_settings.currentCV();
     (index == 0 ? s.CVV0 : index == 1 ? s.CVV1 : s.CVV2) = value;
+    return m_fields.v[static_cast<std::size_t>(index)] = value;
 }
 
 void CVModel::stepSet(int delta)
@@ -76,33 +86,27 @@ void CVModel::SettingNum(QString &text)
 void CVModel::DiskScale(double &scale)
 {
     ensureOpen();
-    if (scale <= 0)
-        scale = 1e-05;
-    fields.yScale = scale;
+    scale = setYScale(scale);
 }
 
 void CVModel::SetVoltage(double v1, double v2, double v3)
 {
     ensureOpen();
-    potentialEdited(0, v1);
-    potentialEdited(1, v2);
-    potentialEdited(2, v3);
+    setPotential(0, v1);
+    setPotential(1, v2);
+    setPotential(2, v3);
 }
 
 void CVModel::scanrate(double &rate)
 {
     ensureOpen();
-    if (rate < 0)
-        rate = 0.001;
-    fields.scanRate = rate;
+    rate = setScanRateFromMacro(rate);
 }
 
 void CVModel::Repeat(std::int32_t &cycles)
 {
     ensureOpen();
-    if (cycles < 1)
-        cycles = 1;
-    fields.cycles = cycles;
+    cycles = static_cast<std::int32_t>(setCycles(cycles));
 }
 
 std::uint32_t CVModel::runLengthMs(const std::array<double, 3> &v, double scanRate, int cycles)
@@ -120,31 +124,31 @@ std::uint32_t CVModel::runLengthMs(const std::array<double, 3> &v, double scanRa
 std::uint32_t CVModel::beginRun()
 {
     CVSet &s = m_settings.currentCV();
-    s.CVXScale = fields.xScale;
-    s.CVYScale = fields.yScale;
-    s.CVV0 = fields.v[0];
-    s.CVV1 = fields.v[1];
-    s.CVV2 = fields.v[2];
-    s.CVScanrate = fields.scanRate;
-    s.CVCyclenum = roundHalfEven(fields.cycles);
-    s.CVSamplingRate = acquisition.samplingRate;
-    s.CVAccum = acquisition.accum;
-    s.CVRef = fields.ref;
-    s.CVRetainTime = roundHalfEven(acquisition.retainTime);
+    s.CVXScale = m_fields.xScale;
+    s.CVYScale = m_fields.yScale;
+    s.CVV0 = m_fields.v[0];
+    s.CVV1 = m_fields.v[1];
+    s.CVV2 = m_fields.v[2];
+    s.CVScanrate = m_fields.scanRate;
+    s.CVCyclenum = roundHalfEven(m_fields.cycles);
+    s.CVSamplingRate = m_acquisition.samplingRate;
+    s.CVAccum = m_acquisition.accum;
+    s.CVRef = m_fields.ref;
+    s.CVRetainTime = roundHalfEven(m_acquisition.retainTime);
     s.CVRPM = roundHalfEven(parseDecimal(rpmField));
     m_run = s;
-    m_runMethod = fields.method;
+    m_runMethod = m_fields.method;
     m_path = 0;
     m_measuredRate = 0;
     m_lastRemaining = -1;
-    return fields.method == 0 ? runLengthMs(fields.v, s.CVScanrate, s.CVCyclenum) : 0;
+    return m_fields.method == 0 ? runLengthMs(m_fields.v, s.CVScanrate, s.CVCyclenum) : 0;
 }
 
 PlotRange CVModel::initialRange() const
 {
-    const double xs = fields.xScale, ys = fields.yScale;
-    if (fields.method == 0) {
-        const auto [lo, hi] = std::minmax({fields.v[0], fields.v[1], fields.v[2]});
+    const double xs = m_fields.xScale, ys = m_fields.yScale;
+    if (m_fields.method == 0) {
+        const auto [lo, hi] = std::minmax({m_fields.v[0], m_fields.v[1], m_fields.v[2]});
         return {lo * xs, -0.01 * ys, hi * xs, 0.01 * ys};
     }
     return {-0.1 * xs, -0.01 * ys, 0.1 * xs, 0.01 * ys};
@@ -254,7 +258,7 @@ void CVModel::resetMonitor()
 
 void CVModel::monitorStep()
 {
-    const int count = readingCount(acquisition.accum);
+    const int count = readingCount(m_acquisition.accum);
     double v = 0, i = 0;
     for (int k = 0; k < count; ++k) {
         v += m_instruments.ADRead(0);

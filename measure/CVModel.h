@@ -31,14 +31,22 @@ public:
         QString setTitle;
         int method = 0; // 0 "by cycle num.", 1 "button"
     };
-    Fields fields;
+    const Fields &fields() const { return m_fields; }
 
-    // Field validation as when a field is left.
-    void scanRateEdited(double value);
-    void cyclesEdited(double value);
+    // The one way into each field, for the boxes and the macros alike; each returns the value
+    // it kept. The scan rate has two rules: a box turns a rate <= 0 into 0.01, a macro line only
+    // a negative one, into 0.001.
+    double setXScale(double value) { return m_fields.xScale = value; }
+    double setYScale(double value);
     // The set title and the potentials go into the current set as they are edited.
-    void setTitleEdited(const QString &title);
-    void potentialEdited(int index, double value);
+    double setPotential(int index, double value);
+    double setScanRateFromBox(double value);
+    double setScanRateFromMacro(double value);
+    double setCycles(double value);
+    int setReference(int index) { return m_fields.ref = index; }
+    double setRpmPerVolt(double value) { return m_fields.rpmPerVolt = value; }
+    QString setSetTitle(const QString &title);
+    int setMethod(int method) { return m_fields.method = method; }
     // The set up-down: wraps 0..5 and loads the set.
     void stepSet(int delta);
     int currentSet() const { return m_settings.CVNum; }
@@ -87,6 +95,8 @@ protected:
 
 private:
     void loadSet();
+
+    Fields m_fields;
     static double quantise(double v) { return std::floor(v * 400) / 400; }
 
     CVSet m_run; // the set as copied at Start

@@ -83,7 +83,7 @@ void MeasurementModel::setTimerDriven(bool driven)
 int MeasurementModel::timerIntervalMs() const
 {
     const bool held = m_state == Measuring && traits().holdsRateDuringRun;
-    return timerIntervalFor(held ? m_run.samplingRate : acquisition.samplingRate);
+    return timerIntervalFor(held ? m_run.samplingRate : m_acquisition.samplingRate);
 }
 
 void MeasurementModel::updateTimerInterval()
@@ -195,7 +195,7 @@ QList<int> MeasurementModel::start(Occupied occupied)
     m_drewLast = false;
     setTimerEnabled(false);
     m_n = 0;
-    m_run = acquisition;
+    m_run = m_acquisition;
     m_noticeText.clear();
     m_runRpm.reset();
     m_rpmChanged = false;
@@ -645,40 +645,47 @@ void MeasurementModel::rpm(QString &text)
     rpmEdited(parseDecimal(text));
 }
 
-double MeasurementModel::samplingRateEdited(double value)
+double MeasurementModel::setSamplingRate(double value)
 {
+    if (traits().keepsAcquisitionAsGiven)
+        return m_acquisition.samplingRate = value;
     if (!(value > 0))
         value = 0.1;
     else if (traits().capsSamplingRate && value > kMaxSamplingRate)
         value = kMaxSamplingRate;
-    acquisition.samplingRate = value;
+    m_acquisition.samplingRate = value;
     updateTimerInterval();
     return value;
 }
 
-double MeasurementModel::accumulationEdited(double value)
+double MeasurementModel::setAccumulation(double value)
 {
-    return acquisition.accum = value >= 1 ? std::min(value, kMaxAccumulation) : 1;
+    if (traits().keepsAcquisitionAsGiven)
+        return m_acquisition.accum = value;
+    return m_acquisition.accum = value >= 1 ? std::min(value, kMaxAccumulation) : 1;
+}
+
+double MeasurementModel::setRetainTime(double seconds)
+{
+    return m_acquisition.retainTime = seconds < 0 ? 0 : seconds;
 }
 
 void MeasurementModel::RetainTime(std::int32_t &seconds)
 {
     ensureOpen();
-    if (seconds < 0)
-        seconds = 0;
-    acquisition.retainTime = seconds;
+    seconds = static_cast<std::int32_t>(setRetainTime(seconds));
 }
 
 void MeasurementModel::SamplingRate(double rate)
 {
     ensureOpen();
-    samplingRateEdited(rate);
+    setSamplingRate(rate);
 }
 
 void MeasurementModel::Accumlation(std::int32_t count)
 {
     ensureOpen();
-    accumulationEdited(count);
+    setAccumulation(count);
 }
 
 int MeasurementModel::readingCount(double accum)

@@ -109,11 +109,13 @@ public:
         double accum = 1;
         double retainTime = 0;
     };
-    Acquisition acquisition;
+    const Acquisition &acquisition() const { return m_acquisition; }
 
-    // Validation as when a field is left; each returns the value it kept.
-    double samplingRateEdited(double value);
-    double accumulationEdited(double value);
+    // The one way into each field, for the boxes and the macros alike; each returns the value
+    // it kept.
+    double setSamplingRate(double value);
+    double setAccumulation(double value);
+    double setRetainTime(double seconds);
 
     // Shared public operations of the measurement windows.
     void Title(const QString &text);
@@ -137,6 +139,14 @@ signals:
     void runFailed();
 
 protected:
+    Acquisition m_acquisition;
+
+    // The rules the windows share: a current scale <= 0 becomes 1e-05, a negative scan rate
+    // 0.001 and a cycle count below 1 becomes 1.
+    static double keptScale(double value) { return value > 0 ? value : 1e-05; }
+    static double keptScanRate(double value) { return value < 0 ? 0.001 : value; }
+    static double keptCycles(double value) { return value < 1 ? 1 : value; }
+
     // The readings one sample takes at an accumulation setting: the setting rounded, halves to
     // the even neighbour, at least one. An average divides by the readings it summed, never by
     // the setting, which may be a fraction.
@@ -169,6 +179,9 @@ protected:
         bool holdsRateDuringRun = false;
         // Sampling-rate edits are capped at kMaxSamplingRate.
         bool capsSamplingRate = false;
+        // Sampling rate and accumulation are kept as given, a 0 included (it freezes the
+        // window); the timer follows the rate only from the next Start.
+        bool keepsAcquisitionAsGiven = false;
         // The monitor draws on both graph windows.
         bool monitorsBothGraphs = false;
         // The run turns the rotator through a series of rates rather than holding one.

@@ -18,9 +18,9 @@ MultipotentiostatModel::MultipotentiostatModel(MeasureContext &context, QObject 
         s.MMAdch.resize(kSignals, 0);
     if (s.MMScale.size() < static_cast<std::size_t>(kSignals))
         s.MMScale.resize(kSignals, 0.0);
-    fields.maxTime = s.MMMaxTime;
-    acquisition.samplingRate = s.MMSamplingRate;
-    acquisition.accum = s.MMAccum; // 0 is a setting of its own here: it freezes the window
+    m_fields.maxTime = s.MMMaxTime;
+    m_acquisition.samplingRate = s.MMSamplingRate;
+    m_acquisition.accum = s.MMAccum; // 0 is a setting of its own here: it freezes the window
     rebuildUsedInputs();
 }
 
@@ -53,10 +53,11 @@ double MultipotentiostatModel::scale(int signal) const
     return m_settings.MMScale[static_cast<std::size_t>(signal)];
 }
 
-void MultipotentiostatModel::scaleEdited(int signal, double value)
+double MultipotentiostatModel::setScale(int signal, double value)
 {
-    if (signal >= 0 && signal < kSignals)
-        m_settings.MMScale[static_cast<std::size_t>(signal)] = value;
+    if (signal < 0 || signal >= kSignals)
+        return 0;
+    return m_settings.MMScale[static_cast<std::size_t>(signal)] = value;
 }
 
 void MultipotentiostatModel::rebuildUsedInputs()
@@ -68,15 +69,16 @@ void MultipotentiostatModel::rebuildUsedInputs()
 
 MeasurementModel::RunTraits MultipotentiostatModel::traits() const
 {
-    const double accum = state() == Measuring ? m_settings.MMAccum : acquisition.accum;
+    const double accum = state() == Measuring ? m_settings.MMAccum : m_acquisition.accum;
     return {.drivesInstruments = false,
             .timesFromRecordingStart = false,
             .drawsLive = m_settings.MMSamplingRate < kLiveDrawingRate,
-            .advancesEachTick = fields.method != SamplingByButton,
-            .endsByItself = fields.method == StopByTime,
+            .advancesEachTick = m_fields.method != SamplingByButton,
+            .endsByItself = m_fields.method == StopByTime,
             .storesWithoutRecording = true,
             .frozen = accum == 0,
-            .holdsRateDuringRun = true};
+            .holdsRateDuringRun = true,
+            .keepsAcquisitionAsGiven = true};
 }
 
 QString MultipotentiostatModel::statusText() const
@@ -88,7 +90,7 @@ QString MultipotentiostatModel::statusText() const
 
 void MultipotentiostatModel::beforeOpen()
 {
-    fields.method = StopByTime;
+    m_fields.method = StopByTime;
     m_context.app.prompts.message(
         QStringLiteral("Once you push 'Start' button, Track 0 to 11's data will be lost!"));
 }
@@ -102,9 +104,9 @@ void MultipotentiostatModel::sampling()
 std::uint32_t MultipotentiostatModel::beginRun()
 {
     Settings &s = m_settings;
-    s.MMMaxTime = fields.maxTime;
-    s.MMSamplingRate = acquisition.samplingRate;
-    s.MMAccum = acquisition.accum;
+    s.MMMaxTime = m_fields.maxTime;
+    s.MMSamplingRate = m_acquisition.samplingRate;
+    s.MMAccum = m_acquisition.accum;
     rebuildUsedInputs();
     if (m_points.empty()) {
         m_points.assign(static_cast<std::size_t>(kChannels * kMaxPoints), {0, 0});
@@ -154,7 +156,7 @@ void MultipotentiostatModel::takeSample(std::array<double, 3> &r)
         const double v = avg[static_cast<std::size_t>(input(2 * k))] * scale(2 * k);
         const double i = avg[static_cast<std::size_t>(input(2 * k + 1))] * scale(2 * k + 1);
         m_points[static_cast<std::size_t>(k * kMaxPoints + n)] = {v, i};
-        if (fields.currentMonitor)
+        if (m_fields.currentMonitor)
             m_currentTexts[static_cast<std::size_t>(k)] = formatPattern(i, "0.00e+0");
     }
     r = {t, 0, 0};
@@ -191,7 +193,7 @@ void MultipotentiostatModel::storeRun()
     for (int k = 0; k < kChannels; ++k) {
         TrackHeader &h = store[k];
         h.Mode = ModeMulti;
-        h.Title = fields.titles[static_cast<std::size_t>(k)];
+        h.Title = m_fields.titles[static_cast<std::size_t>(k)];
         h.MeasTime = when;
         h.Vxmin = plotRange().xmin / 1000.0;
         h.Vxmax = plotRange().xmax / 1000.0;
@@ -233,14 +235,14 @@ void MultipotentiostatModel::restartMonitor()
 
 void MultipotentiostatModel::monitorStep()
 {
-    const std::array<double, kMMInputs> avg = readInputs(acquisition.accum);
+    const std::array<double, kMMInputs> avg = readInputs(m_acquisition.accum);
     std::vector<std::array<double, 2>> points(kChannels);
     std::vector<QRgb> colours(kChannels);
     for (int k = 0; k < kChannels; ++k) {
         const double y = avg[static_cast<std::size_t>(input(2 * k + 1))];
         points[static_cast<std::size_t>(k)] = {avg[static_cast<std::size_t>(input(2 * k))], y};
         colours[static_cast<std::size_t>(k)] = channelColour(k);
-        if (fields.currentMonitor)
+        if (m_fields.currentMonitor)
             m_currentTexts[static_cast<std::size_t>(k)] = formatPattern(y, "0.00e+0");
     }
     m_monitor.add(m_context.monitorGraph, points, colours);

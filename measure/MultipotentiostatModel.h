@@ -29,13 +29,22 @@ public:
         int method = StopByTime;
         bool currentMonitor = false;
     };
-    Fields fields;
+    const Fields &fields() const { return m_fields; }
+
+    // The one way into each field; each returns the value it kept.
+    QString setTitle(int channel, const QString &title)
+    {
+        return m_fields.titles[static_cast<std::size_t>(channel)] = title;
+    }
+    double setMaxTime(double seconds) { return m_fields.maxTime = seconds; }
+    int setMethod(int method) { return m_fields.method = method; }
+    bool setCurrentMonitor(bool on) { return m_fields.currentMonitor = on; }
 
     // The input of signal j (2k: potential of channel k + 1, 2k + 1: its current), 0..63.
     int input(int signal) const;
     void inputChosen(int signal, int input);
     double scale(int signal) const;
-    void scaleEdited(int signal, double value);
+    double setScale(int signal, double value);
     const std::array<bool, kMMInputs> &usedInputs() const { return m_used; }
 
     // The "Sampling" button: under "Sampling by button" the present point is kept.
@@ -82,6 +91,7 @@ protected:
     void restartMonitor() override;
 
 private:
+    Fields m_fields;
     void rebuildUsedInputs();
     // One accumulation of raw readings of every used input, divided by the count.
     std::array<double, kMMInputs> readInputs(double accum);

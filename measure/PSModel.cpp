@@ -23,18 +23,18 @@ constexpr double kMinStep = 0.005;
 PSModel::PSModel(MeasureContext &context, QObject *parent) : MeasurementModel(context, parent)
 {
     const Settings &s = m_settings;
-    fields.xScale = s.PSXScale;
-    fields.yScale = s.PSYScale;
-    fields.rpmScale = s.PSRPMScale;
-    fields.v0 = s.PSV0;
-    fields.v1 = s.PSV1;
-    fields.maxTime = s.PSMaxTime;
-    fields.coulomb = s.PSCoulomb;
-    acquisition.samplingRate = s.PSInitSamplingRate;
-    fields.division = s.PSSamplinDivision;
-    accumulationEdited(s.PSAccum); // a hand-edited 0 would make every sample NaN
-    acquisition.retainTime = s.PSRetainTime;
-    fields.graphOn = s.PSGraphOn == 1;
+    m_fields.xScale = s.PSXScale;
+    m_fields.yScale = s.PSYScale;
+    m_fields.rpmScale = s.PSRPMScale;
+    m_fields.v0 = s.PSV0;
+    m_fields.v1 = s.PSV1;
+    m_fields.maxTime = s.PSMaxTime;
+    m_fields.coulomb = s.PSCoulomb;
+    m_acquisition.samplingRate = s.PSInitSamplingRate;
+    m_fields.division = s.PSSamplinDivision;
+    setAccumulation(s.PSAccum); // a hand-edited 0 would make every sample NaN
+    m_acquisition.retainTime = s.PSRetainTime;
+    m_fields.graphOn = s.PSGraphOn == 1;
     rpmField = QString::number(s.PSRPM);
 }
 
@@ -43,49 +43,48 @@ QString PSModel::adBoardMessage() const
     return QStringLiteral("AD Board不良です");
 }
 
-void PSModel::graphOnEdited(bool on)
+bool PSModel::setGraphOn(bool on)
 {
-    fields.graphOn = on;
     m_settings.PSGraphOn = on ? 1 : 0;
+    return m_fields.graphOn = on;
+}
+
+int PSModel::setMethod(int method)
+{
+    m_fields.method = std::clamp(method, 0, 2);
+    emit changed();
+    return m_fields.method;
 }
 
 void PSModel::DiskScale(double &scale)
 {
     ensureOpen();
-    if (scale <= 0)
-        scale = 1e-05;
-    fields.yScale = scale;
+    scale = setYScale(scale);
 }
 
 void PSModel::SetVoltage(double v1, double v2)
 {
     ensureOpen();
-    fields.v0 = v1;
-    fields.v1 = v2;
+    setPotential(0, v1);
+    setPotential(1, v2);
 }
 
 void PSModel::MeasMode(std::int16_t &mode)
 {
     ensureOpen();
-    mode = std::clamp<std::int16_t>(mode, 0, 2);
-    fields.method = mode;
-    emit changed();
+    mode = static_cast<std::int16_t>(setMethod(mode));
 }
 
 void PSModel::CoulombNumber(double &coulombs)
 {
     ensureOpen();
-    if (coulombs < 0)
-        coulombs = 0;
-    fields.coulomb = coulombs;
+    coulombs = setCoulomb(coulombs);
 }
 
 void PSModel::MeasureTime(std::int32_t &seconds)
 {
     ensureOpen();
-    if (seconds < 0)
-        seconds = 0;
-    fields.maxTime = seconds;
+    seconds = static_cast<std::int32_t>(setMaxTime(seconds));
 }
 
 double PSModel::trapezoidCharge(double t0, double i0, double t1, double i1)
@@ -96,19 +95,19 @@ double PSModel::trapezoidCharge(double t0, double i0, double t1, double i1)
 std::uint32_t PSModel::beginRun()
 {
     Settings &s = m_settings;
-    s.PSXScale = fields.xScale;
-    s.PSYScale = fields.yScale;
-    s.PSRPMScale = fields.rpmScale;
-    s.PSV0 = fields.v0;
-    s.PSV1 = fields.v1;
-    s.PSMaxTime = fields.maxTime;
-    s.PSCoulomb = fields.coulomb;
-    s.PSInitSamplingRate = acquisition.samplingRate;
-    s.PSSamplinDivision = fields.division;
-    s.PSAccum = acquisition.accum;
-    s.PSRetainTime = acquisition.retainTime;
+    s.PSXScale = m_fields.xScale;
+    s.PSYScale = m_fields.yScale;
+    s.PSRPMScale = m_fields.rpmScale;
+    s.PSV0 = m_fields.v0;
+    s.PSV1 = m_fields.v1;
+    s.PSMaxTime = m_fields.maxTime;
+    s.PSCoulomb = m_fields.coulomb;
+    s.PSInitSamplingRate = m_acquisition.samplingRate;
+    s.PSSamplinDivision = m_fields.division;
+    s.PSAccum = m_acquisition.accum;
+    s.PSRetainTime = m_acquisition.retainTime;
     s.PSRPM = roundHalfEven(parseDecimal(rpmField));
-    s.PSGraphOn = fields.graphOn ? 1 : 0;
+    s.PSGraphOn = m_fields.graphOn ? 1 : 0;
     m_charge = 0;
     m_lastCurrent = 0;
     m_stepSeen = false;
@@ -133,7 +132,7 @@ void PSModel::programGenerator()
 {
     const Settings &s = m_settings;
     const std::int32_t second =
-        fields.method == ByTime ? roundHalfEven(s.PSMaxTime) : kOpenEndedHold;
+        m_fields.method == ByTime ? roundHalfEven(s.PSMaxTime) : kOpenEndedHold;
     m_instruments.FGProgramStep(1, {s.PSV0, s.PSV1}, roundHalfEven(s.PSRetainTime), second);
 }
 
@@ -221,7 +220,7 @@ void PSModel::afterSample()
         m_charge += trapezoidCharge(record(n - 1)[0], record(n - 1)[1], record(n)[0], record(n)[1]);
     m_lastCurrent = record(n)[1];
     // A division of 0 or below would stop the timer or run it backwards; such a rate stays.
-    if (fields.samplingMode == 1 && m_settings.PSSamplinDivision > 0)
+    if (m_fields.samplingMode == 1 && m_settings.PSSamplinDivision > 0)
         setRunSamplingRate(runSamplingRate() / m_settings.PSSamplinDivision);
 }
 
@@ -243,7 +242,7 @@ QString PSModel::endsOnlyByHand() const
 
 void PSModel::checkEnd(std::uint32_t elapsed)
 {
-    switch (fields.method) {
+    switch (m_fields.method) {
     case ByTime:
         if (runLength() < elapsed)
             requestStop(true);
@@ -293,7 +292,7 @@ void PSModel::resetMonitor()
 
 void PSModel::monitorStep()
 {
-    const int count = readingCount(acquisition.accum);
+    const int count = readingCount(m_acquisition.accum);
     double v = 0, i = 0;
     for (int k = 0; k < count; ++k) {
         v += m_instruments.ADRead(0);

@@ -37,10 +37,24 @@ public:
         int samplingMode = 0; // 0 "Constant", 1 "Variable"
         int method = ByTime;
     };
-    Fields fields;
+    const Fields &fields() const { return m_fields; }
 
-    // Validation as when a field is left.
-    void graphOnEdited(bool on);
+    // The one way into each field, for the boxes and the macros alike; each returns the value
+    // it kept.
+    double setXScale(double value) { return m_fields.xScale = value; }
+    double setYScale(double value) { return m_fields.yScale = keptScale(value); }
+    double setRpmScale(double value) { return m_fields.rpmScale = value; }
+    double setPotential(int index, double value)
+    {
+        return (index == 0 ? m_fields.v0 : m_fields.v1) = value;
+    }
+    double setMaxTime(double seconds) { return m_fields.maxTime = seconds < 0 ? 0 : seconds; }
+    double setCoulomb(double coulombs) { return m_fields.coulomb = coulombs < 0 ? 0 : coulombs; }
+    double setDivision(double value) { return m_fields.division = value; }
+    bool setGraphOn(bool on);
+    int setSamplingMode(int mode) { return m_fields.samplingMode = mode; }
+    // Clamped to the three methods.
+    int setMethod(int method);
 
     // Public operations of the window.
     void DiskScale(double &scale);
@@ -67,7 +81,7 @@ protected:
     RunTraits traits() const override
     {
         return {.drawsLive = drawsLive(),
-                .endsByItself = fields.method == ByTime,
+                .endsByItself = m_fields.method == ByTime,
                 .storesWithoutRecording = true,
                 .holdsRateDuringRun = true};
     }
@@ -94,6 +108,7 @@ protected:
     void resetMonitor() override;
 
 private:
+    Fields m_fields;
     bool drawsLive() const;
 
     double m_charge = 0;

@@ -11,18 +11,18 @@ namespace tervo {
 RDEModel::RDEModel(MeasureContext &context, QObject *parent) : MeasurementModel(context, parent)
 {
     const Settings &s = m_settings;
-    fields.diskXScale = s.DiskXScale;
-    fields.diskYScale = s.DiskYScale;
-    fields.ringXScale = s.RingXScale;
-    fields.ringYScale = s.RingYScale;
-    fields.rpmScale = s.RPMScale;
-    fields.v = {s.RDEV0, s.RDEV1, s.RDEV2};
-    fields.scanRate = s.RDEScanrate;
-    fields.cycles = s.RDECycleNum;
-    acquisition.samplingRate = s.RDESamplingRate;
-    accumulationEdited(s.RDEAccum); // a hand-edited 0 would make every sample NaN
-    fields.ref = s.RDERef;
-    acquisition.retainTime = s.RDERetainTime;
+    m_fields.diskXScale = s.DiskXScale;
+    m_fields.diskYScale = s.DiskYScale;
+    m_fields.ringXScale = s.RingXScale;
+    m_fields.ringYScale = s.RingYScale;
+    m_fields.rpmScale = s.RPMScale;
+    m_fields.v = {s.RDEV0, s.RDEV1, s.RDEV2};
+    m_fields.scanRate = s.RDEScanrate;
+    m_fields.cycles = s.RDECycleNum;
+    m_acquisition.samplingRate = s.RDESamplingRate;
+    setAccumulation(s.RDEAccum); // a hand-edited 0 would make every sample NaN
+    m_fields.ref = s.RDERef;
+    m_acquisition.retainTime = s.RDERetainTime;
     rpmField = QString::number(s.RDERPM);
     // The disk voltammogram goes on the first graph window, the ring's on the second.
     setLiveTraces({{LivePlot(&m_context.monitorGraph), 1, kLightBlue},
@@ -34,47 +34,34 @@ QString RDEModel::adBoardMessage() const
     return QStringLiteral("AD Board不良です");
 }
 
-void RDEModel::rpmScaleEdited(double value)
-{
-    fields.rpmScale = value < 1 ? 1 : value;
-}
-
 void RDEModel::DiskScale(double &scale)
 {
     ensureOpen();
-    if (scale <= 0)
-        scale = 1e-05;
-    fields.diskYScale = scale;
+    scale = setDiskYScale(scale);
 }
 
 void RDEModel::RingScale(double &scale)
 {
     ensureOpen();
-    if (scale <= 0)
-        scale = 1e-05;
-    fields.ringYScale = scale;
+    scale = setRingYScale(scale);
 }
 
 void RDEModel::SetVoltage(double v1, double v2, double v3)
 {
     ensureOpen();
-    fields.v = {v1, v2, v3};
+    m_fields.v = {v1, v2, v3};
 }
 
 void RDEModel::scanrate(double &rate)
 {
     ensureOpen();
-    if (rate < 0)
-        rate = 0.001;
-    fields.scanRate = rate;
+    rate = setScanRate(rate);
 }
 
 void RDEModel::Repeat(std::int32_t &cycles)
 {
     ensureOpen();
-    if (cycles < 1)
-        cycles = 1;
-    fields.cycles = cycles;
+    cycles = static_cast<std::int32_t>(setCycles(cycles));
 }
 
 std::uint32_t RDEModel::runLengthMs(const std::array<double, 3> &v, double scanRate, int cycles)
@@ -109,32 +96,32 @@ std::uint32_t RDEModel::beginRun()
     m_rpmSum = 0;
     m_rpmSamples = 0;
     Settings &s = m_settings;
-    s.DiskXScale = fields.diskXScale;
-    s.DiskYScale = fields.diskYScale;
-    s.RingXScale = fields.ringXScale;
-    s.RingYScale = fields.ringYScale;
-    s.RPMScale = fields.rpmScale;
-    s.RDEV0 = fields.v[0];
-    s.RDEV1 = fields.v[1];
-    s.RDEV2 = fields.v[2];
-    s.RDEScanrate = fields.scanRate;
-    s.RDECycleNum = fields.cycles;
-    s.RDESamplingRate = acquisition.samplingRate;
-    s.RDEAccum = acquisition.accum;
-    s.RDERef = fields.ref;
-    s.RDERetainTime = roundHalfEven(acquisition.retainTime);
+    s.DiskXScale = m_fields.diskXScale;
+    s.DiskYScale = m_fields.diskYScale;
+    s.RingXScale = m_fields.ringXScale;
+    s.RingYScale = m_fields.ringYScale;
+    s.RPMScale = m_fields.rpmScale;
+    s.RDEV0 = m_fields.v[0];
+    s.RDEV1 = m_fields.v[1];
+    s.RDEV2 = m_fields.v[2];
+    s.RDEScanrate = m_fields.scanRate;
+    s.RDECycleNum = m_fields.cycles;
+    s.RDESamplingRate = m_acquisition.samplingRate;
+    s.RDEAccum = m_acquisition.accum;
+    s.RDERef = m_fields.ref;
+    s.RDERetainTime = roundHalfEven(m_acquisition.retainTime);
     s.RDERPM = roundHalfEven(parseDecimal(rpmField));
     setRemainingText(QString());
-    if (fields.method != 0)
+    if (m_fields.method != 0)
         return 0;
-    return runLengthMs(fields.v, s.RDEScanrate, roundHalfEven(s.RDECycleNum));
+    return runLengthMs(m_fields.v, s.RDEScanrate, roundHalfEven(s.RDECycleNum));
 }
 
 PlotRange RDEModel::initialRange() const
 {
-    const double xs = fields.diskXScale, ys = fields.diskYScale;
-    if (fields.method == 0) {
-        const auto [lo, hi] = std::minmax({fields.v[0], fields.v[1], fields.v[2]});
+    const double xs = m_fields.diskXScale, ys = m_fields.diskYScale;
+    if (m_fields.method == 0) {
+        const auto [lo, hi] = std::minmax({m_fields.v[0], m_fields.v[1], m_fields.v[2]});
         return {lo * xs, -0.01 * ys, hi * xs, 0.01 * ys};
     }
     return {-0.1 * xs, -0.01 * ys, 0.1 * xs, 0.01 * ys};
@@ -144,8 +131,9 @@ void RDEModel::prepareGraphs()
 {
     const PlotRange disk = initialRange();
     prepareLiveGraph(0, QStringLiteral("Disk Voltammogram"), disk);
-    prepareLiveGraph(1, QStringLiteral("Ring Voltammogram(x axis = Disk Voltage)"),
-                     {disk.xmin, -0.01 * fields.ringYScale, disk.xmax, 0.01 * fields.ringYScale});
+    prepareLiveGraph(
+        1, QStringLiteral("Ring Voltammogram(x axis = Disk Voltage)"),
+        {disk.xmin, -0.01 * m_fields.ringYScale, disk.xmax, 0.01 * m_fields.ringYScale});
 }
 
 void RDEModel::programGenerator()
@@ -271,7 +259,7 @@ void RDEModel::resetMonitor()
 
 void RDEModel::monitorStep()
 {
-    const int count = readingCount(acquisition.accum);
+    const int count = readingCount(m_acquisition.accum);
     std::array<double, 5> sum{};
     for (int k = 0; k < count; ++k)
         for (int c = 0; c < 5; ++c)
@@ -281,7 +269,7 @@ void RDEModel::monitorStep()
     const std::vector<QRgb> blue{paletteColor(kLightBlue)};
     m_diskMonitor.add(m_context.monitorGraph, {{sum[0], sum[1]}}, blue);
     m_ringMonitor.add(m_context.resultGraph, {{sum[2], sum[3]}}, blue);
-    setMonitorText(QString::number(std::floor(sum[4] * fields.rpmScale), 'f', 0) +
+    setMonitorText(QString::number(std::floor(sum[4] * m_fields.rpmScale), 'f', 0) +
                    QStringLiteral("RPM"));
 }
 

@@ -40,10 +40,23 @@ public:
         int ref = 0;
         int method = 0; // 0 "by cycle num", 1 "by button"
     };
-    Fields fields;
+    const Fields &fields() const { return m_fields; }
 
-    // Validation as when a field is left.
-    void rpmScaleEdited(double value);
+    // The one way into each field, for the boxes and the macros alike; each returns the value
+    // it kept.
+    double setDiskXScale(double value) { return m_fields.diskXScale = value; }
+    double setDiskYScale(double value) { return m_fields.diskYScale = keptScale(value); }
+    double setRingXScale(double value) { return m_fields.ringXScale = value; }
+    double setRingYScale(double value) { return m_fields.ringYScale = keptScale(value); }
+    double setRpmScale(double value) { return m_fields.rpmScale = value < 1 ? 1 : value; }
+    double setPotential(int index, double value)
+    {
+        return m_fields.v[static_cast<std::size_t>(index)] = value;
+    }
+    double setScanRate(double value) { return m_fields.scanRate = keptScanRate(value); }
+    double setCycles(double value) { return m_fields.cycles = keptCycles(value); }
+    int setReference(int index) { return m_fields.ref = index; }
+    int setMethod(int method) { return m_fields.method = method; }
 
     // Public operations of the window.
     void DiskScale(double &scale);
@@ -70,7 +83,7 @@ protected:
     RunTraits traits() const override
     {
         return {.drawsLive = m_settings.RDESamplingRate < 50,
-                .endsByItself = fields.method == 0,
+                .endsByItself = m_fields.method == 0,
                 .monitorsBothGraphs = true};
     }
     int modeCode() const override { return ModeRDE; }
@@ -94,6 +107,8 @@ protected:
     void afterFinish() override { resetMonitor(); }
 
 private:
+    Fields m_fields;
+
     static double quantise(double v) { return std::floor(v * 500) / 500; }
 
     // The rate the rotator was sent to, or none when it is not driven or switched off.

@@ -13,17 +13,17 @@ RPMvsjModel::RPMvsjModel(MeasureContext &context, QObject *parent)
     : MeasurementModel(context, parent)
 {
     const Settings &s = m_settings;
-    fields.xScale = s.RPjXScale;
-    fields.yScale = s.RPjYScale;
-    fields.rpmScale = s.RPjRPMScale;
-    fields.rpmLimit = s.RPjRPMLimit;
-    acquisition.samplingRate = s.RPjSamplingRate;
-    accumulationEdited(s.RPjAccum); // a hand-edited 0 would make every sample NaN
-    fields.startRpm = s.RPjStartRPM;
-    fields.endRpm = s.RPjEndRPM;
-    fields.speed = s.RPjSpeed;
-    acquisition.retainTime = s.RPjRetainTime;
-    fields.v = s.RPjV;
+    m_fields.xScale = s.RPjXScale;
+    m_fields.yScale = s.RPjYScale;
+    m_fields.rpmScale = s.RPjRPMScale;
+    m_fields.rpmLimit = s.RPjRPMLimit;
+    m_acquisition.samplingRate = s.RPjSamplingRate;
+    setAccumulation(s.RPjAccum); // a hand-edited 0 would make every sample NaN
+    m_fields.startRpm = s.RPjStartRPM;
+    m_fields.endRpm = s.RPjEndRPM;
+    m_fields.speed = s.RPjSpeed;
+    m_acquisition.retainTime = s.RPjRetainTime;
+    m_fields.v = s.RPjV;
     livePlot().setAxisLabel(QStringLiteral("/rpm"));
 }
 
@@ -32,46 +32,42 @@ QString RPMvsjModel::adBoardMessage() const
     return QStringLiteral("AD Board不良です");
 }
 
-void RPMvsjModel::startRpmEdited(double value)
+double RPMvsjModel::setSpeed(double value)
 {
-    fields.startRpm = value < 0 ? 0 : value;
+    return m_fields.speed = value == 0 ? (m_fields.endRpm - m_fields.startRpm) / 100 : value;
 }
 
-void RPMvsjModel::endRpmEdited(double value)
+int RPMvsjModel::setMethod(int method)
 {
-    fields.endRpm = value < 0 ? 0 : value;
-}
-
-void RPMvsjModel::speedEdited(double value)
-{
-    fields.speed = value == 0 ? (fields.endRpm - fields.startRpm) / 100 : value;
+    m_fields.method = std::clamp(method, 0, 2);
+    emit changed();
+    return m_fields.method;
 }
 
 void RPMvsjModel::DiskScale(double scale)
 {
     ensureOpen();
-    fields.yScale = scale <= 0 ? 1e-5 : scale;
+    setYScale(scale);
 }
 
 void RPMvsjModel::Potential(double volts)
 {
     ensureOpen();
-    potentialEdited(volts);
+    setPotential(volts);
 }
 
 void RPMvsjModel::AppliedMeasuremode(std::int32_t mode)
 {
     ensureOpen();
-    fields.method = std::clamp(mode, 0, 2);
-    emit changed();
+    setMethod(mode);
 }
 
 void RPMvsjModel::SetRPMParameters(double startRpm, double endRpm, double speed)
 {
     ensureOpen();
-    startRpmEdited(startRpm);
-    endRpmEdited(endRpm);
-    speedEdited(speed);
+    setStartRpm(startRpm);
+    setEndRpm(endRpm);
+    setSpeed(speed);
     emit changed();
 }
 
@@ -94,29 +90,30 @@ std::uint32_t RPMvsjModel::rampDurationMs(double startRpm, double endRpm, double
 std::uint32_t RPMvsjModel::beginRun()
 {
     Settings &s = m_settings;
-    s.RPjXScale = fields.xScale;
-    s.RPjYScale = fields.yScale;
-    s.RPjRPMScale = fields.rpmScale;
-    s.RPjRPMLimit = fields.rpmLimit;
-    s.RPjSamplingRate = acquisition.samplingRate;
-    s.RPjAccum = acquisition.accum;
-    s.RPjStartRPM = fields.startRpm;
-    s.RPjEndRPM = fields.endRpm;
-    s.RPjSpeed = fields.speed;
-    s.RPjRetainTime = acquisition.retainTime;
-    s.RPjV = fields.v;
-    m_recordTime = fields.recordTime;
+    s.RPjXScale = m_fields.xScale;
+    s.RPjYScale = m_fields.yScale;
+    s.RPjRPMScale = m_fields.rpmScale;
+    s.RPjRPMLimit = m_fields.rpmLimit;
+    s.RPjSamplingRate = m_acquisition.samplingRate;
+    s.RPjAccum = m_acquisition.accum;
+    s.RPjStartRPM = m_fields.startRpm;
+    s.RPjEndRPM = m_fields.endRpm;
+    s.RPjSpeed = m_fields.speed;
+    s.RPjRetainTime = m_acquisition.retainTime;
+    s.RPjV = m_fields.v;
+    m_recordTime = m_fields.recordTime;
     m_commanded = 0;
     // The ramp's duration is known with or without the generator, so that a ramp without one
     // ends on the commanded rate and not after its first point.
-    return fields.method == ProgrammedRamp ? rampDurationMs(s.RPjStartRPM, s.RPjEndRPM, s.RPjSpeed)
-                                           : 0;
+    return m_fields.method == ProgrammedRamp
+               ? rampDurationMs(s.RPjStartRPM, s.RPjEndRPM, s.RPjSpeed)
+               : 0;
 }
 
 PlotRange RPMvsjModel::initialRange() const
 {
     const double y = m_settings.RPjYScale, x = m_settings.RPjXScale;
-    switch (fields.method) {
+    switch (m_fields.method) {
     case ByLimit:
         return {0, -0.01 * y, m_settings.RPjRPMLimit, 0.01 * y};
     case ByButton:
@@ -187,7 +184,7 @@ void RPMvsjModel::takeSample(std::array<double, 3> &r)
 
 bool RPMvsjModel::recordingBegins(const std::array<double, 3> &r)
 {
-    if (fields.method == ProgrammedRamp)
+    if (m_fields.method == ProgrammedRamp)
         return r[2] > m_settings.RPjRetainTime * 1000.0;
     // A standing rotator reads a few tenths of an rpm either side of 0, which alone would cross
     // the 0 grid line: the rate must also have moved by a whole grid step.
@@ -197,7 +194,7 @@ bool RPMvsjModel::recordingBegins(const std::array<double, 3> &r)
 void RPMvsjModel::onRecordingStarted()
 {
     // The ramp's clock starts at the averaged tick of the sample that began it.
-    if (fields.method == ProgrammedRamp) {
+    if (m_fields.method == ProgrammedRamp) {
         const std::uint32_t origin = m_runStart + static_cast<std::uint32_t>(m_averageTick);
         setStartTick(origin);
     }
@@ -206,7 +203,7 @@ void RPMvsjModel::onRecordingStarted()
 
 void RPMvsjModel::afterSample()
 {
-    if (fields.method != ProgrammedRamp)
+    if (m_fields.method != ProgrammedRamp)
         return;
     const double seconds = roundHalfEvenDouble(elapsedMs(startTick(), nowTick()) / 10.0) / 100.0;
     const double rate = commandedRate(m_settings.RPjSpeed, m_settings.RPjStartRPM, seconds);
@@ -232,12 +229,12 @@ QString RPMvsjModel::endsOnlyByHand() const
 
 void RPMvsjModel::checkEnd(std::uint32_t elapsed)
 {
-    if (fields.method == ByLimit) {
+    if (m_fields.method == ByLimit) {
         if (m_rate > m_settings.RPjRPMLimit) {
             requestStop(false);
             setRunLength(elapsed);
         }
-    } else if (fields.method == ProgrammedRamp) {
+    } else if (m_fields.method == ProgrammedRamp) {
         // A ramp downwards has reached its end when the commanded rate is at or below it.
         const bool upwards = m_settings.RPjSpeed >= 0;
         const bool reached =
@@ -277,7 +274,7 @@ void RPMvsjModel::resetMonitor()
 
 void RPMvsjModel::monitorStep()
 {
-    const int count = readingCount(acquisition.accum);
+    const int count = readingCount(m_acquisition.accum);
     double rate = 0, current = 0;
     for (int k = 0; k < count; ++k) {
         rate += m_instruments.ADRead(4);
@@ -286,7 +283,7 @@ void RPMvsjModel::monitorStep()
     rate /= count;
     current /= count;
     m_monitor.add(m_context.monitorGraph, {{rate, current}}, {paletteColor(kLightRed)});
-    setMonitorText(formatPattern(rate * fields.rpmScale, "0") + QStringLiteral("RPM"));
+    setMonitorText(formatPattern(rate * m_fields.rpmScale, "0") + QStringLiteral("RPM"));
 }
 
 } // namespace tervo

@@ -36,13 +36,22 @@ public:
         int method = ByLimit;
         bool recordTime = false;
     };
-    Fields fields;
+    const Fields &fields() const { return m_fields; }
 
-    // Validation as when a field is left.
-    void startRpmEdited(double value);
-    void endRpmEdited(double value);
-    void speedEdited(double value);
-    void potentialEdited(double value) { fields.v = value; }
+    // The one way into each field, for the boxes and the macros alike; each returns the value
+    // it kept.
+    double setXScale(double value) { return m_fields.xScale = value; }
+    double setYScale(double value) { return m_fields.yScale = keptScale(value); }
+    double setRpmScale(double value) { return m_fields.rpmScale = value; }
+    double setRpmLimit(double value) { return m_fields.rpmLimit = value; }
+    double setStartRpm(double value) { return m_fields.startRpm = value < 0 ? 0 : value; }
+    double setEndRpm(double value) { return m_fields.endRpm = value < 0 ? 0 : value; }
+    // A speed of exactly 0 becomes the one that takes 100 s from the start to the end rate.
+    double setSpeed(double value);
+    double setPotential(double value) { return m_fields.v = value; }
+    // Clamped to the three methods.
+    int setMethod(int method);
+    bool setRecordTime(bool on) { return m_fields.recordTime = on; }
 
     // Public operations of the window.
     void DiskScale(double scale);
@@ -92,9 +101,10 @@ protected:
     void resetMonitor() override;
     // This window's own stop sequence: the rotator to 0 rpm, no generator stop.
     void stopInstruments() override;
-    void beforeOpen() override { fields.method = ByLimit; }
+    void beforeOpen() override { m_fields.method = ByLimit; }
 
 private:
+    Fields m_fields;
     static double quantise(double rpm) { return std::floor(rpm / kRateGrid) * kRateGrid; }
 
     bool m_recordTime = false;

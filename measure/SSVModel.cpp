@@ -38,25 +38,25 @@ SSVModel::SSVModel(MeasureContext &context, Clipboard &clipboard, QObject *paren
     : MeasurementModel(context, parent), m_clipboard(clipboard)
 {
     const Settings &s = m_settings;
-    fields.diskXScale = s.SSVDiskXScale;
-    fields.diskYScale = s.SSVDiskYScale;
-    fields.ringXScale = s.SSVRingXScale;
-    fields.ringYScale = s.SSVRingYScale;
-    fields.rpmScale = s.SSVRPMScale;
-    fields.v1 = s.SSVV1st;
-    fields.v2 = s.SSVV2nd;
-    fields.voltStep = s.SSVVoltStep;
-    fields.stepTime = s.SSVStepTime;
-    fields.accelerate = modeOf(s.SSVAccelerateMode, 1);
-    fields.currentTolerance = s.SSVCurrentTolerance;
-    fields.skip = modeOf(s.SSVSkipMode, 1);
-    fields.appliedCurrent = s.SSVAppliedCurrent;
-    acquisition.samplingRate = s.SSVSamplingRate;
-    accumulationEdited(s.SSVAccum); // a hand-edited 0 would make every sample NaN
-    fields.ref = s.SSVRef;
-    fields.segments = std::max(1, s.SSVSegment);
-    fields.minTime = modeOf(s.SSVMinTime, kMaxMinTime);
-    fields.recordNextTrack = modeOf(s.SSVRecordNextTrack, 1);
+    m_fields.diskXScale = s.SSVDiskXScale;
+    m_fields.diskYScale = s.SSVDiskYScale;
+    m_fields.ringXScale = s.SSVRingXScale;
+    m_fields.ringYScale = s.SSVRingYScale;
+    m_fields.rpmScale = s.SSVRPMScale;
+    m_fields.v1 = s.SSVV1st;
+    m_fields.v2 = s.SSVV2nd;
+    m_fields.voltStep = s.SSVVoltStep;
+    m_fields.stepTime = s.SSVStepTime;
+    m_fields.accelerate = modeOf(s.SSVAccelerateMode, 1);
+    m_fields.currentTolerance = s.SSVCurrentTolerance;
+    m_fields.skip = modeOf(s.SSVSkipMode, 1);
+    m_fields.appliedCurrent = s.SSVAppliedCurrent;
+    m_acquisition.samplingRate = s.SSVSamplingRate;
+    setAccumulation(s.SSVAccum); // a hand-edited 0 would make every sample NaN
+    m_fields.ref = s.SSVRef;
+    m_fields.segments = std::max(1, s.SSVSegment);
+    m_fields.minTime = modeOf(s.SSVMinTime, kMaxMinTime);
+    m_fields.recordNextTrack = modeOf(s.SSVRecordNextTrack, 1);
     rpmField = QString::number(s.SSVRPM);
     setLiveTraces({{LivePlot(&m_context.monitorGraph), 1, kLightBlue},
                    {LivePlot(&m_context.resultGraph), 2, kLightRed}});
@@ -65,39 +65,59 @@ SSVModel::SSVModel(MeasureContext &context, Clipboard &clipboard, QObject *paren
     livePlot(1).setMarkRadius(kMarkRadius);
 }
 
-double SSVModel::rpmScaleEdited(double value)
+double SSVModel::setRpmScale(double value)
 {
-    return fields.rpmScale = value >= 1 ? value : 1;
+    return m_fields.rpmScale = value >= 1 ? value : 1;
 }
 
-double SSVModel::voltStepEdited(double value)
+double SSVModel::setVoltStep(double value)
 {
-    return fields.voltStep = value > 0 ? value : 0.001;
+    return m_fields.voltStep = value > 0 ? value : 0.001;
 }
 
-double SSVModel::stepTimeEdited(double value)
+double SSVModel::setStepTime(double value)
 {
-    return fields.stepTime = value >= 1 ? value : 1;
+    return m_fields.stepTime = value >= 1 ? value : 1;
 }
 
-double SSVModel::toleranceEdited(double value)
+double SSVModel::setCurrentTolerance(double value)
 {
-    return fields.currentTolerance = value > 0 ? value : 0;
+    return m_fields.currentTolerance = value > 0 ? value : 0;
 }
 
-double SSVModel::appliedCurrentEdited(double value)
+double SSVModel::setAppliedCurrent(double value)
 {
-    return fields.appliedCurrent = value > 0 ? value : 0;
+    return m_fields.appliedCurrent = value > 0 ? value : 0;
 }
 
-int SSVModel::segmentsEdited(double value)
+int SSVModel::setSegments(double value)
 {
-    return fields.segments = std::max(1, roundHalfEven(std::clamp(value, 1.0, 1e6)));
+    return m_fields.segments = std::max(1, roundHalfEven(std::clamp(value, 1.0, 1e6)));
 }
 
-int SSVModel::minTimeEdited(double value)
+int SSVModel::setMinTime(double value)
 {
-    return fields.minTime = modeOf(value, kMaxMinTime);
+    return m_fields.minTime = modeOf(value, kMaxMinTime);
+}
+
+int SSVModel::setAccelerate(double mode)
+{
+    return m_fields.accelerate = modeOf(mode, 1);
+}
+
+int SSVModel::setSkip(double mode)
+{
+    return m_fields.skip = modeOf(mode, 1);
+}
+
+int SSVModel::setRecordNextTrack(double mode)
+{
+    return m_fields.recordNextTrack = modeOf(mode, 1);
+}
+
+int SSVModel::setSendToClip(double mode)
+{
+    return m_fields.sendToClip = modeOf(mode, 1);
 }
 
 void SSVModel::SelTrack(double &track)
@@ -109,82 +129,78 @@ void SSVModel::SelTrack(double &track)
 
 void SSVModel::DiskScale(double &scale)
 {
-    if (!(scale > 0))
-        scale = 1e-05;
-    fields.diskYScale = scale;
+    scale = setDiskYScale(scale);
 }
 
 void SSVModel::RingScale(double &scale)
 {
-    if (!(scale > 0))
-        scale = 1e-05;
-    fields.ringYScale = scale;
+    scale = setRingYScale(scale);
 }
 
 void SSVModel::SetVoltage(double v1, double v2)
 {
-    fields.v1 = v1;
-    fields.v2 = v2;
+    setPotential(0, v1);
+    setPotential(1, v2);
 }
 
 void SSVModel::SetAcceleratemode(double &mode)
 {
-    mode = fields.accelerate = modeOf(mode, 1);
+    mode = setAccelerate(mode);
 }
 
 void SSVModel::CurrentTolerance(double &percent)
 {
-    percent = toleranceEdited(percent);
+    percent = setCurrentTolerance(percent);
 }
 
 void SSVModel::SetSkipMode(double &mode)
 {
-    mode = fields.skip = modeOf(mode, 1);
+    mode = setSkip(mode);
 }
 
 void SSVModel::AppliedCurrent(double &percent)
 {
-    percent = appliedCurrentEdited(percent);
+    percent = setAppliedCurrent(percent);
 }
 
 void SSVModel::VoltStep(double &volts)
 {
-    volts = voltStepEdited(volts);
+    volts = setVoltStep(volts);
 }
 
 void SSVModel::StepTime(double &seconds)
 {
-    seconds = stepTimeEdited(seconds);
+    seconds = setStepTime(seconds);
 }
 
 void SSVModel::Segment(double &count)
 {
-    count = segmentsEdited(count);
+    count = setSegments(count);
 }
 
 void SSVModel::SamplingRate(double &rate)
 {
-    rate = samplingRateEdited(rate);
+    rate = setSamplingRate(rate);
 }
 
 void SSVModel::Accumlation(double &count)
 {
-    count = accumulationEdited(count);
+    count = setAccumulation(count);
 }
 
 void SSVModel::SetSendtoClip(double &mode)
 {
-    mode = fields.sendToClip = modeOf(mode, 1);
+    mode = setSendToClip(mode);
 }
 
 void SSVModel::MinTime(double &mode)
 {
-    mode = minTimeEdited(mode);
+    mode = setMinTime(mode);
 }
 
 void SSVModel::RecordNextTrack(double &mode)
 {
-    mode = fields.recordNextTrack = modeOf(mode, 1);
+    mode = setRecordNextTrack(mode);
 }
 
 void SSVModel::QuitSSVMeasurement()
@@ -219,26 +235,26 @@ std::vector<double> SSVModel::staircase(double v1, double v2, double step, int s
 std::uint32_t SSVModel::beginRun()
 {
     Settings &s = m_settings;
-    s.SSVDiskXScale = fields.diskXScale;
-    s.SSVDiskYScale = fields.diskYScale;
-    s.SSVRingXScale = fields.ringXScale;
-    s.SSVRingYScale = fields.ringYScale;
-    s.SSVRPMScale = fields.rpmScale;
-    s.SSVV1st = fields.v1;
-    s.SSVV2nd = fields.v2;
-    s.SSVVoltStep = fields.voltStep;
-    s.SSVStepTime = fields.stepTime;
-    s.SSVAccelerateMode = fields.accelerate;
-    s.SSVCurrentTolerance = fields.currentTolerance;
-    s.SSVSkipMode = static_cast<std::int16_t>(fields.skip);
-    s.SSVAppliedCurrent = fields.appliedCurrent;
-    s.SSVSamplingRate = acquisition.samplingRate;
-    s.SSVAccum = acquisition.accum;
-    s.SSVRef = fields.ref;
+    s.SSVDiskXScale = m_fields.diskXScale;
+    s.SSVDiskYScale = m_fields.diskYScale;
+    s.SSVRingXScale = m_fields.ringXScale;
+    s.SSVRingYScale = m_fields.ringYScale;
+    s.SSVRPMScale = m_fields.rpmScale;
+    s.SSVV1st = m_fields.v1;
+    s.SSVV2nd = m_fields.v2;
+    s.SSVVoltStep = m_fields.voltStep;
+    s.SSVStepTime = m_fields.stepTime;
+    s.SSVAccelerateMode = m_fields.accelerate;
+    s.SSVCurrentTolerance = m_fields.currentTolerance;
+    s.SSVSkipMode = static_cast<std::int16_t>(m_fields.skip);
+    s.SSVAppliedCurrent = m_fields.appliedCurrent;
+    s.SSVSamplingRate = m_acquisition.samplingRate;
+    s.SSVAccum = m_acquisition.accum;
+    s.SSVRef = m_fields.ref;
     s.SSVRPM = roundHalfEven(parseDecimal(rpmField));
-    s.SSVSegment = fields.segments;
-    s.SSVMinTime = static_cast<std::int16_t>(fields.minTime);
-    s.SSVRecordNextTrack = static_cast<std::int16_t>(fields.recordNextTrack);
+    s.SSVSegment = m_fields.segments;
+    s.SSVMinTime = static_cast<std::int16_t>(m_fields.minTime);
+    s.SSVRecordNextTrack = static_cast<std::int16_t>(m_fields.recordNextTrack);
     m_potentials = staircase(s.SSVV1st, s.SSVV2nd, s.SSVVoltStep, s.SSVSegment);
     m_step = 0;
     m_fittedSteps = 0;
@@ -257,8 +273,8 @@ std::uint32_t SSVModel::beginRun()
 
 PlotRange SSVModel::initialRange() const
 {
-    const auto [lo, hi] = std::minmax(fields.v1, fields.v2);
-    const double xs = fields.diskXScale, ys = fields.diskYScale;
+    const auto [lo, hi] = std::minmax(m_fields.v1, m_fields.v2);
+    const double xs = m_fields.diskXScale, ys = m_fields.diskYScale;
     return {lo * xs, -0.01 * ys, hi * xs, 0.01 * ys};
 }
 
@@ -266,8 +282,9 @@ void SSVModel::prepareGraphs()
 {
     const PlotRange disk = initialRange();
     prepareLiveGraph(0, QStringLiteral("Steady State Voltammogram (Disk)"), disk);
-    prepareLiveGraph(1, QStringLiteral("Steady State Voltammogram (Ring)"),
-                     {disk.xmin, -0.01 * fields.ringYScale, disk.xmax, 0.01 * fields.ringYScale});
+    prepareLiveGraph(
+        1, QStringLiteral("Steady State Voltammogram (Ring)"),
+        {disk.xmin, -0.01 * m_fields.ringYScale, disk.xmax, 0.01 * m_fields.ringYScale});
 }
 
 void SSVModel::programStep(double potential)
@@ -398,7 +415,7 @@ void SSVModel::checkEnd(std::uint32_t elapsed)
 QString SSVModel::startRefusal() const
 {
     // Track 0 is not the track after 20: it may hold anything.
-    if (fields.recordNextTrack == 1 && targetTrack() == kUserTracks - 1)
+    if (m_fields.recordNextTrack == 1 && targetTrack() == kUserTracks - 1)
         return QStringLiteral("Track 20 is the last track: all points cannot go into the next "
                               "track. Choose a lower track or clear \"Record all points in the "
                               "next track\".");
@@ -462,7 +479,7 @@ void SSVModel::storeRun()
     MeasurementModel::storeRun();
     if (m_storedAll)
         store[wrapTrack(t + 1)].MeasTime = store[t].MeasTime;
-    if (fields.sendToClip == 1) {
+    if (m_fields.sendToClip == 1) {
         m_clipboard.clear();
         m_clipboard.setText(copyAllText(store, t, localeDecimalSeparator()));
     }
@@ -486,7 +503,7 @@ void SSVModel::resetMonitor()
 
 void SSVModel::monitorStep()
 {
-    const int count = readingCount(acquisition.accum);
+    const int count = readingCount(m_acquisition.accum);
     std::array<double, 4> sum{};
     for (int k = 0; k < count; ++k)
         for (int c = 0; c < 4; ++c)
@@ -496,7 +513,7 @@ void SSVModel::monitorStep()
     const std::vector<QRgb> blue{paletteColor(kLightBlue)};
     m_diskMonitor.add(m_context.monitorGraph, {{sum[0], sum[1]}}, blue);
     m_ringMonitor.add(m_context.resultGraph, {{sum[2], sum[3]}}, blue);
-    setMonitorText(formatPattern(sum[0] * fields.diskXScale, "0.000000") + QStringLiteral("V"));
+    setMonitorText(formatPattern(sum[0] * m_fields.diskXScale, "0.000000") + QStringLiteral("V"));
 }
 
 } // namespace tervo

@@ -49,16 +49,31 @@ public:
         int recordNextTrack = 1;
         int sendToClip = 0;
     };
-    Fields fields;
+    const Fields &fields() const { return m_fields; }
 
-    // Validation as when a field is left; each returns the value it kept.
-    double rpmScaleEdited(double value);
-    double voltStepEdited(double value);
-    double stepTimeEdited(double value);
-    double toleranceEdited(double value);
-    double appliedCurrentEdited(double value);
-    int segmentsEdited(double value);
-    int minTimeEdited(double value);
+    // The one way into each field, for the boxes and the macros alike; each returns the value
+    // it kept. The switches take 0 or 1 (MinTime 0..kMaxMinTime); anything else becomes the
+    // highest.
+    double setDiskXScale(double value) { return m_fields.diskXScale = value; }
+    double setDiskYScale(double value) { return m_fields.diskYScale = keptScale(value); }
+    double setRingXScale(double value) { return m_fields.ringXScale = value; }
+    double setRingYScale(double value) { return m_fields.ringYScale = keptScale(value); }
+    double setRpmScale(double value);
+    double setPotential(int index, double value)
+    {
+        return (index == 0 ? m_fields.v1 : m_fields.v2) = value;
+    }
+    double setVoltStep(double value);
+    double setStepTime(double value);
+    int setAccelerate(double mode);
+    double setCurrentTolerance(double value);
+    int setSkip(double mode);
+    double setAppliedCurrent(double value);
+    int setReference(int index) { return m_fields.ref = index; }
+    int setSegments(double value);
+    int setMinTime(double value);
+    int setRecordNextTrack(double mode);
+    int setSendToClip(double mode);
 
     // Public operations of the window; the arguments are in/out and receive the value kept.
     using MeasurementModel::SelTrack;
@@ -117,7 +132,7 @@ protected:
     // With every sample kept, the track after the target receives them.
     RunTracks runTracks() const override
     {
-        return {targetTrack(), fields.recordNextTrack == 1 ? 2 : 1, true};
+        return {targetTrack(), m_fields.recordNextTrack == 1 ? 2 : 1, true};
     }
     QString startRefusal() const override;
     std::uint32_t beginRun() override;
@@ -141,6 +156,7 @@ protected:
     void resetMonitor() override;
 
 private:
+    Fields m_fields;
     void programStep(double potential);
     bool stepEnds(double elapsedSeconds);
     void finishStep();

@@ -2,6 +2,7 @@
 
 #include "PlotRanges.h"
 #include "canvas/PlotGeometry.h"
+#include "state/TrackModes.h"
 #include "tracks/Tables.h"
 
 #include <cmath>
@@ -11,11 +12,10 @@ namespace tervo {
 
 QString trackXTitle(int mode)
 {
-    switch (mode) {
-    case ModePS:
-    case ModeMulti:
+    switch (modeFacts(mode).xAxis) {
+    case ModeAxis::Time:
         return QStringLiteral("Time (s)");
-    case ModeRPMvsJ:
+    case ModeAxis::RotationRate:
         return QStringLiteral("Rotation rate (rpm)");
     default:
         return QStringLiteral("Potential /V");
@@ -58,8 +58,9 @@ std::optional<Figure> trackFigure(const TrackStore &store, const TrackFigureRequ
         if (h.Mode == ModeNone)
             return fail(QStringLiteral("track %1 is vacant").arg(t));
         const int n = pointCount(h);
-        const double *x = h.Mode == ModeMulti ? store.data.column(2, 0) : store.data.column(0, t);
-        const bool ring = request.ring && (h.Mode == ModeRDE || h.Mode == ModeSSV);
+        const double *x =
+            modeFacts(h.Mode).sharedTime ? store.data.column(2, 0) : store.data.column(0, t);
+        const bool ring = request.ring && modeFacts(h.Mode).ringColumn;
         const QString title = h.Title.isEmpty() ? QStringLiteral("Track %1").arg(t) : h.Title;
         const auto colours = {
             std::make_pair(1, TrackColors()[static_cast<std::size_t>(t % 10)]),

@@ -3,6 +3,7 @@
 #include "FFT.h"
 #include "plot/Palette.h"
 #include "plot/TrackPreview.h"
+#include "state/TrackModes.h"
 #include "tracks/FinitePoints.h"
 #include "tracks/OccupiedTracks.h"
 
@@ -26,7 +27,7 @@ FFTSpectrum computeSpectrum(const TrackStore &store, int track)
     const int pnum = pointCount(h);
     if (h.Mode == ModeNone || pnum < 1)
         return s;
-    s.columns = hasRingColumn(h.Mode) ? 2 : 1;
+    s.columns = modeFacts(h.Mode).ringColumn ? 2 : 1;
     s.kept = finitePoints(store, track, 0, pnum - 1, s.columns, &s.skipped);
     const int count = static_cast<int>(s.kept.size());
     if (count < 1)

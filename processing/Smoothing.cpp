@@ -4,6 +4,7 @@
 #include "core/LineReader.h"
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
+#include "state/TrackModes.h"
 #include "tracks/FinitePoints.h"
 #include "tracks/OccupiedTracks.h"
 #include "tracks/Tables.h"
@@ -451,7 +452,7 @@ void SmoothingController::drawPreview(kurvex::KurvexControl &canvas) const
         canvas.Cls();
         return;
     }
-    const int xColumn = h.Mode == ModeMulti ? 2 : 0;
+    const int xColumn = modeFacts(h.Mode).xColumn;
     auto source = [&](int t, QRgb color, int setting) {
         const int n = pointCount(m_store[t]);
         drawCurve(canvas, m_store.data.column(xColumn, t), m_store.data.column(1, t), 0, n - 1,

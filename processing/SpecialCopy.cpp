@@ -2,6 +2,7 @@
 
 #include "core/NumberParse.h"
 #include "plot/TrackPreview.h"
+#include "state/TrackModes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -68,12 +69,12 @@ std::vector<int> thinPoints(const TrackStore &store, int track, int r0, int r1,
     if (r1 <= r0)
         return kept;
     std::vector<Run> runs{makeRun(store, track, 1, options.logarithm)};
-    if (hasRingColumn(h.Mode) && !options.logarithm)
+    if (modeFacts(h.Mode).ringColumn && !options.logarithm)
         runs.push_back(makeRun(store, track, 2, false));
     const double *x = store.data.column(0, track);
     const double theta0 = options.degree * std::numbers::pi / 180;
     const double delta = n > 1 ? std::fabs(x[1] - x[0]) : 0;
-    const bool sweeps = isSweepMode(h.Mode);
+    const bool sweeps = modeFacts(h.Mode).sweep;
     // Sign of the x step from p to the next point with another x.
     auto sweepDirection = [&](int p) {
         for (int q = p + 1; q < n; ++q)
@@ -163,7 +164,7 @@ QString specialCopyText(TrackStore &store, int track, const SpecialCopyOptions &
     }
     const std::vector<int> kept = thinPoints(store, track, r0, r1, o.thinning);
     const double factor = o.conversion == 1 ? 1 / h.Area : (o.conversion == 2 ? 1 / h.Weight : 1);
-    const bool ring = hasRingColumn(h.Mode);
+    const bool ring = modeFacts(h.Mode).ringColumn;
     for (std::size_t i = 0; i < kept.size(); ++i) {
         const int p = kept[i], q = static_cast<int>(i);
         store.data(0, kWorkSlot, q) = store.data(0, track, p);

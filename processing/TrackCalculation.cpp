@@ -3,6 +3,7 @@
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
+#include "state/TrackModes.h"
 #include "tracks/FinitePoints.h"
 
 #include <algorithm>
@@ -155,12 +156,12 @@ CalcStatus calculateTracks(TrackStore &store, const CalcOperands &o, int *comput
     if ((ha.Mode == ModeRPMvsJ && hb.Mode != ModeRPMvsJ) ||
         (ha.Mode == ModePS && hb.Mode != ModePS))
         return CalcStatus::Incompatible;
-    if ((ha.Mode == ModeNone || isSweepMode(ha.Mode)) && ha.Scanrate != hb.Scanrate)
+    if ((ha.Mode == ModeNone || modeFacts(ha.Mode).sweep) && ha.Scanrate != hb.Scanrate)
         return CalcStatus::ScanrateMismatch;
-    if (ha.Mode != ModePS && ha.Mode != ModeRPMvsJ && !isSweepMode(ha.Mode))
+    if (ha.Mode != ModePS && ha.Mode != ModeRPMvsJ && !modeFacts(ha.Mode).sweep)
         return CalcStatus::NothingComputed;
 
-    const bool ring = hasRingColumn(ha.Mode) && hasRingColumn(hb.Mode);
+    const bool ring = modeFacts(ha.Mode).ringColumn && modeFacts(hb.Mode).ringColumn;
     int skippedA = 0, skippedB = 0;
     Columns a = copyFiniteColumns(store, o.a, ring ? 2 : 1, skippedA);
     Columns b = copyFiniteColumns(store, kShiftSlot, ring ? 2 : 1, skippedB);
@@ -187,7 +188,7 @@ CalcStatus calculateTracks(TrackStore &store, const CalcOperands &o, int *comput
     };
 
     int count = static_cast<int>(a[0].size());
-    if (isSweepMode(ha.Mode)) {
+    if (modeFacts(ha.Mode).sweep) {
         const std::vector<int> ba = boundariesOf(a[0], ha);
         const std::vector<int> bb = boundariesOf(b[0], hb);
         const std::size_t sweeps = std::min(ba.size(), bb.size()) - 1;
@@ -328,11 +329,11 @@ void TrackCalculationController::drawPreview(kurvex::KurvexControl &canvas) cons
     const TrackHeader &ha = m_store[m_o.a];
     const TrackHeader &hb = m_store[kShiftSlot];
     PlotRange range = storedRange(ha);
-    if (isSweepMode(ha.Mode) && isSweepMode(hb.Mode)) {
+    if (modeFacts(ha.Mode).sweep && modeFacts(hb.Mode).sweep) {
         const PlotRange rb = storedRange(hb);
         range = {std::min(range.xmin, rb.xmin), std::min(range.ymin, rb.ymin),
                  std::max(range.xmax, rb.xmax), std::max(range.ymax, rb.ymax)};
-    } else if (!isSweepMode(ha.Mode) && isSweepMode(hb.Mode)) {
+    } else if (!modeFacts(ha.Mode).sweep && modeFacts(hb.Mode).sweep) {
         range = storedRange(hb);
     }
     if (!drawProcessingAxes(canvas, range, ha.Mode != ModeNone ? ha.Mode : hb.Mode))

@@ -1,5 +1,7 @@
 #include "TrackProcessing.h"
 
+#include "state/TrackModes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -31,21 +33,9 @@ void CopyTrackPoints(TrackStore &store, int source, int destination)
     const TrackHeader &h = store[source];
     const int n = pointCount(h);
     // A rotation-rate sweep that recorded time keeps its time column too.
-    const bool third = h.Mode == ModeRDE || h.Mode == ModeSSV || h.Mode == ModeSSVAll ||
-                       (h.Mode == ModeRPMvsJ && h.TimeRecording == 1);
-    for (int c = 0; c < (third ? 3 : 2); ++c)
+    for (int c = 0; c < loadColumnCount(h); ++c)
         std::memmove(store.data.column(c, destination), store.data.column(c, source),
                      static_cast<std::size_t>(n) * sizeof(double));
-}
-
-bool isSweepMode(int mode)
-{
-    return mode == ModeCV || mode == ModeRDE || mode == ModeSSV;
-}
-
-bool hasRingColumn(int mode)
-{
-    return mode == ModeRDE || mode == ModeSSV;
 }
 
 PlotRange storedRange(const TrackHeader &h)
@@ -57,12 +47,11 @@ bool drawProcessingAxes(kurvex::KurvexControl &canvas, const PlotRange &range, i
 {
     const PlotRange w = WidenRange(range, 10);
     canvas.YAxisFormat(QStringLiteral("0.0e+0"));
-    switch (mode) {
-    case ModePS:
-    case ModeMulti:
+    switch (modeFacts(mode).xAxis) {
+    case ModeAxis::Time:
         canvas.XAxisFormat(QStringLiteral("###0.0"));
         break;
-    case ModeRPMvsJ:
+    case ModeAxis::RotationRate:
         canvas.XAxisFormat(QStringLiteral("###0"));
         break;
     default:

@@ -22,11 +22,6 @@ int findSweepEndIn(const double *x, int count, int s, double target);
 // third column (ring current, time).
 void CopyTrackPoints(TrackStore &store, int source, int destination);
 
-// True for the voltammetric modes that are processed sweep by sweep (CV, RDE, SSV).
-bool isSweepMode(int mode);
-// True for modes whose column 2 is a ring current (RDE, SSV).
-bool hasRingColumn(int mode);
-
 // The preview axes of the processing windows: the range widened by 10 %, y format "0.0e+0",
 // x format by mode, titles "Potential /V" and "Current /A". False when the range cannot be
 // mapped (the canvas is then cleared).

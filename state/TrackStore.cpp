@@ -1,5 +1,7 @@
 #include "TrackStore.h"
 
+#include "TrackModes.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -74,31 +76,14 @@ void TrackStore::CopyTrackPoints(int source, int destination, int count)
 
 int fileColumnCount(const TrackHeader &h, int track, const TrackHeader &track0)
 {
-    switch (h.Mode) {
-    case ModeRDE:
-    case ModeRPMvsJ:
-    case ModeSSV:
-    case ModeSSVAll:
-        return 3;
-    case ModeMulti:
-        return track == 0 && track0.Mode == ModeMulti ? 3 : 2;
-    default:
-        return 2;
-    }
+    const ModeFacts &f = modeFacts(h.Mode);
+    return f.sharedTime && track == 0 && track0.Mode == h.Mode ? 3 : f.fileColumns;
 }
 
 int loadColumnCount(const TrackHeader &h)
 {
-    switch (h.Mode) {
-    case ModeRDE:
-    case ModeSSV:
-    case ModeSSVAll:
-        return 3;
-    case ModeRPMvsJ:
-        return h.TimeRecording == 1 ? 3 : 2;
-    default:
-        return 2;
-    }
+    const ModeFacts &f = modeFacts(h.Mode);
+    return f.recordedTime && h.TimeRecording == 1 ? 3 : f.storedColumns;
 }
 
 } // namespace tervo

@@ -15,11 +15,6 @@ double referencePotential(int ref, double pH)
     return RefPotentials()[static_cast<std::size_t>(ref)];
 }
 
-bool convertsReference(int mode)
-{
-    return mode == ModeCV || mode == ModeRDE || mode == ModeSSV || mode == ModeSSVAll;
-}
-
 void shiftPotentials(TrackStore &store, int track, double shift)
 {
     TrackHeader &h = store[track];

@@ -10,9 +10,6 @@ constexpr int kRefRHE = 4;
 // counts as none.
 double referencePotential(int ref, double pH);
 
-// Only voltammograms carry potentials that a reference change moves.
-bool convertsReference(int mode);
-
 // Moves column 0 of the track's points, the programme potentials and the x plot range by shift.
 void shiftPotentials(TrackStore &store, int track, double shift);
 

@@ -2,6 +2,7 @@
 
 #include "Tables.h"
 #include "core/NumberFormat.h"
+#include "state/TrackModes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,7 +62,7 @@ QString HeaderText(const TrackStore &store, int track)
         t += line("V1st", formatPattern(h.V1st, "0.000", sep));
         t += line("V2nd", formatPattern(h.V2nd, "0.000", sep));
     }
-    if (h.Mode == ModeRDE || h.Mode == ModeSSV)
+    if (modeFacts(h.Mode).ringColumn)
         t += line("RingXValue=", formatGeneral(h.RingXValue));
     if (h.Mode == ModeRPMvsJ)
         t += line("DiskXValue=", formatGeneral(h.V1st));
@@ -81,25 +82,25 @@ QString TrackDataText(const TrackStore &store, int track, const DataTextOptions 
     const TrackHeader &h = store[track];
     const double f1 = unitFactor(o.diskUnit);
     const double f2 = unitFactor(o.ringUnit);
-    const bool ringColumn = h.Mode == ModeRDE || h.Mode == ModeSSV;
+    const ModeFacts &facts = modeFacts(h.Mode);
+    const bool ringColumn = facts.ringColumn;
     int columns = 2;
 
     QString head;
-    switch (h.Mode) {
-    case ModeCV:
-    case ModeRDE:
-    case ModeSSV:
-    case ModeSSVAll:
-        head = QStringLiteral("Potential/V");
-        break;
-    case ModePS:
-        head = QStringLiteral("time/s");
-        break;
-    case ModeRPMvsJ:
-        head = QStringLiteral("rpm");
-        break;
-    default:
-        break;
+    if (facts.xColumn == 0) {
+        switch (facts.xAxis) {
+        case ModeAxis::Potential:
+            head = QStringLiteral("Potential/V");
+            break;
+        case ModeAxis::Time:
+            head = QStringLiteral("time/s");
+            break;
+        case ModeAxis::RotationRate:
+            head = QStringLiteral("rpm");
+            break;
+        case ModeAxis::None:
+            break;
+        }
     }
     head += QLatin1Char('\t') + heading(o.logarithm, o.normalisation, QStringLiteral("log10(idisk"),
                                         QStringLiteral("Disk/"), o.diskUnit);
@@ -110,13 +111,13 @@ QString TrackDataText(const TrackStore &store, int track, const DataTextOptions 
         if (o.h2o)
             head += QStringLiteral("\t%H2O");
         columns = 3;
-    } else if (h.Mode == ModeRPMvsJ && h.TimeRecording == 1) {
+    } else if (facts.recordedTime && h.TimeRecording == 1) {
         head += QStringLiteral("\tTime/ms");
         columns = 3;
-    } else if (h.Mode == ModeMulti && track == 0) {
+    } else if (facts.sharedTime && track == 0) {
         head += QStringLiteral("\tTime/s");
         columns = 3;
-    } else if (h.Mode == ModeSSVAll) {
+    } else if (facts.storedColumns == 3) {
         head += QStringLiteral("\tTime/s");
         columns = 3;
     }

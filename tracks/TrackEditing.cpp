@@ -3,6 +3,7 @@
 #include "OccupiedTracks.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
+#include "state/TrackModes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,11 +11,6 @@
 namespace tervo {
 
 namespace {
-
-bool carriesThirdColumn(int mode)
-{
-    return mode == ModeRDE || mode == ModeSSV || mode == ModeSSVAll;
-}
 
 int points(const TrackHeader &h)
 {
@@ -29,8 +25,8 @@ void copyTrack(TrackStore &store, int source, int destination)
         return;
     store.CopyTrackHeader(source, destination);
     const int n = points(store[source]);
-    const int columns = carriesThirdColumn(store[source].Mode) ? 3 : 2;
-    for (int c = 0; c < columns; ++c)
+    // A recorded time column of a rotation-rate sweep stays behind.
+    for (int c = 0; c < modeFacts(store[source].Mode).storedColumns; ++c)
         std::copy_n(store.data.column(c, source), n, store.data.column(c, destination));
     store.markChanged();
 }
@@ -190,8 +186,7 @@ int TrackEditor::columnCount() const
 {
     if (m_track < 0)
         return 2;
-    const int mode = m_store[m_track].Mode;
-    return mode == ModeRDE || mode == ModeSSV ? 3 : 2;
+    return modeFacts(m_store[m_track].Mode).ringColumn ? 3 : 2;
 }
 
 int TrackEditor::rowCount() const
@@ -201,14 +196,16 @@ int TrackEditor::rowCount() const
 
 QString TrackEditor::heading(int column) const
 {
-    const int mode = m_track < 0 ? ModeNone : m_store[m_track].Mode;
+    const ModeFacts &f = modeFacts(m_track < 0 ? ModeNone : m_store[m_track].Mode);
     switch (column) {
     case 0:
-        if (mode == ModeCV || mode == ModeRDE || mode == ModeSSV)
+        if (f.sweep)
             return QStringLiteral("E/V");
-        if (mode == ModePS)
+        if (f.xColumn != 0)
+            return QString();
+        if (f.xAxis == ModeAxis::Time)
             return QStringLiteral("time/s");
-        if (mode == ModeRPMvsJ)
+        if (f.xAxis == ModeAxis::RotationRate)
             return QStringLiteral("rpm");
         return QString();
     case 1:

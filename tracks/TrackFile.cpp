@@ -4,6 +4,7 @@
 #include "core/LineReader.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
+#include "state/TrackModes.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -430,7 +431,7 @@ namespace {
 // with time, else 2; a whole-file load also reads the time column of a Multi file's track 0.
 int readColumnCount(const TrackHeader &h, int block, bool multiTimeColumn)
 {
-    if (multiTimeColumn && block == 0 && h.Mode == ModeMulti)
+    if (multiTimeColumn && block == 0 && modeFacts(h.Mode).sharedTime)
         return 3;
     return loadColumnCount(h);
 }

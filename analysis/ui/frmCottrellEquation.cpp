@@ -14,7 +14,7 @@ frmCottrellEquation::frmCottrellEquation(CottrellAnalysis &analysis, QWidget *pa
                      QStringLiteral("frmCottrellEquation"), parent),
       m_cottrell(analysis)
 {
-    auto header = [this]() -> TrackHeader & {
+    auto header = [this]() -> const TrackHeader & {
         return m_cottrell.store()[m_cottrell.selectedTrack()];
     };
     auto *root = new QHBoxLayout(this);
@@ -31,35 +31,19 @@ frmCottrellEquation::frmCottrellEquation(CottrellAnalysis &analysis, QWidget *pa
         form, QString(), [header] { return modeCaption(header().Mode); }, "lblMode");
     textBox(
         form, QStringLiteral("Title"), [header] { return header().Title; },
-        [this, header](const QString &t) {
-            header().Title = t;
-            m_cottrell.store().markChanged();
-        },
-        "txtTitle");
+        [this](const QString &t) { m_cottrell.setTitle(t); }, "txtTitle");
     textBox(
         form, QStringLiteral("RPM"), [header] { return formatGeneral(header().RPM); }, nullptr,
         "txtRPM");
     numberBox(
         form, QStringLiteral("ne"), [header] { return header().ne; },
-        [this, header](double v) {
-            header().ne = v;
-            m_cottrell.store().markChanged();
-        },
-        true, "txtne");
+        [this](double v) { m_cottrell.setNe(v); }, true, "txtne");
     numberBox(
         form, QStringLiteral("Conc. /molcm-3"), [header] { return header().Conc; },
-        [this, header](double v) {
-            header().Conc = v;
-            m_cottrell.store().markChanged();
-        },
-        true, "txtConc");
+        [this](double v) { m_cottrell.setConc(v); }, true, "txtConc");
     numberBox(
         form, QStringLiteral("Area /cm2"), [header] { return header().Area; },
-        [this, header](double v) {
-            header().Area = v;
-            m_cottrell.store().markChanged();
-        },
-        true, "txtArea");
+        [this](double v) { m_cottrell.setArea(v); }, true, "txtArea");
     pointSpinner(
         form, QStringLiteral("Start"), [this] { return m_cottrell.firstPoint(); },
         [this](int &p) { m_cottrell.setFirst(p); }, "txtStart");

@@ -24,7 +24,7 @@ frmKoutecky_Levich::frmKoutecky_Levich(KouteckyLevichAnalysis &analysis, Graph &
       m_kl(analysis), m_graph(graph)
 {
     TrackStore &store = m_kl.store();
-    Settings &s = m_kl.settings();
+    const Settings &s = m_kl.settings();
     KLSettings &kl = store.kl;
     auto sel = [this] { return std::size_t(m_kl.selectedTrack()); };
     auto track = [this]() -> const TrackHeader & { return m_kl.store()[m_kl.selectedTrack()]; };
@@ -150,31 +150,29 @@ frmKoutecky_Levich::frmKoutecky_Levich(KouteckyLevichAnalysis &analysis, Graph &
         params, QStringLiteral("Area /cm2"), [&s] { return s.KLElectrodeArea; },
         [this](double v) { m_kl.setArea(v); }, true, "txtArea");
     numberBox(
-        params, QStringLiteral("n"), [&s] { return s.KLne; }, [&s](double v) { s.KLne = v; }, true,
-        "txtne");
+        params, QStringLiteral("n"), [&s] { return s.KLne; }, [this](double v) { m_kl.setNe(v); },
+        true, "txtne");
     numberBox(
         params, QStringLiteral("Solution Viscosity /cm2s-1"), [&s] { return s.KLViscosity; },
-        [&s](double v) { s.KLViscosity = v; }, true, "txtKLViscosity");
+        [this](double v) { m_kl.setViscosity(v); }, true, "txtKLViscosity");
     numberBox(
         params, QStringLiteral("Diffusion Coefficient /cm2s-1"), [&s] { return s.KLDm; },
-        [&s](double v) { s.KLDm = v; }, true, "txtDm");
+        [this](double v) { m_kl.setDiffusion(v); }, true, "txtDm");
     numberBox(
         params, QStringLiteral("Concentration /molcm-3"), [&s] { return s.KLConc; },
-        [&s](double v) { s.KLConc = v; }, true, "txtConc");
+        [this](double v) { m_kl.setConc(v); }, true, "txtConc");
 
     auto *choices = new QHBoxLayout;
     right->addLayout(choices);
     options(
         choices, QStringLiteral("Method"),
         {QStringLiteral("Koutecky-Levich"), QStringLiteral("Levich")},
-        [&s] { return int(s.KLMethod); }, [&s](int m) { s.KLMethod = std::int16_t(m); },
-        "opnMethod");
+        [&s] { return int(s.KLMethod); }, [this](int m) { m_kl.setMethod(m); }, "opnMethod");
     options(
         choices, QStringLiteral("Variable"),
         {QStringLiteral("the number of electrons"), QStringLiteral("Solution Viscosity /cm2s-1"),
          QStringLiteral("Diffusion Coefficient /cm2s-1"), QStringLiteral("Concentration /molcm-3")},
-        [&s] { return int(s.KLVariable); }, [&s](int v) { s.KLVariable = std::int16_t(v); },
-        "opnVariable");
+        [&s] { return int(s.KLVariable); }, [this](int v) { m_kl.setVariable(v); }, "opnVariable");
     button(
         right, QStringLiteral("Calculation"), [this] { m_kl.Calculate(&m_graph); }, "cmdKLCalc");
     resultBox(right, [this] { return m_kl.report(); });

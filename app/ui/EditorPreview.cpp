@@ -3,6 +3,7 @@
 #include "plot/Palette.h"
 #include "plot/PlotRanges.h"
 #include "plot/TrackPreview.h"
+#include "state/TrackModes.h"
 
 #include <cmath>
 
@@ -18,11 +19,6 @@ bool mappable(const TrackHeader &h)
     const PlotRange r = WidenRange(h.Vxmin, h.Vymin, h.Vxmax, h.Vymax, 10);
     return std::isfinite(r.xmin) && std::isfinite(r.xmax) && std::isfinite(r.ymin) &&
            std::isfinite(r.ymax) && r.xmin != r.xmax && r.ymin != r.ymax;
-}
-
-bool hasRing(int mode)
-{
-    return mode == ModeRDE || mode == ModeSSV;
 }
 
 void drawCycle(kurvex::KurvexControl &canvas, const TrackStore &store, int slot,
@@ -46,7 +42,7 @@ bool drawEditorPreview(kurvex::KurvexControl &canvas, const TrackStore &store,
     }
     DrawTrackPreview(canvas, store, track, PreviewDots);
     drawCycle(canvas, store, track, editor, 1, paletteColor(kLightBlue));
-    if (hasRing(store[track].Mode))
+    if (modeFacts(store[track].Mode).ringColumn)
         drawCycle(canvas, store, track, editor, 2, paletteColor(kLightGreen));
     return true;
 }
@@ -56,7 +52,7 @@ void drawOperationPreview(kurvex::KurvexControl &canvas, const TrackStore &store
 {
     const QRgb cyan = paletteColor(kLightCyan);
     drawCycle(canvas, store, kScratchSlot, editor, 1, cyan);
-    if (hasRing(store[kScratchSlot].Mode))
+    if (modeFacts(store[kScratchSlot].Mode).ringColumn)
         drawCycle(canvas, store, kScratchSlot, editor, 2, cyan);
 }
 

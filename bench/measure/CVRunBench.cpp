@@ -47,7 +47,7 @@ void runCV(benchmark::State &state, double rate, int accum, int seconds)
         SilentSoundPlayer sound;
         MeasureContext context{appState, instruments, monitor, result, sound};
         CVModel cv(context);
-        cv.fields.method = 1; // by button: the benchmark stops it
+        cv.setMethod(1); // by button: the benchmark stops it
         cv.SamplingRate(rate);
         cv.Accumlation(accum);
         std::int32_t retain = 0;

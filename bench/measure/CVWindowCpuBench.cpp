@@ -59,7 +59,7 @@ void BM_CVWindow_1000Hz_CpuPerSecond(benchmark::State &state)
         MeasureContext context{appState, instruments, graphs.graph(0), graphs.graph(1), sound};
         CVModel cv(context);
         frmMeasureCV window(cv);
-        cv.fields.method = 1; // by button: the benchmark stops it
+        cv.setMethod(1); // by button: the benchmark stops it
         cv.SamplingRate(1000);
         cv.Accumlation(1);
         std::int32_t retain = 0;

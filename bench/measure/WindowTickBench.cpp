@@ -84,7 +84,7 @@ void BM_RDE_Tick_Accum1(benchmark::State &state)
 {
     Station<FakeMsClock> s(false);
     RDEModel m(*s.context);
-    m.fields.method = 1;
+    m.setMethod(1);
     m.SamplingRate(1000);
     m.Accumlation(1);
     std::int32_t retain = 0;
@@ -98,7 +98,7 @@ void BM_PS_Tick_Accum10(benchmark::State &state)
     Station<FakeMsClock> s(false);
     s.app.settings.GPIBControl = 0;
     PSModel m(*s.context);
-    m.fields.method = PSModel::ByButton;
+    m.setMethod(PSModel::ByButton);
     m.InitSamplingRate(1000);
     m.Accumlation(10);
     tickModel(state, m, s.clock);
@@ -125,9 +125,9 @@ void BM_Multi_Tick(benchmark::State &state)
     MultipotentiostatModel m(*s.context);
     for (int j = 0; j < MultipotentiostatModel::kSignals; ++j)
         m.inputChosen(j, j);
-    m.fields.method = MultipotentiostatModel::StopByButton;
-    m.acquisition.samplingRate = 1000;
-    m.acquisition.accum = static_cast<double>(state.range(0));
+    m.setMethod(MultipotentiostatModel::StopByButton);
+    m.setSamplingRate(1000);
+    m.setAccumulation(static_cast<double>(state.range(0)));
     tickModel(state, m, s.clock);
     state.counters["reads_per_tick"] = 20 * state.range(0);
 }
@@ -163,7 +163,7 @@ void realTime(benchmark::State &state, bool multi, Setup setup)
 void BM_RDE_RealTime_1000Hz_Accum1(benchmark::State &state)
 {
     realTime<RDEModel>(state, false, [](RDEModel &m) {
-        m.fields.method = 1;
+        m.setMethod(1);
         m.SamplingRate(1000);
         m.Accumlation(1);
         std::int32_t retain = 0;
@@ -177,9 +177,9 @@ void BM_Multi_RealTime_100Hz_Accum20(benchmark::State &state)
     realTime<MultipotentiostatModel>(state, true, [](MultipotentiostatModel &m) {
         for (int j = 0; j < MultipotentiostatModel::kSignals; ++j)
             m.inputChosen(j, j);
-        m.fields.method = MultipotentiostatModel::StopByButton;
-        m.acquisition.samplingRate = 100;
-        m.acquisition.accum = 20;
+        m.setMethod(MultipotentiostatModel::StopByButton);
+        m.setSamplingRate(100);
+        m.setAccumulation(20);
     });
 }
 BENCHMARK(BM_Multi_RealTime_100Hz_Accum20)->Iterations(1)->Unit(benchmark::kSecond);

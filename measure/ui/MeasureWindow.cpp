@@ -107,6 +107,31 @@ void MeasureWindow::addRpmField(QFormLayout *form)
         "txtRPM");
 }
 
+void MeasureWindow::addRetainTimeField(QFormLayout *form, const QString &caption)
+{
+    MeasurementModel *m = &m_model;
+    m_fields.number(
+        form, caption, [m] { return m->acquisition().retainTime; },
+        [m](double v) { m->setRetainTime(v); }, "txtRetainTime");
+}
+
+void MeasureWindow::addSamplingRateField(QFormLayout *form, const QString &caption,
+                                         const char *objectName)
+{
+    MeasurementModel *m = &m_model;
+    m_fields.number(
+        form, caption, [m] { return m->acquisition().samplingRate; },
+        [m](double v) { m->setSamplingRate(v); }, objectName);
+}
+
+void MeasureWindow::addAccumulationField(QFormLayout *form, const QString &caption)
+{
+    MeasurementModel *m = &m_model;
+    m_fields.number(
+        form, caption, [m] { return m->acquisition().accum; },
+        [m](double v) { m->setAccumulation(v); }, "txtAccum");
+}
+
 void MeasureWindow::addMethods(const QString &title, const QStringList &captions,
                                std::function<int()> get, std::function<void(int)> set,
                                const char *objectName)

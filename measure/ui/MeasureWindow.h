@@ -44,6 +44,11 @@ protected:
     // The fields every measurement model has: the track title and the rotation rate.
     void addTitleField(QFormLayout *form);
     void addRpmField(QFormLayout *form);
+    // The sampling boxes every window has, under the window's own captions.
+    void addRetainTimeField(QFormLayout *form, const QString &caption);
+    void addSamplingRateField(QFormLayout *form, const QString &caption,
+                              const char *objectName = "txtSamplingRate");
+    void addAccumulationField(QFormLayout *form, const QString &caption);
     void addMethods(const QString &title, const QStringList &captions, std::function<int()> get,
                     std::function<void(int)> set, const char *objectName);
     QLabel *addLabel(std::function<QString()> text, const char *objectName);

@@ -10,7 +10,7 @@ frmMeasureCV::frmMeasureCV(CVModel &model, QWidget *parent)
     : MeasureWindow(model, QStringLiteral("CV Meaurement"), QStringLiteral("frmMeasureCV"), parent),
       m_cv(model)
 {
-    CVModel::Fields *f = &model.fields;
+    const CVModel::Fields *f = &model.fields();
     CVModel *m = &model;
 
     // The parameter set, before the target track.
@@ -36,7 +36,7 @@ frmMeasureCV::frmMeasureCV(CVModel &model, QWidget *parent)
     auto [left, right] = addColumns();
     m_fields.text(
         left, QStringLiteral("Set title"), [f] { return f->setTitle; },
-        [m](const QString &t) { m->setTitleEdited(t); }, "txtSetTitle");
+        [m](const QString &t) { m->setSetTitle(t); }, "txtSetTitle");
     addTitleField(left);
     static const char *captions[] = {"1st /V", "2nd /V", "3rd /V"};
     static const char *names[] = {"txtV0", "txtV1", "txtV2"};
@@ -44,42 +44,36 @@ frmMeasureCV::frmMeasureCV(CVModel &model, QWidget *parent)
         m_fields.number(
             left, QString::fromLatin1(captions[k]),
             [f, k] { return f->v[static_cast<std::size_t>(k)]; },
-            [m, k](double v) { m->potentialEdited(k, v); }, names[k]);
+            [m, k](double v) { m->setPotential(k, v); }, names[k]);
     }
     m_fields.number(
         left, QStringLiteral("Scan Rate /mVs-1"), [f] { return f->scanRate; },
-        [m](double v) { m->scanRateEdited(v); }, "txtScanRate");
+        [m](double v) { m->setScanRateFromBox(v); }, "txtScanRate");
     m_fields.number(
         left, QStringLiteral("Cycle Num."), [f] { return f->cycles; },
-        [m](double v) { m->cyclesEdited(v); }, "txtCycle");
-    m_fields.number(
-        left, QStringLiteral("1st retainment time /s"), [m] { return m->acquisition.retainTime; },
-        [m](double v) { m->acquisition.retainTime = v; }, "txtRetainTime");
+        [m](double v) { m->setCycles(v); }, "txtCycle");
+    addRetainTimeField(left, QStringLiteral("1st retainment time /s"));
     addRpmField(left);
 
     m_fields.number(
         right, QStringLiteral("XScale V/V (ch 0)"), [f] { return f->xScale; },
-        [f](double v) { f->xScale = v; }, "txtXScale");
+        [m](double v) { m->setXScale(v); }, "txtXScale");
     m_fields.number(
         right, QStringLiteral("YScale A/V (ch 1)"), [f] { return f->yScale; },
-        [f](double v) { f->yScale = v; }, "txtYScale");
+        [m](double v) { m->setYScale(v); }, "txtYScale");
     m_fields.number(
         right, QStringLiteral("RPM /V (ch. 5)"), [f] { return f->rpmPerVolt; },
-        [f](double v) { f->rpmPerVolt = v; }, "txtRPMScale");
-    m_fields.number(
-        right, QStringLiteral("Sampling Rate"), [m] { return m->acquisition.samplingRate; },
-        [m](double v) { m->samplingRateEdited(v); }, "txtSamplingRate");
-    m_fields.number(
-        right, QStringLiteral("Accumlation  x"), [m] { return m->acquisition.accum; },
-        [m](double v) { m->accumulationEdited(v); }, "txtAccum");
+        [m](double v) { m->setRpmPerVolt(v); }, "txtRPMScale");
+    addSamplingRateField(right, QStringLiteral("Sampling Rate"));
+    addAccumulationField(right, QStringLiteral("Accumlation  x"));
     m_fields.list(
         right, QStringLiteral("Reference"), RefNames(), [f] { return f->ref; },
-        [f](int i) { f->ref = i; }, "cbxReference");
+        [m](int i) { m->setReference(i); }, "cbxReference");
 
     addMethods(
         QStringLiteral("Measurement Method"),
         {QStringLiteral("by cycle num."), QStringLiteral("button")}, [f] { return f->method; },
-        [f](int i) { f->method = i; }, "opnMeasurement");
+        [m](int i) { m->setMethod(i); }, "opnMeasurement");
     addLabel([m] { return m->monitorText(); }, "lblMonitor");
     addLabel([m] { return m->remainingText(); }, "lblRemain");
     addButtons(QStringLiteral("Clear V mon."));

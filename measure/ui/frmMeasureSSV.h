@@ -3,6 +3,8 @@
 #include "MeasureWindow.h"
 #include "measure/SSVModel.h"
 
+#include <functional>
+
 class QCheckBox;
 
 namespace tervo {
@@ -17,8 +19,8 @@ public:
     void QuitSSVMeasurement() { m_ssv.QuitSSVMeasurement(); }
 
 private:
-    QCheckBox *addCheck(QFormLayout *form, const QString &caption, int SSVModel::Fields::*field,
-                        const char *objectName);
+    QCheckBox *addCheck(QFormLayout *form, const QString &caption, std::function<int()> get,
+                        std::function<void(int)> set, const char *objectName);
 
     SSVModel &m_ssv;
 };

@@ -16,7 +16,7 @@ frmMultipotentiostat::frmMultipotentiostat(MultipotentiostatModel &model, QWidge
       m_mm(model)
 {
     using MM = MultipotentiostatModel;
-    MM::Fields *f = &model.fields;
+    const MM::Fields *f = &model.fields();
     MM *m = &model;
     QStringList inputs;
     for (int i = 0; i < kMMInputs; ++i)
@@ -37,7 +37,7 @@ frmMultipotentiostat::frmMultipotentiostat(MultipotentiostatModel &model, QWidge
         title->setObjectName(QStringLiteral("txtTitle%1").arg(k));
         grid->addWidget(title, k + 1, 1);
         connect(title, &QLineEdit::editingFinished, this,
-                [f, title, ks] { f->titles[ks] = title->text(); });
+                [m, title, k] { m->setTitle(k, title->text()); });
         onRefresh([f, title, ks] {
             if (!title->hasFocus())
                 title->setText(f->titles[ks]);
@@ -54,7 +54,7 @@ frmMultipotentiostat::frmMultipotentiostat(MultipotentiostatModel &model, QWidge
             scale->setObjectName(QStringLiteral("txtScale%1").arg(j));
             grid->addWidget(scale, k + 1, 4 + xy);
             connect(scale, &QLineEdit::editingFinished, this,
-                    [m, scale, j] { m->scaleEdited(j, parseDecimal(scale->text())); });
+                    [m, scale, j] { m->setScale(j, parseDecimal(scale->text())); });
             onRefresh([m, scale, j] {
                 if (!scale->hasFocus())
                     scale->setText(QString::number(m->scale(j), 'g', 12));
@@ -72,24 +72,20 @@ frmMultipotentiostat::frmMultipotentiostat(MultipotentiostatModel &model, QWidge
     auto [left, right] = addColumns();
     m_fields.number(
         left, QStringLiteral("Max Time /s"), [f] { return f->maxTime; },
-        [f](double v) { f->maxTime = v; }, "txtMaxTime");
-    m_fields.number(
-        left, QStringLiteral("Sampling Rate /Hz"), [m] { return m->acquisition.samplingRate; },
-        [m](double v) { m->acquisition.samplingRate = v; }, "txtSamplingrate");
-    m_fields.number(
-        right, QStringLiteral("Accumlation x"), [m] { return m->acquisition.accum; },
-        [m](double v) { m->acquisition.accum = v; }, "txtAccum");
+        [m](double v) { m->setMaxTime(v); }, "txtMaxTime");
+    addSamplingRateField(left, QStringLiteral("Sampling Rate /Hz"), "txtSamplingrate");
+    addAccumulationField(right, QStringLiteral("Accumlation x"));
     auto *iMon = new QCheckBox(QStringLiteral("Current Monitor"), this);
     iMon->setObjectName(QStringLiteral("chkiMon"));
     right->addRow(iMon);
-    connect(iMon, &QCheckBox::toggled, this, [f](bool on) { f->currentMonitor = on; });
+    connect(iMon, &QCheckBox::toggled, this, [m](bool on) { m->setCurrentMonitor(on); });
     onRefresh([iMon, f] { iMon->setChecked(f->currentMonitor); });
 
     addMethods(
         QStringLiteral("Measurement Method"),
         {QStringLiteral("Stop by time "), QStringLiteral("Stop by button"),
          QStringLiteral("Sampling by button")},
-        [f] { return f->method; }, [f](int i) { f->method = i; }, "opnMMMeas");
+        [f] { return f->method; }, [m](int i) { m->setMethod(i); }, "opnMMMeas");
     addLabel([m] { return m->statusText(); }, "lblStatus");
     QHBoxLayout *buttons = addButtons(QStringLiteral("Clear V. Mon"));
     auto *sampling = new QPushButton(QStringLiteral("Sampling"), this);

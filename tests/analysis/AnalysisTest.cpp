@@ -302,6 +302,18 @@ TEST(Cottrell, ExactTransientGivesDappAndRefusals)
     EXPECT_EQ(f.prompts.messages.size(), 1);
 }
 
+TEST(Cottrell, HeaderEditsGoToTheSelectedTrackUnsaved)
+{
+    Fixture f;
+    f.track(2, ModePS, {{0.1, 1e-6, 0}, {0.2, 1e-6, 0}});
+    f.store->markSaved();
+    CottrellAnalysis cottrell(*f.store, f.points, f.prompts);
+    cottrell.selectTrack(2);
+    EXPECT_EQ(cottrell.setConc(2e-6), 2e-6);
+    EXPECT_EQ((*f.store)[2].Conc, 2e-6);
+    EXPECT_TRUE(f.store->hasUnsavedChanges());
+}
+
 TEST(Coulomb, TrapezoidChargesAndBaseLines)
 {
     Fixture f;

@@ -6,6 +6,7 @@
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
 #include "tracks/TrackFile.h"
+#include "measure/SSVModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,43 +34,6 @@ public:
     }
 };
 
-// A steady-state window that is refused at Start, as a window is while another run goes on.
-class RefusingSsv : public SsvMacroTarget {
-public:
-    explicit RefusingSsv(Prompts &p) : prompts(p) {}
-    Prompts &prompts;
-    QStringList calls;
-    void Show() override { calls << "Show"; }
-    void SelTrack(double t) override { calls << QStringLiteral("SelTrack %1").arg(t); }
-    void DiskScale(double) override {}
-    void RingScale(double) override {}
-    void Title(const QString &t) override { calls << "Title " + t; }
-    void rpm(double) override {}
-    void SetVoltage(double a, double b) override
-    {
-        calls << QStringLiteral("SetVoltage %1 %2").arg(a).arg(b);
-    }
-    void SetAcceleratemode(double) override {}
-    void CurrentTolerance(double) override {}
-    void SetSkipMode(double) override {}
-    void AppliedCurrent(double) override {}
-    void VoltStep(double) override {}
-    void StepTime(double) override {}
-    void Segment(double) override {}
-    void SamplingRate(double) override {}
-    void Accumlation(double) override {}
-    void SetSendtoClip(double) override {}
-    void MinTime(double) override {}
-    void RecordNextTrack(double) override {}
-    QList<int> StartMeasurement() override
-    {
-        calls << "Start";
-        prompts.message(QStringLiteral("Please terminate other mesurement!"));
-        return {};
-    }
-    void QuitSSVMeasurement() override { calls << "Quit"; }
-};
-
 struct MacroRig {
     MeasureRig rig;
     RecordingMail mail;
@@ -77,7 +41,7 @@ struct MacroRig {
     std::unique_ptr<RDEModel> rde;
     std::unique_ptr<PSModel> ps;
     std::unique_ptr<RPMvsjModel> rpm;
-    std::unique_ptr<RefusingSsv> ssv;
+    std::unique_ptr<SSVModel> ssv;
     std::unique_ptr<MacroRunner> runner;
     std::unique_ptr<FastMacroDriver> driver;
     std::vector<int> outcomes;
@@ -95,7 +59,7 @@ struct MacroRig {
         ps = std::make_unique<PSModel>(*rig.context);
         rpm = std::make_unique<RPMvsjModel>(*rig.context);
         if (withSsv)
-            ssv = std::make_unique<RefusingSsv>(rig.prompts);
+            ssv = std::make_unique<SSVModel>(*rig.context, rig.clipboard);
         MacroEnvironment env{*rig.app, *rig.instruments, rig.sound};
         env.cv = cv.get();
         env.cvf = cvf.get();
@@ -173,8 +137,8 @@ TEST(MacroRunner, CvfLinesDriveTheSecondWindowOnly)
           "CVF.SamplingRate 10|CVF.Voltage 0 0.05 0|CVF.RetainTime 0|CVF.Start");
     ASSERT_TRUE(m.driver->runToEnd());
     EXPECT_EQ(m.cv->titleField, "first");
-    EXPECT_EQ(m.cv->fields.cycles, 2);
-    EXPECT_EQ(m.cvf->fields.cycles, 5);
+    EXPECT_EQ(m.cv->fields().cycles, 2);
+    EXPECT_EQ(m.cvf->fields().cycles, 5);
     EXPECT_EQ(m.rig.app->store[4].Mode, ModeCV);
     EXPECT_EQ(m.rig.app->store[4].Title, "second");
     EXPECT_EQ(m.cv->state(), MeasurementModel::Monitor);
@@ -256,7 +220,7 @@ TEST(MacroRunner, DebugModeFillsInParametersButDoesNotActAndStillMails)
     ASSERT_TRUE(m.driver->runToEnd());
     EXPECT_FALSE(m.runner->isRunning());
     EXPECT_EQ(m.cv->titleField, "dry");
-    EXPECT_EQ(m.cv->fields.cycles, 4);
+    EXPECT_EQ(m.cv->fields().cycles, 4);
     EXPECT_EQ(m.cv->state(), MeasurementModel::Monitor);
     EXPECT_FALSE(m.rig.app->MeasurementRunning);
     EXPECT_EQ(m.rig.instruments->power().state(), 0);
@@ -278,10 +242,15 @@ TEST(MacroRunner, ASyntaxErrorEndsTheRunAfterTheLinesBeforeIt)
 TEST(MacroRunner, ARefusedStartDoesNotHoldTheRunUp)
 {
     MacroRig m(true);
-    m.run("SSVMeasureMode|SSV.Voltage 1 -0.2|SSV.Start|SSV.Title next|SSV.END");
-    EXPECT_EQ(m.ssv->calls,
-              (QStringList{"Show", "SetVoltage 1 -0.2", "Start", "Title next", "Quit"}));
-    EXPECT_EQ(m.rig.prompts.messages, QStringList{"Please terminate other mesurement!"});
+    // All points of a run on track 20 would have no next track: the window refuses the start.
+    m.run("SSVMeasureMode|SSV.RecordTrack 20|SSV.RecordNextTrack 1|SSV.Voltage 1 -0.2|SSV.Start|"
+          "SSV.Title next|SSV.END");
+    EXPECT_EQ(m.ssv->fields().v1, 1);
+    EXPECT_EQ(m.ssv->fields().v2, -0.2);
+    EXPECT_EQ(m.ssv->titleField, "next");
+    EXPECT_FALSE(m.ssv->isOpen());
+    ASSERT_EQ(m.rig.prompts.messages.size(), 1);
+    EXPECT_TRUE(m.rig.prompts.messages[0].startsWith("Track 20 is the last track"));
     EXPECT_EQ(m.outcomes, std::vector<int>{MacroRunner::Completed});
 }
 

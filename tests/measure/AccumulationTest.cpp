@@ -67,7 +67,7 @@ const Window kWindows[] = {
     {"Multi",
      [](MeasureRig &r) -> std::unique_ptr<MeasurementModel> {
          auto m = std::make_unique<MultipotentiostatModel>(*r.context);
-         m->fields.currentMonitor = true;
+         m->setCurrentMonitor(true);
          return m;
      },
      [](MeasurementModel &m) {
@@ -98,9 +98,9 @@ Reading readWith(const Window &w, double accum)
     m->setTimerDriven(false);
     EXPECT_TRUE(m->open());
     if (auto *mm = dynamic_cast<MultipotentiostatModel *>(m.get()))
-        mm->acquisition.accum = accum; // the window keeps what it is given
+        mm->setAccumulation(accum); // the window keeps what it is given
     else
-        m->accumulationEdited(accum);
+        m->setAccumulation(accum);
     r.ticks(*m, 1);
     Reading out;
     out.monitor = w.monitor(*m);

@@ -35,9 +35,9 @@ TEST(CVMeasurement, AccumulationHasAnUpperBound)
     MeasureRig r;
     auto m = openCV(r);
     m->Accumlation(2147483647);
-    EXPECT_EQ(m->acquisition.accum, MeasurementModel::kMaxAccumulation);
-    EXPECT_EQ(m->accumulationEdited(1e300), MeasurementModel::kMaxAccumulation);
-    EXPECT_EQ(m->accumulationEdited(200), 200); // the templates' counts stay as typed
+    EXPECT_EQ(m->acquisition().accum, MeasurementModel::kMaxAccumulation);
+    EXPECT_EQ(m->setAccumulation(1e300), MeasurementModel::kMaxAccumulation);
+    EXPECT_EQ(m->setAccumulation(200), 200); // the templates' counts stay as typed
 }
 
 TEST(CVMeasurement, PublicOperationsClampAndWriteBack)
@@ -69,18 +69,18 @@ TEST(CVMeasurement, PublicOperationsClampAndWriteBack)
     m->Repeat(cycles);
     EXPECT_EQ(cycles, 1);
     m->SamplingRate(5000);
-    EXPECT_EQ(m->acquisition.samplingRate, 1000);
+    EXPECT_EQ(m->acquisition().samplingRate, 1000);
     EXPECT_EQ(m->timerIntervalMs(), 1);
     m->SamplingRate(0);
-    EXPECT_EQ(m->acquisition.samplingRate, 0.1);
+    EXPECT_EQ(m->acquisition().samplingRate, 0.1);
     m->Accumlation(0);
-    EXPECT_EQ(m->acquisition.accum, 1);
+    EXPECT_EQ(m->acquisition().accum, 1);
     m->stepSet(+1); // wraps from 5 to 0
     EXPECT_EQ(r.app->settings.CVNum, 0);
     // A hand-edited accumulation of 0 in the settings file is taken as 1, not divided by.
     r.app->settings.CV[1].CVAccum = 0;
     m->stepSet(+1);
-    EXPECT_EQ(m->acquisition.accum, 1);
+    EXPECT_EQ(m->acquisition().accum, 1);
 }
 
 // A whole two-cycle run on the simulated rig with the function generator, driven by the fake
@@ -279,7 +279,7 @@ TEST(CVMeasurement, StartLoadsAWindowThatIsNotOpen)
             m.closeWindow(); // CV.END
         }
         ASSERT_FALSE(m.isOpen());
-        m.fields.method = 1;
+        m.setMethod(1);
         m.StartMeasurement();
         EXPECT_TRUE(m.isOpen());
         EXPECT_TRUE(m.timerEnabled());
@@ -312,7 +312,7 @@ TEST(CVMeasurement, RunUsesTheValuesCopiedAtStart)
     MeasureRig r;
     r.useCard(false);
     auto m = openCV(r);
-    m->fields.method = 1;
+    m->setMethod(1);
     m->SamplingRate(10);
     m->Accumlation(4);
     std::int32_t retain = 0;
@@ -344,7 +344,7 @@ TEST(CVMeasurement, PortBoardThatStopsAnsweringEndsAndStoresTheRun)
     ASSERT_EQ(r.app->settings.ADBoard, 0); // the I/O-port board
     r.useFaults();
     auto m = openCV(r);
-    m->fields.method = 1;
+    m->setMethod(1);
     m->SamplingRate(10);
     m->Accumlation(1);
     std::int32_t retain = 0;

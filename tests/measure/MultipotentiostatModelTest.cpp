@@ -28,8 +28,8 @@ TEST(MultipotentiostatMeasurement, OpeningWarnsAndTheMonitorLeavesTracksAlone)
     auto m = openMM(r);
     EXPECT_EQ(r.prompts.messages,
               QStringList{"Once you push 'Start' button, Track 0 to 11's data will be lost!"});
-    m->acquisition.samplingRate = 100;
-    m->fields.currentMonitor = true;
+    m->setSamplingRate(100);
+    m->setCurrentMonitor(true);
     r.ticks(*m, 30);
     EXPECT_EQ(m->monitor().index(), 30);
     EXPECT_FALSE(m->currentTexts()[0].isEmpty());
@@ -52,9 +52,9 @@ TEST(MultipotentiostatMeasurement, SharedInputIsReadOncePerPass)
         used += u;
     EXPECT_EQ(used, 10); // inputs 0..9
 
-    m->acquisition.accum = 3;
-    m->acquisition.samplingRate = 10;
-    m->fields.method = MM::StopByButton;
+    m->setAccumulation(3);
+    m->setSamplingRate(10);
+    m->setMethod(MM::StopByButton);
     m->start();
     r.dask->reads.fill(0);
     r.ticks(*m, 1);
@@ -88,13 +88,13 @@ TEST(MultipotentiostatMeasurement, TenCellsAreStoredInTracksZeroToNine)
     for (int k = 0; k < MM::kChannels; ++k) {
         m->inputChosen(2 * k, 2 * k);
         m->inputChosen(2 * k + 1, 2 * k + 1);
-        m->scaleEdited(2 * k, 1.0);
-        m->scaleEdited(2 * k + 1, 0.001);
-        m->fields.titles[static_cast<std::size_t>(k)] = QStringLiteral("cell %1").arg(k + 1);
+        m->setScale(2 * k, 1.0);
+        m->setScale(2 * k + 1, 0.001);
+        m->setTitle(k, QStringLiteral("cell %1").arg(k + 1));
     }
-    m->acquisition.samplingRate = 10;
-    m->acquisition.accum = 2;
-    m->fields.method = MM::StopByButton;
+    m->setSamplingRate(10);
+    m->setAccumulation(2);
+    m->setMethod(MM::StopByButton);
     m->start();
     std::vector<std::array<double, MM::kChannels>> truth;
     for (int t = 0; t < 80; ++t) {
@@ -135,9 +135,9 @@ TEST(MultipotentiostatMeasurement, SamplingByButtonOverflowsAtThe20001stPress)
 {
     MeasureRig r;
     auto m = openMM(r);
-    m->fields.method = MM::SamplingByButton;
-    m->acquisition.samplingRate = 1000;
-    m->acquisition.accum = 1;
+    m->setMethod(MM::SamplingByButton);
+    m->setSamplingRate(1000);
+    m->setAccumulation(1);
     m->start();
     r.ticks(*m, 3);
     EXPECT_EQ(m->pointCount(), 0); // ticks overwrite the present point
@@ -158,8 +158,8 @@ TEST(MultipotentiostatMeasurement, StopByTimeWithZeroMaxTimeEndsOnTheFirstTick)
 {
     MeasureRig r;
     auto m = openMM(r);
-    m->fields.maxTime = 0;
-    m->acquisition.samplingRate = 10;
+    m->setMaxTime(0);
+    m->setSamplingRate(10);
     m->start();
     r.ticks(*m, 1);
     EXPECT_TRUE(m->stopRequested());
@@ -175,14 +175,14 @@ TEST(MultipotentiostatMeasurement, ZeroAccumulationFreezesButSaysWhyAndStopStill
     MeasureRig r;
     r.app->settings.MMAccum = 0; // kept as 0 from the settings file, unlike the other windows
     auto m = openMM(r);
-    ASSERT_EQ(m->acquisition.accum, 0);
-    m->acquisition.samplingRate = 10;
+    ASSERT_EQ(m->acquisition().accum, 0);
+    m->setSamplingRate(10);
     r.ticks(*m, 5);
     EXPECT_EQ(m->monitor().index(), 0);
     EXPECT_FALSE(m->statusText().isEmpty());
     EXPECT_TRUE(m->timerEnabled());
 
-    m->fields.method = MM::StopByButton;
+    m->setMethod(MM::StopByButton);
     m->start();
     r.ticks(*m, 5);
     EXPECT_EQ(m->pointCount(), 0);
@@ -208,13 +208,13 @@ TEST(MultipotentiostatMeasurement, ClearMonitorKeepsTheRingAndLabelsStayWithTheM
     MeasureRig r;
     r.rig->wireMultipotentiostat();
     auto m = openMM(r);
-    m->acquisition.samplingRate = 100;
-    m->fields.currentMonitor = true;
+    m->setSamplingRate(100);
+    m->setCurrentMonitor(true);
     r.ticks(*m, 5);
     const QString label = m->currentTexts()[0];
     ASSERT_FALSE(label.isEmpty());
     const auto kept = m->monitor().at(0, 2);
-    m->fields.currentMonitor = false;
+    m->setCurrentMonitor(false);
     m->clearMonitor();
     EXPECT_EQ(m->monitor().index(), 0);
     EXPECT_EQ(m->monitor().at(0, 2), kept);
@@ -222,8 +222,8 @@ TEST(MultipotentiostatMeasurement, ClearMonitorKeepsTheRingAndLabelsStayWithTheM
     r.ticks(*m, 1);
     EXPECT_EQ(m->currentTexts()[0], label);
     // Reopening goes back to track 0 and the first method.
-    m->fields.method = MM::SamplingByButton;
+    m->setMethod(MM::SamplingByButton);
     m->closeWindow();
     ASSERT_TRUE(m->open());
-    EXPECT_EQ(m->fields.method, MM::StopByTime);
+    EXPECT_EQ(m->fields().method, MM::StopByTime);
 }

@@ -36,7 +36,7 @@ void setUpStep(MeasureRig &r, PSModel &m, double v0, double v1)
     m.RetainTime(retain);
     m.InitSamplingRate(100);
     m.Accumlation(1);
-    m.fields.samplingMode = 0;
+    m.setSamplingMode(0);
 }
 
 // The charge of stored points (s, A) by the trapezoid rule.
@@ -65,7 +65,7 @@ TEST(PSMeasurement, PublicOperationsClamp)
     std::int16_t mode = 5;
     m->MeasMode(mode);
     EXPECT_EQ(mode, 2);
-    EXPECT_EQ(m->fields.method, PSModel::ByCharge);
+    EXPECT_EQ(m->fields().method, PSModel::ByCharge);
     mode = -1;
     m->MeasMode(mode);
     EXPECT_EQ(mode, 0);
@@ -76,16 +76,16 @@ TEST(PSMeasurement, PublicOperationsClamp)
     m->MeasureTime(seconds);
     EXPECT_EQ(seconds, 0);
     m->InitSamplingRate(0);
-    EXPECT_EQ(m->acquisition.samplingRate, 0.1);
+    EXPECT_EQ(m->acquisition().samplingRate, 0.1);
     EXPECT_EQ(m->timerIntervalMs(), 10000);
     m->InitSamplingRate(4000); // no upper limit
-    EXPECT_EQ(m->acquisition.samplingRate, 4000);
+    EXPECT_EQ(m->acquisition().samplingRate, 4000);
     m->Accumlation(0);
-    EXPECT_EQ(m->acquisition.accum, 1);
+    EXPECT_EQ(m->acquisition().accum, 1);
     double scale = 0;
     m->DiskScale(scale);
     EXPECT_EQ(scale, 1e-05);
-    m->graphOnEdited(false);
+    m->setGraphOn(false);
     EXPECT_EQ(r.app->settings.PSGraphOn, 0);
 }
 
@@ -98,9 +98,9 @@ TEST(PSMeasurement, VariableSamplingSlowsDownAtEveryRecordedTick)
     r.rig->setCell(0, cell.get());
     auto m = openPS(r);
     setUpStep(r, *m, 0.6, -0.2);
-    m->fields.samplingMode = 1;
-    m->fields.division = 1.1;
-    m->fields.method = PSModel::ByButton;
+    m->setSamplingMode(1);
+    m->setDivision(1.1);
+    m->setMethod(PSModel::ByButton);
     m->StartMeasurement();
     EXPECT_EQ(m->timerIntervalMs(), 10);
     r.ticks(*m, 99); // holding the first potential: the rate stays
@@ -123,7 +123,7 @@ TEST(PSMeasurement, VariableSamplingSlowsDownAtEveryRecordedTick)
     EXPECT_EQ(firstDrawn, 9);
     EXPECT_NEAR(m->presentRate(), 100 / std::pow(1.1, 10), 1e-9);
     EXPECT_EQ(m->timerIntervalMs(), 26);
-    EXPECT_EQ(m->acquisition.samplingRate, 100);
+    EXPECT_EQ(m->acquisition().samplingRate, 100);
     m->stop();
     r.ticks(*m, 1);
     EXPECT_EQ(r.app->store[0].pnum, 10);
@@ -181,7 +181,7 @@ TEST(PSMeasurement, CathodicChargeNeverEndsByCharge)
     setUpStep(r, *m, 0.6, -0.2);
     double limit = 5e-05;
     m->CoulombNumber(limit);
-    m->fields.method = PSModel::ByCharge;
+    m->setMethod(PSModel::ByCharge);
     m->StartMeasurement();
     r.ticks(*m, 400);
     EXPECT_EQ(m->state(), PSModel::Measuring);
@@ -201,7 +201,7 @@ TEST(PSMeasurement, EndsByTimeAndStoresSeconds)
     setUpStep(r, *m, 0.6, -0.2);
     std::int32_t seconds = 2;
     m->MeasureTime(seconds);
-    m->fields.method = PSModel::ByTime;
+    m->setMethod(PSModel::ByTime);
     m->StartMeasurement();
     r.runToEnd(*m);
     EXPECT_EQ(r.sound.played, QStringList{"done.wav"});
@@ -245,7 +245,7 @@ TEST(PSMeasurement, StepWithTimePassingDuringTheTick)
     auto m = openPS(r);
     setUpStep(r, *m, 0.6, -0.2);
     m->Accumlation(5);
-    m->fields.method = PSModel::ByButton;
+    m->setMethod(PSModel::ByButton);
     m->StartMeasurement();
     r.clock.setAdvanceOnRead(1);
     r.ticks(*m, 150);

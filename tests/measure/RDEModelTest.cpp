@@ -60,7 +60,7 @@ TEST(RDEMeasurement, PublicOperationsClampAndOpeningMessage)
     m->RingScale(ring);
     EXPECT_EQ(disk, 1e-05);
     EXPECT_EQ(ring, 1e-05);
-    EXPECT_EQ(m->fields.ringYScale, 1e-05);
+    EXPECT_EQ(m->fields().ringYScale, 1e-05);
     std::int32_t cycles = -2, retain = -1;
     m->Repeat(cycles);
     m->RetainTime(retain);
@@ -70,14 +70,14 @@ TEST(RDEMeasurement, PublicOperationsClampAndOpeningMessage)
     m->scanrate(rate);
     EXPECT_EQ(rate, 0.001);
     m->SamplingRate(0);
-    EXPECT_EQ(m->acquisition.samplingRate, 0.1);
+    EXPECT_EQ(m->acquisition().samplingRate, 0.1);
     EXPECT_EQ(m->timerIntervalMs(), 10000);
     m->SamplingRate(5000); // no upper limit here
-    EXPECT_EQ(m->acquisition.samplingRate, 5000);
+    EXPECT_EQ(m->acquisition().samplingRate, 5000);
     m->Accumlation(0);
-    EXPECT_EQ(m->acquisition.accum, 1);
-    m->rpmScaleEdited(0.5);
-    EXPECT_EQ(m->fields.rpmScale, 1);
+    EXPECT_EQ(m->acquisition().accum, 1);
+    m->setRpmScale(0.5);
+    EXPECT_EQ(m->fields().rpmScale, 1);
 
     MeasureRig broken;
     broken.app->settings.ADBoard = 1;
@@ -186,7 +186,7 @@ TEST(RDEMeasurement, RotationRateFeedbackOnlyWhileRecordingAboveHundredRpm)
     m->rpm(rpm);
     std::int32_t retain = 0;
     m->RetainTime(retain);
-    m->fields.method = 1;
+    m->setMethod(1);
     m->Accumlation(1);
     m->SamplingRate(1000);
     m->StartMeasurement();
@@ -290,7 +290,7 @@ TEST(RDEMeasurement, LiveDrawingOnlyBelowFiftyHertz)
         m->Accumlation(1);
         std::int32_t retain = 0;
         m->RetainTime(retain);
-        m->fields.method = 1;
+        m->setMethod(1);
         m->StartMeasurement();
         EXPECT_EQ(r.monitor.title(), "Disk Voltammogram");
         EXPECT_EQ(r.result.title(), "Ring Voltammogram(x axis = Disk Voltage)");
@@ -316,7 +316,7 @@ TEST(RDEMeasurement, WithoutGeneratorRecordingStartsAtTheTwoMillivoltGridLine)
     auto m = openRDE(r);
     m->SamplingRate(100);
     m->Accumlation(1);
-    m->fields.method = 1;
+    m->setMethod(1);
     m->StartMeasurement();
     r.ticks(*m, 50); // holding at 0.6005 V: inside the 2 mV step above 0.600
     EXPECT_FALSE(m->isRecording());

@@ -45,23 +45,23 @@ TEST(RPMvsjMeasurement, PublicOperationsCheckLikeTheFields)
     MeasureRig r;
     auto m = openRPj(r);
     m->AppliedMeasuremode(5);
-    EXPECT_EQ(m->fields.method, RPMvsjModel::ProgrammedRamp);
+    EXPECT_EQ(m->fields().method, RPMvsjModel::ProgrammedRamp);
     m->SetRPMParameters(-5, 1200, 0);
-    EXPECT_EQ(m->fields.startRpm, 0);
-    EXPECT_EQ(m->fields.speed, 12); // (1200 - 0) / 100
+    EXPECT_EQ(m->fields().startRpm, 0);
+    EXPECT_EQ(m->fields().speed, 12); // (1200 - 0) / 100
     m->DiskScale(0);
-    EXPECT_EQ(m->fields.yScale, 1e-5);
+    EXPECT_EQ(m->fields().yScale, 1e-5);
     m->SamplingRate(5000);
-    EXPECT_EQ(m->acquisition.samplingRate, 1000);
+    EXPECT_EQ(m->acquisition().samplingRate, 1000);
     m->SamplingRate(-1);
-    EXPECT_EQ(m->acquisition.samplingRate, 0.1);
+    EXPECT_EQ(m->acquisition().samplingRate, 0.1);
     std::int32_t retain = -4;
     m->RetainTime(retain);
     EXPECT_EQ(retain, 0);
     m->Accumlation(0);
-    EXPECT_EQ(m->acquisition.accum, 1);
+    EXPECT_EQ(m->acquisition().accum, 1);
     m->Potential(0.25);
-    EXPECT_EQ(m->fields.v, 0.25);
+    EXPECT_EQ(m->fields().v, 0.25);
 }
 
 // The programmed ramp, with and without the function generator: the rotator is commanded
@@ -74,7 +74,7 @@ TEST(RPMvsjMeasurement, ProgrammedRampCommandsTheRotatorAndEndsAtTheEndRate)
         r.useCard();
         auto m = openRPj(r);
         setUpRamp(*m);
-        m->fields.recordTime = true;
+        m->setRecordTime(true);
         m->StartMeasurement();
         EXPECT_EQ(m->runLength(), 10000u);
         EXPECT_EQ(r.rig->generator().running(1), gpib > 0);
@@ -157,7 +157,7 @@ TEST(RPMvsjMeasurement, LimitEndsTheRunAndRecordTimeOffLeavesColumnTwo)
     auto m = openRPj(r);
     m->AppliedMeasuremode(RPMvsjModel::ByLimit);
     m->SetRPMParameters(1000, 1200, 10); // the window turns the rotator to 1000 rpm at Start
-    m->fields.rpmLimit = 600;
+    m->setRpmLimit(600);
     m->SamplingRate(50);
     m->Accumlation(1);
     m->StartMeasurement();
@@ -183,7 +183,7 @@ TEST(RPMvsjMeasurement, RampWithTimePassingDuringTheTick)
     auto m = openRPj(r);
     setUpRamp(*m);
     m->Accumlation(5);
-    m->fields.recordTime = true;
+    m->setRecordTime(true);
     m->StartMeasurement();
     r.clock.setAdvanceOnRead(1);
     r.runToEnd(*m, 500);
@@ -260,5 +260,5 @@ TEST(RPMvsjMeasurement, ReopeningResetsTargetTrackAndMethod)
     m->closeWindow();
     ASSERT_TRUE(m->open());
     EXPECT_EQ(m->targetTrack(), 0);
-    EXPECT_EQ(m->fields.method, RPMvsjModel::ByLimit);
+    EXPECT_EQ(m->fields().method, RPMvsjModel::ByLimit);
 }

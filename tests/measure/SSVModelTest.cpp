@@ -208,7 +208,7 @@ TEST(SSVModel, PublicOperationsWriteBackWhatTheyKept)
         (m.*c.op)(v);
         EXPECT_EQ(v, c.kept) << c.given;
     }
-    EXPECT_EQ(m.fields.segments, 1);
+    EXPECT_EQ(m.fields().segments, 1);
     EXPECT_EQ(m.targetTrack(), 20);
 }
 

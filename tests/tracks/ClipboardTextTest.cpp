@@ -1,4 +1,5 @@
 #include "tracks/ClipboardText.h"
+#include "state/TrackModes.h"
 #include "tracks/ReferenceConversion.h"
 #include "tracks/TextExport.h"
 
@@ -182,11 +183,11 @@ TEST(ReferenceConversion, PotentialsAgainstSHE)
     EXPECT_NEAR(referencePotential(3, 13) - referencePotential(kRefRHE, 13), 1.008, 1e-12);
     EXPECT_DOUBLE_EQ(referencePotential(0, 7), 0);
     EXPECT_DOUBLE_EQ(referencePotential(99, 7), 0);
-    EXPECT_TRUE(convertsReference(ModeCV));
-    EXPECT_TRUE(convertsReference(ModeSSVAll));
-    EXPECT_FALSE(convertsReference(ModePS));
-    EXPECT_FALSE(convertsReference(ModeMulti));
-    EXPECT_FALSE(convertsReference(ModeRPMvsJ));
+    EXPECT_TRUE(modeFacts(ModeCV).convertsReference);
+    EXPECT_TRUE(modeFacts(ModeSSVAll).convertsReference);
+    EXPECT_FALSE(modeFacts(ModePS).convertsReference);
+    EXPECT_FALSE(modeFacts(ModeMulti).convertsReference);
+    EXPECT_FALSE(modeFacts(ModeRPMvsJ).convertsReference);
 }
 
 TEST(MultiTable, CurrentAgainstTimeAndPotential)

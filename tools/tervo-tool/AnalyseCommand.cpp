@@ -11,6 +11,7 @@
 #include "core/FileRead.h"
 #include "core/NumberParse.h"
 #include "state/Settings.h"
+#include "state/TrackModes.h"
 #include "tracks/TrackFile.h"
 
 #include <QDir>
@@ -345,9 +346,7 @@ int runAnalyse(const QStringList &args)
         TafelAnalysis tafel(*store, settings, prompts);
         applyRange(tafel, o);
         done = tafel.Calculate();
-        const int mode = (*store)[o.track].Mode;
-        if (!done && mode != ModeCV && mode != ModeRDE && mode != ModeSSV &&
-            prompts.messageCount == 0)
+        if (!done && !modeFacts((*store)[o.track].Mode).sweep && prompts.messageCount == 0)
             writeErr(QStringLiteral("%1: track %2 is not a voltammetry track.")
                          .arg(o.path)
                          .arg(o.track));

@@ -10,12 +10,12 @@
 #include "macro/MacroRunner.h"
 #include "macro/RunWatchdog.h"
 #include "macro/SmtpMailSender.h"
-#include "macro/SsvMacroAdapter.h"
 #include "measure/CVModel.h"
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
 #include "measure/RunRecorder.h"
+#include "measure/SSVModel.h"
 #include "plot/Graph.h"
 #include "state/AppState.h"
 #include "state/SettingsFolderLock.h"
@@ -278,7 +278,6 @@ int runMacro(const QStringList &args)
     PSModel ps(context);
     RPMvsjModel rpm(context);
     SSVModel ssv(context, clipboard);
-    SsvMacroAdapter ssvMacro(ssv, [] {});
     const std::vector<MeasurementModel *> models{&cv, &cvf, &rde, &ps, &rpm, &ssv};
     SmtpMailSender mail(app->settings);
     // With a settings folder of its own the run keeps the recovery files the program keeps, so
@@ -297,7 +296,7 @@ int runMacro(const QStringList &args)
     env.ps = &ps;
     env.rpmvsi = &rpm;
     env.mail = &mail;
-    env.ssv = &ssvMacro;
+    env.ssv = &ssv;
     env.showPower = [&instruments] { instruments.power().ensureOpen(); };
     MacroRunner runner(env);
     runner.setMacroFolder(QFileInfo(o.macro).absolutePath());
@@ -305,7 +304,6 @@ int runMacro(const QStringList &args)
         writeOut(QStringLiteral("line %1: %2\n").arg(index + 1).arg(line));
         std::fflush(stdout);
     });
-    QObject::connect(&ssv, &MeasurementModel::notice, &runner, &MacroRunner::note);
     QObject::connect(&runner, &MacroRunner::logged, [](const QString &line) {
         writeOut(QStringLiteral("note: %1\n").arg(line));
         std::fflush(stdout);

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tervo;
@@ -69,13 +70,13 @@ TEST(MeasureViews, RingDiskWindowRunsFromItsButtons)
     EXPECT_EQ(w.windowTitle(), "RDE Measurement");
     EXPECT_TRUE(model.timerEnabled());
     type(w, "txtSamplingRate", QStringLiteral("0"));
-    EXPECT_EQ(model.acquisition.samplingRate, 0.1);
+    EXPECT_EQ(model.acquisition().samplingRate, 0.1);
     EXPECT_EQ(textOf(w, "txtSamplingRate"), "0.1");
     type(w, "txtSamplingRate", QStringLiteral("10"));
     type(w, "txtAccum", QStringLiteral("1"));
     type(w, "txtRetainTime", QStringLiteral("0"));
     option(w, "opnMeasurement", 1)->click();
-    EXPECT_EQ(model.fields.method, 1);
+    EXPECT_EQ(model.fields().method, 1);
 
     button(w, "cmdStart")->click();
     EXPECT_EQ(model.state(), RDEModel::Measuring);
@@ -156,9 +157,9 @@ TEST(MeasureViews, PotentialStepOptionsAndCheckBox)
     w.show();
     EXPECT_EQ(w.windowTitle(), "Potential Step Measurement");
     option(w, "opnMeasurement", 2)->click();
-    EXPECT_EQ(model.fields.method, PSModel::ByCharge);
+    EXPECT_EQ(model.fields().method, PSModel::ByCharge);
     option(w, "opnSampling", 1)->click();
-    EXPECT_EQ(model.fields.samplingMode, 1);
+    EXPECT_EQ(model.fields().samplingMode, 1);
     auto *graph = w.findChild<QCheckBox *>(QStringLiteral("chkGraphOn"));
     ASSERT_NE(graph, nullptr);
     graph->setChecked(!graph->isChecked());
@@ -189,7 +190,7 @@ TEST(MeasureViews, RotationRateSweepSpeedCheck)
     auto *recordTime = w.findChild<QCheckBox *>(QStringLiteral("chkRecordTime"));
     ASSERT_NE(recordTime, nullptr);
     recordTime->setChecked(true);
-    EXPECT_TRUE(model.fields.recordTime);
+    EXPECT_TRUE(model.fields().recordTime);
 }
 
 TEST(MeasureViews, MultipotentiostatInputsAndSamplingButton)
@@ -369,11 +370,11 @@ TEST(MeasureViews, SteadyStateWindowEditsRunsAndQuits)
     type(w, "txtVoltStep", QStringLiteral("-1"));
     EXPECT_EQ(textOf(w, "txtVoltStep"), "0.001");
     type(w, "txtMinTime", QStringLiteral("9"));
-    EXPECT_EQ(model.fields.minTime, 4);
+    EXPECT_EQ(model.fields().minTime, 4);
     auto *accelerate = w.findChild<QCheckBox *>(QStringLiteral("chkAccelerate"));
     ASSERT_NE(accelerate, nullptr);
     accelerate->setChecked(!accelerate->isChecked());
-    EXPECT_EQ(model.fields.accelerate, accelerate->isChecked() ? 1 : 0);
+    EXPECT_EQ(model.fields().accelerate, accelerate->isChecked() ? 1 : 0);
     type(w, "txtV0", QStringLiteral("0.3"));
     type(w, "txtV1", QStringLiteral("0.29"));
     type(w, "txtVoltStep", QStringLiteral("0.005"));
@@ -389,4 +390,90 @@ TEST(MeasureViews, SteadyStateWindowEditsRunsAndQuits)
     EXPECT_EQ(r.app->store[0].Mode, ModeSSV);
     w.QuitSSVMeasurement();
     EXPECT_FALSE(w.isVisible());
+}
+
+namespace {
+
+// Types text into a box of one window and hands the same value to the macro operation of a
+// second window of the same kind; both must keep the same field value.
+template <class Model, class Window> struct BoxAndMacro {
+    const char *box;
+    double value;
+    std::function<void(Model &, double)> macro;
+    std::function<double(const Model &)> field;
+
+    void check() const
+    {
+        MeasureRig r;
+        Model byBox(*r.context), byMacro(*r.context);
+        byBox.setTimerDriven(false);
+        byMacro.setTimerDriven(false);
+        Window w(byBox);
+        type(w, box, QString::number(value));
+        macro(byMacro, value);
+        EXPECT_EQ(field(byBox), field(byMacro)) << box << " " << value;
+    }
+};
+
+template <class Model> void retainTime(Model &m, double v)
+{
+    auto s = static_cast<std::int32_t>(v);
+    m.RetainTime(s);
+}
+
+template <class Model> double retained(const Model &m)
+{
+    return m.acquisition().retainTime;
+}
+
+} // namespace
+
+TEST(MeasureViews, BoxesKeepWhatTheMacroLinesKeep)
+{
+    app();
+    using CV = BoxAndMacro<CVModel, frmMeasureCV>;
+    using RDE = BoxAndMacro<RDEModel, frmMeasureRDE>;
+    using PS = BoxAndMacro<PSModel, frmPotentialStep>;
+    using RPj = BoxAndMacro<RPMvsjModel, frmMeasureRPMvsj>;
+    const auto scanRate = [](RDEModel &m, double v) { m.scanrate(v); };
+    const auto repeat = [](RDEModel &m, double v) {
+        auto c = static_cast<std::int32_t>(v);
+        m.Repeat(c);
+    };
+    const auto psScale = [](PSModel &m, double v) { m.DiskScale(v); };
+    for (const RDE &c :
+         {RDE{"txtScanRate", -5, scanRate, [](auto &m) { return m.fields().scanRate; }},
+          RDE{"txtCycle", 0, repeat, [](auto &m) { return m.fields().cycles; }},
+          RDE{"txtRetainTime", -3, retainTime<RDEModel>, retained<RDEModel>},
+          RDE{"txtDiskYScale", 0, [](RDEModel &m, double v) { m.DiskScale(v); },
+              [](auto &m) { return m.fields().diskYScale; }}})
+        c.check();
+    CV{"txtRetainTime", -3, retainTime<CVModel>, retained<CVModel>}.check();
+    CV{"txtYScale", 0, [](CVModel &m, double v) { m.DiskScale(v); },
+       [](auto &m) { return m.fields().yScale; }}
+        .check();
+    PS{"txtRetainTime", -3, retainTime<PSModel>, retained<PSModel>}.check();
+    PS{"txtYScale", -1, psScale, [](auto &m) { return m.fields().yScale; }}.check();
+    PS{"txtCoulomb", -1, [](PSModel &m, double v) { m.CoulombNumber(v); },
+       [](auto &m) { return m.fields().coulomb; }}
+        .check();
+    RPj{"txtRetainTime", -3, retainTime<RPMvsjModel>, retained<RPMvsjModel>}.check();
+}
+
+// Only the cyclic-voltammetry window gives its box and its macro line different scan-rate rules.
+TEST(MeasureViews, CyclicVoltammetryScanRateBoxAndMacroRules)
+{
+    app();
+    MeasureRig r;
+    CVModel model(*r.context);
+    model.setTimerDriven(false);
+    frmMeasureCV w(model);
+    type(w, "txtScanRate", QStringLiteral("0"));
+    EXPECT_EQ(model.fields().scanRate, 0.01);
+    double rate = 0;
+    model.scanrate(rate);
+    EXPECT_EQ(rate, 0);
+    rate = -1;
+    model.scanrate(rate);
+    EXPECT_EQ(model.fields().scanRate, 0.001);
 }
