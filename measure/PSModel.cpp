@@ -226,7 +226,7 @@ void PSModel::afterSample()
 
 QString PSModel::endsOnlyByHand() const
 {
-    if (fields.method != ByCharge)
+    if (m_fields.method != ByCharge)
         return MeasurementModel::endsOnlyByHand();
     if (const QString waiting = waitsForHandStart(); !waiting.isEmpty())
         return waiting;

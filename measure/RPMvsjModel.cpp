@@ -216,10 +216,10 @@ QString RPMvsjModel::endsOnlyByHand() const
 {
     if (state() != Measuring || stopRequested())
         return {};
-    if (fields.method == ByButton)
+    if (m_fields.method == ByButton)
         return QStringLiteral("it ends by the Stop button only");
     // The rotator stays at the rate set at Start: only a hand on it passes a limit above that.
-    if (fields.method == ByLimit && rotationRate() <= m_settings.RPjRPMLimit)
+    if (m_fields.method == ByLimit && rotationRate() <= m_settings.RPjRPMLimit)
         return QStringLiteral("the rotator holds %1 rpm and only a hand takes it beyond the limit "
                               "of %2 rpm (method 0)")
             .arg(rotationRate())

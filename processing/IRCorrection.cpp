@@ -3,6 +3,7 @@
 #include "TrackProcessing.h"
 #include "core/NumberFormat.h"
 #include "plot/Palette.h"
+#include "state/TrackModes.h"
 #include "tracks/FinitePoints.h"
 #include "tracks/OccupiedTracks.h"
 #include "tracks/Tables.h"
@@ -16,7 +17,7 @@ bool correctOhmicDrop(TrackStore &store, int source, int destination, double ru,
                       int *skipped)
 {
     const int mode = store[source].Mode;
-    if (!isSweepMode(mode)) {
+    if (!modeFacts(mode).sweep) {
         if (problem)
             *problem = QStringLiteral("Track %1 (%2) is not a voltammogram; only CV, RDE and SSV "
                                       "tracks take an iR correction.")
@@ -56,7 +57,7 @@ void IRCorrectionController::setResistance(double &ru)
 
 bool IRCorrectionController::correct()
 {
-    if (!isSweepMode(m_store[m_track].Mode)) {
+    if (!modeFacts(m_store[m_track].Mode).sweep) {
         QString problem;
         correctOhmicDrop(m_store, m_track, m_track, m_ru, &problem);
         m_prompts.message(problem);
@@ -79,7 +80,7 @@ void IRCorrectionController::drawPreview(kurvex::KurvexControl &canvas) const
     const TrackHeader &h = m_store[m_track];
     const int n = pointCount(h);
     const std::vector<int> kept = finitePoints(m_store, m_track, 0, n - 1, 1);
-    if (kept.empty() || !isSweepMode(h.Mode)) {
+    if (kept.empty() || !modeFacts(h.Mode).sweep) {
         canvas.Cls();
         return;
     }
