@@ -1,9 +1,7 @@
 // Real-time cyclic-voltammetry runs on the simulated rig: points recorded per second.
-#include "devices/Instruments.h"
-#include "devices/sim/SimRig.h"
 #include "measure/CVModel.h"
-#include "state/AppState.h"
 #include "support/TestDoubles.h"
+#include "workstation/Workstation.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -36,17 +34,16 @@ void runCV(benchmark::State &state, double rate, int accum, int seconds)
         QTemporaryDir dir;
         SystemMsClock clock;
         ScriptedPrompts prompts;
-        AppState appState(clock, prompts, dir.path());
-        appState.loadMainWindowState();
-        appState.settings.GPIBControl = 2;
-        sim::SimRig rig(clock, 3);
-        rig.wireStandard();
-        Instruments instruments(appState.settings, appState.RpmTable, rig.libraries());
         MemoryClipboard clipboard;
         Graph monitor(clipboard), result(clipboard);
         SilentSoundPlayer sound;
-        MeasureContext context{appState, instruments, monitor, result, sound};
-        CVModel cv(context);
+        Workstation ws(Desk{clock, prompts, clipboard, sound, monitor, result},
+                       WorkstationSetup{.folder = dir.path(), .seed = 3, .savedCell = false});
+        AppState &appState = ws.state();
+        appState.loadMainWindowState();
+        appState.settings.GPIBControl = 2;
+        ws.makeModels();
+        CVModel &cv = ws.cv();
         cv.fields.method = 1; // by button: the benchmark stops it
         cv.SamplingRate(rate);
         cv.Accumlation(accum);

@@ -10,6 +10,7 @@
 #include "core/NumberParse.h"
 #include "state/Settings.h"
 #include "tracks/TrackFile.h"
+#include "workstation/HeadlessDesk.h"
 
 #include <QDir>
 #include <QSet>
@@ -42,24 +43,6 @@ namespace {
     "                         KLVariable, O2CE, O2VStep, O2Vrange, TaEred, TaArea, ...)\n"         \
     "      --settings-dir DIR take the settings from DIR/Parameters.txt (default: the\n"           \
     "                         program's built-in defaults)\n"
-
-// Messages of the analysis go to stderr, as the window would show them.
-class ErrorPrompts final : public Prompts {
-public:
-    int messageCount = 0;
-    void message(const QString &text, const QString & = QString()) override
-    {
-        ++messageCount;
-        writeErr(text);
-    }
-    bool askYesNo(const QString &, const QString & = QString()) override { return false; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    QString openFileName(const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &) override { return {}; }
-};
 
 struct Options {
     QString kind, path;
@@ -258,7 +241,7 @@ int runAnalyse(const QStringList &args)
         writeErr(QStringLiteral("%1: track %2 is vacant.").arg(o.path).arg(o.track));
         return 1;
     }
-    ErrorPrompts prompts;
+    ConsolePrompts prompts;
     auto points = std::make_unique<AnalysisPoints>();
     bool done = false;
     QString report;
@@ -292,8 +275,7 @@ int runAnalyse(const QStringList &args)
         applyRange(tafel, o);
         done = tafel.Calculate();
         const int mode = (*store)[o.track].Mode;
-        if (!done && mode != ModeCV && mode != ModeRDE && mode != ModeSSV &&
-            prompts.messageCount == 0)
+        if (!done && mode != ModeCV && mode != ModeRDE && mode != ModeSSV && prompts.messages == 0)
             writeErr(QStringLiteral("%1: track %2 is not a voltammetry track.")
                          .arg(o.path)
                          .arg(o.track));
@@ -328,7 +310,7 @@ int runAnalyse(const QStringList &args)
         O2ReductionAnalysis o2(*store, settings, prompts);
         o2.selectTrack(o.track);
         done = o2.Analyse();
-        if (!done && prompts.messageCount == 0)
+        if (!done && prompts.messages == 0)
             writeErr(
                 QStringLiteral("%1: track %2 is not a ring-disk track.").arg(o.path).arg(o.track));
         report = o2.report();
