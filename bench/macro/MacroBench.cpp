@@ -2,8 +2,7 @@
 // next line runs after a measurement, and a fast series through tervo-tool.
 #include "macro/MacroRunner.h"
 #include "measure/CVModel.h"
-#include "support/TestDoubles.h"
-#include "workstation/Workstation.h"
+#include "support/TestStation.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -39,25 +38,17 @@ double processCpuSeconds()
 }
 
 // The real-time workstation: system clock, simulated rig, one CV window.
-struct Bench {
-    QTemporaryDir dir;
-    SystemMsClock clock;
-    ScriptedPrompts prompts;
-    MemoryClipboard clipboard;
-    Graph monitor{clipboard}, result{clipboard};
-    SilentSoundPlayer sound;
-    Workstation ws{Desk{clock, prompts, clipboard, sound, monitor, result},
-                   WorkstationSetup{.folder = dir.path(), .seed = 3, .savedCell = false}};
+struct Bench : TestStation<SystemMsClock> {
     CVModel *cv = nullptr;
     std::unique_ptr<MacroRunner> runner;
 
-    Bench()
+    Bench() : TestStation(simulated(3))
     {
-        ws.state().loadMainWindowState();
-        ws.state().settings.GPIBControl = 2;
-        ws.makeModels();
-        cv = &ws.cv();
-        runner = std::make_unique<MacroRunner>(ws.macroEnvironment());
+        station.state().loadMainWindowState();
+        station.state().settings.GPIBControl = 2;
+        station.makeModels();
+        cv = &station.cv();
+        runner = std::make_unique<MacroRunner>(station.macroEnvironment());
     }
 
     void runUntilDone()

@@ -1,12 +1,10 @@
 // Real-time cyclic-voltammetry runs on the simulated rig: points recorded per second.
 #include "measure/CVModel.h"
-#include "support/TestDoubles.h"
-#include "workstation/Workstation.h"
+#include "support/TestStation.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -31,19 +29,12 @@ void runCV(benchmark::State &state, double rate, int accum, int seconds)
 {
     app();
     for (auto _ : state) {
-        QTemporaryDir dir;
-        SystemMsClock clock;
-        ScriptedPrompts prompts;
-        MemoryClipboard clipboard;
-        Graph monitor(clipboard), result(clipboard);
-        SilentSoundPlayer sound;
-        Workstation ws(Desk{clock, prompts, clipboard, sound, monitor, result},
-                       WorkstationSetup{.folder = dir.path(), .seed = 3, .savedCell = false});
-        AppState &appState = ws.state();
+        TestStation<SystemMsClock> s(TestStation<SystemMsClock>::simulated(3));
+        AppState &appState = s.station.state();
         appState.loadMainWindowState();
         appState.settings.GPIBControl = 2;
-        ws.makeModels();
-        CVModel &cv = ws.cv();
+        s.station.makeModels();
+        CVModel &cv = s.station.cv();
         cv.fields.method = 1; // by button: the benchmark stops it
         cv.SamplingRate(rate);
         cv.Accumlation(accum);

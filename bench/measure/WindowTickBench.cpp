@@ -6,12 +6,10 @@
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
-#include "support/TestDoubles.h"
-#include "workstation/Workstation.h"
+#include "support/TestStation.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -32,19 +30,11 @@ QGuiApplication &guiApp()
     return *a;
 }
 
-template <typename Clock> struct Station {
-    QTemporaryDir dir;
-    Clock clock;
-    ScriptedPrompts prompts;
-    MemoryClipboard clipboard;
-    Graph monitor{clipboard}, result{clipboard};
-    SilentSoundPlayer sound;
-    Workstation ws{Desk{clock, prompts, clipboard, sound, monitor, result},
-                   WorkstationSetup{.folder = dir.path(), .seed = 3, .savedCell = false}};
-    AppState &app = ws.state();
-    MeasureContext *context = &ws.context();
+template <typename Clock> struct Station : TestStation<Clock> {
+    AppState &app = this->station.state();
+    MeasureContext *context = &this->station.context();
 
-    explicit Station(bool multi)
+    explicit Station(bool multi) : TestStation<Clock>(TestStation<Clock>::simulated(3))
     {
         guiApp();
         app.loadMainWindowState();
@@ -52,7 +42,7 @@ template <typename Clock> struct Station {
         app.settings.GPIBAddress = sim::SimRig::kGeneratorAddress;
         app.settings.ADBoard = 2;
         if (multi)
-            ws.rig()->wireMultipotentiostat();
+            this->station.rig()->wireMultipotentiostat();
     }
 };
 

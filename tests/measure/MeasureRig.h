@@ -8,11 +8,10 @@
 #include "plot/Graph.h"
 #include "state/AppState.h"
 #include "support/TestDoubles.h"
+#include "support/TestStation.h"
 #include "support/VendorFakes.h"
-#include "workstation/Workstation.h"
 
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <array>
 #include <memory>
 
@@ -70,20 +69,10 @@ private:
     PciDaskLibrary &m_inner;
 };
 
-struct MeasureRig {
+struct MeasureRig : TestStation<FakeMsClock> {
     bool guiReady = ensureGuiApp();
-    QTemporaryDir dir;
-    FakeMsClock clock{5000};
-    ScriptedPrompts prompts;
-    MemoryClipboard clipboard;
-    Graph monitor{clipboard};
-    Graph result{clipboard};
-    SilentSoundPlayer sound;
     std::unique_ptr<CountingDask> dask;
     std::unique_ptr<test::FaultyLibraries> faults;
-    // The rig keeps the dummy cell unless a test puts its own behind the potentiostat.
-    Workstation station{Desk{clock, prompts, clipboard, sound, monitor, result},
-                        WorkstationSetup{.folder = dir.path(), .seed = 11, .savedCell = false}};
     AppState *app = &station.state();
     sim::SimRig *rig = station.rig();
     VendorLibraries libraries = rig->libraries();
@@ -91,7 +80,7 @@ struct MeasureRig {
     MeasureContext *context = &station.context();
     QStringList shownTracks;
 
-    explicit MeasureRig(int gpibControl = 2)
+    explicit MeasureRig(int gpibControl = 2) : TestStation(simulated(11), 5000u)
     {
         app->loadMainWindowState();
         app->settings.GPIBControl = gpibControl;

@@ -1,14 +1,12 @@
-#include "workstation/Workstation.h"
 #include "devices/sim/SimRig.h"
 #include "measure/CVModel.h"
 #include "measure/RDEModel.h"
-#include "support/TestDoubles.h"
+#include "support/TestStation.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <memory>
 
 using namespace tervo;
 
@@ -24,31 +22,18 @@ void ensureGuiApp()
         new QGuiApplication(argc, argv);
 }
 
-// The demo workstation on the simulated rig, in a settings folder of its own.
-struct Station {
-    QTemporaryDir dir;
-    FakeMsClock clock{1000};
-    ScriptedPrompts prompts;
-    MemoryClipboard clipboard;
-    Graph monitor{(ensureGuiApp(), clipboard)};
-    Graph result{clipboard};
-    SilentSoundPlayer sound;
-    std::unique_ptr<Workstation> ws;
-
-    void start()
+// The demo workstation on the simulated rig, with the settings read and the models made; in a
+// folder of its own unless one is given.
+struct Demo : TestStation<FakeMsClock> {
+    explicit Demo(const QString &folder = QString())
+        : TestStation(WorkstationSetup{.folder = folder,
+                                       .demo = true,
+                                       .programFolder = QStringLiteral(TERVO_BIN_DIR)},
+                      1000u)
     {
-        ws = std::make_unique<Workstation>(
-            Desk{clock, prompts, clipboard, sound, monitor, result},
-            WorkstationSetup{.folder = dir.path(), .demo = true, .programFolder = TERVO_BIN_DIR});
-        ws->state().loadMainWindowState();
-        ws->makeModels();
-    }
-
-    void saveCell(const QByteArray &text)
-    {
-        QFile f(dir.filePath(QStringLiteral("SimulatedCell.txt")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
+        ensureGuiApp();
+        station.state().loadMainWindowState();
+        station.makeModels();
     }
 
     template <typename Model> void ticks(Model &m, int count)
@@ -60,16 +45,22 @@ struct Station {
     }
 };
 
+void saveCell(const QTemporaryDir &dir, const QByteArray &text)
+{
+    QFile f(dir.filePath(QStringLiteral("SimulatedCell.txt")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
 } // namespace
 
 // Quitting with a ring-disk run under way: the run is stored with what it recorded, the
 // generator stops, the rotor is switched to 0 rpm and the card is released.
 TEST(Workstation, ShutdownStopsTheRunTheGeneratorAndTheRotorAndClosesTheBoards)
 {
-    Station s;
-    s.start();
-    sim::SimRig &rig = *s.ws->rig();
-    RDEModel &rde = s.ws->rde();
+    Demo s;
+    sim::SimRig &rig = *s.station.rig();
+    RDEModel &rde = s.station.rde();
     rde.setTimerDriven(false);
     ASSERT_TRUE(rde.open());
     QString rpm = QStringLiteral("1600");
@@ -82,42 +73,41 @@ TEST(Workstation, ShutdownStopsTheRunTheGeneratorAndTheRotorAndClosesTheBoards)
     rig.sync();
     ASSERT_TRUE(rig.generator().running());
     ASSERT_GT(rig.rotator().rpm(), 1500);
-    ASSERT_GE(s.ws->instruments().CardHandle, 0);
+    ASSERT_GE(s.station.instruments().CardHandle, 0);
 
-    s.ws->shutdown();
+    s.station.shutdown();
 
     EXPECT_NE(rde.state(), RDEModel::Measuring);
     EXPECT_FALSE(rde.isOpen());
-    EXPECT_EQ(s.ws->state().store[0].Mode, ModeRDE);
-    EXPECT_GT(s.ws->state().store[0].pnum, 0);
+    EXPECT_EQ(s.station.state().store[0].Mode, ModeRDE);
+    EXPECT_GT(s.station.state().store[0].pnum, 0);
     s.clock.advance(10000);
     rig.sync();
     EXPECT_FALSE(rig.generator().running());
     EXPECT_LT(rig.rotator().rpm(), 1);
-    EXPECT_EQ(s.ws->instruments().CardHandle, -1);
+    EXPECT_EQ(s.station.instruments().CardHandle, -1);
 }
 
 // A macro's rotator command outlives its runs: the end of the session stops the rotor too.
 TEST(Workstation, ShutdownStopsARotorThatNoRunTurns)
 {
-    Station s;
-    s.start();
-    CVModel &cv = s.ws->cv();
+    Demo s;
+    CVModel &cv = s.station.cv();
     cv.setTimerDriven(false);
     ASSERT_TRUE(cv.open());
     std::int32_t rpm = 1000;
-    s.ws->instruments().RpmSet(rpm);
-    sim::SimRig &rig = *s.ws->rig();
+    s.station.instruments().RpmSet(rpm);
+    sim::SimRig &rig = *s.station.rig();
     s.clock.advance(10000);
     rig.sync();
     ASSERT_GT(rig.rotator().rpm(), 900);
 
-    s.ws->shutdown();
+    s.station.shutdown();
 
     s.clock.advance(10000);
     rig.sync();
     EXPECT_LT(rig.rotator().rpm(), 1);
-    EXPECT_EQ(s.ws->instruments().CardHandle, -1);
+    EXPECT_EQ(s.station.instruments().CardHandle, -1);
 }
 
 // Runs on the simulated rig describe the cell saved beside the settings, whoever builds the
@@ -137,10 +127,10 @@ TEST(Workstation, RunsCarryTheFactsOfTheSavedCell)
         {"Model=Dummy cell\r\n", 0, 0, 1},
     };
     for (const Case &c : cases) {
-        Station s;
-        s.saveCell(c.file);
-        s.start();
-        CVModel &cv = s.ws->cv();
+        QTemporaryDir dir;
+        saveCell(dir, c.file);
+        Demo s(dir.path());
+        CVModel &cv = s.station.cv();
         cv.setTimerDriven(false);
         ASSERT_TRUE(cv.open());
         cv.SetVoltage(0.3, 0.25, 0.3);
@@ -150,7 +140,7 @@ TEST(Workstation, RunsCarryTheFactsOfTheSavedCell)
         cv.RetainTime(retain);
         cv.StartMeasurement();
         s.ticks(cv, 100000);
-        const TrackHeader &h = s.ws->state().store[0];
+        const TrackHeader &h = s.station.state().store[0];
         ASSERT_EQ(h.Mode, ModeCV) << c.file;
         EXPECT_DOUBLE_EQ(h.Conc, c.conc) << c.file;
         EXPECT_DOUBLE_EQ(h.Area, c.area) << c.file;
