@@ -11,23 +11,10 @@
 #include "support/TestStation.h"
 #include "support/VendorFakes.h"
 
-#include <QGuiApplication>
 #include <array>
 #include <memory>
 
 namespace tervo {
-
-// The graphs print their labels, which needs a GUI application object.
-inline bool ensureGuiApp()
-{
-    static int argc = 1;
-    static char name[] = "measure_tests";
-    static char *argv[] = {name, nullptr};
-    static QGuiApplication *app =
-        QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
-    (void)app;
-    return true;
-}
 
 // The PCI-9112 card of the rig, counting the analog input reads per input.
 class CountingDask final : public PciDaskLibrary {

@@ -4,9 +4,22 @@
 #include "support/TestDoubles.h"
 #include "workstation/Workstation.h"
 
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 namespace tervo {
+
+// The graphs print their labels, which needs a GUI application object.
+inline bool ensureGuiApp()
+{
+    static int argc = 1;
+    static char name[] = "tests";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication *app =
+        QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
+    (void)app;
+    return true;
+}
 
 // A workstation for tests and benchmarks in a folder of its own (unless the set-up names one):
 // scripted prompts, a clipboard in

@@ -4,23 +4,12 @@
 #include "support/TestStation.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace tervo;
 
 namespace {
-
-// The graphs print their labels, which needs a GUI application object.
-void ensureGuiApp()
-{
-    static int argc = 1;
-    static char name[] = "workstation_tests";
-    static char *argv[] = {name, nullptr};
-    if (!QGuiApplication::instance())
-        new QGuiApplication(argc, argv);
-}
 
 // The demo workstation on the simulated rig, with the settings read and the models made; in a
 // folder of its own unless one is given.
