@@ -15,7 +15,7 @@ import re
 import sys
 
 FOLDERS = ["core", "state", "tracks", "canvas", "plot", "devices", "measure", "macro",
-           "analysis", "processing", "importing", "app", "tools"]
+           "analysis", "processing", "importing", "workstation", "app", "tools"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]', re.M)
 COMMAND = re.compile(r'\b(add_library|add_executable|target_sources|target_link_libraries)'
                      r'\s*\(([^)]*)\)', re.S)

@@ -145,28 +145,6 @@ QString settingsFolderFor(const QString &programFolder)
         .filePath(QStringLiteral("TERVO"));
 }
 
-void prepareDemoSettings(AppState &state, const QString &programFolder)
-{
-    if (QFileInfo::exists(state.settingsPath()))
-        return;
-    ApplyDefaultSettings(state.settings);
-    Settings &s = state.settings;
-    s.GPIBControl = 2;
-    s.GPIBAddress = 7;
-    s.DABoard = 1;
-    s.PowerControl = 1;
-    s.RPMvsVoltageFile = QDir(programFolder).filePath(QStringLiteral("rotator-calibration.txt"));
-    s.SoundFileName.clear();
-    for (CVSet &set : s.CV) {
-        set.CVSamplingRate = 10;
-        set.CVAccum = 20;
-        set.CVRetainTime = 2;
-    }
-    s.RDESamplingRate = 10;
-    s.RDEAccum = 20;
-    state.WriteSettings();
-}
-
 QString defaultSettingsFolder()
 {
     return settingsFolderFor(QCoreApplication::applicationDirPath());

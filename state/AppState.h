@@ -56,11 +56,6 @@ private:
 
 inline constexpr char kMailPasswordKey[] = "MailPassword";
 
-// The complete simulated workstation of a demo or a headless macro run, written as the settings
-// file when there is none yet: the generator on the GPIB board, the rotator with the calibration
-// beside the program (in programFolder), and power control.
-void prepareDemoSettings(AppState &state, const QString &programFolder);
-
 // Where "Parameters.txt" lives: the program's own folder when it is writable, otherwise
 // ~/.config/TERVO/.
 QString settingsFolderFor(const QString &programFolder);

@@ -1,11 +1,8 @@
 // The macro runner: parse and check of a long macro, the CPU a pending Wait costs, how soon the
 // next line runs after a measurement, and a fast series through tervo-tool.
-#include "devices/Instruments.h"
-#include "devices/sim/SimRig.h"
 #include "macro/MacroRunner.h"
 #include "measure/CVModel.h"
-#include "state/AppState.h"
-#include "support/TestDoubles.h"
+#include "support/TestStation.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -41,34 +38,17 @@ double processCpuSeconds()
 }
 
 // The real-time workstation: system clock, simulated rig, one CV window.
-struct Bench {
-    QTemporaryDir dir;
-    SystemMsClock clock;
-    ScriptedPrompts prompts;
-    AppState state{clock, prompts, dir.path()};
-    std::unique_ptr<sim::SimRig> rig;
-    std::unique_ptr<Instruments> instruments;
-    MemoryClipboard clipboard;
-    Graph monitor{clipboard}, result{clipboard};
-    SilentSoundPlayer sound;
-    std::unique_ptr<MeasureContext> context;
-    std::unique_ptr<CVModel> cv;
+struct Bench : TestStation<SystemMsClock> {
+    CVModel *cv = nullptr;
     std::unique_ptr<MacroRunner> runner;
 
-    Bench()
+    Bench() : TestStation(simulated(3))
     {
-        state.loadMainWindowState();
-        state.settings.GPIBControl = 2;
-        rig = std::make_unique<sim::SimRig>(clock, 3);
-        rig->wireStandard();
-        instruments =
-            std::make_unique<Instruments>(state.settings, state.RpmTable, rig->libraries());
-        context = std::make_unique<MeasureContext>(
-            MeasureContext{state, *instruments, monitor, result, sound});
-        cv = std::make_unique<CVModel>(*context);
-        MacroEnvironment env{state, *instruments, sound};
-        env.cv = cv.get();
-        runner = std::make_unique<MacroRunner>(env);
+        station.state().loadMainWindowState();
+        station.state().settings.GPIBControl = 2;
+        station.makeModels();
+        cv = &station.cv();
+        runner = std::make_unique<MacroRunner>(station.macroEnvironment());
     }
 
     void runUntilDone()
@@ -134,7 +114,7 @@ void BM_NextLineAfterMeasurement(benchmark::State &state)
         QElapsedTimer t;
         qint64 ended = -1, next = -1;
         t.start();
-        QObject::connect(b.cv.get(), &MeasurementModel::stored, [&] { ended = t.nsecsElapsed(); });
+        QObject::connect(b.cv, &MeasurementModel::stored, [&] { ended = t.nsecsElapsed(); });
         QObject::connect(b.runner.get(), &MacroRunner::lineStarted, [&](int index) {
             if (index == 7)
                 next = t.nsecsElapsed();

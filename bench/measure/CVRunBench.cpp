@@ -1,14 +1,10 @@
 // Real-time cyclic-voltammetry runs on the simulated rig: points recorded per second.
-#include "devices/Instruments.h"
-#include "devices/sim/SimRig.h"
 #include "measure/CVModel.h"
-#include "state/AppState.h"
-#include "support/TestDoubles.h"
+#include "support/TestStation.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -33,20 +29,12 @@ void runCV(benchmark::State &state, double rate, int accum, int seconds)
 {
     app();
     for (auto _ : state) {
-        QTemporaryDir dir;
-        SystemMsClock clock;
-        ScriptedPrompts prompts;
-        AppState appState(clock, prompts, dir.path());
+        TestStation<SystemMsClock> s(TestStation<SystemMsClock>::simulated(3));
+        AppState &appState = s.station.state();
         appState.loadMainWindowState();
         appState.settings.GPIBControl = 2;
-        sim::SimRig rig(clock, 3);
-        rig.wireStandard();
-        Instruments instruments(appState.settings, appState.RpmTable, rig.libraries());
-        MemoryClipboard clipboard;
-        Graph monitor(clipboard), result(clipboard);
-        SilentSoundPlayer sound;
-        MeasureContext context{appState, instruments, monitor, result, sound};
-        CVModel cv(context);
+        s.station.makeModels();
+        CVModel &cv = s.station.cv();
         cv.setMethod(1); // by button: the benchmark stops it
         cv.SamplingRate(rate);
         cv.Accumlation(accum);

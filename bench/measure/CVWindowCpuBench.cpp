@@ -1,12 +1,10 @@
 // A real-time CV at 1 kHz, accumulation 1, through its window and the two graph windows, as the
 // program runs it: points recorded per second and the process's CPU time per second of the run.
-#include "devices/Instruments.h"
-#include "devices/sim/SimRig.h"
 #include "measure/CVModel.h"
 #include "measure/ui/frmMeasureCV.h"
 #include "plot/frmGraph.h"
-#include "state/AppState.h"
 #include "support/TestDoubles.h"
+#include "workstation/Workstation.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -47,17 +45,16 @@ void BM_CVWindow_1000Hz_CpuPerSecond(benchmark::State &state)
         QTemporaryDir dir;
         SystemMsClock clock;
         ScriptedPrompts prompts;
-        AppState appState(clock, prompts, dir.path());
-        appState.loadMainWindowState();
-        appState.settings.GPIBControl = 2;
-        sim::SimRig rig(clock, 3);
-        rig.wireStandard();
-        Instruments instruments(appState.settings, appState.RpmTable, rig.libraries());
         MemoryClipboard clipboard;
         GraphWindows graphs(clipboard);
         SilentSoundPlayer sound;
-        MeasureContext context{appState, instruments, graphs.graph(0), graphs.graph(1), sound};
-        CVModel cv(context);
+        Workstation ws(Desk{clock, prompts, clipboard, sound, graphs.graph(0), graphs.graph(1)},
+                       WorkstationSetup{.folder = dir.path(), .seed = 3, .savedCell = false});
+        AppState &appState = ws.state();
+        appState.loadMainWindowState();
+        appState.settings.GPIBControl = 2;
+        ws.makeModels();
+        CVModel &cv = ws.cv();
         frmMeasureCV window(cv);
         cv.setMethod(1); // by button: the benchmark stops it
         cv.SamplingRate(1000);

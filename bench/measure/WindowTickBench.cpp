@@ -1,18 +1,15 @@
 // The measuring tick of each window on the simulated rig: the cost of one averaged sample with
 // its reads, range test and end test (fake clock, 1 ms per tick), and real-time runs that show
 // the points per second reached at the top sampling rates.
-#include "devices/Instruments.h"
 #include "devices/sim/SimRig.h"
 #include "measure/MultipotentiostatModel.h"
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
-#include "state/AppState.h"
-#include "support/TestDoubles.h"
+#include "support/TestStation.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -33,30 +30,19 @@ QGuiApplication &guiApp()
     return *a;
 }
 
-template <typename Clock> struct Station {
-    QTemporaryDir dir;
-    Clock clock;
-    ScriptedPrompts prompts;
-    AppState app{clock, prompts, dir.path()};
-    sim::SimRig rig{clock, 3};
-    std::unique_ptr<Instruments> instruments;
-    MemoryClipboard clipboard;
-    Graph monitor{clipboard}, result{clipboard};
-    SilentSoundPlayer sound;
-    std::unique_ptr<MeasureContext> context;
+template <typename Clock> struct Station : TestStation<Clock> {
+    AppState &app = this->station.state();
+    MeasureContext *context = &this->station.context();
 
-    explicit Station(bool multi)
+    explicit Station(bool multi) : TestStation<Clock>(TestStation<Clock>::simulated(3))
     {
         guiApp();
         app.loadMainWindowState();
         app.settings.GPIBControl = multi ? 0 : 2;
-        app.settings.GPIBAddress = 7;
+        app.settings.GPIBAddress = sim::SimRig::kGeneratorAddress;
         app.settings.ADBoard = 2;
         if (multi)
-            rig.wireMultipotentiostat();
-        instruments = std::make_unique<Instruments>(app.settings, app.RpmTable, rig.libraries());
-        context = std::make_unique<MeasureContext>(
-            MeasureContext{app, *instruments, monitor, result, sound});
+            this->station.rig()->wireMultipotentiostat();
     }
 };
 

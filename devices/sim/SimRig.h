@@ -110,7 +110,8 @@ public:
     SimFaults injected;
     double noiseVolts = 0.0002; // standard deviation added to every input
     double rpmPerVolt = 1000;   // speed monitor of the rotator
-    std::int32_t generatorAddress = 7;
+    static constexpr std::int32_t kGeneratorAddress = 7;
+    std::int32_t generatorAddress = kGeneratorAddress;
 
 private:
     void step(double dt);

@@ -8,26 +8,13 @@
 #include "plot/Graph.h"
 #include "state/AppState.h"
 #include "support/TestDoubles.h"
+#include "support/TestStation.h"
 #include "support/VendorFakes.h"
 
-#include <QGuiApplication>
-#include <QTemporaryDir>
 #include <array>
 #include <memory>
 
 namespace tervo {
-
-// The graphs print their labels, which needs a GUI application object.
-inline bool ensureGuiApp()
-{
-    static int argc = 1;
-    static char name[] = "measure_tests";
-    static char *argv[] = {name, nullptr};
-    static QGuiApplication *app =
-        QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
-    (void)app;
-    return true;
-}
 
 // The PCI-9112 card of the rig, counting the analog input reads per input.
 class CountingDask final : public PciDaskLibrary {
@@ -69,37 +56,23 @@ private:
     PciDaskLibrary &m_inner;
 };
 
-struct MeasureRig {
+struct MeasureRig : TestStation<FakeMsClock> {
     bool guiReady = ensureGuiApp();
-    QTemporaryDir dir;
-    FakeMsClock clock{5000};
-    ScriptedPrompts prompts;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<sim::SimRig> rig;
     std::unique_ptr<CountingDask> dask;
     std::unique_ptr<test::FaultyLibraries> faults;
-    VendorLibraries libraries;
-    std::unique_ptr<Instruments> instruments;
-    MemoryClipboard clipboard;
-    Graph monitor{clipboard};
-    Graph result{clipboard};
-    SilentSoundPlayer sound;
-    std::unique_ptr<MeasureContext> context;
+    AppState *app = &station.state();
+    sim::SimRig *rig = station.rig();
+    VendorLibraries libraries = rig->libraries();
+    Instruments *instruments = &station.instruments();
+    MeasureContext *context = &station.context();
     QStringList shownTracks;
 
-    explicit MeasureRig(int gpibControl = 2)
+    explicit MeasureRig(int gpibControl = 2) : TestStation(simulated(11), 5000u)
     {
-        app = std::make_unique<AppState>(clock, prompts, dir.path());
         app->loadMainWindowState();
         app->settings.GPIBControl = gpibControl;
-        app->settings.GPIBAddress = 7;
+        app->settings.GPIBAddress = sim::SimRig::kGeneratorAddress;
         app->settings.SoundFileName = QStringLiteral("done.wav");
-        rig = std::make_unique<sim::SimRig>(clock, 11);
-        rig->wireStandard();
-        libraries = rig->libraries();
-        instruments = std::make_unique<Instruments>(app->settings, app->RpmTable, libraries);
-        context = std::make_unique<MeasureContext>(
-            MeasureContext{*app, *instruments, monitor, result, sound});
         context->now = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 30, 0)); };
         context->showTrack = [this](int t) { shownTracks << QString::number(t); };
     }
@@ -133,13 +106,9 @@ struct MeasureRig {
     void rebuild(const VendorLibraries &libs)
     {
         libraries = libs;
-        instruments = std::make_unique<Instruments>(app->settings, app->RpmTable, libs);
-        auto now = context->now;
-        auto show = context->showTrack;
-        context = std::make_unique<MeasureContext>(
-            MeasureContext{*app, *instruments, monitor, result, sound});
-        context->now = now;
-        context->showTrack = show;
+        station.routeThrough(libs);
+        instruments = &station.instruments();
+        context = &station.context();
     }
 
     template <typename Model> int runToEnd(Model &m, int maxTicks = 200000)

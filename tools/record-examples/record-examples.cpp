@@ -2,89 +2,53 @@
 // computer can: a cyclic voltammogram of a redox couple and ring-disk voltammograms of oxygen
 // reduction at four rotation rates, and an accelerated steady-state voltammogram of the couple on a
 // porous film with all its samples in the next track. Usage: record-examples OUTPUT-FOLDER
-#include "devices/Instruments.h"
 #include "devices/sim/SimCellController.h"
 #include "devices/sim/SimRig.h"
 #include "measure/CVModel.h"
 #include "measure/RDEModel.h"
 #include "measure/SSVModel.h"
-#include "plot/Graph.h"
 #include "state/AppState.h"
 #include "tracks/TrackFile.h"
+#include "workstation/HeadlessDesk.h"
+#include "workstation/Workstation.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <optional>
 
 using namespace tervo;
 
 namespace {
 
-// Run unattended: messages go to the error stream, questions are answered No, dialogs cancelled.
-class ConsolePrompts : public Prompts {
-public:
-    void message(const QString &text, const QString & = QString()) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-    bool askYesNo(const QString &, const QString & = QString()) override { return false; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    QString openFileName(const QString &, const QString &) override { return QString(); }
-    QString saveFileName(const QString &, const QString &) override { return QString(); }
-};
-
-class NoClipboard : public Clipboard {
-public:
-    QString text() const override { return QString(); }
-    void setText(const QString &) override {}
-    void setImage(const QImage &) override {}
-    void clear() override {}
-};
-
-class NoSound : public SoundPlayer {
-public:
-    void play(const QString &) override {}
-};
-
-struct Workstation {
+// The simulated workstation in a folder of its own, its cell chosen.
+struct Recording {
     QTemporaryDir dir;
     FakeMsClock clock{1000};
-    ConsolePrompts prompts;
-    AppState app{clock, prompts, dir.path()};
-    sim::SimRig rig{clock, 2026};
-    sim::SimCellController cells{rig, dir.path(), 2026};
-    Instruments instruments{app.settings, app.RpmTable, rig.libraries()};
-    NoClipboard clipboard;
-    Graph first{clipboard};
-    Graph second{clipboard};
-    NoSound sound;
-    MeasureContext context{app, instruments, first, second, sound};
+    HeadlessDesk desk;
+    Workstation ws;
 
-    explicit Workstation(const QString &model)
+    explicit Recording(const QString &model) : ws(desk.desk(clock), setup(dir.path()))
     {
+        AppState &app = ws.state();
         app.loadMainWindowState();
-        Settings &s = app.settings;
-        s.GPIBControl = 2;
-        s.GPIBAddress = 7;
-        s.DABoard = 1;
-        s.PowerControl = 1;
-        ReadRpmTable(QStringLiteral(TERVO_ROTATOR_CALIBRATION), app.RpmTable);
-        context.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0)); };
-        cells.chooseModel(model);
-        cells.apply();
-        // As in the program: runs carry the cell's concentration, area and electrons.
-        context.cellFacts = [this]() -> std::optional<CellFacts> {
-            CellFacts f;
-            if (!cells.trackFields(f.Conc, f.Area, f.ne))
-                return std::nullopt;
-            return f;
-        };
+        setUpSimulatedRig(app.settings, QStringLiteral(TERVO_ROTATOR_CALIBRATION));
+        ReadRpmTable(app.settings.RPMvsVoltageFile, app.RpmTable);
+        ws.context().now = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0)); };
+        ws.cells()->chooseModel(model);
+        ws.cells()->apply();
+        ws.makeModels();
     }
+
+    static WorkstationSetup setup(const QString &folder)
+    {
+        WorkstationSetup s;
+        s.folder = folder;
+        s.seed = 2026;
+        return s;
+    }
+
+    sim::SimRig &rig() { return *ws.rig(); }
 
     // Opening a window shows its target track, which fills the title and rate fields.
     template <typename Model> void open(Model &m)
@@ -105,7 +69,7 @@ struct Workstation {
 
     bool save(const QString &path)
     {
-        const FileWriteResult r = writeTrackFile(app.store, path, '.');
+        const FileWriteResult r = writeTrackFile(ws.state().store, path, '.');
         if (!r.ok)
             std::fprintf(stderr, "%s\n", qPrintable(r.error));
         return r.ok;
@@ -114,10 +78,10 @@ struct Workstation {
 
 bool recordCV(const QString &path)
 {
-    Workstation w(sim::kRedoxCoupleModel);
+    Recording w(sim::kRedoxCoupleModel);
     // A finer current range suits the microampere currents of a 1 mM couple.
-    w.rig.potentiostat().currentGain = 1e-4;
-    CVModel cv(w.context);
+    w.rig().potentiostat().currentGain = 1e-4;
+    CVModel &cv = w.ws.cv();
     w.open(cv);
     cv.SetVoltage(0.6, -0.2, 0.6);
     double rate = 50;
@@ -139,10 +103,10 @@ bool recordCV(const QString &path)
 
 bool recordRRDE(const QString &path)
 {
-    Workstation w(sim::kOxygenReductionModel);
+    Recording w(sim::kOxygenReductionModel);
     // The ring collects up to a tenth of a milliampere of peroxide current.
-    w.rig.potentiostat().ringGain = 1e-4;
-    RDEModel rde(w.context);
+    w.rig().potentiostat().ringGain = 1e-4;
+    RDEModel &rde = w.ws.rde();
     w.open(rde);
     double ringScale = 1e-4;
     rde.RingScale(ringScale);
@@ -169,9 +133,9 @@ bool recordRRDE(const QString &path)
 
 bool recordSSV(const QString &path)
 {
-    Workstation w(sim::kFilmElectrodeModel);
-    w.rig.potentiostat().currentGain = 1e-4;
-    SSVModel ssv(w.context, w.clipboard);
+    Recording w(sim::kFilmElectrodeModel);
+    w.rig().potentiostat().currentGain = 1e-4;
+    SSVModel &ssv = w.ws.ssv();
     w.open(ssv);
     double scale = 1e-4, step = 0.01, time = 20, segments = 2, rate = 2, accum = 20;
     ssv.DiskScale(scale);

@@ -13,6 +13,7 @@
 #include "state/Settings.h"
 #include "state/TrackModes.h"
 #include "tracks/TrackFile.h"
+#include "workstation/HeadlessDesk.h"
 
 #include <QDir>
 #include <QSet>
@@ -52,24 +53,6 @@ namespace {
     "                         KLVariable, O2CE, O2VStep, O2Vrange, TaEred, TaArea, ...)\n"         \
     "      --settings-dir DIR take the settings from DIR/Parameters.txt (default: the\n"           \
     "                         program's built-in defaults)\n"
-
-// Messages of the analysis go to stderr, as the window would show them.
-class ErrorPrompts final : public Prompts {
-public:
-    int messageCount = 0;
-    void message(const QString &text, const QString & = QString()) override
-    {
-        ++messageCount;
-        writeErr(text);
-    }
-    bool askYesNo(const QString &, const QString & = QString()) override { return false; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    QString openFileName(const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &) override { return {}; }
-};
 
 struct Options {
     QString kind, path;
@@ -313,7 +296,7 @@ int runAnalyse(const QStringList &args)
         writeErr(QStringLiteral("%1: track %2 is vacant.").arg(o.path).arg(o.track));
         return 1;
     }
-    ErrorPrompts prompts;
+    ConsolePrompts prompts;
     auto points = std::make_unique<AnalysisPoints>();
     bool done = false;
     QString report;
@@ -346,7 +329,7 @@ int runAnalyse(const QStringList &args)
         TafelAnalysis tafel(*store, settings, prompts);
         applyRange(tafel, o);
         done = tafel.Calculate();
-        if (!done && !modeFacts((*store)[o.track].Mode).sweep && prompts.messageCount == 0)
+        if (!done && !modeFacts((*store)[o.track].Mode).sweep && prompts.messages == 0)
             writeErr(QStringLiteral("%1: track %2 is not a voltammetry track.")
                          .arg(o.path)
                          .arg(o.track));
@@ -417,7 +400,7 @@ int runAnalyse(const QStringList &args)
         O2ReductionAnalysis o2(*store, settings, prompts);
         o2.selectTrack(o.track);
         done = o2.Analyse();
-        if (!done && prompts.messageCount == 0)
+        if (!done && prompts.messages == 0)
             writeErr(
                 QStringLiteral("%1: track %2 is not a ring-disk track.").arg(o.path).arg(o.track));
         report = o2.report();

@@ -12,6 +12,7 @@
 #include "tracks/FinitePoints.h"
 #include "tracks/Tables.h"
 #include "tracks/TrackFile.h"
+#include "workstation/HeadlessDesk.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,34 +23,6 @@
 namespace tervo::tool {
 
 namespace {
-
-// Special copy's text goes to standard output instead of the clipboard.
-class TextClipboard : public Clipboard {
-public:
-    QString content;
-    QString text() const override { return content; }
-    void setText(const QString &t) override { content = t; }
-    void setImage(const QImage &) override {}
-    void clear() override { content.clear(); }
-};
-
-// The windows' message boxes become lines on stderr.
-class StderrPrompts final : public Prompts {
-public:
-    int messages = 0;
-    void message(const QString &text, const QString & = QString()) override
-    {
-        ++messages;
-        writeErr(text);
-    }
-    bool askYesNo(const QString &, const QString & = QString()) override { return false; }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    QString openFileName(const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &) override { return {}; }
-};
 
 // FILE.tvd followed by --name value options and --flag switches.
 struct Options {
@@ -188,7 +161,7 @@ int runSmooth(const QStringList &args)
     if (!loadStore(*store, o.file))
         return 1;
     Settings settings;
-    StderrPrompts prompts;
+    ConsolePrompts prompts;
     SmoothingController c(
         *store, settings, prompts,
         o.value("coefficients", QDir(QCoreApplication::applicationDirPath())
@@ -242,7 +215,7 @@ int runFFTFilter(const QStringList &args)
     auto store = std::make_unique<TrackStore>();
     if (!loadStore(*store, o.file))
         return 1;
-    StderrPrompts prompts;
+    ConsolePrompts prompts;
     FFTFilterController c(*store, settings, prompts);
     c.open();
     c.setXMaxFrequency(xmax);
@@ -288,7 +261,7 @@ int runCalc(const QStringList &args)
     auto store = std::make_unique<TrackStore>();
     if (!loadStore(*store, o.file))
         return 1;
-    StderrPrompts prompts;
+    ConsolePrompts prompts;
     TrackCalculationController c(*store, prompts);
     c.open();
     c.setTrackA(a);
@@ -354,7 +327,7 @@ int runSpecialCopy(const QStringList &args)
     Settings settings;
     ApplyDefaultSettings(settings);
     TextClipboard clipboard;
-    StderrPrompts prompts;
+    ConsolePrompts prompts;
     SpecialCopyController c(*store, settings, clipboard, prompts);
     c.activate();
     if (area >= 0)

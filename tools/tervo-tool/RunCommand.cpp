@@ -2,25 +2,18 @@
 #include "ToolCommand.h"
 #include "ToolOptions.h"
 #include "app/KeychainSecretStore.h"
-#include "devices/Instruments.h"
-#include "devices/sim/InstrumentRoutes.h"
-#include "devices/sim/SimCellController.h"
 #include "devices/sim/SimRig.h"
 #include "macro/FastMacroDriver.h"
 #include "macro/MacroRunner.h"
 #include "macro/RunWatchdog.h"
-#include "macro/SmtpMailSender.h"
-#include "measure/CVModel.h"
-#include "measure/PSModel.h"
-#include "measure/RDEModel.h"
-#include "measure/RPMvsjModel.h"
 #include "measure/RunRecorder.h"
 #include "measure/SSVModel.h"
-#include "plot/Graph.h"
 #include "state/AppState.h"
 #include "state/SettingsFolderLock.h"
 #include "tracks/Tables.h"
 #include "tracks/TrackFile.h"
+#include "workstation/HeadlessDesk.h"
+#include "workstation/Workstation.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,7 +24,6 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -39,45 +31,6 @@
 namespace tervo::tool {
 
 namespace {
-
-// Messages go to stderr; questions are answered No and dialogs cancelled, as nobody is there.
-// A run without a desktop: no clipboard, no loudspeaker.
-class NoClipboard : public Clipboard {
-public:
-    QString text() const override { return m_text; }
-    void setText(const QString &t) override { m_text = t; }
-    void setImage(const QImage &) override {}
-    void clear() override { m_text.clear(); }
-
-private:
-    QString m_text;
-};
-
-class NoSound : public SoundPlayer {
-public:
-    void play(const QString &) override {}
-};
-
-class ConsolePrompts : public Prompts {
-public:
-    QString last;
-    void message(const QString &text, const QString & = QString()) override
-    {
-        last = text;
-        writeErr(text);
-    }
-    bool askYesNo(const QString &text, const QString & = QString()) override
-    {
-        writeErr(text);
-        return false;
-    }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    QString openFileName(const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &) override { return {}; }
-};
 
 // A fault of the simulated rig, switched on from the start or after some seconds of the run.
 struct Fault {
@@ -235,23 +188,22 @@ int runMacro(const QStringList &args)
     FakeMsClock fastClock(1000);
     SystemMsClock systemClock;
     MsClock &clock = o.fast ? static_cast<MsClock &>(fastClock) : systemClock;
-    ConsolePrompts prompts;
-    auto app = std::make_unique<AppState>(clock, prompts, folder);
+    HeadlessDesk desk;
+    desk.prompts.echoQuestions = true;
     KeychainSecretStore secrets(secretFilePathFor(folder));
-    app->setSecretStore(&secrets);
-    if (!o.hardware && !QFileInfo::exists(app->settingsPath()))
-        prepareDemoSettings(*app, QCoreApplication::applicationDirPath());
-    app->loadMainWindowState();
+    WorkstationSetup setup;
+    setup.folder = folder;
+    setup.secrets = &secrets;
+    setup.demo = !o.hardware;
+    setup.programFolder = QCoreApplication::applicationDirPath();
+    setup.hardware = o.hardware;
+    Workstation ws(desk.desk(clock), setup);
+    AppState &app = ws.state();
+    app.loadMainWindowState();
     // The fault needs its board or route; the settings file itself is not rewritten.
     for (const Fault &f : o.faults)
-        chooseFaultRoute(app->settings, f.index);
-
-    std::unique_ptr<InstrumentRoutes> routes =
-        o.hardware ? InstrumentRoutes::hardware(QString()) : InstrumentRoutes::simulated(clock);
-    std::unique_ptr<sim::SimCellController> cells;
-    if (sim::SimRig *rig = routes->rig()) {
-        cells = std::make_unique<sim::SimCellController>(*rig, folder);
-        cells->load();
+        chooseFaultRoute(app.settings, f.index);
+    if (sim::SimRig *rig = ws.rig()) {
         for (const Fault &f : o.faults) {
             bool sim::SimFaults::*flag = sim::kFaultSwitches[f.index].flag;
             if (f.afterMs == 0)
@@ -260,44 +212,13 @@ int runMacro(const QStringList &args)
                 rig->scheduleFault(flag, f.afterMs);
         }
     }
-    Instruments instruments(app->settings, app->RpmTable, routes->libraries());
-    NoClipboard clipboard;
-    Graph first(clipboard), second(clipboard);
-    NoSound sound;
-    MeasureContext context{*app, instruments, first, second, sound};
-    // As in the program: runs on the simulated cell carry its concentration, area and electrons.
-    if (cells)
-        context.cellFacts = [&cells]() -> std::optional<CellFacts> {
-            CellFacts f;
-            if (!cells->trackFields(f.Conc, f.Area, f.ne))
-                return std::nullopt;
-            return f;
-        };
-    CVModel cv(context), cvf(context);
-    RDEModel rde(context);
-    PSModel ps(context);
-    RPMvsjModel rpm(context);
-    SSVModel ssv(context, clipboard);
-    const std::vector<MeasurementModel *> models{&cv, &cvf, &rde, &ps, &rpm, &ssv};
-    SmtpMailSender mail(app->settings);
+    ws.makeModels();
+    const std::vector<MeasurementModel *> &models = ws.models();
     // With a settings folder of its own the run keeps the recovery files the program keeps, so
     // a killed series can be restored at the next start of the program.
-    std::unique_ptr<RunRecorder> recorder;
-    if (!o.settingsDir.isEmpty()) {
-        recorder = std::make_unique<RunRecorder>(context, folder);
-        for (MeasurementModel *m : models)
-            recorder->watch(*m);
-    }
+    RunRecorder *recorder = o.settingsDir.isEmpty() ? nullptr : &ws.keepRecovery();
 
-    MacroEnvironment env{*app, instruments, sound};
-    env.cv = &cv;
-    env.cvf = &cvf;
-    env.rde = &rde;
-    env.ps = &ps;
-    env.rpmvsi = &rpm;
-    env.mail = &mail;
-    env.ssv = &ssv;
-    env.showPower = [&instruments] { instruments.power().ensureOpen(); };
+    MacroEnvironment env = ws.macroEnvironment();
     MacroRunner runner(env);
     runner.setMacroFolder(QFileInfo(o.macro).absolutePath());
     QObject::connect(&runner, &MacroRunner::lineStarted, [](int index, const QString &line) {
@@ -312,7 +233,7 @@ int runMacro(const QStringList &args)
     QObject::connect(&runner, &MacroRunner::finished, [&](int how, const QString &message) {
         outcome = how;
         // A failure the window only shows in its status line goes to stderr here.
-        if (how == MacroRunner::Failed && message != prompts.last)
+        if (how == MacroRunner::Failed && message != desk.prompts.last)
             writeErr(message);
     });
     int failedRuns = 0;
@@ -387,26 +308,14 @@ int runMacro(const QStringList &args)
     if (stalled)
         writeErr(QStringLiteral("The run waits for a measurement that never ends."));
     const int stopSignal = g_signal;
-    bool boardsOpen = false;
-    for (MeasurementModel *m : models)
-        boardsOpen = boardsOpen || m->isOpen();
     if (stopSignal != 0 && runner.isRunning())
         runner.stop();
-    // Closing stores a run in progress with what it recorded and stops its instruments.
-    for (MeasurementModel *m : models)
-        m->closeWindow();
+    ws.shutdown();
     if (stopSignal != 0) {
-        // Whatever the macro left turning or sweeping is stopped too.
-        if (boardsOpen) {
-            if (app->settings.GPIBControl > 0)
-                instruments.FGStop();
-            std::int32_t zero = 0;
-            instruments.RpmSet(zero);
-        }
         writeErr(
             QStringLiteral("Interrupted by %1.")
                 .arg(stopSignal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
-        if (sim::SimRig *rig = routes->rig()) {
+        if (sim::SimRig *rig = ws.rig()) {
             rig->sync();
             const sim::SimRotator &rotor = rig->rotator();
             writeErr(rig->generator().running() ? QStringLiteral("generator: running")
@@ -416,15 +325,13 @@ int runMacro(const QStringList &args)
                     .arg(rotor.powered() ? sim::SimRotator::settledRpm(rotor.voltage()) : 0.0));
         }
     }
-    instruments.ADClose();
-    instruments.DAClose();
 
     // The tracks are saved also when the run ended early.
     int status = outcome == MacroRunner::SyntaxError                                       ? 2
                  : outcome == MacroRunner::Failed || stalled || cutShort || failedRuns > 0 ? 1
                                                                                            : 0;
     if (!o.out.isEmpty()) {
-        const FileWriteResult r = writeTrackFile(app->store, o.out, '.');
+        const FileWriteResult r = writeTrackFile(app.store, o.out, '.');
         if (!r.ok) {
             writeErr(QStringLiteral("%1: %2").arg(o.out, r.error));
             status = std::max(status, 1);

@@ -1,5 +1,6 @@
 // Command-line companion for scripts: every window that a lab would script has a command here.
 #include "ToolCommand.h"
+#include "workstation/HeadlessDesk.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -53,9 +54,7 @@ void writeOut(const QString &text)
 
 void writeErr(const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    std::fwrite(utf8.constData(), 1, static_cast<std::size_t>(utf8.size()), stderr);
-    std::fputc('\n', stderr);
+    printError(text);
 }
 
 int usageError(const QString &why)
