@@ -37,7 +37,7 @@ frmCottrellEquation::frmCottrellEquation(CottrellAnalysis &analysis, QWidget *pa
         },
         "txtTitle");
     textBox(
-        form, QStringLiteral("RPM"), [header] { return formatGeneral(header().RPM); }, nullptr,
+        form, QStringLiteral("RPM"), [header] { return formatShort(header().RPM); }, nullptr,
         "txtRPM");
     numberBox(
         form, QStringLiteral("ne"), [header] { return header().ne; },

@@ -45,9 +45,7 @@ frmKoutecky_Levich::frmKoutecky_Levich(KouteckyLevichAnalysis &analysis, Graph &
         form, QStringLiteral("Title"), [track] { return track().Title; }, nullptr, "txtTitle");
     textBox(
         form, QStringLiteral("RPM"),
-        [this, track] {
-            return m_kl.selectedTrackUsable() ? formatGeneral(track().RPM) : QString();
-        },
+        [this, track] { return m_kl.selectedTrackUsable() ? formatShort(track().RPM) : QString(); },
         nullptr, "txtRPM");
     label(
         form, QString(), [this, track] { return dataNum(track(), m_kl.selectedTrackUsable()); },
@@ -119,7 +117,7 @@ frmKoutecky_Levich::frmKoutecky_Levich(KouteckyLevichAnalysis &analysis, Graph &
     textBox(
         baseForm, QStringLiteral("RPM"),
         [baseHeader, baseUsable] {
-            return baseUsable() ? formatGeneral(baseHeader().RPM) : QString();
+            return baseUsable() ? formatShort(baseHeader().RPM) : QString();
         },
         nullptr, "txtBaseRPM");
     label(

@@ -1,5 +1,6 @@
 #include "frmSimRig.h"
 
+#include "core/NumberFormat.h"
 #include "devices/sim/SimCellController.h"
 #include "devices/sim/SimPanelController.h"
 #include "devices/sim/SimRig.h"
@@ -169,8 +170,7 @@ void frmSimRig::showCellFields()
     for (const sim::CellParameterInfo &info : sim::cellParameterInfos()) {
         if (auto *edit =
                 findChild<QLineEdit *>(QStringLiteral("cell_") + QString::fromLatin1(info.key))) {
-            edit->setText(
-                QString::number(m_cells->parameter(QString::fromLatin1(info.key)), 'g', 6));
+            edit->setText(formatShort(m_cells->parameter(QString::fromLatin1(info.key))));
             edit->setEnabled(!dummy);
         }
     }
