@@ -3,6 +3,7 @@
 #include "RecentFiles.h"
 #include "SettingsFolderChoice.h"
 #include "SignalClose.h"
+#include "Translation.h"
 #include "analysis/ui/frmCottrellEquation.h"
 #include "analysis/ui/frmCoulombCalculator.h"
 #include "analysis/ui/frmKoutecky_Levich.h"
@@ -137,6 +138,8 @@ int main(int argc, char *argv[])
     state.setSecretStore(&secrets);
     if (parser.isSet(demo))
         prepareDemoSettings(state, QApplication::applicationDirPath());
+    // The windows take their texts as they are made.
+    installTranslation(app, state.settingsPath());
 
     // The instruments: the simulated rig unless the real routes are asked for.
     std::unique_ptr<InstrumentRoutes> routes =

@@ -2,6 +2,7 @@
 #include "ToolCommand.h"
 #include "ToolOptions.h"
 #include "app/KeychainSecretStore.h"
+#include "app/Translation.h"
 #include "devices/Instruments.h"
 #include "devices/sim/InstrumentRoutes.h"
 #include "devices/sim/SimCellController.h"
@@ -241,6 +242,7 @@ int runMacro(const QStringList &args)
     if (!o.hardware && !QFileInfo::exists(app->settingsPath()))
         prepareDemoSettings(*app, QCoreApplication::applicationDirPath());
     app->loadMainWindowState();
+    installTranslation(*QCoreApplication::instance(), app->settingsPath());
     // The fault needs its board or route; the settings file itself is not rewritten.
     for (const Fault &f : o.faults)
         chooseFaultRoute(app->settings, f.index);
