@@ -1,6 +1,7 @@
 #include "frmKoutecky_Levich.h"
 
 #include "core/NumberFormat.h"
+#include "plot/WindowFit.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -181,6 +182,7 @@ frmKoutecky_Levich::frmKoutecky_Levich(KouteckyLevichAnalysis &analysis, Graph &
         if (m_preview)
             m_kl.drawPreview(*m_preview);
     });
+    scrollWhenTooBig(*this);
 }
 
 void frmKoutecky_Levich::InitializeParameters()

@@ -11,6 +11,8 @@
 #include <QGroupBox>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QStyle>
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -69,8 +71,17 @@ frmSimRig::frmSimRig(sim::SimPanelController &controller, sim::SimCellController
     m_faults->setMaximumBlockCount(200);
     // The cell on the left; the potentiostat, its sweep and what the rig reports on the right.
     auto *layout = new QHBoxLayout(this);
-    if (m_cells)
-        layout->addWidget(buildCellPanel(), 1);
+    if (m_cells) {
+        // The cell's parameters scroll where a small screen has no room for them all.
+        auto *cellScroll = new QScrollArea(this);
+        cellScroll->setWidgetResizable(true);
+        cellScroll->setFrameShape(QFrame::NoFrame);
+        QWidget *panel = buildCellPanel();
+        cellScroll->setWidget(panel);
+        cellScroll->setMinimumWidth(panel->sizeHint().width() +
+                                    style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+        layout->addWidget(cellScroll, 1);
+    }
     auto *right = new QVBoxLayout;
     auto *sweepBox = new QGroupBox(QStringLiteral("Potentiostat"), this);
     sweepBox->setLayout(form);
