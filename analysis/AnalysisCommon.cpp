@@ -72,6 +72,8 @@ bool drawRangePreview(kurvex::KurvexControl &canvas, const TrackStore &store, in
     canvas.Axis(NiceStep(r.xmin, r.xmax), NiceStep(r.ymin, r.ymax), QStringLiteral("Potential /V"),
                 QStringLiteral("Current /A"));
     const int n = pointCount(h);
+    // The canvas draws circles in its foreground colour.
+    canvas.SetForeColor(paletteColor(kLightRed));
     for (int p = 0; p < n; ++p) {
         const double x = store.data(0, track, p), y = store.data(1, track, p);
         if (p < first || p > last)

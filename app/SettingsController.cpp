@@ -1,9 +1,12 @@
 #include "SettingsController.h"
 
+#include "Translation.h"
 #include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
+#include <QCoreApplication>
 #include <algorithm>
+#include <iterator>
 
 namespace tervo {
 
@@ -47,10 +50,41 @@ const QStringList &SettingsController::drawMethodCaptions()
     return l;
 }
 
+const QStringList &SettingsController::languageCaptions()
+{
+    static const QStringList l{QStringLiteral("System Language"), QStringLiteral("Japanese"),
+                               QStringLiteral("English")};
+    return l;
+}
+
+namespace {
+
+const char *const kLanguageValues[] = {kLanguageAuto, kLanguageJapanese, kLanguageEnglish};
+
+} // namespace
+
+void SettingsController::chooseLanguage(int index)
+{
+    if (index < 0 || index >= static_cast<int>(std::size(kLanguageValues)))
+        return;
+    if (index != languageIndex())
+        m_prompts.message(QCoreApplication::translate("Settings", kRestartMessage));
+    m_settings.Language = QString::fromLatin1(kLanguageValues[index]);
+}
+
+int SettingsController::languageIndex() const
+{
+    const QString value = m_settings.Language.trimmed().toLower();
+    for (int i = 0; i < static_cast<int>(std::size(kLanguageValues)); ++i)
+        if (value == QLatin1String(kLanguageValues[i]))
+            return i;
+    return 0; // anything else is taken as "auto"
+}
+
 void SettingsController::chooseADDevice(int index)
 {
     if (index != m_settings.ADBoard)
-        m_prompts.message(QString::fromUtf8(kRestartMessage));
+        m_prompts.message(QCoreApplication::translate("Settings", kRestartMessage));
     m_settings.ADBoard = index;
 }
 

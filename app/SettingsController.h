@@ -3,12 +3,14 @@
 #include "core/Prompts.h"
 #include "state/Settings.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
 namespace tervo {
 
-inline constexpr char kRestartMessage[] = "TERVOを再起動後有効になります";
+inline constexpr char kRestartMessage[] =
+    QT_TRANSLATE_NOOP("Settings", "TERVOを再起動後有効になります");
 
 // The logic of the settings dialog: every choice is written to its settings variable at once.
 class SettingsController {
@@ -22,6 +24,8 @@ public:
     static const QStringList &motorCaptions();
     static const QStringList &powerControlCaptions();
     static const QStringList &drawMethodCaptions();
+    // The "Language" choices: the system's language, Japanese, English.
+    static const QStringList &languageCaptions();
 
     const Settings &settings() const { return m_settings; }
 
@@ -40,6 +44,9 @@ public:
     void choosePowerControl(int index);
     void chooseDrawMethod(int index);
     void setSoundFile(const QString &path);
+    // The texts are chosen at start-up: a different language takes effect after a restart.
+    void chooseLanguage(int index);
+    int languageIndex() const;
     // The SMTP server of the macros' Mail.Send. A port outside 1..65535 is the SMTP port 25.
     void setMailServer(const QString &host) { m_settings.MailServer = host.trimmed(); }
     void setMailPort(const QString &text);

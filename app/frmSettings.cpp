@@ -132,6 +132,11 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
                     opnDrawMethod, QStringLiteral("opnDrawMethod"));
     rightColumn->addWidget(draw);
 
+    auto *language =
+        optionFrame(this, QStringLiteral("Language"), SettingsController::languageCaptions(),
+                    opnLanguage, QStringLiteral("opnLanguage"));
+    rightColumn->addWidget(language);
+
     // The mail server of the macros; the password is shown as dots only.
     auto *mail = new QGroupBox(QStringLiteral("Mail Server (SMTP)"), this);
     auto *mailForm = new QFormLayout(mail);
@@ -201,6 +206,8 @@ frmSettings::frmSettings(SettingsController &controller, QWidget *parent)
             [this](int id) { m_controller.choosePowerControl(id); });
     connect(opnDrawMethod, &QButtonGroup::idClicked, this,
             [this](int id) { m_controller.chooseDrawMethod(id); });
+    connect(opnLanguage, &QButtonGroup::idClicked, this,
+            [this](int id) { m_controller.chooseLanguage(id); });
     connect(txtSoundFileName, &QLineEdit::textEdited, this,
             [this](const QString &t) { m_controller.setSoundFile(t); });
     connect(txtMailServer, &QLineEdit::textEdited, this, [this](const QString &t) {
@@ -239,6 +246,7 @@ void frmSettings::loadControls()
     check(opnMotor, s.DABoard);
     txtRPMvsVoltageFile->setText(s.RPMvsVoltageFile);
     check(opnPowerControl, s.PowerControl);
+    check(opnLanguage, m_controller.languageIndex());
     chkDynamicRange->setChecked(s.DynamicRange != 0);
     txtMailServer->setText(s.MailServer);
     txtMailPort->setText(QString::number(s.MailPort));

@@ -34,6 +34,7 @@ public:
     QPushButton *cmdRPMvsVoltOpen = nullptr;
     QButtonGroup *opnPowerControl = nullptr;
     QButtonGroup *opnDrawMethod = nullptr;
+    QButtonGroup *opnLanguage = nullptr;
     QLineEdit *txtSoundFileName = nullptr;
     QLineEdit *txtMailServer = nullptr;
     QLineEdit *txtMailPort = nullptr;

@@ -4,6 +4,7 @@
 #include "RecentFiles.h"
 #include "SettingsFolderChoice.h"
 #include "SignalClose.h"
+#include "Translation.h"
 #include "app/KeychainSecretStore.h"
 #include "app/ui/ProgramWindows.h"
 #include "frmControlPanel.h"
@@ -65,6 +66,8 @@ int main(int argc, char *argv[])
                                     .programFolder = QApplication::applicationDirPath(),
                                     .hardware = options.hardware,
                                     .serialDevice = options.serialDevice});
+    // The windows take their texts as they are made.
+    installTranslation(app, ws.state().settingsPath());
 
     frmProgressWindow progress;
     // The recent-files list belongs to the user, not to "Parameters.txt".

@@ -721,6 +721,12 @@ QString formatGeneralSigned(double x)
     return QString::fromLatin1(out);
 }
 
+QString formatShort(double x)
+{
+    // Fifteen digits: a value computed from typed ones (0.3 - 0.1) reads as typed.
+    return x == 0 ? QStringLiteral("0") : QString::number(x, 'g', 15);
+}
+
 QChar localeDecimalSeparator()
 {
     const QString dp = QLocale().decimalPoint();

@@ -53,6 +53,10 @@ QString formatGeneral(double x);
 void appendGeneralSigned(std::string &out, double x);
 QString formatGeneralSigned(double x);
 
+// A number as a box shows it for reading and editing: up to 15 significant digits without
+// trailing zeros, a zero before the point and a small exponent letter ("0.6", "-0.2", "1e-06").
+QString formatShort(double x);
+
 // The pattern for the tick labels of an axis stepping by step: the given one with as many fraction
 // digits as the step needs for neighbouring ticks to read differently (in the mantissa for an
 // exponent form, judged at the tick of largest magnitude). A pattern that already shows enough, or

@@ -5,6 +5,7 @@
 #include "core/NumberParse.h"
 #include "core/Prompts.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -20,7 +21,7 @@ AdjustRpmController::AdjustRpmController(Instruments &instruments, Prompts &prom
 bool AdjustRpmController::open()
 {
     if (m_instruments.ADOpen() != 0) {
-        m_prompts.message(QString::fromUtf8(kAdBoardMessageJa));
+        m_prompts.message(QCoreApplication::translate("Measurement", kAdBoardMessageJa));
         return false;
     }
     if (m_instruments.settings().DABoard > 0 && m_instruments.DAOpen() != 0) {

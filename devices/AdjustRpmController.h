@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -63,7 +64,7 @@ private:
     QString m_average;
 };
 
-inline constexpr char kAdBoardMessageJa[] = "AD Board不良です";
+inline constexpr char kAdBoardMessageJa[] = QT_TRANSLATE_NOOP("Measurement", "AD Board不良です");
 inline constexpr char kDaBoardMessage[] = "DA Board Trouble!";
 inline constexpr char kDigitalOutMessage[] = "DigitalOut Board Trouble!";
 

@@ -2,6 +2,7 @@
 
 #include "Instruments.h"
 
+#include <QCoreApplication>
 #include <utility>
 
 namespace tervo {
@@ -14,55 +15,56 @@ struct CodeText {
 };
 
 constexpr CodeText kCodeTexts[] = {
-    {80, " : I/Oアドレスエラーです。確認してください。"},
-    {82, " : レジストリ設定のエラーです。"},
-    {128, " : データ受信オーバー(受信)又は[SRQ]は上がっていません(ポーリング)"},
-    {140, " : 非同期関数の実行中です"},
-    {141, " : 非同期関数が強制終了されました"},
-    {190, " : イベントオブジェクトが作成できません"},
-    {200, " : スレッドが作成できません。"},
-    {201, " : 他のイベントが実行中です。"},
-    {210, " : DMAが設定できませんでした。"},
-    {240, " : [Esc]キーが押されました。"},
-    {241, " : File入出力エラーです。"},
-    {242, " : アドレス指定が間違っています。"},
-    {243, " : バッファ指定エラーです。"},
-    {244, " : 配列サイズエラーです。"},
-    {245, " : バッファが小さすぎます。"},
-    {246, " : 不正なオブジェクト名です。"},
-    {247, " : デバイス名の横のチェックが無効です。"},
-    {248, " : 不正なデータ型です。"},
-    {249, " : これ以上デバイスを追加できません。"},
-    {250, " : デバイス名が見つかりません。"},
-    {251, " : デリミタがデバイス間で違っています。"},
-    {252, " : GP-IBエラーです。確認してください。"},
-    {253, " : デリミタのみを受信しました。"},
-    {254, " : タイムアウトしました。"},
-    {255, " : パラメータエラーです。"},
+    {80, QT_TRANSLATE_NOOP("GPIB", " : I/Oアドレスエラーです。確認してください。")},
+    {82, QT_TRANSLATE_NOOP("GPIB", " : レジストリ設定のエラーです。")},
+    {128, QT_TRANSLATE_NOOP("GPIB",
+                            " : データ受信オーバー(受信)又は[SRQ]は上がっていません(ポーリング)")},
+    {140, QT_TRANSLATE_NOOP("GPIB", " : 非同期関数の実行中です")},
+    {141, QT_TRANSLATE_NOOP("GPIB", " : 非同期関数が強制終了されました")},
+    {190, QT_TRANSLATE_NOOP("GPIB", " : イベントオブジェクトが作成できません")},
+    {200, QT_TRANSLATE_NOOP("GPIB", " : スレッドが作成できません。")},
+    {201, QT_TRANSLATE_NOOP("GPIB", " : 他のイベントが実行中です。")},
+    {210, QT_TRANSLATE_NOOP("GPIB", " : DMAが設定できませんでした。")},
+    {240, QT_TRANSLATE_NOOP("GPIB", " : [Esc]キーが押されました。")},
+    {241, QT_TRANSLATE_NOOP("GPIB", " : File入出力エラーです。")},
+    {242, QT_TRANSLATE_NOOP("GPIB", " : アドレス指定が間違っています。")},
+    {243, QT_TRANSLATE_NOOP("GPIB", " : バッファ指定エラーです。")},
+    {244, QT_TRANSLATE_NOOP("GPIB", " : 配列サイズエラーです。")},
+    {245, QT_TRANSLATE_NOOP("GPIB", " : バッファが小さすぎます。")},
+    {246, QT_TRANSLATE_NOOP("GPIB", " : 不正なオブジェクト名です。")},
+    {247, QT_TRANSLATE_NOOP("GPIB", " : デバイス名の横のチェックが無効です。")},
+    {248, QT_TRANSLATE_NOOP("GPIB", " : 不正なデータ型です。")},
+    {249, QT_TRANSLATE_NOOP("GPIB", " : これ以上デバイスを追加できません。")},
+    {250, QT_TRANSLATE_NOOP("GPIB", " : デバイス名が見つかりません。")},
+    {251, QT_TRANSLATE_NOOP("GPIB", " : デリミタがデバイス間で違っています。")},
+    {252, QT_TRANSLATE_NOOP("GPIB", " : GP-IBエラーです。確認してください。")},
+    {253, QT_TRANSLATE_NOOP("GPIB", " : デリミタのみを受信しました。")},
+    {254, QT_TRANSLATE_NOOP("GPIB", " : タイムアウトしました。")},
+    {255, QT_TRANSLATE_NOOP("GPIB", " : パラメータエラーです。")},
 };
 
 } // namespace
 
 std::int16_t GPIBCheckStatus(const QString &name, std::int32_t code, QString &message)
 {
-    message = name + QStringLiteral(" : 正常に終了しました｡");
+    message = name + QCoreApplication::translate("GPIB", " : 正常に終了しました｡");
     std::int16_t result = 0;
     const std::int32_t low = code & 255;
     if (low >= 3) {
         result = 1;
         for (const CodeText &t : kCodeTexts)
             if (t.code == low)
-                message = name + QString::fromUtf8(t.text);
+                message = name + QCoreApplication::translate("GPIB", t.text);
     }
     switch (code & ~255) {
     case 256:
-        message += QStringLiteral(" -SRQを受信[ステータス]");
+        message += QCoreApplication::translate("GPIB", " -SRQを受信[ステータス]");
         break;
     case 512:
-        message += QStringLiteral(" -IFCを受信[ステータス]");
+        message += QCoreApplication::translate("GPIB", " -IFCを受信[ステータス]");
         break;
     case 768:
-        message += QStringLiteral(" -SRQとIFCを受信[ステータス]");
+        message += QCoreApplication::translate("GPIB", " -SRQとIFCを受信[ステータス]");
         break;
     default:
         break;
@@ -93,7 +95,7 @@ std::int32_t Instruments::GPIBBoardInit(QString &message)
     }
     if (GPIBCheckStatus(QStringLiteral("GpTimeout"), gp.GpTimeout(m_gpibTimeout), message))
         return 1;
-    message = QStringLiteral("初期化を終了しました。");
+    message = QCoreApplication::translate("GPIB", "初期化を終了しました。");
     return 0;
 }
 

@@ -253,6 +253,7 @@ void MeasurementModel::notify(const QString &text)
 void MeasurementModel::prepareGraphs()
 {
     prepareResultGraph();
+    livePlot().setLegend(liveLegend(0));
     livePlot().reset(initialRange());
     livePlot().graph().Show();
 }
@@ -264,8 +265,23 @@ void MeasurementModel::prepareLiveGraph(std::size_t trace, const QString &title,
     g.SetTitle(title);
     g.SetYFormat(QStringLiteral("0.0e+0"));
     g.Cls();
+    livePlot(trace).setLegend(liveLegend(trace));
     livePlot(trace).reset(range);
     g.Show();
+}
+
+QString MeasurementModel::legendTitle(const QString &title, int track) const
+{
+    return title.isEmpty() ? QStringLiteral("Track %1").arg(track) : title;
+}
+
+LivePlot::Legend MeasurementModel::liveLegend(std::size_t trace) const
+{
+    const LiveTrace &t = m_traces[trace];
+    QString title = legendTitle(titleField, m_targetTrack);
+    if (t.column == 2)
+        title += QStringLiteral(" (ring)");
+    return {{title, paletteColor(t.colour)}};
 }
 
 void MeasurementModel::holdGraphs(bool drawing)
@@ -614,7 +630,7 @@ void MeasurementModel::showTargetTrack()
     const TrackHeader &h = m_context.app.store[m_targetTrack];
     if (h.Mode != ModeNone) {
         titleField = h.Title;
-        rpmField = formatGeneral(h.RPM);
+        rpmField = formatShort(h.RPM);
     } else {
         titleField.clear();
         rpmField.clear();

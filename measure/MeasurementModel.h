@@ -288,6 +288,9 @@ protected:
     // A live trace's graph prepared at Start: title, y format, cleared, the view over range,
     // shown.
     void prepareLiveGraph(std::size_t trace, const QString &title, const PlotRange &range);
+    // What a figure of a live graph names its curves by: the title of the run's track.
+    virtual LivePlot::Legend liveLegend(std::size_t trace) const;
+    QString legendTitle(const QString &title, int track) const;
     // Draws buffer point index on every trace, redrawing a trace whose range grew.
     void drawLivePoint(int index, bool forceRedraw = false);
     // Every trace drawn again from the recorded points.

@@ -6,6 +6,7 @@
 #include "plot/Palette.h"
 #include "tracks/Tables.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace tervo {
@@ -26,7 +27,7 @@ MultipotentiostatModel::MultipotentiostatModel(MeasureContext &context, QObject 
 
 QString MultipotentiostatModel::adBoardMessage() const
 {
-    return QStringLiteral("AD Board不良です");
+    return QCoreApplication::translate("Measurement", "AD Board不良です");
 }
 
 QRgb MultipotentiostatModel::channelColour(int channel)
@@ -130,6 +131,16 @@ void MultipotentiostatModel::prepareResultGraph()
     g.SetTitle(QStringLiteral("I-t Graph"));
     g.SetXFormat(QStringLiteral("0.0#e+00"));
     g.SetYFormat(QStringLiteral("0.0#e+00"));
+}
+
+LivePlot::Legend MultipotentiostatModel::liveLegend(std::size_t) const
+{
+    // Each channel is stored in the track of its number.
+    LivePlot::Legend legend;
+    for (int k = 0; k < kChannels; ++k)
+        legend.push_back(
+            {legendTitle(fields.titles[static_cast<std::size_t>(k)], k), channelColour(k)});
+    return legend;
 }
 
 std::array<double, kMMInputs> MultipotentiostatModel::readInputs(double accum)

@@ -75,6 +75,7 @@ protected:
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override;
+    LivePlot::Legend liveLegend(std::size_t trace) const override;
     void programGenerator() override {}
     std::int32_t rotationRate() const override { return 0; }
     double measureReference() override { return 0; }

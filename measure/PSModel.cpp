@@ -4,6 +4,7 @@
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -40,7 +41,7 @@ PSModel::PSModel(MeasureContext &context, QObject *parent) : MeasurementModel(co
 
 QString PSModel::adBoardMessage() const
 {
-    return QStringLiteral("AD Board不良です");
+    return QCoreApplication::translate("Measurement", "AD Board不良です");
 }
 
 bool PSModel::setGraphOn(bool on)

@@ -3,6 +3,7 @@
 #include "MeasurementModel.h"
 #include "MonitorPlot.h"
 
+#include <QCoreApplication>
 #include <array>
 
 namespace tervo {
@@ -89,7 +90,10 @@ protected:
     void rpmEdited(double value) override;
     int modeCode() const override { return ModePS; }
     QString adBoardMessage() const override;
-    QString gpibMessage() const override { return QStringLiteral("GPIB不良"); }
+    QString gpibMessage() const override
+    {
+        return QCoreApplication::translate("Measurement", "GPIB不良");
+    }
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override;

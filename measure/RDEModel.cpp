@@ -4,6 +4,7 @@
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace tervo {
@@ -31,7 +32,7 @@ RDEModel::RDEModel(MeasureContext &context, QObject *parent) : MeasurementModel(
 
 QString RDEModel::adBoardMessage() const
 {
-    return QStringLiteral("AD Board不良です");
+    return QCoreApplication::translate("Measurement", "AD Board不良です");
 }
 
 void RDEModel::DiskScale(double &scale)

@@ -3,6 +3,7 @@
 #include "MeasurementModel.h"
 #include "MonitorPlot.h"
 
+#include <QCoreApplication>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -88,7 +89,10 @@ protected:
     }
     int modeCode() const override { return ModeRDE; }
     QString adBoardMessage() const override;
-    QString gpibMessage() const override { return QStringLiteral("GPIB不良"); }
+    QString gpibMessage() const override
+    {
+        return QCoreApplication::translate("Measurement", "GPIB不良");
+    }
     std::uint32_t beginRun() override;
     PlotRange initialRange() const override;
     void prepareResultGraph() override {}

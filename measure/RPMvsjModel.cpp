@@ -4,6 +4,7 @@
 #include "core/NumberParse.h"
 #include "plot/Palette.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -29,7 +30,7 @@ RPMvsjModel::RPMvsjModel(MeasureContext &context, QObject *parent)
 
 QString RPMvsjModel::adBoardMessage() const
 {
-    return QStringLiteral("AD Board不良です");
+    return QCoreApplication::translate("Measurement", "AD Board不良です");
 }
 
 double RPMvsjModel::setSpeed(double value)

@@ -39,6 +39,8 @@ void LivePlot::setView()
     const PlotRange w = WidenRange(m_range, 10);
     g.View(w.xmin, w.ymax, w.xmax, w.ymin);
     g.Axis(NiceStep(w.xmin, w.xmax), NiceStep(w.ymin, w.ymax), 0, m_axisLabel);
+    for (const auto &[title, colour] : m_legend)
+        g.AddLegend(title, colour);
     m_size = sizeOf(g);
     m_grown = false;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace tervo {
 
@@ -31,6 +32,9 @@ public:
     bool resized() const { return sizeOf(*m_graph) != m_size; }
     // View (range plus margin) and axes; remembers the graph's size.
     void setView();
+    // The curves' titles a figure of the graph shows; every redraw keeps them.
+    using Legend = std::vector<std::pair<QString, QRgb>>;
+    void setLegend(Legend legend) { m_legend = std::move(legend); }
     // Points as filled circles of this radius in pixels, for curves of few points; 0 draws
     // single pixels.
     void setMarkRadius(double pixels) { m_markRadius = pixels; }
@@ -50,6 +54,7 @@ private:
     std::pair<int, int> m_size{0, 0};
     bool m_grown = false;
     double m_markRadius = 0;
+    Legend m_legend;
 };
 
 } // namespace tervo

@@ -159,6 +159,7 @@ const std::vector<K> &keysAfterLists()
         {"MailStartTLS", &Settings::MailStartTLS, 1},
         {"MailUser", &Settings::MailUser, none, ""},
         {"MailAllowUnencrypted", &Settings::MailAllowUnencrypted, none, ""},
+        {"Language", &Settings::Language, none, "auto"},
     };
     return keys;
 }

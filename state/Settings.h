@@ -89,6 +89,9 @@ struct Settings : BoardSettings {
     // Kept in the secret store, never written to the settings file; one found there is read
     // so that it can be moved out.
     QString MailPassword;
+    // The language of the program's texts: "auto" (English unless the system speaks Japanese),
+    // "ja" or "en".
+    QString Language;
 
     const CVSet &currentCV() const { return CV[static_cast<std::size_t>(CVNum)]; }
     CVSet &currentCV() { return CV[static_cast<std::size_t>(CVNum)]; }

@@ -29,7 +29,7 @@ void AnalysisWindow::trackHeaderRows(QFormLayout *form, std::function<const Trac
         form, QStringLiteral("Title"), [header] { return header().Title; }, nullptr, "txtTitle");
     textBox(
         form, QStringLiteral("RPM"),
-        [header] { return header().Mode ? formatGeneral(header().RPM) : QString(); }, nullptr,
+        [header] { return header().Mode ? formatShort(header().RPM) : QString(); }, nullptr,
         "txtRPM");
 }
 
@@ -125,7 +125,7 @@ QLineEdit *AnalysisWindow::numberBox(QFormLayout *form, const QString &caption,
         });
     }
     onRefresh([edit, get] {
-        const QString t = formatGeneral(get());
+        const QString t = formatShort(get());
         if (!edit->hasFocus() && edit->text() != t)
             edit->setText(t);
     });
@@ -145,8 +145,10 @@ QLineEdit *AnalysisWindow::textBox(QFormLayout *form, const QString &caption,
         edit->setReadOnly(true);
     onRefresh([edit, get] {
         const QString t = get();
-        if (!edit->hasFocus() && edit->text() != t)
+        if (!edit->hasFocus() && edit->text() != t) {
             edit->setText(t);
+            edit->setCursorPosition(0); // a long title shows its beginning
+        }
     });
     return edit;
 }

@@ -33,7 +33,7 @@ frmCottrellEquation::frmCottrellEquation(CottrellAnalysis &analysis, QWidget *pa
         form, QStringLiteral("Title"), [header] { return header().Title; },
         [this](const QString &t) { m_cottrell.setTitle(t); }, "txtTitle");
     textBox(
-        form, QStringLiteral("RPM"), [header] { return formatGeneral(header().RPM); }, nullptr,
+        form, QStringLiteral("RPM"), [header] { return formatShort(header().RPM); }, nullptr,
         "txtRPM");
     numberBox(
         form, QStringLiteral("ne"), [header] { return header().ne; },

@@ -1,6 +1,7 @@
 #include "frmKoutecky_Levich.h"
 
 #include "core/NumberFormat.h"
+#include "plot/WindowFit.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -45,9 +46,7 @@ frmKoutecky_Levich::frmKoutecky_Levich(KouteckyLevichAnalysis &analysis, Graph &
         form, QStringLiteral("Title"), [track] { return track().Title; }, nullptr, "txtTitle");
     textBox(
         form, QStringLiteral("RPM"),
-        [this, track] {
-            return m_kl.selectedTrackUsable() ? formatGeneral(track().RPM) : QString();
-        },
+        [this, track] { return m_kl.selectedTrackUsable() ? formatShort(track().RPM) : QString(); },
         nullptr, "txtRPM");
     label(
         form, QString(), [this, track] { return dataNum(track(), m_kl.selectedTrackUsable()); },
@@ -119,7 +118,7 @@ frmKoutecky_Levich::frmKoutecky_Levich(KouteckyLevichAnalysis &analysis, Graph &
     textBox(
         baseForm, QStringLiteral("RPM"),
         [baseHeader, baseUsable] {
-            return baseUsable() ? formatGeneral(baseHeader().RPM) : QString();
+            return baseUsable() ? formatShort(baseHeader().RPM) : QString();
         },
         nullptr, "txtBaseRPM");
     label(
@@ -181,6 +180,7 @@ frmKoutecky_Levich::frmKoutecky_Levich(KouteckyLevichAnalysis &analysis, Graph &
         if (m_preview)
             m_kl.drawPreview(*m_preview);
     });
+    scrollWhenTooBig(*this);
 }
 
 void frmKoutecky_Levich::InitializeParameters()

@@ -2,6 +2,7 @@
 
 #include "EditorPreview.h"
 #include "canvas/KurvexControl.h"
+#include "plot/FigureDialog.h"
 #include "tracks/TrackEditing.h"
 
 #include <QAction>
@@ -111,6 +112,7 @@ frmEditATrack::frmEditATrack(TrackEditor &editor, TrackStore &store, QWidget *pa
         host->addWidget(m_canvas->widget());
         m_canvas->SetSize(0, 0, 0, 0);
         m_canvas->widget()->installEventFilter(this);
+        offerFigureSaving(*m_canvas);
     }
     // A run of resizes redraws once.
     m_redrawTimer.setSingleShot(true);

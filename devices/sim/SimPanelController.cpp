@@ -8,10 +8,10 @@ namespace tervo::sim {
 
 SimPanelController::SimPanelController(SimRig &rig) : m_rig(rig)
 {
-    potentialGain = formatGeneral(rig.potentiostat().potentialGain);
-    currentGain = formatGeneral(rig.potentiostat().currentGain);
-    ringGain = formatGeneral(rig.potentiostat().ringGain);
-    noise = formatGeneral(rig.noiseVolts);
+    potentialGain = formatShort(rig.potentiostat().potentialGain);
+    currentGain = formatShort(rig.potentiostat().currentGain);
+    ringGain = formatShort(rig.potentiostat().ringGain);
+    noise = formatShort(rig.noiseVolts);
 }
 
 void SimPanelController::apply()
@@ -29,13 +29,13 @@ void SimPanelController::apply()
         p.ringGain = rg;
     if (n >= 0)
         m_rig.noiseVolts = n;
-    potentialGain = formatGeneral(p.potentialGain);
-    currentGain = formatGeneral(p.currentGain);
-    ringGain = formatGeneral(p.ringGain);
-    noise = formatGeneral(m_rig.noiseVolts);
+    potentialGain = formatShort(p.potentialGain);
+    currentGain = formatShort(p.currentGain);
+    ringGain = formatShort(p.ringGain);
+    noise = formatShort(m_rig.noiseVolts);
     m_rig.sync();
     p.setSweep(parseDecimal(v0), parseDecimal(v1), parseDecimal(v2), parseDecimal(rate));
-    rate = formatGeneral(parseDecimal(rate) > 0 ? parseDecimal(rate) : 100);
+    rate = formatShort(parseDecimal(rate) > 0 ? parseDecimal(rate) : 100);
 }
 
 void SimPanelController::startSweep()

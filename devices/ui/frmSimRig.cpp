@@ -1,5 +1,6 @@
 #include "frmSimRig.h"
 
+#include "core/NumberFormat.h"
 #include "devices/sim/SimCellController.h"
 #include "devices/sim/SimPanelController.h"
 #include "devices/sim/SimRig.h"
@@ -10,6 +11,8 @@
 #include <QGroupBox>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QStyle>
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -68,8 +71,17 @@ frmSimRig::frmSimRig(sim::SimPanelController &controller, sim::SimCellController
     m_faults->setMaximumBlockCount(200);
     // The cell on the left; the potentiostat, its sweep and what the rig reports on the right.
     auto *layout = new QHBoxLayout(this);
-    if (m_cells)
-        layout->addWidget(buildCellPanel(), 1);
+    if (m_cells) {
+        // The cell's parameters scroll where a small screen has no room for them all.
+        auto *cellScroll = new QScrollArea(this);
+        cellScroll->setWidgetResizable(true);
+        cellScroll->setFrameShape(QFrame::NoFrame);
+        QWidget *panel = buildCellPanel();
+        cellScroll->setWidget(panel);
+        cellScroll->setMinimumWidth(panel->sizeHint().width() +
+                                    style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+        layout->addWidget(cellScroll, 1);
+    }
     auto *right = new QVBoxLayout;
     auto *sweepBox = new QGroupBox(QStringLiteral("Potentiostat"), this);
     sweepBox->setLayout(form);
@@ -169,8 +181,7 @@ void frmSimRig::showCellFields()
     for (const sim::CellParameterInfo &info : sim::cellParameterInfos()) {
         if (auto *edit =
                 findChild<QLineEdit *>(QStringLiteral("cell_") + QString::fromLatin1(info.key))) {
-            edit->setText(
-                QString::number(m_cells->parameter(QString::fromLatin1(info.key)), 'g', 6));
+            edit->setText(formatShort(m_cells->parameter(QString::fromLatin1(info.key))));
             edit->setEnabled(!dummy);
         }
     }

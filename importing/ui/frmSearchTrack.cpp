@@ -240,8 +240,9 @@ void frmSearchTrack::searchFinished()
 
 void frmSearchTrack::refreshDestination()
 {
-    txtTrack->setText(formatGeneralSigned(m_controller.destination()));
+    txtTrack->setText(formatShort(m_controller.destination()));
     txtTitle->setText(m_controller.destinationTitle());
+    txtTitle->setCursorPosition(0);
 }
 
 // The destination's title may have changed in other windows meanwhile.

@@ -1,5 +1,6 @@
 #include "FieldBinder.h"
 
+#include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
 namespace tervo {
@@ -16,7 +17,7 @@ QLineEdit *FieldBinder::number(QFormLayout *form, const QString &caption,
         refresh();
     });
     m_refreshers.push_back([edit, get] {
-        const QString t = QString::number(get(), 'g', 12);
+        const QString t = formatShort(get());
         if (!edit->hasFocus() && edit->text() != t)
             edit->setText(t);
     });
@@ -36,8 +37,10 @@ QLineEdit *FieldBinder::text(QFormLayout *form, const QString &caption,
     });
     m_refreshers.push_back([edit, get] {
         const QString t = get();
-        if (!edit->hasFocus() && edit->text() != t)
+        if (!edit->hasFocus() && edit->text() != t) {
             edit->setText(t);
+            edit->setCursorPosition(0); // a long title shows its beginning
+        }
     });
     return edit;
 }

@@ -1,5 +1,6 @@
 #include "frmMultipotentiostat.h"
 
+#include "core/NumberFormat.h"
 #include "core/NumberParse.h"
 
 #include <QCheckBox>
@@ -39,8 +40,10 @@ frmMultipotentiostat::frmMultipotentiostat(MultipotentiostatModel &model, QWidge
         connect(title, &QLineEdit::editingFinished, this,
                 [m, title, k] { m->setTitle(k, title->text()); });
         onRefresh([f, title, ks] {
-            if (!title->hasFocus())
+            if (!title->hasFocus() && title->text() != f->titles[ks]) {
                 title->setText(f->titles[ks]);
+                title->setCursorPosition(0);
+            }
         });
         for (int xy = 0; xy < 2; ++xy) {
             const int j = 2 * k + xy;
@@ -57,7 +60,7 @@ frmMultipotentiostat::frmMultipotentiostat(MultipotentiostatModel &model, QWidge
                     [m, scale, j] { m->setScale(j, parseDecimal(scale->text())); });
             onRefresh([m, scale, j] {
                 if (!scale->hasFocus())
-                    scale->setText(QString::number(m->scale(j), 'g', 12));
+                    scale->setText(formatShort(m->scale(j)));
             });
         }
         auto *current = new QLabel(this);

@@ -1,6 +1,7 @@
 #include "ProcessingWindow.h"
 
 #include "core/NumberParse.h"
+#include "plot/FigureDialog.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@ kurvex::KurvexControl *ProcessingWindow::createCanvas(const QString &name, int m
     c->widget()->setMinimumSize(minWidth, minHeight);
     c->widget()->installEventFilter(this);
     c->SetSize(0, 0, minWidth, minHeight);
+    offerFigureSaving(*c);
     return c;
 }
 

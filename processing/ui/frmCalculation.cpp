@@ -156,8 +156,10 @@ frmCalculation::frmCalculation(TrackCalculationController &controller, QWidget *
     connect(txtOpeCTitle, &QLineEdit::textEdited, this,
             [this](const QString &t) { m_c.setTitleC(t); });
     connect(cmdCalc, &QPushButton::clicked, this, [this] {
-        if (m_c.calculate())
+        if (m_c.calculate()) {
             txtOpeCTitle->setText(m_c.titleC());
+            txtOpeCTitle->setCursorPosition(0);
+        }
         showTracks();
     });
     connect(cmdUpdate, &QPushButton::clicked, this, [this] {
@@ -192,12 +194,14 @@ void frmCalculation::showTracks()
         const bool vacant = h.Mode == ModeNone;
         s.box->setText(QString::number(t));
         mode->setText(modeCaption(h.Mode));
-        if (title)
+        if (title) {
             title->setText(vacant ? QString() : h.Title);
+            title->setCursorPosition(0);
+        }
         if (rpm)
-            rpm->setText(vacant ? QString() : formatGeneral(h.RPM));
+            rpm->setText(vacant ? QString() : formatShort(h.RPM));
         if (rate)
-            rate->setText(vacant ? QString() : formatGeneral(h.Scanrate));
+            rate->setText(vacant ? QString() : formatShort(h.Scanrate));
     };
     show(o.a, txtOpeA, lblAmode, txtOpeATitle, txtOpeARPM, txtOpeAScanrate);
     show(o.b, txtOpeB, lblBmode, txtOpeBTitle, txtOpeBRPM, txtOpeBScanrate);

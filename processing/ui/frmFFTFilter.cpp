@@ -110,10 +110,10 @@ frmFFTFilter::frmFFTFilter(FFTFilterController &controller, QWidget *parent)
     top->addLayout(plots, 1);
 
     connect(txtXMaxFrequency, &QLineEdit::editingFinished, this, [this] {
-        txtXMaxFrequency->setText(formatGeneral(m_c.setXMaxFrequency(boxValue(txtXMaxFrequency))));
+        txtXMaxFrequency->setText(formatShort(m_c.setXMaxFrequency(boxValue(txtXMaxFrequency))));
     });
     connect(txtYMaxFrequency, &QLineEdit::editingFinished, this, [this] {
-        txtYMaxFrequency->setText(formatGeneral(m_c.setYMaxFrequency(boxValue(txtYMaxFrequency))));
+        txtYMaxFrequency->setText(formatShort(m_c.setYMaxFrequency(boxValue(txtYMaxFrequency))));
     });
     for (int i = 0; i < 2; ++i)
         connect(opnXFilter[i], &QRadioButton::clicked, this, [this, i] { m_c.setXFilter(i); });
@@ -121,8 +121,10 @@ frmFFTFilter::frmFFTFilter(FFTFilterController &controller, QWidget *parent)
             [this](const QString &t) { m_c.setDestTitle(t); });
     connect(cmdCalc, &QPushButton::clicked, this, [this] {
         cmdCalc->setEnabled(false);
-        if (m_c.calculate())
+        if (m_c.calculate()) {
             txtDestTitle->setText(m_c.destTitle());
+            txtDestTitle->setCursorPosition(0);
+        }
         cmdCalc->setEnabled(true);
         redraw();
     });
@@ -162,11 +164,12 @@ void frmFFTFilter::showTrack()
     txtDataNum.box->setText(QString::number(t));
     lblMode->setText(modeCaption(h.Mode));
     txtTitle->setText(h.Mode == ModeNone ? QString() : h.Title);
-    txtRPM->setText(h.Mode == ModeNone ? QString() : formatGeneral(h.RPM));
+    txtTitle->setCursorPosition(0);
+    txtRPM->setText(h.Mode == ModeNone ? QString() : formatShort(h.RPM));
     txtDesNum.box->setText(QString::number(m_c.destinationTrack()));
     lblDestMode->setText(modeCaption(store[m_c.destinationTrack()].Mode));
-    txtXMaxFrequency->setText(formatGeneral(m_c.xMaxFrequency()));
-    txtYMaxFrequency->setText(formatGeneral(m_c.yMaxFrequency()));
+    txtXMaxFrequency->setText(formatShort(m_c.xMaxFrequency()));
+    txtYMaxFrequency->setText(formatShort(m_c.yMaxFrequency()));
     opnXFilter[m_c.xFilter()]->setChecked(true);
     redraw();
 }

@@ -6,6 +6,7 @@
 #include "tracks/Tables.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -40,11 +41,14 @@ frmSmoothing::frmSmoothing(SmoothingController &controller, QWidget *parent)
     txtTitle->setReadOnly(true);
     txtRPM->setReadOnly(true);
     txtSkipNum = new QLineEdit(this);
-    const char *captions[] = {"単純移動平均", "Savitzky-Golay法", "間欠型ノイズ除去"};
+    const char *captions[] = {QT_TRANSLATE_NOOP("Smoothing", "単純移動平均"),
+                              QT_TRANSLATE_NOOP("Smoothing", "Savitzky-Golay法"),
+                              QT_TRANSLATE_NOOP("Smoothing", "間欠型ノイズ除去")};
     auto *methods = new QGroupBox(QStringLiteral("Methods"), this);
     auto *ml = new QVBoxLayout(methods);
     for (int i = 0; i < 3; ++i) {
-        opnYFilter[i] = new QRadioButton(QString::fromUtf8(captions[i]), methods);
+        opnYFilter[i] =
+            new QRadioButton(QCoreApplication::translate("Smoothing", captions[i]), methods);
         opnYFilter[i]->setObjectName(QStringLiteral("opnYFilter%1").arg(i));
         ml->addWidget(opnYFilter[i]);
         connect(opnYFilter[i], &QRadioButton::clicked, this, [this, i] {
@@ -143,7 +147,8 @@ void frmSmoothing::showTrack()
     txtDataNum.box->setText(QString::number(t));
     lblMode->setText(modeCaption(h.Mode));
     txtTitle->setText(h.Mode == ModeNone ? QString() : h.Title);
-    txtRPM->setText(h.Mode == ModeNone ? QString() : formatGeneral(h.RPM));
+    txtTitle->setCursorPosition(0);
+    txtRPM->setText(h.Mode == ModeNone ? QString() : formatShort(h.RPM));
     txtDesNum.box->setText(QString::number(m_c.destinationTrack()));
     lblDestMode->setText(modeCaption(store[m_c.destinationTrack()].Mode));
     opnYFilter[m_c.filter()]->setChecked(true);

@@ -67,7 +67,7 @@ frmSpecialCopy::frmSpecialCopy(SpecialCopyController &controller, QWidget *paren
     txtArea = edit("txtArea");
     txtWeight = edit("txtWeight");
     txtCE = edit("txtCE");
-    txtDeg = edit("txtDeg", formatGeneral(SpecialCopyOptions().thinning.degree));
+    txtDeg = edit("txtDeg", formatShort(SpecialCopyOptions().thinning.degree));
     txtDistance = edit("txtDistance", QStringLiteral("0.05"));
     txtOrder = makeSpinner(
         QStringLiteral("txtOrder"), QStringLiteral("UpDown1"),
@@ -184,9 +184,9 @@ void frmSpecialCopy::readOptions()
 void frmSpecialCopy::openWindow()
 {
     m_c.activate();
-    txtArea->setText(formatGeneral(m_c.area()));
-    txtWeight->setText(formatGeneral(m_c.weight()));
-    txtCE->setText(formatGeneral(m_c.collectionEfficiency()));
+    txtArea->setText(formatShort(m_c.area()));
+    txtWeight->setText(formatShort(m_c.weight()));
+    txtCE->setText(formatShort(m_c.collectionEfficiency()));
     cbxCycleNum->clear();
     cbxCycleNum->addItems(m_c.cycles());
     show();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace tervo;
@@ -36,6 +37,19 @@ TEST(GeneralFormat, SignSpaceLeadingZeroAndExponent)
     EXPECT_EQ(formatGeneral(-0.2), "-.2");
     EXPECT_EQ(formatGeneral(1000), "1000");
     EXPECT_EQ(formatGeneral(12.5), "12.5");
+}
+
+TEST(ShortFormat, BoxesShowTheShortestPlainForm)
+{
+    const std::pair<double, const char *> cases[] = {
+        {0.6, "0.6"},           {-0.2, "-0.2"},
+        {1e-6, "1e-06"},        {1.9e-5, "1.9e-05"},
+        {0.0001, "0.0001"},     {1600, "1600"},
+        {0.1 + 0.2, "0.3"},     {-0.0, "0"},
+        {0.196, "0.196"},       {1e20, "1e+20"},
+        {123456.5, "123456.5"}, {1.0 / 3, "0.333333333333333"}};
+    for (const auto &[value, text] : cases)
+        EXPECT_EQ(formatShort(value), QString::fromLatin1(text)) << value;
 }
 
 TEST(PatternFormat, FixedPatterns)

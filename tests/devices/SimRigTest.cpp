@@ -359,7 +359,7 @@ TEST(SimPanel, FrontPanelSweepGainsAndReadOut)
 {
     Bench b;
     SimPanelController panel(b.rig);
-    EXPECT_EQ(panel.currentGain, ".001");
+    EXPECT_EQ(panel.currentGain, "0.001");
     panel.v0 = "0.2";
     panel.v1 = "0.4";
     panel.v2 = "0.2";

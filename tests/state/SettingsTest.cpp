@@ -72,7 +72,8 @@ TEST(Settings, WrittenFileReadsBackToTheSameValues)
     EXPECT_TRUE(text.contains("MMScale= 1 .005 1 .005"));
     // The mail server keys follow the original ones; the password is not among them.
     EXPECT_TRUE(text.endsWith("PowerControl= 0 \r\nMailServer=\r\nMailPort= 25 \r\nMailFrom=\r\n"
-                              "MailStartTLS= 1 \r\nMailUser=\r\nMailAllowUnencrypted=\r\n"));
+                              "MailStartTLS= 1 \r\nMailUser=\r\nMailAllowUnencrypted=\r\n"
+                              "Language=auto\r\n"));
     EXPECT_EQ(text.count("CVSetNum="), 6);
 
     AppState b(clock, prompts, dir.path());

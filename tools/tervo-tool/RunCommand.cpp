@@ -2,6 +2,7 @@
 #include "ToolCommand.h"
 #include "ToolOptions.h"
 #include "app/KeychainSecretStore.h"
+#include "app/Translation.h"
 #include "devices/sim/SimRig.h"
 #include "macro/FastMacroDriver.h"
 #include "macro/MacroRunner.h"
@@ -200,6 +201,7 @@ int runMacro(const QStringList &args)
     Workstation ws(desk.desk(clock), setup);
     AppState &app = ws.state();
     app.loadMainWindowState();
+    installTranslation(*QCoreApplication::instance(), app.settingsPath());
     // The fault needs its board or route; the settings file itself is not rewritten.
     for (const Fault &f : o.faults)
         chooseFaultRoute(app.settings, f.index);

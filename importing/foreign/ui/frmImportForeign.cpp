@@ -177,6 +177,7 @@ void frmImportForeign::refresh()
     txtRpm->setText(QString::number(f.rpm));
     txtRpm->setEnabled(f.mode == ModeRDE);
     txtTitle->setText(f.title);
+    txtTitle->setCursorPosition(0);
     chkFlip->setChecked(f.flipCurrent);
     cbxX->clear();
     cbxY->clear();

@@ -2,9 +2,11 @@
 // where the %H2O markers land.
 #include "../../canvas/QtApp.h"
 #include "analysis/Cottrell.h"
+#include "analysis/Coulomb.h"
 #include "analysis/KouteckyLevich.h"
 #include "analysis/O2Reduction.h"
 #include "analysis/PeakAnalysis.h"
+#include "analysis/Tafel.h"
 #include "canvas/KurvexControl.h"
 #include "plot/Graph.h"
 #include "plot/Palette.h"
@@ -13,6 +15,7 @@
 
 #include <QWidget>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -195,4 +198,34 @@ TEST(AnalysisPlots, PeakPlotMarksBaseLinesAndPeaks)
             (i.color & 0xffffff) == (paletteColor(kLightGreen) & 0xffffff))
             ++green;
     EXPECT_EQ(green, 2);
+}
+
+// The marked stretch of a Tafel or Coulomb preview is light red, not the canvas's black.
+TEST(AnalysisPlots, RangePreviewsMarkTheChosenStretchInLightRed)
+{
+    Fixture f;
+    f.rde(0, 400, -2e-3);
+    TafelAnalysis tafel(*f.store, f.settings, f.prompts);
+    CoulombAnalysis coulomb(*f.store, f.points, f.prompts);
+    const std::function<void()> draws[] = {[&] {
+                                               tafel.selectTrack(0);
+                                               int first = 5, last = 15;
+                                               tafel.setFirst(first);
+                                               tafel.setLast(last);
+                                               tafel.drawPreview(*f.canvas);
+                                           },
+                                           [&] {
+                                               coulomb.selectTrack(0);
+                                               int first = 5, last = 15;
+                                               coulomb.setFirst(first);
+                                               coulomb.setLast(last);
+                                               coulomb.drawPreview(*f.canvas);
+                                           }};
+    for (const auto &draw : draws) {
+        draw();
+        const std::vector<QRgb> colours = circleColours(f.canvas->scene());
+        ASSERT_EQ(colours.size(), 11u);
+        for (QRgb c : colours)
+            EXPECT_EQ(c, paletteColor(kLightRed) & 0xffffff);
+    }
 }

@@ -1,6 +1,7 @@
 #include "app/ui/EditorPreview.h"
 #include "app/ui/frmEditATrack.h"
 #include "app/ui/frmEditTracks.h"
+#include "canvas/ContextMenu.h"
 #include "canvas/QtApp.h"
 #include "plot/PlotRanges.h"
 #include "support/TestDoubles.h"
@@ -148,4 +149,11 @@ TEST_F(EditorWindow, BasicOperationsPreviewThenUpdate)
     EXPECT_FALSE(ops->isVisible());
     EXPECT_DOUBLE_EQ(s->data(0, 3, 19), -0.1);
     EXPECT_DOUBLE_EQ(s->data(0, 3, 20), 0.1);
+}
+
+TEST_F(EditorWindow, PreviewOffersSavingTheFigure)
+{
+    ASSERT_NE(w->canvas(), nullptr);
+    EXPECT_TRUE(
+        contextMenuEntries(w->canvas()->widget()).contains(QStringLiteral("Save Figure\u2026")));
 }

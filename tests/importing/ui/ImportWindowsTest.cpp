@@ -84,7 +84,7 @@ TEST(SearchTrackWindow, HitsFillTheGridAndImportGoesToTheChosenSlot)
     EXPECT_EQ(prompts.messages, QStringList{"Please Select a Track!"});
     w.SearchResult->setCurrentCell(1, 0);
     w.UpDown1Up->click();
-    EXPECT_EQ(w.txtTrack->text(), QStringLiteral(" 1"));
+    EXPECT_EQ(w.txtTrack->text(), QStringLiteral("1"));
     w.cmdImport->click();
     EXPECT_EQ((*store)[1].Title, QStringLiteral("oxygen ORR"));
     EXPECT_EQ(w.txtTitle->text(), QStringLiteral("oxygen ORR"));

@@ -1,4 +1,5 @@
 // The windows drive their controllers: a click on a button does what the controller does.
+#include "../../canvas/ContextMenu.h"
 #include "../../canvas/QtApp.h"
 #include "../ProcessingFixtures.h"
 #include "processing/FFTFilter.h"
@@ -144,4 +145,27 @@ TEST(ProcessingWindows, IRCorrectionRecordsIntoTheDestination)
     w.cmdRecordAnotherTrack->click();
     EXPECT_EQ(r.prompts.questions.size(), 2);
     EXPECT_DOUBLE_EQ(r.store->data(0, 0, 10), measured);
+}
+
+// Every preview and spectrum of the processing windows can be saved as a figure.
+TEST(ProcessingWindows, CanvasesOfferSavingTheFigure)
+{
+    WindowRig r;
+    FFTFilterController fft(*r.store, r.settings, r.prompts);
+    SmoothingController smooth(*r.store, r.settings, r.prompts,
+                               QStringLiteral(TERVO_BIN_DIR "/Savitzky-Golay.dat"));
+    TrackCalculationController calc(*r.store, r.prompts);
+    SpecialCopyController copy(*r.store, r.settings, r.clipboard, r.prompts);
+    frmFFTFilter fftWindow(fft);
+    frmSmoothing smoothWindow(smooth);
+    frmCalculation calcWindow(calc);
+    frmSpecialCopy copyWindow(copy);
+    const std::vector<kurvex::KurvexControl *> canvases = {
+        fftWindow.PrevGraph, fftWindow.FrequencyGraph, smoothWindow.PrevGraph, calcWindow.PrevGraph,
+        copyWindow.PrevGraph};
+    for (kurvex::KurvexControl *c : canvases) {
+        ASSERT_NE(c, nullptr);
+        EXPECT_TRUE(contextMenuEntries(c->widget()).contains(QStringLiteral("Save Figure\u2026")))
+            << c->widget()->objectName().toStdString();
+    }
 }
