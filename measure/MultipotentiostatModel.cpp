@@ -139,7 +139,7 @@ LivePlot::Legend MultipotentiostatModel::liveLegend(std::size_t) const
     LivePlot::Legend legend;
     for (int k = 0; k < kChannels; ++k)
         legend.push_back(
-            {legendTitle(fields.titles[static_cast<std::size_t>(k)], k), channelColour(k)});
+            {legendTitle(m_fields.titles[static_cast<std::size_t>(k)], k), channelColour(k)});
     return legend;
 }
 
