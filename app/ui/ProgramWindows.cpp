@@ -320,12 +320,9 @@ void ProgramWindows::Parts::addTracks()
 
 QWidget *ProgramWindows::Parts::windowOf(MeasurementModel &model)
 {
-    const std::pair<MeasurementModel *, QWidget *> windows[] = {{&ws.cv(), &cvWindow},
-                                                                {&ws.cvf(), &cvfWindow},
-                                                                {&ws.rde(), &rdeWindow},
-                                                                {&ws.ps(), &psWindow},
-                                                                {&ws.rpmvsj(), &rpmWindow},
-                                                                {&ws.ssv(), &ssvWindow}};
+    const std::pair<MeasurementModel *, QWidget *> windows[] = {
+        {&ws.cv(), &cvWindow}, {&ws.cvf(), &cvfWindow},    {&ws.rde(), &rdeWindow},
+        {&ws.ps(), &psWindow}, {&ws.rpmvsj(), &rpmWindow}, {&ws.ssv(), &ssvWindow}};
     for (const auto &[m, window] : windows)
         if (m == &model)
             return window;

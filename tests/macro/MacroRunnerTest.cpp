@@ -5,8 +5,8 @@
 #include "measure/PSModel.h"
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
-#include "tracks/TrackFile.h"
 #include "measure/SSVModel.h"
+#include "tracks/TrackFile.h"
 
 #include <QDir>
 #include <QFile>
