@@ -9,6 +9,8 @@
 #include "analysis/ui/frmCoulombCalculator.h"
 #include "analysis/ui/frmKoutecky_Levich.h"
 #include "analysis/ui/frmO2Reduction.h"
+#include "analysis/ui/frmPeakAnalysis.h"
+#include "analysis/ui/frmScanRateStudy.h"
 #include "analysis/ui/frmTafelAnalyzer.h"
 #include "app/ControlPanelController.h"
 #include "app/ProgressReporter.h"
@@ -55,6 +57,7 @@
 #include "processing/TrackCalculation.h"
 #include "processing/ui/frmCalculation.h"
 #include "processing/ui/frmFFTFilter.h"
+#include "processing/ui/frmIRCorrection.h"
 #include "processing/ui/frmSmoothing.h"
 #include "processing/ui/frmSpecialCopy.h"
 #include "tracks/TrackEditing.h"
@@ -130,6 +133,9 @@ struct Program {
     CottrellAnalysis cottrell{state.store, points, prompts};
     CoulombAnalysis coulomb{state.store, points, prompts};
     TafelAnalysis tafel{state.store, state.settings, prompts};
+    PeakAnalysis peaks{state.store, prompts};
+    ScanRateStudy scanRates{state.store, prompts};
+    IRCorrectionController ir{state.store, prompts};
     AdjustRpmController adjust{*rig.instruments, prompts, folder.path()};
     EditTracksController editTracks{state.store, prompts};
     TrackEditor editor{state.store, prompts, CycleBoundaries};
@@ -185,6 +191,9 @@ const std::vector<Window> &windows()
         {"frmCottrellEquation", [](Program &p) { return made<frmCottrellEquation>(p.cottrell); }},
         {"frmCoulombCalculator", [](Program &p) { return made<frmCoulombCalculator>(p.coulomb); }},
         {"frmTafelAnalyzer", [](Program &p) { return made<frmTafelAnalyzer>(p.tafel); }},
+        {"frmPeakAnalysis", [](Program &p) { return made<frmPeakAnalysis>(p.peaks); }},
+        {"frmScanRateStudy", [](Program &p) { return made<frmScanRateStudy>(p.scanRates); }},
+        {"frmIRCorrection", [](Program &p) { return made<frmIRCorrection>(p.ir); }},
         {"frmPower",
          [](Program &p) {
              return made<frmPower>(p.rig.instruments->powerController(), p.prompts);
