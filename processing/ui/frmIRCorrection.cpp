@@ -73,6 +73,7 @@ void frmIRCorrection::showTrack()
     lblMode->setText(modeCaption(h.Mode));
     lblDestMode->setText(modeCaption(store[m_c.destination()].Mode));
     txtTitle->setText(h.Title);
+    txtTitle->setCursorPosition(0); // a long title shows its beginning
     if (!txtRu->hasFocus())
         txtRu->setText(formatGeneral(m_c.resistance()));
     redraw();
