@@ -87,6 +87,11 @@ bool EditTracksController::move()
         m_prompts.message(QStringLiteral("Source data is vacant."));
         return false;
     }
+    // Moving onto a track replaces it as a copy would.
+    const int destination = askBeforeReplacing(m_prompts, m_store, m_destination);
+    if (destination < 0)
+        return false;
+    m_destination = destination;
     copyTrack(m_store, m_source, m_destination);
     m_store.ClearTrack(m_source);
     notify();

@@ -116,6 +116,24 @@ TEST_F(EditTracks, CopyOntoAnOccupiedTrackAsksFirst)
     EXPECT_EQ(edit.destination(), 8);
 }
 
+TEST_F(EditTracks, MoveOntoAnOccupiedTrackAsksFirst)
+{
+    fill(*s, 2, ModeCV, 3, 1);
+    fill(*s, 7, ModeRDE, 5, 50);
+    (*s)[7].Title = QStringLiteral("keep");
+    edit.setSource(2);
+    edit.setDestination(7);
+    prompts.choiceAnswers = {2}; // Cancel
+    EXPECT_FALSE(edit.move());
+    EXPECT_EQ((*s)[7].Title, QStringLiteral("keep"));
+    EXPECT_EQ((*s)[2].Mode, ModeCV);
+    prompts.choiceAnswers = {1}; // "Use track 8"
+    ASSERT_TRUE(edit.move());
+    EXPECT_EQ((*s)[7].Title, QStringLiteral("keep"));
+    EXPECT_EQ((*s)[8].Mode, ModeCV);
+    EXPECT_TRUE(s->isVacant(2));
+}
+
 TEST_F(EditTracks, MoveClearsTheSourceAndSwapWithAVacantSlotMovesTheTrack)
 {
     fill(*s, 0, ModeRDE, 3, 1);
