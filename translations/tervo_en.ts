@@ -53,7 +53,7 @@
     </message>
     <message>
         <source> : バッファ指定エラーです。</source>
-        <translation> : Buffer specification error.</translation>
+        <translation> : The buffer given is wrong.</translation>
     </message>
     <message>
         <source> : 配列サイズエラーです。</source>
