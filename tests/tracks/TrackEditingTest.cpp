@@ -96,42 +96,37 @@ TEST_F(EditTracks, CopyWithoutRingKeepsTheDestinationsThirdColumn)
     EXPECT_EQ(s->data(2, 7, 1), 211.0);
 }
 
-TEST_F(EditTracks, CopyOntoAnOccupiedTrackAsksFirst)
+// Copy and Move replace an occupied destination only when asked; "Use track N" goes on.
+TEST_F(EditTracks, CopyOrMoveOntoAnOccupiedTrackAsksFirst)
 {
-    fill(*s, 2, ModeCV, 3, 1);
-    fill(*s, 7, ModeRDE, 5, 50);
-    (*s)[7].Title = QStringLiteral("keep");
-    edit.setSource(2);
-    edit.setDestination(7);
-    prompts.choiceAnswers = {2}; // Cancel
-    EXPECT_FALSE(edit.copy());
-    EXPECT_EQ((*s)[7].Title, QStringLiteral("keep"));
-    EXPECT_EQ(notified, 0);
-    EXPECT_EQ(prompts.questions, QStringList{"Track 7 holds 'keep' (RDE). Replace it?"});
-    EXPECT_EQ(prompts.choiceButtons.value(0), (QStringList{"Replace", "Use track 8", "Cancel"}));
-    prompts.choiceAnswers = {1}; // "Use track 8"
-    ASSERT_TRUE(edit.copy());
-    EXPECT_EQ((*s)[7].Mode, ModeRDE);
-    EXPECT_EQ((*s)[8].Mode, ModeCV);
-    EXPECT_EQ(edit.destination(), 8);
-}
-
-TEST_F(EditTracks, MoveOntoAnOccupiedTrackAsksFirst)
-{
-    fill(*s, 2, ModeCV, 3, 1);
-    fill(*s, 7, ModeRDE, 5, 50);
-    (*s)[7].Title = QStringLiteral("keep");
-    edit.setSource(2);
-    edit.setDestination(7);
-    prompts.choiceAnswers = {2}; // Cancel
-    EXPECT_FALSE(edit.move());
-    EXPECT_EQ((*s)[7].Title, QStringLiteral("keep"));
-    EXPECT_EQ((*s)[2].Mode, ModeCV);
-    prompts.choiceAnswers = {1}; // "Use track 8"
-    ASSERT_TRUE(edit.move());
-    EXPECT_EQ((*s)[7].Title, QStringLiteral("keep"));
-    EXPECT_EQ((*s)[8].Mode, ModeCV);
-    EXPECT_TRUE(s->isVacant(2));
+    for (const bool moving : {false, true}) {
+        SCOPED_TRACE(moving ? "move" : "copy");
+        for (int t : {2, 7, 8})
+            s->ClearTrack(t);
+        prompts.questions.clear();
+        prompts.choiceButtons.clear();
+        notified = 0;
+        const auto run = [&] { return moving ? edit.move() : edit.copy(); };
+        fill(*s, 2, ModeCV, 3, 1);
+        fill(*s, 7, ModeRDE, 5, 50);
+        (*s)[7].Title = QStringLiteral("keep");
+        edit.setSource(2);
+        edit.setDestination(7);
+        prompts.choiceAnswers = {2}; // Cancel
+        EXPECT_FALSE(run());
+        EXPECT_EQ((*s)[7].Title, QStringLiteral("keep"));
+        EXPECT_EQ((*s)[2].Mode, ModeCV);
+        EXPECT_EQ(notified, 0);
+        EXPECT_EQ(prompts.questions, QStringList{"Track 7 holds 'keep' (RDE). Replace it?"});
+        EXPECT_EQ(prompts.choiceButtons.value(0),
+                  (QStringList{"Replace", "Use track 8", "Cancel"}));
+        prompts.choiceAnswers = {1}; // "Use track 8"
+        ASSERT_TRUE(run());
+        EXPECT_EQ((*s)[7].Mode, ModeRDE);
+        EXPECT_EQ((*s)[8].Mode, ModeCV);
+        EXPECT_EQ(edit.destination(), 8);
+        EXPECT_EQ(s->isVacant(2), moving);
+    }
 }
 
 TEST_F(EditTracks, MoveClearsTheSourceAndSwapWithAVacantSlotMovesTheTrack)
