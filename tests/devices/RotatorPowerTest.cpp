@@ -10,7 +10,7 @@ using tervo::test::FakePorts;
 
 namespace {
 
-struct Rig {
+struct PowerRig {
     Settings settings;
     std::vector<RpmRow> table;
     FakeDask dask;
@@ -39,7 +39,7 @@ struct Rig {
 
 TEST(Power, SwitchesOneBitAndKeepsTheOthers)
 {
-    Rig r;
+    PowerRig r;
     r.settings.PowerControl = 1;
     PowerController &p = r.inst.power();
     std::uint8_t on = 1;
@@ -75,7 +75,7 @@ TEST(Power, SwitchesOneBitAndKeepsTheOthers)
 
 TEST(Power, WithoutABoardTheStateStillFollows)
 {
-    Rig r;
+    PowerRig r;
     r.settings.PowerControl = 0;
     PowerController &p = r.inst.power();
     int notified = 0;
@@ -92,7 +92,7 @@ TEST(Power, WithoutABoardTheStateStillFollows)
 
 TEST(Power, PowerbWritesThePortWhateverTheBoard)
 {
-    Rig r;
+    PowerRig r;
     r.settings.PowerControl = 2;
     PowerController &p = r.inst.power();
     p.Powerb(123, 0x1F);
@@ -103,7 +103,7 @@ TEST(Power, PowerbWritesThePortWhateverTheBoard)
 
 TEST(Power, OpensOnceAndRetriesAfterAFailure)
 {
-    Rig r;
+    PowerRig r;
     r.settings.PowerControl = 2;
     r.dask.handle = -1;
     PowerController &p = r.inst.power();
@@ -120,7 +120,7 @@ TEST(Power, OpensOnceAndRetriesAfterAFailure)
 
 TEST(RpmSet, InterpolatesInTheTable)
 {
-    Rig r;
+    PowerRig r;
     r.settings.DABoard = 1;
     r.settings.PowerControl = 1;
     r.table = {{0, 0.0}, {1000, 2.0}, {3000, 4.5}};
@@ -144,7 +144,7 @@ TEST(RpmSet, InterpolatesInTheTable)
 
 TEST(RpmSet, BelowTheTableWithAndWithoutPowerControl)
 {
-    Rig without;
+    PowerRig without;
     without.settings.DABoard = 1;
     without.table = {{100, 0.2}, {2000, 4.0}};
     without.inst.DAOpen();
@@ -153,7 +153,7 @@ TEST(RpmSet, BelowTheTableWithAndWithoutPowerControl)
     EXPECT_EQ(rpm, 100);
     EXPECT_EQ(without.analogWrites(), std::vector<double>{0.2});
 
-    Rig with;
+    PowerRig with;
     with.settings.DABoard = 1;
     with.settings.PowerControl = 1;
     with.table = {{100, 0.2}, {2000, 4.0}};
@@ -169,7 +169,7 @@ TEST(RpmSet, BelowTheTableWithAndWithoutPowerControl)
 
 TEST(RpmSet, NothingWithoutAnOutputBoardOrAUsableTable)
 {
-    Rig r;
+    PowerRig r;
     r.settings.DABoard = 0;
     r.table = {{0, 0.0}, {1000, 2.0}};
     std::int32_t rpm = 500;
@@ -177,7 +177,7 @@ TEST(RpmSet, NothingWithoutAnOutputBoardOrAUsableTable)
     EXPECT_TRUE(r.dask.calls.empty());
     EXPECT_DOUBLE_EQ(r.inst.RotatorVoltage, 0.0);
 
-    Rig empty;
+    PowerRig empty;
     empty.settings.DABoard = 1;
     empty.inst.DAOpen();
     rpm = 500;
@@ -187,7 +187,7 @@ TEST(RpmSet, NothingWithoutAnOutputBoardOrAUsableTable)
     EXPECT_TRUE(empty.analogWrites().empty());
 
     // Rows of equal rate give the lower row's voltage instead of a division by zero.
-    Rig flat;
+    PowerRig flat;
     flat.settings.DABoard = 1;
     flat.inst.DAOpen();
     flat.table = {{0, 0.5}, {1000, 1.5}, {1000, 2.5}, {2000, 3.0}};
@@ -198,7 +198,7 @@ TEST(RpmSet, NothingWithoutAnOutputBoardOrAUsableTable)
 
 TEST(RpmNudge, StaysWithinTheOutputSpan)
 {
-    Rig r;
+    PowerRig r;
     r.settings.DABoard = 1;
     r.inst.DAOpen();
     r.inst.RotatorVoltage = 4.9998;

@@ -1,4 +1,5 @@
 #include "tracks/Recovery.h"
+#include "EditFixtures.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,18 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace tervo;
-
-namespace {
-
-std::unique_ptr<TrackStore> emptyStore()
-{
-    auto s = std::make_unique<TrackStore>();
-    for (int t = 0; t < kTrackSlots; ++t)
-        s->ClearTrack(t);
-    return s;
-}
-
-} // namespace
+using tervo::testing::emptyStore;
 
 TEST(Recovery, SnapshotFindsChangedPointsTitlesAndKLChoices)
 {

@@ -1,4 +1,5 @@
 #include "tracks/TrackFile.h"
+#include "EditFixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,20 +9,13 @@
 #include <memory>
 
 using namespace tervo;
+using tervo::testing::emptyStore;
 
 namespace {
 
 QString data(const char *name)
 {
     return QStringLiteral(TERVO_TEST_DATA "/tracks/") + name;
-}
-
-std::unique_ptr<TrackStore> emptyStore()
-{
-    auto s = std::make_unique<TrackStore>();
-    for (int t = 0; t < kTrackSlots; ++t)
-        s->ClearTrack(t);
-    return s;
 }
 
 void fill(TrackStore &s, int track, int mode, int points)

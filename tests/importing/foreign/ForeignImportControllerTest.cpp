@@ -1,4 +1,5 @@
 #include "importing/foreign/ForeignImportController.h"
+#include "ForeignData.h"
 #include "support/TestDoubles.h"
 
 #include <QSettings>
@@ -8,14 +9,10 @@
 #include <memory>
 
 using namespace tervo;
+using tervo::testing::foreignData;
 using namespace tervo::foreign;
 
 namespace {
-
-QString data(const char *name)
-{
-    return QStringLiteral(TERVO_TEST_DATA "/importing/foreign/") + QString::fromLatin1(name);
-}
 
 struct Rig {
     QTemporaryDir dir;
@@ -35,7 +32,8 @@ struct Rig {
 TEST(ForeignImportController, UnreadableFilesAreReportedAndLeftOut)
 {
     Rig r;
-    EXPECT_EQ(r.controller.addFiles({data("eclab-cv.mpt"), data("prose.txt"), data("chi-it.txt")}),
+    EXPECT_EQ(r.controller.addFiles({foreignData("eclab-cv.mpt"), foreignData("prose.txt"),
+                                     foreignData("chi-it.txt")}),
               2);
     ASSERT_EQ(r.prompts.messages.size(), 1);
     EXPECT_TRUE(r.prompts.messages[0].startsWith(QStringLiteral("prose.txt: line 1: expected")));
@@ -50,7 +48,8 @@ TEST(ForeignImportController, ConsecutiveTracksAskingBeforeAnOccupiedOne)
     (*r.store)[4].Mode = ModeCV;
     (*r.store)[4].Title = QStringLiteral("old");
     (*r.store)[5].Mode = ModeCV;
-    r.controller.addFiles({data("eclab-cv.mpt"), data("gamry-cv.DTA"), data("chi-it.txt")});
+    r.controller.addFiles(
+        {foreignData("eclab-cv.mpt"), foreignData("gamry-cv.DTA"), foreignData("chi-it.txt")});
     r.controller.setStartTrack(3);
     r.prompts.yesNoAnswers = {false, true}; // keep track 4, replace track 5
     QSignalSpy written(&r.controller, &ForeignImportController::trackWritten);
@@ -66,7 +65,8 @@ TEST(ForeignImportController, ConsecutiveTracksAskingBeforeAnOccupiedOne)
 TEST(ForeignImportController, FilesBeyondTrack20AndUnusableChoicesAreNotWritten)
 {
     Rig r;
-    r.controller.addFiles({data("gamry-cv.DTA"), data("eclab-cv.mpt"), data("chi-it.txt")});
+    r.controller.addFiles(
+        {foreignData("gamry-cv.DTA"), foreignData("eclab-cv.mpt"), foreignData("chi-it.txt")});
     r.controller.select(0);
     r.controller.setColumns(2, 8); // "Over" holds no numbers
     EXPECT_FALSE(r.controller.problem().isEmpty());
@@ -82,11 +82,11 @@ TEST(ForeignImportController, FilesBeyondTrack20AndUnusableChoicesAreNotWritten)
 TEST(ForeignImportController, ColumnChoiceForDelimitedTextIsRemembered)
 {
     Rig r;
-    r.controller.addFiles({data("csv-semicolon-decimal-comma.csv")});
+    r.controller.addFiles({foreignData("csv-semicolon-decimal-comma.csv")});
     r.controller.setColumns(1, 2);
     r.controller.setMode(ModePS);
     ForeignImportController again(*r.store, r.prompts, &r.memory);
-    again.addFiles({data("csv-semicolon-decimal-comma.csv")});
+    again.addFiles({foreignData("csv-semicolon-decimal-comma.csv")});
     EXPECT_EQ(again.file(0).x, 1);
     EXPECT_EQ(again.file(0).mode, ModePS);
     EXPECT_EQ(again.file(0).xUnit, QStringLiteral("s"));

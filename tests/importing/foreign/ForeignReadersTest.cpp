@@ -1,3 +1,4 @@
+#include "ForeignData.h"
 #include "importing/foreign/ForeignFile.h"
 
 #include "core/DateText.h"
@@ -7,25 +8,21 @@
 #include <gtest/gtest.h>
 
 using namespace tervo;
+using tervo::testing::foreignData;
 using namespace tervo::foreign;
 
 namespace {
 
-QString data(const char *name)
-{
-    return QStringLiteral(TERVO_TEST_DATA "/importing/foreign/") + QString::fromLatin1(name);
-}
-
 QByteArray bytesOf(const char *name)
 {
-    QFile f(data(name));
+    QFile f(foreignData(name));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
     return f.readAll();
 }
 
 ForeignFile readOk(const char *name)
 {
-    const ReadResult r = readForeignFile(data(name));
+    const ReadResult r = readForeignFile(foreignData(name));
     EXPECT_TRUE(r.ok()) << name << ": " << r.error.message().toStdString();
     return r.ok() ? *r.file : ForeignFile{};
 }
@@ -167,7 +164,7 @@ TEST(ForeignReaders, MalformedAndWrongKindFilesNameLineAndExpectation)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file);
-        const ReadResult r = c.reader(bytesOf(c.file), data(c.file));
+        const ReadResult r = c.reader(bytesOf(c.file), foreignData(c.file));
         ASSERT_FALSE(r.ok());
         EXPECT_EQ(r.error.line, c.line);
         EXPECT_TRUE(r.error.expected.contains(QString::fromUtf8(c.expected)))
@@ -189,7 +186,7 @@ TEST(ForeignReaders, EveryCutOfEveryFixtureReadsOrFailsWithALine)
                              "csv-three-header-lines.csv", "csv-semicolon-decimal-comma.csv"}) {
         const QByteArray all = bytesOf(name);
         for (qsizetype n = 0; n < all.size(); ++n) {
-            const ReadResult r = readForeignBytes(all.left(n), data(name));
+            const ReadResult r = readForeignBytes(all.left(n), foreignData(name));
             if (!r.ok()) {
                 EXPECT_FALSE(r.error.expected.isEmpty()) << name << " cut at " << n;
             }

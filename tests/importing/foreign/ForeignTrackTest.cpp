@@ -1,3 +1,4 @@
+#include "ForeignData.h"
 #include "importing/foreign/ColumnMemory.h"
 #include "importing/foreign/ForeignFile.h"
 
@@ -8,14 +9,10 @@
 #include <memory>
 
 using namespace tervo;
+using tervo::testing::foreignData;
 using namespace tervo::foreign;
 
 namespace {
-
-QString data(const char *name)
-{
-    return QStringLiteral(TERVO_TEST_DATA "/importing/foreign/") + QString::fromLatin1(name);
-}
 
 ForeignFile readOk(const QString &path)
 {
@@ -52,7 +49,7 @@ TEST(ForeignTrack, CurrentsAreStoredInAmperesAndPotentialsInVolts)
     auto store = emptyStore();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file);
-        const ForeignFile f = readOk(data(c.file));
+        const ForeignFile f = readOk(foreignData(c.file));
         ASSERT_EQ(writeTrack(*store, 3, f), f.rows());
         EXPECT_NEAR(store->data(0, 3, c.point), c.x, 1e-12);
         EXPECT_NEAR(store->data(1, 3, c.point), c.y, std::fabs(c.y) * 1e-9);
@@ -64,7 +61,7 @@ TEST(ForeignTrack, HeaderFieldsAndPlotRange)
     auto store = emptyStore();
     (*store)[5].ref = 2; // left by an earlier measurement in the slot
     (*store)[5].pH = 13;
-    ForeignFile f = readOk(data("gamry-cv.DTA"));
+    ForeignFile f = readOk(foreignData("gamry-cv.DTA"));
     f.mode = ModeRDE;
     f.rpm = 1225;
     writeTrack(*store, 5, f);
@@ -84,7 +81,7 @@ TEST(ForeignTrack, HeaderFieldsAndPlotRange)
     EXPECT_GT(h.Vymax, 0);
 
     // A potential step keeps the potentials before and after the step.
-    writeTrack(*store, 6, readOk(data("eclab-ca.mpt")));
+    writeTrack(*store, 6, readOk(foreignData("eclab-ca.mpt")));
     EXPECT_DOUBLE_EQ((*store)[6].V1st, 0.2);
     EXPECT_DOUBLE_EQ((*store)[6].V2nd, -0.3);
     EXPECT_DOUBLE_EQ(store->data(0, 6, 3), 1.5);
@@ -92,14 +89,14 @@ TEST(ForeignTrack, HeaderFieldsAndPlotRange)
 
 TEST(ForeignTrack, FlipAndUnitChoicesAreChecked)
 {
-    ForeignFile f = readOk(data("tsv-time-current.txt"));
+    ForeignFile f = readOk(foreignData("tsv-time-current.txt"));
     f.mode = ModePS;
     EXPECT_TRUE(checkChoices(f).has_value()); // x still in V
     setMode(f, ModePS);                       // a column without a unit takes the mode's
     EXPECT_EQ(f.xUnit, QStringLiteral("s"));
     EXPECT_FALSE(checkChoices(f).has_value());
     // A potential sweep read as a transient moves x to the time column.
-    ForeignFile cv = readOk(data("eclab-cv.mpt"));
+    ForeignFile cv = readOk(foreignData("eclab-cv.mpt"));
     setMode(cv, ModePS);
     EXPECT_EQ(cv.columns[static_cast<std::size_t>(cv.x)].title, QStringLiteral("time/s"));
     f.yUnit = QStringLiteral("V");
@@ -111,7 +108,7 @@ TEST(ForeignTrack, FlipAndUnitChoicesAreChecked)
     EXPECT_NEAR(store->data(1, 0, 0), -1e-15, 1e-24);
 
     // A column with text in it cannot be chosen.
-    ForeignFile g = readOk(data("gamry-cv.DTA"));
+    ForeignFile g = readOk(foreignData("gamry-cv.DTA"));
     g.y = static_cast<int>(g.titles().indexOf(QStringLiteral("Over")));
     const std::optional<ReadError> e = checkChoices(g);
     ASSERT_TRUE(e);
@@ -168,7 +165,7 @@ TEST(ForeignTrack, ColumnChoiceIsRememberedPerTitlePattern)
 {
     QTemporaryDir dir;
     QSettings settings(dir.filePath(QStringLiteral("user.ini")), QSettings::IniFormat);
-    ForeignFile f = readOk(data("csv-semicolon-decimal-comma.csv"));
+    ForeignFile f = readOk(foreignData("csv-semicolon-decimal-comma.csv"));
     ForeignFile same = f;
     EXPECT_FALSE(recallColumns(settings, same));
     f.x = 1;
@@ -185,6 +182,6 @@ TEST(ForeignTrack, ColumnChoiceIsRememberedPerTitlePattern)
     EXPECT_EQ(same.mode, ModePS);
     EXPECT_EQ(same.yUnit, QStringLiteral("mA"));
 
-    ForeignFile other = readOk(data("csv-three-header-lines.csv"));
+    ForeignFile other = readOk(foreignData("csv-three-header-lines.csv"));
     EXPECT_FALSE(recallColumns(settings, other));
 }
