@@ -5,13 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace tervo {
 
 namespace {
 
 constexpr double kGasConstant = 8.314462618;
-constexpr double kPi = 3.14159265358979;
 // Randles-Sevcik: ip = 0.4463 n F A C (n F v D / R T)^1/2, reversible;
 // ip = 0.4958 n F A C (alpha F v D / R T)^1/2, irreversible; Ep - Ep/2 = 1.857 R T / (alpha F).
 constexpr double kReversible = 0.4463;
@@ -21,7 +21,7 @@ constexpr double kPeakWidth = 1.857;
 // millivolt more or less changes k0 by half: the couple reads as reversible.
 constexpr double kLeastSeparation = 65, kMostSeparation = 200;
 
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kNoResult = std::numeric_limits<double>::quiet_NaN();
 
 double rSquared(const std::vector<double> &x, const std::vector<double> &y, const LineFit &f)
 {
@@ -42,7 +42,7 @@ double rSquared(const std::vector<double> &x, const std::vector<double> &y, cons
 double nicholsonPsi(double x)
 {
     if (!(x >= kLeastSeparation && x <= kMostSeparation))
-        return kNaN;
+        return kNoResult;
     return (-0.6288 + 0.0021 * x) / (1 - 0.017 * x);
 }
 
@@ -127,7 +127,7 @@ bool ScanRateStudy::Calculate()
         return false;
     }
     m_fit = *line;
-    m_alpha = alphaCount > 0 ? alphaSum / alphaCount : kNaN;
+    m_alpha = alphaCount > 0 ? alphaSum / alphaCount : kNoResult;
     if (irreversible && !(m_alpha > 0)) {
         m_points.clear();
         m_prompts.message(QStringLiteral("The peaks give no half-peak potential for alpha."));
@@ -159,7 +159,7 @@ bool ScanRateStudy::Calculate()
     for (ScanRatePoint &p : m_points) {
         p.psi = nicholsonPsi(n * p.separation * 1000);
         if (std::isfinite(p.psi)) {
-            p.k0 = p.psi * std::sqrt(kPi * diffusion * n * f * p.rate);
+            p.k0 = p.psi * std::sqrt(std::numbers::pi * diffusion * n * f * p.rate);
             k0Sum += p.k0;
             ++k0Count;
         }
@@ -188,7 +188,7 @@ bool ScanRateStudy::Calculate()
         text += QStringLiteral("alpha\t") + optional(m_alpha, "0.000") + crlf;
     text += QStringLiteral("dlog ip/dlog v\t") + formatPattern(logLine->slope, "0.000") + crlf;
     text += QStringLiteral("k0 /cms-1\t") +
-            optional(k0Count ? k0Sum / k0Count : kNaN, "0.000e+00") + crlf;
+            optional(k0Count ? k0Sum / k0Count : kNoResult, "0.000e+00") + crlf;
     text +=
         QStringLiteral("Track\tv /Vs-1\t|ip| /A\tEp /V\tEp/2 /V\tdEp /V\tpsi\tk0 /cms-1") + crlf;
     for (const ScanRatePoint &p : m_points)

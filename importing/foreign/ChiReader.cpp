@@ -10,13 +10,6 @@ namespace tervo::foreign {
 
 namespace {
 
-ReadResult failed(const QString &path, int line, const QString &expected)
-{
-    ReadResult r;
-    r.error = {path, line, expected};
-    return r;
-}
-
 // "Potential/V, Current/A": every comma-separated part names a quantity with a slash.
 bool isTitleLine(const QString &text)
 {
@@ -44,9 +37,9 @@ ReadResult readChi(const QByteArray &bytes, const QString &path)
     if (lines.next(line))
         f.technique = decodeText(trimmed(line));
     if (modeForTechnique(f.technique) == ModeNone)
-        return failed(path, 2,
-                      QStringLiteral("a CH Instruments technique name such as \"Cyclic "
-                                     "Voltammetry\" or \"Amperometric i-t Curve\""));
+        return readFailure(path, 2,
+                           QStringLiteral("a CH Instruments technique name such as \"Cyclic "
+                                          "Voltammetry\" or \"Amperometric i-t Curve\""));
     f.mode = modeForTechnique(f.technique);
     f.measTime = measTimeFrom(date, QString(), false);
 
@@ -88,9 +81,10 @@ ReadResult readChi(const QByteArray &bytes, const QString &path)
             f.scanrate *= 1000;
     }
     if (!titled)
-        return failed(path, lines.lineNumber() + 1,
-                      QStringLiteral("a column title line such as \"Potential/V, Current/A\", but "
-                                     "the file ends here"));
+        return readFailure(
+            path, lines.lineNumber() + 1,
+            QStringLiteral("a column title line such as \"Potential/V, Current/A\", but "
+                           "the file ends here"));
     const int titleLine = lines.lineNumber();
     std::vector<std::string_view> fields;
     for (Column &c : f.columns)
@@ -100,10 +94,10 @@ ReadResult readChi(const QByteArray &bytes, const QString &path)
             continue;
         splitFields(line, ',', fields);
         if (!appendRow(fields, lines.lineNumber(), f.columns))
-            return failed(path, lines.lineNumber(),
-                          QStringLiteral("%1 comma-separated values, found %2")
-                              .arg(f.columns.size())
-                              .arg(fields.size()));
+            return readFailure(path, lines.lineNumber(),
+                               QStringLiteral("%1 comma-separated values, found %2")
+                                   .arg(f.columns.size())
+                                   .arg(fields.size()));
     }
     if (f.title.isEmpty())
         f.title = QFileInfo(path).completeBaseName();
@@ -116,7 +110,7 @@ ReadResult readChi(const QByteArray &bytes, const QString &path)
     f.y = preferredColumn(f.columns, static_cast<int>(Quantity::Current),
                           {QStringLiteral("Current/")});
     if (f.x < 0 || f.y < 0)
-        return failed(
+        return readFailure(
             path, titleLine,
             QStringLiteral("a %1 column and a current column in the title line")
                 .arg(f.mode == ModePS ? QStringLiteral("time") : QStringLiteral("potential")));

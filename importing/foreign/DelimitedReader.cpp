@@ -10,13 +10,6 @@ namespace tervo::foreign {
 
 namespace {
 
-ReadResult failed(const QString &path, int line, const QString &expected)
-{
-    ReadResult r;
-    r.error = {path, line, expected};
-    return r;
-}
-
 struct Line {
     std::string_view text;
     int number;
@@ -120,7 +113,7 @@ int columnOf(const std::vector<Column> &columns, Quantity quantity, const QStrin
 ReadResult readDelimited(const QByteArray &bytes, const QString &path)
 {
     if (bytes.left(4096).contains('\0'))
-        return failed(path, 1, QStringLiteral("text, but the file holds binary data"));
+        return readFailure(path, 1, QStringLiteral("text, but the file holds binary data"));
     std::vector<Line> lines;
     {
         LineReader cursor = linesOf(bytes);
@@ -139,9 +132,10 @@ ReadResult readDelimited(const QByteArray &bytes, const QString &path)
             best = l;
     }
     if (!best)
-        return failed(path, lines.empty() ? 1 : lines.front().number,
-                      QStringLiteral("rows of two or more numbers separated by TAB, \";\", \",\" "
-                                     "or blanks"));
+        return readFailure(
+            path, lines.empty() ? 1 : lines.front().number,
+            QStringLiteral("rows of two or more numbers separated by TAB, \";\", \",\" "
+                           "or blanks"));
 
     ForeignFile f;
     f.path = path;
@@ -178,11 +172,11 @@ ReadResult readDelimited(const QByteArray &bytes, const QString &path)
                         found = QStringLiteral("\"%1\"").arg(decodeText(trimmed(field)));
                         break;
                     }
-            return failed(path, lines[i].number,
-                          QStringLiteral("%1 values separated by %2, found %3")
-                              .arg(best->count)
-                              .arg(separatorName(best->separator))
-                              .arg(found));
+            return readFailure(path, lines[i].number,
+                               QStringLiteral("%1 values separated by %2, found %3")
+                                   .arg(best->count)
+                                   .arg(separatorName(best->separator))
+                                   .arg(found));
         }
         appendRow(fields, lines[i].number, f.columns);
         if (!decimalComma && best->separator != ',')

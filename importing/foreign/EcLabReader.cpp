@@ -9,13 +9,6 @@ namespace tervo::foreign {
 
 namespace {
 
-ReadResult failed(const QString &path, int line, const QString &expected)
-{
-    ReadResult r;
-    r.error = {path, line, expected};
-    return r;
-}
-
 // Parameter lines are the name, blanks, then one value per sequence; we take the first.
 const char *const kParameters[] = {"dE/dt unit", "dE/dt", "Ei (V)", "E1 (V)", "E2 (V)"};
 
@@ -26,13 +19,14 @@ ReadResult readEcLab(const QByteArray &bytes, const QString &path)
     LineReader lines = linesOf(bytes);
     std::string_view line;
     if (!lines.next(line) || trimmed(line) != "EC-Lab ASCII FILE")
-        return failed(path, 1, QStringLiteral("\"EC-Lab ASCII FILE\" (an EC-Lab text export)"));
+        return readFailure(path, 1,
+                           QStringLiteral("\"EC-Lab ASCII FILE\" (an EC-Lab text export)"));
     static const QRegularExpression count(QStringLiteral("^Nb header lines\\s*:\\s*(\\d+)\\s*$"));
     const QRegularExpressionMatch m =
         lines.next(line) ? count.match(decodeText(line)) : QRegularExpressionMatch();
     const int headerLines = m.hasMatch() ? m.captured(1).toInt() : 0;
     if (headerLines < 3 || headerLines > 100000)
-        return failed(path, 2, QStringLiteral("\"Nb header lines : N\" with N of 3 or more"));
+        return readFailure(path, 2, QStringLiteral("\"Nb header lines : N\" with N of 3 or more"));
 
     ForeignFile f;
     f.path = path;
@@ -44,10 +38,10 @@ ReadResult readEcLab(const QByteArray &bytes, const QString &path)
     bool potentialSeen[3] = {false, false, false};
     while (lines.lineNumber() < headerLines - 1) {
         if (!lines.next(line))
-            return failed(path, lines.lineNumber() + 1,
-                          QStringLiteral("%1 header lines (\"Nb header lines : %1\"), but the "
-                                         "file ends here")
-                              .arg(headerLines));
+            return readFailure(path, lines.lineNumber() + 1,
+                               QStringLiteral("%1 header lines (\"Nb header lines : %1\"), but the "
+                                              "file ends here")
+                                   .arg(headerLines));
         const QString text = decodeText(line).trimmed();
         if (text.isEmpty())
             continue;
@@ -96,16 +90,17 @@ ReadResult readEcLab(const QByteArray &bytes, const QString &path)
         f.programme = std::array<double, 3>{potentials[0], potentials[1], potentials[2]};
 
     if (!lines.next(line))
-        return failed(path, headerLines,
-                      QStringLiteral("the TAB-separated column titles, but the file ends here"));
+        return readFailure(
+            path, headerLines,
+            QStringLiteral("the TAB-separated column titles, but the file ends here"));
     std::vector<std::string_view> fields;
     splitFields(line, '\t', fields);
     while (!fields.empty() && isBlank(fields.back()))
         fields.pop_back();
     if (fields.size() < 2)
-        return failed(path, lines.lineNumber(),
-                      QStringLiteral("the TAB-separated column titles (\"time/s\", \"Ewe/V\", "
-                                     "\"<I>/mA\", ...)"));
+        return readFailure(path, lines.lineNumber(),
+                           QStringLiteral("the TAB-separated column titles (\"time/s\", \"Ewe/V\", "
+                                          "\"<I>/mA\", ...)"));
     for (const std::string_view t : fields) {
         Column c;
         c.title = decodeText(trimmed(t));
@@ -122,10 +117,10 @@ ReadResult readEcLab(const QByteArray &bytes, const QString &path)
             continue;
         splitFields(line, '\t', fields);
         if (!appendRow(fields, lines.lineNumber(), f.columns))
-            return failed(path, lines.lineNumber(),
-                          QStringLiteral("%1 TAB-separated values, found %2")
-                              .arg(f.columns.size())
-                              .arg(fields.size()));
+            return readFailure(path, lines.lineNumber(),
+                               QStringLiteral("%1 TAB-separated values, found %2")
+                                   .arg(f.columns.size())
+                                   .arg(fields.size()));
     }
 
     f.mode = modeForTechnique(f.technique);
@@ -140,7 +135,7 @@ ReadResult readEcLab(const QByteArray &bytes, const QString &path)
     f.x = f.mode == ModePS ? time : potential;
     f.y = y;
     if (f.x < 0 || f.y < 0)
-        return failed(
+        return readFailure(
             path, headerLines,
             QStringLiteral("a %1 column and a current column among the titles")
                 .arg(f.mode == ModePS ? QStringLiteral("time") : QStringLiteral("potential")));

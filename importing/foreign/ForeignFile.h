@@ -86,6 +86,14 @@ struct ReadResult {
     bool ok() const { return file.has_value(); }
 };
 
+// A result that did not read: where, and what was expected there.
+inline ReadResult readFailure(const QString &path, int line, const QString &expected)
+{
+    ReadResult r;
+    r.error = {path, line, expected};
+    return r;
+}
+
 // Detects the format from the first lines and reads the file. Never throws; a file that does
 // not read gives the line and what was expected there. A rotation rate in the file name
 // pre-fills the rate and makes a voltammogram an RDE track.

@@ -9,13 +9,6 @@ namespace tervo::foreign {
 
 namespace {
 
-ReadResult failed(const QString &path, int line, const QString &expected)
-{
-    ReadResult r;
-    r.error = {path, line, expected};
-    return r;
-}
-
 QString field(const std::vector<std::string_view> &fields, std::size_t i)
 {
     return i < fields.size() ? decodeText(trimmed(fields[i])) : QString();
@@ -28,7 +21,7 @@ ReadResult readGamry(const QByteArray &bytes, const QString &path)
     LineReader lines = linesOf(bytes);
     std::string_view line;
     if (!lines.next(line) || trimmed(line) != "EXPLAIN")
-        return failed(path, 1, QStringLiteral("\"EXPLAIN\" (a Gamry data file)"));
+        return readFailure(path, 1, QStringLiteral("\"EXPLAIN\" (a Gamry data file)"));
 
     ForeignFile f;
     f.path = path;
@@ -57,12 +50,13 @@ ReadResult readGamry(const QByteArray &bytes, const QString &path)
             bool ok = false;
             const int n = field(fields, 2).toInt(&ok);
             if (!ok || n < 0)
-                return failed(path, lines.lineNumber(),
-                              QStringLiteral("the number of note lines after NOTES"));
+                return readFailure(path, lines.lineNumber(),
+                                   QStringLiteral("the number of note lines after NOTES"));
             for (int i = 0; i < n; ++i)
                 if (!lines.next(line))
-                    return failed(path, lines.lineNumber() + 1,
-                                  QStringLiteral("%1 note lines, but the file ends here").arg(n));
+                    return readFailure(
+                        path, lines.lineNumber() + 1,
+                        QStringLiteral("%1 note lines, but the file ends here").arg(n));
             continue;
         }
         if (type == QLatin1String("TABLE")) {
@@ -73,10 +67,10 @@ ReadResult readGamry(const QByteArray &bytes, const QString &path)
             std::string_view titles, units;
             if (!lines.next(titles) || titles.empty() || titles[0] != '\t' || !lines.next(units) ||
                 units.empty() || units[0] != '\t')
-                return failed(path, lines.lineNumber() + (lines.atEnd() ? 1 : 0),
-                              QStringLiteral("the column names and the unit line of %1 (each "
-                                             "starting with a TAB)")
-                                  .arg(name));
+                return readFailure(path, lines.lineNumber() + (lines.atEnd() ? 1 : 0),
+                                   QStringLiteral("the column names and the unit line of %1 (each "
+                                                  "starting with a TAB)")
+                                       .arg(name));
             splitFields(titles.substr(1), '\t', fields);
             while (!fields.empty() && isBlank(fields.back()))
                 fields.pop_back();
@@ -99,7 +93,7 @@ ReadResult readGamry(const QByteArray &bytes, const QString &path)
                     }
                     anyCurve = true;
                 } else if (names != curveTitles) {
-                    return failed(
+                    return readFailure(
                         path, tableLine + 1,
                         QStringLiteral("the same columns in %1 as in the first curve").arg(name));
                 }
@@ -116,15 +110,15 @@ ReadResult readGamry(const QByteArray &bytes, const QString &path)
                 }
                 splitFields(line.substr(1), '\t', fields);
                 if (!appendRow(fields, lines.lineNumber(), *columns))
-                    return failed(path, lines.lineNumber(),
-                                  QStringLiteral("%1 TAB-separated values in %2, found %3")
-                                      .arg(columns->size())
-                                      .arg(name)
-                                      .arg(fields.size()));
+                    return readFailure(path, lines.lineNumber(),
+                                       QStringLiteral("%1 TAB-separated values in %2, found %3")
+                                           .arg(columns->size())
+                                           .arg(name)
+                                           .arg(fields.size()));
                 ++rows;
             }
             if (counted && rows < count)
-                return failed(
+                return readFailure(
                     path, tableLine + 2 + rows + 1,
                     QStringLiteral("%1 rows in %2, found %3").arg(count).arg(name).arg(rows));
             continue;
@@ -148,9 +142,10 @@ ReadResult readGamry(const QByteArray &bytes, const QString &path)
             paramSeen[2] = headerNumber(value, params[2]);
     }
     if (!anyCurve)
-        return failed(path, lines.lineNumber() + 1,
-                      QStringLiteral("a data table headed \"CURVE\" + TAB + \"TABLE\", but the "
-                                     "file ends here"));
+        return readFailure(
+            path, lines.lineNumber() + 1,
+            QStringLiteral("a data table headed \"CURVE\" + TAB + \"TABLE\", but the "
+                           "file ends here"));
     if (f.title.isEmpty())
         f.title = QFileInfo(path).completeBaseName();
     // Day-first dates are written with dots ("17.7.2024").
@@ -164,9 +159,9 @@ ReadResult readGamry(const QByteArray &bytes, const QString &path)
         curveTitles.indexOf(f.mode == ModePS ? QStringLiteral("T") : QStringLiteral("Vf")));
     f.y = static_cast<int>(curveTitles.indexOf(QStringLiteral("Im")));
     if (f.x < 0 || f.y < 0)
-        return failed(path, 0,
-                      QStringLiteral("columns \"%1\" and \"Im\" in the curve")
-                          .arg(f.mode == ModePS ? QStringLiteral("T") : QStringLiteral("Vf")));
+        return readFailure(path, 0,
+                           QStringLiteral("columns \"%1\" and \"Im\" in the curve")
+                               .arg(f.mode == ModePS ? QStringLiteral("T") : QStringLiteral("Vf")));
     f.xUnit = f.columns[static_cast<std::size_t>(f.x)].unit;
     f.yUnit = f.columns[static_cast<std::size_t>(f.y)].unit;
     // Gamry tables are in SI units even where the unit line is missing.

@@ -54,7 +54,7 @@ namespace {
     "      --settings-dir DIR take the settings from DIR/Parameters.txt (default: the\n"           \
     "                         program's built-in defaults)\n"
 
-struct Options {
+struct AnalyseOptions {
     QString kind, path;
     int track = 0;
     std::optional<QList<int>> use;
@@ -75,7 +75,7 @@ struct Options {
 };
 
 // Parses the arguments; an empty text means success, otherwise it says what is wrong.
-QString parse(const QStringList &args, Options &o)
+QString parse(const QStringList &args, AnalyseOptions &o)
 {
     QStringList rest;
     for (int i = 0; i < args.size(); ++i) {
@@ -224,7 +224,7 @@ QString parse(const QStringList &args, Options &o)
 
 // The settings file of the folder, or the built-in defaults when there is none; then each
 // --set as the window's box stores it.
-QString loadSettings(const Options &o, Settings &s)
+QString loadSettings(const AnalyseOptions &o, Settings &s)
 {
     QByteArray text;
     if (!o.settingsDir.isEmpty() &&
@@ -262,7 +262,7 @@ QString loadSettings(const Options &o, Settings &s)
     return {};
 }
 
-template <typename A> void applyRange(A &analysis, const Options &o)
+template <typename A> void applyRange(A &analysis, const AnalyseOptions &o)
 {
     analysis.selectTrack(o.track);
     if (o.start) {
@@ -277,7 +277,7 @@ template <typename A> void applyRange(A &analysis, const Options &o)
 
 int runAnalyse(const QStringList &args)
 {
-    Options o;
+    AnalyseOptions o;
     if (const QString problem = parse(args, o); !problem.isEmpty())
         return usageError(problem);
     Settings settings;

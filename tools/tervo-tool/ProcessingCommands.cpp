@@ -25,7 +25,7 @@ namespace tervo::tool {
 namespace {
 
 // FILE.tvd followed by --name value options and --flag switches.
-struct Options {
+struct ProcessingOptions {
     QString file;
     QHash<QString, QString> values;
     QStringList flags;
@@ -81,9 +81,10 @@ private:
     }
 };
 
-Options parse(const QStringList &args, const QStringList &valueNames, const QStringList &flagNames)
+ProcessingOptions parse(const QStringList &args, const QStringList &valueNames,
+                        const QStringList &flagNames)
 {
-    Options o;
+    ProcessingOptions o;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (!a.startsWith(QLatin1String("--"))) {
@@ -118,7 +119,7 @@ bool loadStore(TrackStore &store, const QString &path)
     return false;
 }
 
-int save(const TrackStore &store, const Options &o)
+int save(const TrackStore &store, const ProcessingOptions &o)
 {
     const QString out = o.value("out", o.file);
     const FileWriteResult w =
@@ -131,7 +132,7 @@ int save(const TrackStore &store, const Options &o)
 }
 
 // Points left out for not being finite are a note on stderr, not a failure.
-void noteSkipped(const Options &o, int skipped)
+void noteSkipped(const ProcessingOptions &o, int skipped)
 {
     if (skipped > 0)
         writeErr(QStringLiteral("%1: %2").arg(o.file, skippedPointsText(skipped)));
@@ -139,11 +140,12 @@ void noteSkipped(const Options &o, int skipped)
 
 int runSmooth(const QStringList &args)
 {
-    Options o = parse(args,
-                      {QStringLiteral("track"), QStringLiteral("method"), QStringLiteral("points"),
-                       QStringLiteral("skip"), QStringLiteral("dest"),
-                       QStringLiteral("coefficients"), QStringLiteral("out")},
-                      {QStringLiteral("all"), QStringLiteral("x-axis")});
+    ProcessingOptions o =
+        parse(args,
+              {QStringLiteral("track"), QStringLiteral("method"), QStringLiteral("points"),
+               QStringLiteral("skip"), QStringLiteral("dest"), QStringLiteral("coefficients"),
+               QStringLiteral("out")},
+              {QStringLiteral("all"), QStringLiteral("x-axis")});
     const int track = o.track("track", 0);
     const int dest = o.track("dest", -2);
     static const QStringList methods{QStringLiteral("average"), QStringLiteral("savitzky-golay"),
@@ -200,10 +202,11 @@ int runSmooth(const QStringList &args)
 
 int runFFTFilter(const QStringList &args)
 {
-    Options o = parse(args,
-                      {QStringLiteral("track"), QStringLiteral("xmax"), QStringLiteral("ymax"),
-                       QStringLiteral("dest"), QStringLiteral("title"), QStringLiteral("out")},
-                      {QStringLiteral("filter-x")});
+    ProcessingOptions o =
+        parse(args,
+              {QStringLiteral("track"), QStringLiteral("xmax"), QStringLiteral("ymax"),
+               QStringLiteral("dest"), QStringLiteral("title"), QStringLiteral("out")},
+              {QStringLiteral("filter-x")});
     const int track = o.track("track", 0);
     const int dest = o.track("dest", -2);
     Settings settings;
@@ -242,7 +245,7 @@ int runFFTFilter(const QStringList &args)
 
 int runCalc(const QStringList &args)
 {
-    Options o =
+    ProcessingOptions o =
         parse(args,
               {QStringLiteral("track-a"), QStringLiteral("track-b"), QStringLiteral("track-c"),
                QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("op"),
@@ -291,7 +294,7 @@ int runCalc(const QStringList &args)
 
 int runSpecialCopy(const QStringList &args)
 {
-    Options o =
+    ProcessingOptions o =
         parse(args,
               {QStringLiteral("track"), QStringLiteral("disk-unit"), QStringLiteral("ring-unit"),
                QStringLiteral("conversion"), QStringLiteral("area"), QStringLiteral("weight"),
@@ -365,10 +368,10 @@ int runSpecialCopy(const QStringList &args)
 
 int runIRCorrect(const QStringList &args)
 {
-    Options o = parse(args,
-                      {QStringLiteral("track"), QStringLiteral("ru"), QStringLiteral("dest"),
-                       QStringLiteral("out")},
-                      {});
+    ProcessingOptions o = parse(args,
+                                {QStringLiteral("track"), QStringLiteral("ru"),
+                                 QStringLiteral("dest"), QStringLiteral("out")},
+                                {});
     const int track = o.track("track", 0);
     const int dest = o.track("dest", -1);
     const double ru = o.number("ru", -1, atLeast(0));

@@ -39,7 +39,7 @@ struct Fault {
     std::uint32_t afterMs = 0;
 };
 
-struct Options {
+struct RunOptions {
     QString macro;
     QString out;
     QString settingsDir;
@@ -75,7 +75,7 @@ QString parseFault(const QString &text, Fault &f)
     return {};
 }
 
-QString parseOptions(const QStringList &args, Options &o)
+QString parseOptions(const QStringList &args, RunOptions &o)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
@@ -161,7 +161,7 @@ void chooseFaultRoute(Settings &s, int index)
 
 int runMacro(const QStringList &args)
 {
-    Options o;
+    RunOptions o;
     if (const QString why = parseOptions(args, o); !why.isEmpty())
         return usageError(why);
     if (o.fast && o.hardware)

@@ -6,6 +6,12 @@
 
 namespace tervo::sim {
 
+// Keeps every exponential of the rate law finite.
+inline constexpr double kMaxExponent = 650;
+
+// Axial velocity near a rotating disk, v = -0.51023 omega^1.5 nu^-0.5 x^2 (Levich).
+inline constexpr double kLevichFlow = 0.51023;
+
 inline constexpr double kFaraday = 96485.33212;     // C/mol
 inline constexpr double kGasConstant = 8.314462618; // J/(mol K)
 

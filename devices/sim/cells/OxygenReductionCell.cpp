@@ -5,13 +5,6 @@
 
 namespace tervo::sim {
 
-namespace {
-
-constexpr double kMaxExponent = 650;
-constexpr double kLevichFlow = 0.51023;
-
-} // namespace
-
 OxygenReductionCell::OxygenReductionCell(const CellParameters &parameters)
     : ElectrodeCell(kOxygenReductionModel, parameters), m_fa(kFaraday * this->parameters().area),
       m_flow(kLevichFlow / std::sqrt(this->parameters().viscosity)),

@@ -5,16 +5,6 @@
 
 namespace tervo::sim {
 
-namespace {
-
-// Keeps every exponential of the rate law finite.
-constexpr double kMaxExponent = 650;
-
-// Axial velocity near a rotating disk, v = -0.51023 omega^1.5 nu^-0.5 x^2 (Levich).
-constexpr double kLevichFlow = 0.51023;
-
-} // namespace
-
 RedoxCoupleCell::RedoxCoupleCell(const CellParameters &parameters, const QString &name)
     : ElectrodeCell(name, parameters),
       m_total((this->parameters().concentration + this->parameters().reducedConcentration) * 1e-6),
