@@ -1,6 +1,7 @@
 #include "AppState.h"
 
 #include "core/FileRead.h"
+#include "core/FileWrite.h"
 #include "core/NumberParse.h"
 
 #include <QCoreApplication>
@@ -37,10 +38,10 @@ bool AppState::ReadSettings()
                                                .arg(report.refused.join(QStringLiteral(", ")),
                                                     QString::fromLatin1(kSettingsFileName))));
     if (!report.complete()) {
-        // Written back at close, the file would lose what was not understood: keep it aside.
+        // Written back at close, the file would lose what was not understood: keep it aside,
+        // but without a password in clear.
         const QString bad = settingsPath() + QStringLiteral(".bad");
-        QFile::remove(bad);
-        const bool kept = QFile::copy(settingsPath(), bad);
+        const bool kept = writeFileAtomically(bad, settingsTextWithoutPassword(text)).ok;
         prompts.message(
             kept ? QStringLiteral("%1 could not be read completely (line %2). It was kept as %3; "
                                   "the settings will be written anew when the program closes.")

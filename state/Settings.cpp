@@ -310,6 +310,30 @@ QByteArray settingsText(const Settings &s)
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
+QByteArray settingsTextWithoutPassword(const QByteArray &text)
+{
+    static const QByteArray key = QByteArrayLiteral("MailPassword=");
+    QByteArray out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    while (from < text.size()) {
+        // Lines end at LF, CR LF or a lone CR, as the reader takes them.
+        qsizetype end = from;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        const QByteArray line = text.mid(from, end - from);
+        out += line.startsWith(key) ? key : line;
+        qsizetype next = end;
+        if (next < text.size() && text[next] == '\r')
+            ++next;
+        if (next < text.size() && text[next] == '\n')
+            ++next;
+        out += text.mid(end, next - end);
+        from = next;
+    }
+    return out;
+}
+
 SettingsReadReport parseSettingsText(const QByteArray &text, Settings &s)
 {
     SettingsReadReport report;

@@ -121,4 +121,8 @@ struct SettingsReadReport {
 // what the program can hold; values beyond the range of numbers are refused.
 SettingsReadReport parseSettingsText(const QByteArray &text, Settings &s);
 
+// The text with the value of every MailPassword line taken out, for a copy kept aside: the
+// password itself goes to the secret store.
+QByteArray settingsTextWithoutPassword(const QByteArray &text);
+
 } // namespace tervo
