@@ -212,6 +212,8 @@ TEST(AnalyseCommand, PeaksReportIsTheWindows)
         {{QStringLiteral("--base"), QStringLiteral("0.5:1e999")}, "--base"},
         {{QStringLiteral("--base"), QStringLiteral("0.5:0.5")}, "--base"},
         {{QStringLiteral("--base"), QStringLiteral("linear")}, "--base"},
+        // A window without its colon is not taken for the coulomb analysis's choice.
+        {{QStringLiteral("--base"), QStringLiteral("0.5")}, "--base: \"0.5\" is not a window"},
     };
     for (const auto &b : bad) {
         const ToolOutput r = analyse(QStringList{QStringLiteral("peaks"), cv} + b.args);

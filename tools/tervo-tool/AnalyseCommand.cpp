@@ -67,6 +67,7 @@ struct AnalyseOptions {
     std::optional<double> ne, conc, area;
     QString method = QStringLiteral("trapezoid");
     QString base = QStringLiteral("none");
+    QString baseChoice; // --base as typed, without a colon
     double baseValue = 0;
     int sweep = 0;
     std::optional<BaseWindow> baseWindow;
@@ -174,12 +175,8 @@ QString parse(const QStringList &args, AnalyseOptions &o)
                 return error;
             o.method = methods[*pick];
         } else if (a == QLatin1String("--base")) {
-            static const QStringList bases{QStringLiteral("none"), QStringLiteral("linear"),
-                                           QStringLiteral("value")};
-            const std::optional<int> pick = choiceOption(a, v, bases, error);
-            if (!pick)
-                return error;
-            o.base = bases[*pick];
+            // Checked once the kind is known: for the peaks it is a window.
+            o.baseChoice = v;
         } else if (a == QLatin1String("--set")) {
             o.sets << v;
         } else if (a == QLatin1String("--settings-dir")) {
@@ -203,10 +200,19 @@ QString parse(const QStringList &args, AnalyseOptions &o)
     o.kind = kinds[*kind];
     // --base is the coulomb analysis's base-line choice and the peak analysis's window.
     const bool peaks = o.kind == QLatin1String("peaks");
-    if (peaks && o.base != QLatin1String("none"))
-        return QStringLiteral("--base: \"%1\" is not a window E1:E2.").arg(o.base);
+    if (peaks && !o.baseChoice.isEmpty())
+        return QStringLiteral("--base: \"%1\" is not a window E1:E2.").arg(o.baseChoice);
     if (!peaks && o.baseWindow)
         return QStringLiteral("--base: a window E1:E2 is for the peak analysis only.");
+    if (!o.baseChoice.isEmpty()) {
+        static const QStringList bases{QStringLiteral("none"), QStringLiteral("linear"),
+                                       QStringLiteral("value")};
+        const std::optional<int> pick =
+            choiceOption(QStringLiteral("--base"), o.baseChoice, bases, error);
+        if (!pick)
+            return error;
+        o.base = bases[*pick];
+    }
     if (!o.solve.isEmpty()) {
         const QStringList solve =
             o.kind == QLatin1String("scan-rate")
