@@ -137,6 +137,12 @@ QString AdjustRpmController::calibrationPath() const
 bool AdjustRpmController::save()
 {
     const QString path = calibrationPath();
+    if (m_readOnly) {
+        m_prompts.message(QStringLiteral("The settings folder is open read-only: the calibration "
+                                         "is used but not saved to \"%1\".")
+                              .arg(path));
+        return false;
+    }
     QSaveFile file(path);
     // Replaced only once the whole table is written, so a failed save keeps the old file.
     const QByteArray text = rpmTableText(m_instruments.rpmTable());

@@ -31,8 +31,11 @@ public:
     void voltageUp();
     void voltageDown();
     void update();
-    // Writes the table to the calibration file; false (after a message) when it failed.
+    // Writes the table to the calibration file; false (after a message) when it failed or the
+    // settings folder is only read.
     bool save();
+    // Another program holds the settings folder: its calibration file is not written.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // One timer tick: the averaged speed and the mean of the recent ones.
     void tick();
 
@@ -55,6 +58,7 @@ private:
     Instruments &m_instruments;
     Prompts &m_prompts;
     QString m_folder;
+    bool m_readOnly = false;
     int m_row = 0;
     double m_voltage = 0;
     bool m_running = false;

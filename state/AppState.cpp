@@ -38,20 +38,27 @@ bool AppState::ReadSettings()
                                                .arg(report.refused.join(QStringLiteral(", ")),
                                                     QString::fromLatin1(kSettingsFileName))));
     if (!report.complete()) {
-        // Written back at close, the file would lose what was not understood: keep it aside,
-        // but without a password in clear.
         const QString bad = settingsPath() + QStringLiteral(".bad");
-        const bool kept = writeFileAtomically(bad, settingsTextWithoutPassword(text)).ok;
-        prompts.message(
-            kept ? QStringLiteral("%1 could not be read completely (line %2). It was kept as %3; "
-                                  "the settings will be written anew when the program closes.")
-                       .arg(settingsPath())
-                       .arg(report.firstUnreadLine)
-                       .arg(bad)
-                 : QStringLiteral("%1 could not be read completely (line %2), and no copy of it "
-                                  "could be kept.")
-                       .arg(settingsPath())
-                       .arg(report.firstUnreadLine));
+        if (m_readOnly) {
+            // Never written back from here: the holder of the folder keeps what was not read.
+            prompts.message(QStringLiteral("%1 could not be read completely (line %2).")
+                                .arg(settingsPath())
+                                .arg(report.firstUnreadLine));
+        } else if (writeFileAtomically(bad, settingsTextWithoutPassword(text)).ok) {
+            // Written back at close, the file would lose what was not understood: it is kept
+            // aside, but without a password in clear.
+            prompts.message(
+                QStringLiteral("%1 could not be read completely (line %2). It was kept as %3; "
+                               "the settings will be written anew when the program closes.")
+                    .arg(settingsPath())
+                    .arg(report.firstUnreadLine)
+                    .arg(bad));
+        } else {
+            prompts.message(QStringLiteral("%1 could not be read completely (line %2), and no "
+                                           "copy of it could be kept.")
+                                .arg(settingsPath())
+                                .arg(report.firstUnreadLine));
+        }
         // Nothing understood at all: the defaults serve better than zeros.
         if (report.keysRead == 0)
             return false;

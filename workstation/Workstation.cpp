@@ -48,6 +48,7 @@ Workstation::Workstation(const Desk &desk, WorkstationSetup setup)
                                 : InstrumentRoutes::simulated(m_desk.clock, m_setup.seed);
     if (sim::SimRig *r = m_routes->rig(); r && m_setup.savedCell) {
         m_cells = std::make_unique<sim::SimCellController>(*r, m_setup.folder, m_setup.seed);
+        m_cells->setReadOnly(m_setup.readOnly);
         m_cells->load();
     }
     m_instruments =

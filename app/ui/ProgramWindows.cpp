@@ -165,6 +165,7 @@ ProgramWindows::Parts::Parts(Workstation &workstation, frmControlPanel &mainWind
     : ws(workstation), state(workstation.state()), main(mainWindow), prompts(programPrompts),
       clipboard(programClipboard), foreignImport(state.store, prompts, &settings)
 {
+    adjustRpm.setReadOnly(state.readOnly());
     // The preview is a KurvexCTRL canvas created by its identifier; the window owns it.
     if (kurvex::KurvexControl *preview =
             kurvex::createControl(QString::fromLatin1(kurvex::kProgId))) {

@@ -75,6 +75,8 @@ void SimCellController::install()
 bool SimCellController::apply(QString *error)
 {
     install();
+    if (m_readOnly)
+        return true;
     QDir().mkpath(m_folder);
     if (!writeCellSetupFile(filePath(), setup)) {
         if (error)

@@ -38,6 +38,8 @@ public:
     // Builds the edited cell, puts it behind the potentiostat and saves the choice. False with a
     // reason when the file could not be written (the cell is used all the same).
     bool apply(QString *error = nullptr);
+    // Another program holds the folder: a choice holds for this session and is not saved.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // Reads the saved choice (or the defaults) and applies it.
     void load();
 
@@ -55,6 +57,7 @@ private:
 
     SimRig &m_rig;
     QString m_folder;
+    bool m_readOnly = false;
     std::uint64_t m_seed;
     Wiring m_wiring = RingDisk;
     std::unique_ptr<CellModel> m_cell;

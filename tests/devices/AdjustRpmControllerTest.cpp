@@ -126,6 +126,17 @@ TEST(AdjustRpm, UpdateAndSaveWriteTheTableBack)
     EXPECT_FALSE(k.c.save());
     ASSERT_EQ(k.prompts.messages.size(), 1);
     EXPECT_TRUE(k.prompts.messages[0].contains("missing/folder/rpm.txt"));
+
+    // A folder another program holds keeps its file; the operator is told.
+    k.settings.RPMvsVoltageFile = QStringLiteral("rpm.txt");
+    k.c.setReadOnly(true);
+    k.c.voltageUp();
+    k.c.update();
+    EXPECT_FALSE(k.c.save());
+    ASSERT_TRUE(ReadRpmTable(k.c.calibrationPath(), back));
+    EXPECT_NEAR(back[1].volt, 2.804, 1e-12);
+    ASSERT_EQ(k.prompts.messages.size(), 2);
+    EXPECT_TRUE(k.prompts.messages[1].contains("read-only"));
 }
 
 TEST(AdjustRpm, TickAveragesTheSpeedAndKeepsTenReadings)

@@ -41,6 +41,15 @@ TEST(SimCellController, ChosenCellDrivesTheMonitorsAndIsRemembered)
     again.load();
     EXPECT_EQ(again.setup.model, kRedoxCoupleModel);
     EXPECT_DOUBLE_EQ(again.parameter(QStringLiteral("Concentration")), 5.0);
+
+    // In a folder another program holds, a choice is used but not saved.
+    SimCellController reader(rig, dir.path());
+    reader.setReadOnly(true);
+    reader.load();
+    reader.chooseModel(SimCellController::kDummyModel);
+    ASSERT_TRUE(reader.apply());
+    again.load();
+    EXPECT_EQ(again.setup.model, kRedoxCoupleModel);
 }
 
 TEST(SimCellController, MultipotentiostatWiringGivesTenCells)

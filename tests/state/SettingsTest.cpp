@@ -277,6 +277,15 @@ TEST(Settings, ReadOnlyStateReadsButNeverWrites)
     AppState reread(clock, prompts, dir.path());
     ASSERT_TRUE(reread.ReadSettings());
     EXPECT_EQ(reread.settings.GPIBAddress, 5);
+
+    // Nor does it keep a copy of a file it could not read completely.
+    QFile f(reader.settingsPath());
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("GPIBAdress= 4 \r\n");
+    f.close();
+    ASSERT_TRUE(reader.ReadSettings());
+    EXPECT_FALSE(QFile::exists(reader.settingsPath() + QStringLiteral(".bad")));
+    EXPECT_TRUE(prompts.messages.constLast().contains(QStringLiteral("could not be read")));
 }
 
 namespace {
