@@ -549,6 +549,7 @@ void MacroRunner::saveTracks(const QString &name)
                                              static_cast<char>(localeDecimalSeparator().unicode()));
     if (!r.ok)
         return failed(r.error);
+    m_env.app.store.markSaved();
     appendLog(QStringLiteral("Line %1: the tracks were saved to %2.").arg(line).arg(path));
 }
 

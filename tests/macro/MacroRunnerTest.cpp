@@ -394,6 +394,8 @@ TEST(MacroRunner, FileSaveWritesTheTracksBesideTheMacroAndKeepsThePreviousFile)
     EXPECT_EQ((*reread)[3].pnum, m.rig.app->store[3].pnum);
     EXPECT_EQ(fileBytes(saved + ".bak"), QByteArray("yesterday's results\r\n"));
     EXPECT_TRUE(m.runner->log().contains("Line 7: the tracks were saved to " + saved + "."));
+    // Saved: quitting afterwards has nothing to ask about.
+    EXPECT_FALSE(m.rig.app->store.hasUnsavedChanges());
 
     // Saved again, the .bak holds the first save and an absolute name is taken as it is.
     const QByteArray first = fileBytes(saved);
