@@ -3,6 +3,7 @@
 #include "FileChooser.h"
 #include "canvas/KurvexControl.h"
 #include "importing/TrackImport.h"
+#include "plot/FigureDialog.h"
 #include "plot/TrackPreview.h"
 #include "tracks/TrackEditing.h"
 
@@ -65,6 +66,7 @@ frmImportTrack::frmImportTrack(ImportTrackController &controller, TrackStore &st
     if (m_canvas) {
         host->addWidget(m_canvas->widget());
         m_canvas->SetSize(0, 0, 0, 0);
+        offerFigureSaving(*m_canvas);
     }
     right->addWidget(PrevGraph, 1);
     cmdImport = new QPushButton(QStringLiteral("Import"), this);

@@ -1,3 +1,4 @@
+#include "canvas/ContextMenu.h"
 #include "canvas/KurvexControl.h"
 #include "canvas/QtApp.h"
 #include "importing/TrackFiles.h"
@@ -45,6 +46,8 @@ TEST(ImportTrackWindow, ThePathLineChoosesAFileAndAClickPreviewsTheTrack)
     const QImage empty = w.canvas()->image();
     w.fgcDataSheet->setCurrentCell(1, 0);
     EXPECT_NE(w.canvas()->image(), empty);
+    EXPECT_TRUE(
+        contextMenuEntries(w.canvas()->widget()).contains(QStringLiteral("Save Figure\u2026")));
     EXPECT_EQ((*store)[kScratchSlot].Title, QStringLiteral("ring"));
     store->CurrentTrack = 4;
     w.cmdImport->click();
