@@ -1,6 +1,7 @@
 #include "RunRecorder.h"
 
 #include "MeasurementModel.h"
+#include "MultipotentiostatModel.h"
 #include "core/DateText.h"
 
 #include <QDir>
@@ -57,9 +58,13 @@ void RunRecorder::flush()
     for (MeasurementModel *m : m_models)
         if (m->state() == MeasurementModel::Measuring && m->isRecording())
             running = m;
-    // The multipotentiostat keeps its channels apart from the shared buffer.
-    if (!running || running->runMode() == ModeMulti)
+    if (!running)
         return;
+    // The multipotentiostat keeps its channels apart from the shared buffer.
+    if (auto *multi = qobject_cast<MultipotentiostatModel *>(running)) {
+        flushChannels(*multi);
+        return;
+    }
     if (m_journaled != running || !m_journal.isOpen()) {
         m_journaled = running;
         if (!m_journal.begin(running->runMode(), running->targetTrack(), running->titleField,
@@ -83,6 +88,38 @@ void RunRecorder::flush()
     const int count = std::min(running->pointCount(), kMaxPoints) - done;
     if (count > 0)
         m_journal.append(&m_context.app.AcquisitionBuffer[static_cast<std::size_t>(done)], count);
+}
+
+void RunRecorder::flushChannels(MultipotentiostatModel &running)
+{
+    using MM = MultipotentiostatModel;
+    static_assert(MM::kChannels == kJournalChannels);
+    if (m_journaled != &running || !m_journal.isOpen()) {
+        m_journaled = &running;
+        bool ok = m_journal.begin(ModeMulti, 0, running.fields().titles[0],
+                                  generalDateText(m_context.now()));
+        for (int k = 0; ok && k < MM::kChannels; ++k)
+            ok = m_journal.setChannel(k, running.fields().titles[std::size_t(k)],
+                                      running.scale(2 * k + 1));
+        if (!ok) {
+            m_error = QStringLiteral("The run cannot be journalled to %1.").arg(journalPath());
+            return;
+        }
+    }
+    const int done = m_journal.written();
+    const int count = std::min(running.pointCount(), kMaxPoints) - done;
+    if (count <= 0)
+        return;
+    std::vector<ChannelPoint> points(static_cast<std::size_t>(count));
+    for (int p = 0; p < count; ++p) {
+        ChannelPoint &m = points[std::size_t(p)];
+        m[0] = running.time(done + p) / 1000.0;
+        for (int k = 0; k < MM::kChannels; ++k) {
+            m[std::size_t(1 + 2 * k)] = running.point(k, done + p)[0];
+            m[std::size_t(2 + 2 * k)] = running.point(k, done + p)[1];
+        }
+    }
+    m_journal.appendChannels(points.data(), count);
 }
 
 void RunRecorder::runStored()

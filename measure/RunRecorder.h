@@ -11,6 +11,7 @@
 namespace tervo {
 
 class MeasurementModel;
+class MultipotentiostatModel;
 
 // Keeps what a crash would take on the disk: every finished run rewrites the recovery track file
 // with the tracks changed since the last save or load, and the points of the run in progress go
@@ -43,6 +44,7 @@ public:
 private:
     void checkSaved();
     void runStored();
+    void flushChannels(MultipotentiostatModel &running);
 
     MeasureContext &m_context;
     QString m_folder;

@@ -153,10 +153,14 @@ bool readHeaderRecord(const QList<QByteArray> &f, TrackHeader &h)
     return true;
 }
 
-bool readPoint(const QList<QByteArray> &f, std::array<double, 3> &p)
+template <std::size_t N> bool readPoint(const QList<QByteArray> &f, std::array<double, N> &p)
 {
-    return f.size() == 4 && parseNumber(f[1], p[0]) && parseNumber(f[2], p[1]) &&
-           parseNumber(f[3], p[2]);
+    if (f.size() != qsizetype(N) + 1)
+        return false;
+    for (std::size_t i = 0; i < N; ++i)
+        if (!parseNumber(f[qsizetype(i) + 1], p[i]))
+            return false;
+    return true;
 }
 
 // Opens path for writing as a new regular file: a symbolic link in its place is removed, never
@@ -245,12 +249,14 @@ bool RunJournalWriter::begin(std::int32_t mode, std::int32_t track, const QStrin
     return writeRecord(body) && m_file->flush() && ::fdatasync(m_file->handle()) == 0;
 }
 
-bool RunJournalWriter::append(const std::array<double, 3> *points, int count)
+template <std::size_t N>
+bool RunJournalWriter::appendRecords(const char *tag, const std::array<double, N> *points,
+                                     int count, int &written)
 {
     if (!m_file)
         return false;
     for (int i = 0; i < count; ++i) {
-        QByteArray body = "P";
+        QByteArray body = tag;
         for (double v : points[i]) {
             body += '\t';
             appendNumber(body, v);
@@ -258,9 +264,14 @@ bool RunJournalWriter::append(const std::array<double, 3> *points, int count)
         if (!writeRecord(body))
             return false;
     }
-    m_written += count;
+    written += count;
     // Once the points are on the disk a power cut cannot take them.
     return m_file->flush() && ::fdatasync(m_file->handle()) == 0;
+}
+
+bool RunJournalWriter::append(const std::array<double, 3> *points, int count)
+{
+    return appendRecords("P", points, count, m_written);
 }
 
 bool RunJournalWriter::writeHeader(const TrackHeader &h)
@@ -283,19 +294,21 @@ bool RunJournalWriter::setCompanion(std::int32_t track)
 
 bool RunJournalWriter::appendCompanion(const std::array<double, 3> *points, int count)
 {
+    return appendRecords("Q", points, count, m_companionWritten);
+}
+
+bool RunJournalWriter::setChannel(int channel, const QString &title, double scale)
+{
     if (!m_file)
         return false;
-    for (int i = 0; i < count; ++i) {
-        QByteArray body = "Q";
-        for (double v : points[i]) {
-            body += '\t';
-            appendNumber(body, v);
-        }
-        if (!writeRecord(body))
-            return false;
-    }
-    m_companionWritten += count;
-    return m_file->flush() && ::fdatasync(m_file->handle()) == 0;
+    QByteArray body = "T\t" + QByteArray::number(channel) + '\t' + encodeText(title) + '\t';
+    appendNumber(body, scale);
+    return writeRecord(body);
+}
+
+bool RunJournalWriter::appendChannels(const ChannelPoint *points, int count)
+{
+    return appendRecords("M", points, count, m_written);
 }
 
 bool RunJournalWriter::isOpen() const
@@ -371,6 +384,20 @@ JournalRun readRunJournal(const QString &path)
             ok = readHeaderRecord(f, h);
             if (ok)
                 run.header = h;
+        } else if (f[0] == "M") {
+            ChannelPoint m{};
+            ok = readPoint(f, m) && run.channelPoints.size() < std::size_t(kMaxPoints);
+            if (ok)
+                run.channelPoints.push_back(m);
+        } else if (f[0] == "T" && f.size() == 4) {
+            bool number = false;
+            const int channel = f[1].toInt(&number);
+            double scale = 0;
+            ok = number && channel >= 0 && channel < kJournalChannels && parseNumber(f[3], scale);
+            if (ok) {
+                run.channelTitles[std::size_t(channel)] = decodeText(f[2]);
+                run.channelScales[std::size_t(channel)] = scale;
+            }
         } else if (f[0] == "C" && f.size() == 2) {
             bool number = false;
             const int track = f[1].toInt(&number);
@@ -393,12 +420,12 @@ JournalRun readRunJournal(const QString &path)
 
 QString RecoveryReport::summary() const
 {
-    const QString runText =
-        run.points.empty() ? QString()
-                           : QStringLiteral("a %1 run of %2 points")
-                                 .arg(modeName(run.mode).isEmpty() ? QStringLiteral("measurement")
-                                                                   : modeName(run.mode))
-                                 .arg(run.points.size());
+    const QString runText = run.pointCount() == 0 ? QString()
+                                                  : QStringLiteral("a %1 run of %2 points")
+                                                        .arg(modeName(run.mode).isEmpty()
+                                                                 ? QStringLiteral("measurement")
+                                                                 : modeName(run.mode))
+                                                        .arg(run.pointCount());
     if (trackNumbers.empty() && runText.isEmpty())
         return {};
     if (trackNumbers.empty())
@@ -489,6 +516,24 @@ std::vector<int> restoreRecovery(const RecoveryReport &report, TrackStore &store
         h.Mode = ModeSSVAll;
         putRun(store, run.companionTrack, h, run, run.companionPoints);
         written.push_back(run.companionTrack);
+    }
+    // A multipotentiostat run: channel k into track k, as the run would have stored it.
+    for (int k = 0; !run.channelPoints.empty() && k < kJournalChannels; ++k) {
+        std::vector<std::array<double, 3>> points;
+        points.reserve(run.channelPoints.size());
+        for (const ChannelPoint &m : run.channelPoints)
+            points.push_back({m[std::size_t(1 + 2 * k)], m[std::size_t(2 + 2 * k)], m[0]});
+        TrackHeader h;
+        h.Mode = ModeMulti;
+        h.DiskYscale = run.channelScales[std::size_t(k)];
+        putRun(store, k, h, run, points);
+        TrackHeader &stored = store[k];
+        stored.Title = run.channelTitles[std::size_t(k)];
+        // Against time, as the run plots it.
+        stored.Vxmin = points.front()[2];
+        stored.Vxmax = points.back()[2];
+        if (std::find(written.begin(), written.end(), k) == written.end())
+            written.push_back(k);
     }
     if (!run.points.empty()) {
         const int t = run.track;

@@ -30,6 +30,11 @@ private:
 };
 
 // The header of a run in progress, as far as it is known before the run is stored.
+// The channels of a multipotentiostat run; each point of it is the time (s), then potential and
+// current of every channel.
+inline constexpr int kJournalChannels = 10;
+using ChannelPoint = std::array<double, 1 + 2 * kJournalChannels>;
+
 struct JournalRun {
     std::int32_t mode = 0;
     std::int32_t track = 0;
@@ -43,6 +48,12 @@ struct JournalRun {
     // samples so far.
     std::int32_t companionTrack = -1;
     std::vector<std::array<double, 3>> companionPoints;
+    // A multipotentiostat run's points, and its channels' titles and current scales; it goes
+    // into tracks 0 to 9.
+    std::vector<ChannelPoint> channelPoints;
+    std::array<QString, kJournalChannels> channelTitles;
+    std::array<double, kJournalChannels> channelScales{};
+    std::size_t pointCount() const { return std::max(points.size(), channelPoints.size()); }
     // A record that was cut off or damaged was found and left out.
     bool damaged = false;
 };
@@ -66,6 +77,10 @@ public:
     bool append(const std::array<double, 3> *points, int count);
     // Appends samples of the companion track and forces them to the disk.
     bool appendCompanion(const std::array<double, 3> *points, int count);
+    // Names a multipotentiostat channel and its current scale.
+    bool setChannel(int channel, const QString &title, double scale);
+    // Appends points of a multipotentiostat run and forces them to the disk.
+    bool appendChannels(const ChannelPoint *points, int count);
     bool isOpen() const;
     int written() const { return m_written; }
     int companionWritten() const { return m_companionWritten; }
@@ -74,6 +89,10 @@ public:
 
 private:
     bool writeRecord(const QByteArray &body);
+    // One record of tag and numbers a point, then all forced to the disk; written counts them.
+    template <std::size_t N>
+    bool appendRecords(const char *tag, const std::array<double, N> *points, int count,
+                       int &written);
 
     QString m_path;
     std::unique_ptr<QFile> m_file;
@@ -91,7 +110,7 @@ struct RecoveryReport {
     std::vector<int> trackNumbers;
     JournalRun run; // the run that was in progress; no points when none
 
-    bool empty() const { return trackNumbers.empty() && run.points.empty(); }
+    bool empty() const { return trackNumbers.empty() && run.pointCount() == 0; }
     // "3 tracks and a CV run of 812 points were not saved"
     QString summary() const;
 };

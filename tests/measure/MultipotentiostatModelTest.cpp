@@ -1,6 +1,7 @@
 #include "measure/MultipotentiostatModel.h"
 #include "MeasureRig.h"
 #include "devices/sim/cells/CellFactory.h"
+#include "measure/RunRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +96,8 @@ TEST(MultipotentiostatMeasurement, TenCellsAreStoredInTracksZeroToNine)
     m->setSamplingRate(10);
     m->setAccumulation(2);
     m->setMethod(MM::StopByButton);
+    RunRecorder recorder(*r.context, r.dir.path());
+    recorder.watch(*m);
     m->start();
     std::vector<std::array<double, MM::kChannels>> truth;
     for (int t = 0; t < 80; ++t) {
@@ -104,9 +107,27 @@ TEST(MultipotentiostatMeasurement, TenCellsAreStoredInTracksZeroToNine)
             now[static_cast<std::size_t>(k)] = r.rig->cellCurrents(k).disk;
         truth.push_back(now);
     }
+    // What a crash now would leave: the journal of every channel.
+    recorder.flush();
+    const RecoveryReport report = readRecovery(r.dir.path());
+    EXPECT_FALSE(report.empty()); // offered at the next start
+    EXPECT_TRUE(report.summary().contains(QStringLiteral("run of 80 points")))
+        << report.summary().toStdString();
+    auto restored = std::make_unique<TrackStore>();
+    EXPECT_EQ(restoreRecovery(report, *restored), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     m->stop();
     r.ticks(*m, 1);
     EXPECT_FALSE(r.app->MeasurementRunning);
+    for (int k = 0; k < MM::kChannels; ++k) {
+        const TrackHeader &back = (*restored)[k];
+        EXPECT_EQ(back.Mode, ModeMulti);
+        EXPECT_EQ(back.Title, r.app->store[k].Title);
+        EXPECT_EQ(back.DiskYscale, r.app->store[k].DiskYscale);
+        ASSERT_EQ(back.pnum, 80);
+        for (int p = 0; p < 80; ++p)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_DOUBLE_EQ(restored->data(c, k, p), r.app->store.data(c, k, p));
+    }
 
     const TrackData &d = r.app->store.data;
     for (int k = 0; k < MM::kChannels; ++k) {
