@@ -1,4 +1,5 @@
 // The program itself, ended by the desktop: SIGTERM closes it as Quit does.
+#include "support/TestDoubles.h"
 #include "tracks/Recovery.h"
 
 #include <QDir>
@@ -36,12 +37,6 @@ void startProgram(QProcess &program, const QString &folder)
     for (int i = 0; i < 600 && !catchesTerm(program.processId()); ++i)
         QThread::msleep(50);
     ASSERT_TRUE(catchesTerm(program.processId()));
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -82,7 +77,7 @@ TEST(ProgramEnd, TerminationDuringTheRestoreQuestionKeepsTheRecoveryFiles)
         (*left)[4].Title = QStringLiteral("unsaved");
         ASSERT_TRUE(tervo::writeRecoveryTracks(*left, {4}, recovery).ok);
     }
-    const QByteArray before = contents(recovery);
+    const QByteArray before = tervo::fileBytes(recovery);
     QProcess program;
     startProgram(program, dir.path());
     // The question is open once the event loop runs; a signal before it is handled there too.
@@ -90,7 +85,7 @@ TEST(ProgramEnd, TerminationDuringTheRestoreQuestionKeepsTheRecoveryFiles)
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(20000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(contents(recovery), before);
+    EXPECT_EQ(tervo::fileBytes(recovery), before);
     EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("recovery*")}),
               QStringList{QString::fromLatin1(tervo::kRecoveryFileName)});
 }

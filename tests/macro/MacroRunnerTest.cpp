@@ -6,6 +6,7 @@
 #include "measure/RDEModel.h"
 #include "measure/RPMvsjModel.h"
 #include "measure/SSVModel.h"
+#include "support/TestDoubles.h"
 #include "tracks/TrackFile.h"
 
 #include <QDir>
@@ -357,16 +358,6 @@ TEST(MacroRunner, AWindowThatCannotOpenSaysSoOncePerLine)
         EXPECT_FALSE(m.rig.app->MeasurementRunning) << c.lines;
     }
 }
-
-namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 // An overnight series keeps its results on disk as it goes: a relative name is found beside the
 // macro, and the file it replaces is kept as .bak.

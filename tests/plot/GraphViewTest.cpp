@@ -136,12 +136,6 @@ Figure sampleFigure()
     return figureOf(g);
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 // Each format is what its name says: a PNG at the resolution asked for, an SVG drawing with the
@@ -166,7 +160,7 @@ TEST(Figure, WritesPngAtItsResolutionSvgAndPdf)
 
     const QString svg = dir.filePath(QStringLiteral("f.svg"));
     ASSERT_TRUE(writeFigure(f, svg, 300, &error)) << error.toStdString();
-    const QByteArray s = readAll(svg);
+    const QByteArray s = fileBytes(svg);
     EXPECT_TRUE(s.contains("<svg"));
     EXPECT_TRUE(s.contains("Potential /V"));
     EXPECT_TRUE(s.contains("Current /A"));
@@ -174,7 +168,7 @@ TEST(Figure, WritesPngAtItsResolutionSvgAndPdf)
 
     const QString pdf = dir.filePath(QStringLiteral("f.pdf"));
     ASSERT_TRUE(writeFigure(f, pdf, 300, &error)) << error.toStdString();
-    EXPECT_TRUE(readAll(pdf).startsWith("%PDF"));
+    EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF"));
 
     EXPECT_FALSE(writeFigure(f, dir.filePath(QStringLiteral("f.bmp")), 300, &error));
     EXPECT_FALSE(error.isEmpty());

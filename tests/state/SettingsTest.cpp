@@ -288,14 +288,6 @@ TEST(Settings, ReadOnlyStateReadsButNeverWrites)
     EXPECT_TRUE(prompts.messages.constLast().contains(QStringLiteral("could not be read")));
 }
 
-namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
-
 // Without a secret service the password lives in a file only its owner can read.
 TEST(Settings, APasswordInAnOldSettingsFileMovesToAnOwnerOnlyFile)
 {
@@ -306,17 +298,17 @@ TEST(Settings, APasswordInAnOldSettingsFileMovesToAnOwnerOnlyFile)
     writeText(a.settingsPath(), "GPIBAddress= 3 \r\nMailUser=lab\r\nMailPassword=s3cret=x\r\n");
     a.loadMainWindowState();
     EXPECT_EQ(a.settings.MailPassword, "s3cret=x");
-    EXPECT_FALSE(readAll(a.settingsPath()).contains("s3cret"));
-    EXPECT_TRUE(readAll(a.settingsPath()).contains("GPIBAddress= 3 \r\n"));
+    EXPECT_FALSE(fileBytes(a.settingsPath()).contains("s3cret"));
+    EXPECT_TRUE(fileBytes(a.settingsPath()).contains("GPIBAddress= 3 \r\n"));
     const QString secrets = dir.filePath(QString::fromLatin1(kSecretFileName));
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(secrets).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_TRUE(readAll(secrets).contains("s3cret"));
+    EXPECT_TRUE(fileBytes(secrets).contains("s3cret"));
 
     a.settings.MailPassword = QStringLiteral("n\u00e9w\r\nline");
     ASSERT_TRUE(a.WriteSettings().ok);
-    EXPECT_FALSE(readAll(a.settingsPath()).contains("MailPassword"));
+    EXPECT_FALSE(fileBytes(a.settingsPath()).contains("MailPassword"));
     ASSERT_EQ(::stat(QFile::encodeName(secrets).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     AppState b(clock, prompts, dir.path());
@@ -336,7 +328,7 @@ TEST(Settings, ThePasswordGoesToTheSecretStoreGiven)
     writeText(a.settingsPath(), "MailUser=lab\r\nMailPassword=s3cret\r\n");
     a.loadMainWindowState();
     EXPECT_EQ(store.secrets.value(QString::fromLatin1(kMailPasswordKey)), "s3cret");
-    EXPECT_FALSE(readAll(a.settingsPath()).contains("s3cret"));
+    EXPECT_FALSE(fileBytes(a.settingsPath()).contains("s3cret"));
     EXPECT_FALSE(QFile::exists(dir.filePath(QString::fromLatin1(kSecretFileName))));
 
     // A store that cannot take it leaves the old file as it was, and says so.
@@ -347,7 +339,7 @@ TEST(Settings, ThePasswordGoesToTheSecretStoreGiven)
     writeText(b.settingsPath(), "MailUser=lab\r\nMailPassword=s3cret\r\n");
     b.loadMainWindowState();
     EXPECT_EQ(b.settings.MailPassword, "s3cret");
-    EXPECT_TRUE(readAll(b.settingsPath()).contains("s3cret"));
+    EXPECT_TRUE(fileBytes(b.settingsPath()).contains("s3cret"));
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_TRUE(prompts.messages[0].endsWith(": locked"));
 }

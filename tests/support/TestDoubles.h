@@ -3,6 +3,8 @@
 #include "core/Prompts.h"
 #include "core/SecretStore.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QImage>
 #include <QMap>
 #include <QString>
@@ -11,6 +13,13 @@
 #include <optional>
 
 namespace tervo {
+
+// The bytes of a file; empty when it cannot be read.
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // Test doubles of the interfaces through which the logic reaches the operator and the desktop.
 

@@ -1,4 +1,5 @@
 #include "ToolRun.h"
+#include "support/TestDoubles.h"
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -8,12 +9,6 @@
 namespace {
 
 const QString kExample = QStringLiteral(TERVO_SOURCE_DIR "/examples/rrde-oxygen-reduction.tvd");
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -35,7 +30,7 @@ TEST(PlotCommand, WritesPngSvgAndPdfHeadless)
               QStringLiteral("--x-range"), QStringLiteral("0:0.9"), QStringLiteral("--log-y"),
               QStringLiteral("--out"), svg});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const QByteArray s = readAll(svg);
+    const QByteArray s = tervo::fileBytes(svg);
     EXPECT_TRUE(s.contains("<svg"));
     EXPECT_TRUE(s.contains("|Current /A|"));
     EXPECT_TRUE(s.contains("1e-"));
@@ -44,7 +39,7 @@ TEST(PlotCommand, WritesPngSvgAndPdfHeadless)
     r = tool({QStringLiteral("plot"), kExample, QStringLiteral("--track"), QStringLiteral("1"),
               QStringLiteral("--out"), pdf});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_TRUE(readAll(pdf).startsWith("%PDF"));
+    EXPECT_TRUE(tervo::fileBytes(pdf).startsWith("%PDF"));
 }
 
 TEST(PlotCommand, RefusesMalformedCallsAndVacantTracks)
